@@ -1,0 +1,42 @@
+#pragma once
+
+#include "IInterface.h"
+
+namespace Kavro
+{
+
+// An open file of the file system: an archive entry or a plain file.
+class IFileStream : public IInterface
+{
+public:
+    virtual void close() = 0;
+    virtual int isOpened() = 0;
+    // Byte counts moved.
+    virtual uint32_t write(const void* buffer, uint32_t size) = 0;
+    virtual uint32_t read(void* buffer, uint32_t size) = 0;
+    // Loads the whole file; 0 on success, negative on failure.
+    virtual int load() = 0;
+    virtual uint32_t getFileSize() = 0;
+    // 0 on success, negative on failure.
+    virtual int seekStart(int64_t offset) = 0;
+    virtual int seekEnd(int64_t offset) = 0;
+    virtual int seek(int64_t offset) = 0;
+    virtual int64_t getFilePosition() = 0;
+    // The bytes of load(), owned by the stream; null before load.
+    virtual const uint8_t* getLoadData() = 0;
+    virtual int flush() = 0;
+};
+
+// Archives and plain files under one name space. Archives mounted later win.
+class IFileSystem : public IInterface
+{
+public:
+    // Mounts a ".wpk" archive with a key (32 bytes); negative on failure.
+    virtual int mount(const char* name, const uint8_t* key, const uint32_t* keyLength) = 0;
+    virtual int unmount(const char* name) = 0;
+    virtual int isMounted(const char* name) = 0;
+    // mode 0 reads, 1 writes (plain files only). Null when it cannot be opened.
+    virtual IFileStream* open(const char* path, int reserved, int mode, int flag) = 0;
+};
+
+} // namespace Kavro

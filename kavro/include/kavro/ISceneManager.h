@@ -1,0 +1,21 @@
+#pragma once
+
+#include "IInterface.h"
+
+namespace Kavro
+{
+
+class ITexture;
+
+// Collects the frame's scene objects and draws them into the current render target.
+class ISceneManager : public IInterface
+{
+public:
+    // Prepares a frame; out receives the manager's frame word, startWord the engine's.
+    virtual int setup(uint32_t* out, const uint32_t* startWord) = 0;
+    virtual int setRenderTarget(ITexture* target) = 0;
+    virtual int renderScene() = 0;
+    virtual int finishRender() = 0;
+};
+
+} // namespace Kavro

@@ -1,0 +1,39 @@
+#include <kavro/MessageBox.h>
+
+#include "support/FakeCore.h"
+
+#include <gtest/gtest.h>
+
+using namespace Kavro;
+
+TEST(MessageBox, DefaultAnswerFollowsButtonsAndDefaultFlag)
+{
+    const struct
+    {
+        uint32_t flags;
+        int answer;
+    } table[] = {
+        {MB_OK, IDOK},
+        {MB_OK | MB_ICONERROR, IDOK},
+        {MB_OKCANCEL, IDOK},
+        {MB_OKCANCEL | MB_DEFBUTTON2, IDCANCEL},
+        {MB_YESNO, IDYES},
+        {MB_YESNO | MB_DEFBUTTON2, IDNO},
+        {MB_YESNOCANCEL | MB_DEFBUTTON3, IDCANCEL},
+    };
+    for (const auto& row : table)
+        EXPECT_EQ(DefaultMessageBoxAnswer(row.flags), row.answer) << std::hex << row.flags;
+}
+
+TEST(MessageBox, SinkReceivesBoxesWhileInstalled)
+{
+    {
+        OrvaneTest::RecordingMessageBoxSink sink;
+        sink.answer = IDNO;
+        EXPECT_EQ(ShowMessageBox("text", "caption", MB_YESNO), IDNO);
+        ASSERT_EQ(sink.log.calls().size(), 1u);
+        EXPECT_EQ(sink.log.calls()[0], "MessageBox(caption, text, 4)");
+    }
+    // Without a sink and without a display, the default button answers.
+    EXPECT_EQ(ShowMessageBox("text", "caption", MB_YESNO | MB_DEFBUTTON2), IDNO);
+}

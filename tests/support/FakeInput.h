@@ -1,0 +1,142 @@
+#pragma once
+
+#include <kavro/IInputManager.h>
+#include <kavro/RefCounted.h>
+
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace OrvaneTest
+{
+
+// Keyboard whose key states a test sets.
+class FakeKeyboard : public Kavro::RefCounted<Kavro::IKeyboard>
+{
+public:
+    std::map<int, int> held;    // key -> state answered by getKeyState
+    std::map<int, int> wentUp;  // key -> isKeyUp answer
+    std::map<int, int> wentDown;
+
+    int getKeyState(int key, int) override { return value(held, key); }
+    int isKeyUp(int key) override { return value(wentUp, key); }
+    void clearState() override { held.clear(); }
+    int isKeyDown(int key) override { return value(wentDown, key); }
+    int getHeldCount() override { return int(held.size()); }
+
+private:
+    static int value(const std::map<int, int>& m, int key)
+    {
+        auto it = m.find(key);
+        return it == m.end() ? 0 : it->second;
+    }
+};
+
+// Mouse whose position, buttons and wheel a test sets.
+class FakeMouse : public Kavro::RefCounted<Kavro::IMouse>
+{
+public:
+    int x = 0, y = 0, moveX = 0, moveY = 0, left = 0, right = 0, middle = 0, wheel = 4;
+
+    void setCursorPosition(const Kavro::IntPair& p) override { x = p.x, y = p.y; }
+    int getCursorX() override { return x; }
+    int getCursorY() override { return y; }
+    int getMoveX() override { return moveX; }
+    int getMoveY() override { return moveY; }
+    int getLeftButtonState() override { return left; }
+    int getRightButtonState() override { return right; }
+    int getClickX() override { return -1; }
+    int getClickY() override { return -1; }
+    int getMiddleButtonState() override { return middle; }
+    int getButtonState(int button) override { return button == 0 ? left : button == 1 ? right : middle; }
+    int getLeftButtonTime() override { return 0; }
+    int getRightButtonTime() override { return 0; }
+    int getMiddleButtonTime() override { return 0; }
+    int isDoubleClick() override { return 0; }
+    int getWheelDelta() override { return 0; }
+    int getWheelTotal() override { return 0; }
+    int isInsideWindow() override { return x >= 0 && y >= 0; }
+    int isMoving() override { return moveX != 0 || moveY != 0; }
+    int clearInput() override { return 0; }
+    int setCaptured(int) override { return 0; }
+    int getWheelState() override { return wheel; }
+    int getPreviousWheelState() override { return 4; }
+};
+
+// Gamepads whose button states (pad, mask) a test sets.
+class FakeGamepad : public Kavro::RefCounted<Kavro::IGamepad>
+{
+public:
+    std::map<std::pair<int, int>, int> buttons;
+    float triggers[4][2] = {};
+    Kavro::Vector2D thumbs[4][2] = {};
+
+    int getButtonState(int pad, int mask) override
+    {
+        auto it = buttons.find({pad, mask});
+        return it == buttons.end() ? 0 : it->second;
+    }
+    float getTriggerValue(int pad, int trigger) override { return inRange(pad, trigger) ? triggers[pad][trigger] : 0; }
+    Kavro::Vector2D& getThumbValue(Kavro::Vector2D& out, int pad, int stick) override
+    {
+        out = inRange(pad, stick) ? thumbs[pad][stick] : Kavro::Vector2D();
+        return out;
+    }
+    void setVibration(int, float, float) override {}
+
+private:
+    static bool inRange(int pad, int index) { return pad >= 0 && pad < 4 && index >= 0 && index < 2; }
+};
+
+// Touch panel with a test-set list of contacts.
+class FakeTouch : public Kavro::RefCounted<Kavro::ITouch>
+{
+public:
+    struct Contact
+    {
+        int state = 0, moving = 0, time = 0;
+        Kavro::IntPair position, move;
+        Kavro::Vector2D velocity;
+    };
+    std::vector<Contact> contacts;
+
+    int getContactCount() override { return int(contacts.size()); }
+    int getContactState(int i) override { return valid(i) ? contacts[i].state : 0; }
+    int isContactMoving(int i) override { return valid(i) ? contacts[i].moving : 0; }
+    Kavro::IntPair& getContactMove(Kavro::IntPair& out, int i) override
+    {
+        out = valid(i) ? contacts[i].move : Kavro::IntPair();
+        return out;
+    }
+    Kavro::IntPair& getContactPosition(Kavro::IntPair& out, int i) override
+    {
+        out = valid(i) ? contacts[i].position : Kavro::IntPair();
+        return out;
+    }
+    int getContactTime(int i) override { return valid(i) ? contacts[i].time : 0; }
+    Kavro::Vector2D& getContactVelocity(Kavro::Vector2D& out, int i) override
+    {
+        out = valid(i) ? contacts[i].velocity : Kavro::Vector2D();
+        return out;
+    }
+    void clearInput() override { contacts.clear(); }
+
+private:
+    bool valid(int i) const { return i >= 0 && i < int(contacts.size()); }
+};
+
+class FakeInputManager : public Kavro::RefCounted<Kavro::IInputManager>
+{
+public:
+    FakeMouse mouse;
+    FakeKeyboard keyboard;
+    FakeGamepad gamepad;
+    FakeTouch touch;
+
+    Kavro::IMouse* getMouse() override { return &mouse; }
+    Kavro::IKeyboard* getKeyboard() override { return &keyboard; }
+    Kavro::IGamepad* getGamepad() override { return &gamepad; }
+    Kavro::ITouch* getTouch() override { return &touch; }
+};
+
+} // namespace OrvaneTest
