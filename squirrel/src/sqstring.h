@@ -1,0 +1,38 @@
+// Immutable interned string. Equal contents in one VM family give the same object, so string
+// equality and table lookup compare identity. Embedded zero bytes are allowed; _val is always
+// followed by a terminating zero for C callers.
+#pragma once
+
+#include "sqobject.h"
+
+struct SQString : public SQRefCounted {
+    SQSharedState *_sharedstate = nullptr;
+    SQString *_next = nullptr;  // chain of the string table bucket
+    SQInteger _len = 0;
+    SQHash _hash = 0;
+    SQChar _val[1];
+
+    // Interned string of len bytes (len < 0: up to the terminating zero).
+    static SQString *Create(SQSharedState *ss, const SQChar *s, SQInteger len = -1);
+    void Release() override;
+    // Iteration by index (foreach over a string): key = index, value = signed byte.
+    SQInteger Next(const SQObjectPtr &refpos, SQObjectPtr &outkey, SQObjectPtr &outval);
+};
+
+// The reference's string hash (README "Strings"), all arithmetic in uint32.
+SQHash sqHashString(const SQChar *s, SQInteger len);
+
+// Per-family intern table.
+struct SQStringTable {
+    explicit SQStringTable(SQSharedState *ss);
+    ~SQStringTable();
+    SQString *Add(const SQChar *s, SQInteger len);
+    void Remove(SQString *s);
+
+private:
+    void Resize(SQInteger size);
+    SQSharedState *_sharedstate;
+    SQString **_strings = nullptr;
+    SQInteger _numofslots = 0;
+    SQInteger _slotused = 0;
+};

@@ -1,0 +1,152 @@
+// A thread of execution: value stack, call frames, vararg stack and exception traps, plus the
+// interpreter loop that runs the 2.2.4 instruction set.
+#pragma once
+
+#include "sqobject.h"
+#include "sqopcodes.h"
+
+#define MAX_NATIVE_CALLS 100
+#define SQ_SUSPEND_FLAG -666
+
+struct SQExceptionTrap {
+    SQInteger _stackbase = 0;
+    SQInteger _stacksize = 0;
+    SQInstruction *_ip = nullptr;
+    SQInteger _extarget = 0;
+};
+
+// One call frame.
+struct SQCallInfo {
+    SQInstruction *_ip = nullptr;
+    SQObjectPtr *_literals = nullptr;
+    SQObjectPtr _closure;
+    SQGenerator *_generator = nullptr;
+    SQInteger _etraps = 0;
+    SQInteger _prevstkbase = 0;
+    SQInteger _prevtop = 0;
+    SQInteger _target = -1;
+    SQInteger _ncalls = 1;
+    bool _root = false;
+    SQInteger _vargs_size = 0;
+    SQInteger _vargs_base = 0;
+};
+
+struct SQVM : public SQCollectable {
+    enum ExecutionType { ET_CALL, ET_RESUME_GENERATOR, ET_RESUME_VM };
+
+    explicit SQVM(SQSharedState *ss);
+    ~SQVM() override;
+    bool Init(SQVM *friendvm, SQInteger stacksize);
+    void Release() override;
+    void Finalize() override;
+    void Mark(SQGCMarker &marker) override;
+
+    // Runs the closure at the given stack position (interpreter entry from native code).
+    bool Execute(const SQObjectPtr &func, SQInteger target, SQInteger nargs, SQInteger stackbase,
+                 SQObjectPtr &outres, SQBool raiseerror, ExecutionType et = ET_CALL);
+    // Calls any callable value with nparams values starting at stackbase (`this` first).
+    bool Call(const SQObjectPtr &closure, SQInteger nparams, SQInteger stackbase, SQObjectPtr &outres,
+              SQBool raiseerror);
+    bool CallNative(SQNativeClosure *nclosure, SQInteger nargs, SQInteger stackbase, SQObjectPtr &retval,
+                    bool &suspend);
+    bool StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQInteger stackbase, bool tailcall);
+    bool CreateClassInstance(SQClass *theclass, SQObjectPtr &inst, SQObjectPtr &constructor);
+    bool CallMetaMethod(SQDelegable *del, SQMetaMethod mm, SQInteger nparams, SQObjectPtr &outres);
+    bool CallMetaMethod(const SQObjectPtr &mm, SQInteger nparams, SQObjectPtr &outres);
+    bool Return(SQInteger _arg0, SQInteger _arg1, SQObjectPtr &retval);
+    void CallDebugHook(SQInteger type, SQInteger forcedline = 0);
+    void CallErrorHandler(const SQObjectPtr &e);
+
+    // Full get/set/newslot/delete semantics (language.md section 7).
+    bool Get(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &dest, bool raw, bool fetchroot);
+    bool FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &dest, bool raw);
+    bool Set(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPtr &val, bool fetchroot);
+    bool FallBackSet(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPtr &val);
+    bool NewSlot(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPtr &val, bool bstatic);
+    bool DeleteSlot(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &res);
+    bool Clone(const SQObjectPtr &self, SQObjectPtr &target);
+    bool ObjCmp(const SQObjectPtr &o1, const SQObjectPtr &o2, SQInteger &res);
+    bool CMP_OP(SQCompareOp op, const SQObjectPtr &o1, const SQObjectPtr &o2, SQObjectPtr &res);
+    bool StringCat(const SQObjectPtr &str, const SQObjectPtr &obj, SQObjectPtr &dest);
+    bool IsEqual(const SQObjectPtr &o1, const SQObjectPtr &o2, bool &res);
+    void ToString(const SQObjectPtr &o, SQObjectPtr &res);
+    SQString *PrintObjVal(const SQObject &o);
+    bool TypeOf(const SQObjectPtr &obj1, SQObjectPtr &dest);
+    bool ArithMetaMethod(SQInteger op, const SQObjectPtr &o1, const SQObjectPtr &o2, SQObjectPtr &dest);
+    bool ARITH_OP(SQUnsignedInteger op, SQObjectPtr &trg, const SQObjectPtr &o1, const SQObjectPtr &o2);
+    bool BW_OP(SQUnsignedInteger op, SQObjectPtr &trg, const SQObjectPtr &o1, const SQObjectPtr &o2);
+    bool NEG_OP(SQObjectPtr &trg, const SQObjectPtr &o1);
+    bool FOREACH_OP(SQObjectPtr &o1, SQObjectPtr &o2, SQObjectPtr &o3, SQObjectPtr &o4, SQInteger arg_2,
+                    int exitpos, int &jump);
+    bool DerefInc(SQInteger op, SQObjectPtr &target, SQObjectPtr &self, SQObjectPtr &key, SQObjectPtr &incr,
+                  bool postfix);
+    bool CLOSURE_OP(SQObjectPtr &target, SQFunctionProto *func);
+    bool GETVARGV_OP(SQObjectPtr &target, SQObjectPtr &idx, SQCallInfo *ci);
+    bool CLASS_OP(SQObjectPtr &target, SQInteger base, SQInteger attributes);
+    bool EnterFrame(SQInteger newbase, SQInteger newtop, bool tailcall);
+    void LeaveFrame();
+
+    // Errors (set _lasterror to a string built from the message).
+    void Raise_Error(const SQChar *s, ...);
+    void Raise_Error(const SQObjectPtr &desc);
+    void Raise_IdxError(const SQObject &o);
+    void Raise_CompareError(const SQObject &o1, const SQObject &o2);
+    void Raise_ParamTypeError(SQInteger nparam, SQInteger typemask, SQInteger type);
+
+    // Stack access.
+    void Push(const SQObjectPtr &o) { _stack[_top++] = o; }
+    void Pop() { _stack[--_top].Null(); }
+    void Pop(SQInteger n) {
+        for (SQInteger i = 0; i < n; i++) _stack[--_top].Null();
+    }
+    void Remove(SQInteger n);
+    SQObjectPtr &Top() { return _stack[_top - 1]; }
+    SQObjectPtr &PopGet() { return _stack[--_top]; }
+    SQObjectPtr &GetUp(SQInteger n) { return _stack[_top + n]; }
+    SQObjectPtr &GetAt(SQInteger n) { return _stack[n]; }
+    void GrowCallStack();
+    void EnsureStack(SQInteger size);
+
+    std::vector<SQObjectPtr> _stack;
+    std::vector<SQObjectPtr> _vargsstack;
+    SQInteger _top = 0;
+    SQInteger _stackbase = 0;
+    SQObjectPtr _roottable;
+    SQObjectPtr _lasterror;
+    SQObjectPtr _errorhandler;
+    SQObjectPtr _debughook;
+    SQObjectPtr temp_reg;
+    std::vector<SQCallInfo> _callsstack;
+    SQInteger _callsstacksize = 0;
+    SQCallInfo *ci = nullptr;
+    std::vector<SQExceptionTrap> _etraps;
+    SQUserPointer _foreignptr = nullptr;
+    SQInteger _nnativecalls = 0;
+    bool _suspended = false;
+    bool _suspended_root = false;
+    SQInteger _suspended_target = -1;
+    SQInteger _suspended_traps = 0;
+    SQBool _suspended_raiseerror = SQFalse;
+    bool _debughook_running = false;  // the hook does not get events for its own frames
+    bool _notify_all = false;
+};
+
+struct SQAutoDec {
+    explicit SQAutoDec(SQInteger *n) : _n(n) {}
+    ~SQAutoDec() { (*_n)--; }
+    SQInteger *_n;
+};
+
+inline SQObjectPtr &stack_get(HSQUIRRELVM v, SQInteger idx) {
+    return (idx >= 0) ? v->GetAt(idx + v->_stackbase - 1) : v->GetUp(idx);
+}
+
+#define _ss(_vm_) (_vm_)->_sharedstate
+#define _opt_ss(_vm_) (_vm_)->_sharedstate
+
+#define SQ_PUSH_CALLINFO(v, nci)                                  \
+    do {                                                          \
+        if ((v)->_callsstacksize == (SQInteger)(v)->_callsstack.size()) (v)->GrowCallStack(); \
+        (v)->ci = &(v)->_callsstack[(v)->_callsstacksize++];       \
+        *(v)->ci = nci;                                           \
+    } while (0)
