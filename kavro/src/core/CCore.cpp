@@ -2,6 +2,7 @@
 
 #include "core/CSystemInfo.h"
 #include "core/MessageBoxOwner.h"
+#include "fs/ArchiveFileSystem.h"
 #include "input/CInputManager.h"
 #include "kavro/IFileSystem.h"
 #include "kavro/IRenderDevice.h"
@@ -283,7 +284,11 @@ IFileSystem* CCore::getFileSystem()
 
 IFileSystem* CCore::createFileSystem()
 {
-    return nullptr;
+    if (!fileSystem_)
+        fileSystem_ = CreateArchiveFileSystem();
+    if (fileSystem_)
+        fileSystem_->addRef();
+    return fileSystem_;
 }
 
 void* CCore::getWindowHandle()

@@ -1,4 +1,5 @@
 #include <kavro/ICore.h>
+#include <kavro/IFileSystem.h>
 #include <kavro/IInputManager.h>
 
 #include <SDL2/SDL.h>
@@ -364,6 +365,19 @@ TEST_F(Core, SystemInformationNamesThisMachine)
     EXPECT_NE(std::string(buffer).find("Linux"), std::string::npos) << buffer;
     core->getSystemInfo3(buffer, sizeof buffer);
     EXPECT_NE(std::string(buffer).find(" MB"), std::string::npos) << buffer;
+}
+
+TEST_F(Core, FileSystemIsMadeOnceAndSharedWithGetFileSystem)
+{
+    EXPECT_EQ(core->getFileSystem(), nullptr);
+    IFileSystem* first = core->createFileSystem();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(core->getFileSystem(), first);
+    IFileSystem* second = core->createFileSystem();
+    EXPECT_EQ(second, first);
+    second->release();
+    first->release(); // the core still holds its own
+    EXPECT_EQ(core->getFileSystem()->getRefCount(), 1);
 }
 
 TEST_F(Core, ClockAndFrameRate)
