@@ -1,5 +1,8 @@
 #include "support/FakeCore.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace OrvaneTest
 {
 
@@ -80,9 +83,68 @@ void FakeCore::setAntiAliasType(int type)
     log.add("setAntiAliasType", type);
 }
 
-void FakeCore::setFrameRate(int fps)
+int FakeCore::changeDisplayMode(int width, int height, int full, int fixedAspect)
+{
+    log.add("changeDisplayMode", width, height, full, fixedAspect);
+    return changeResult;
+}
+
+int FakeCore::changeAntiAliasType(int type)
+{
+    log.add("changeAntiAliasType", type);
+    return changeResult;
+}
+
+int FakeCore::setFrameRate(int fps)
 {
     log.add("setFrameRate", fps);
+    frameRate = fps;
+    return 0;
+}
+
+void FakeCore::exit()
+{
+    log.add("exit");
+}
+
+int FakeCore::systemInfo(int line, char* buffer, int size)
+{
+    if (!buffer || size <= 0)
+        return -1;
+    const std::string& text = systemInfoLines[line];
+    const int length = std::min(int(text.size()), size - 1);
+    std::memcpy(buffer, text.data(), size_t(length));
+    buffer[length] = '\0';
+    return length;
+}
+
+int FakeCore::postMessage(void*, uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    log.add("postMessage", message, wParam, lParam);
+    return 1;
+}
+
+void FakeCore::postQuitMessage(int exitCode)
+{
+    log.add("postQuitMessage", exitCode);
+}
+
+intptr_t FakeCore::defWindowProc(void*, uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    log.add("defWindowProc", message, wParam, lParam);
+    return 0;
+}
+
+void FakeCore::setCursor(int cursor)
+{
+    log.add("setCursor", cursor);
+}
+
+int FakeCore::showCursor(int show)
+{
+    cursorCount += show ? 1 : -1;
+    log.add("showCursor", show);
+    return cursorCount;
 }
 
 } // namespace OrvaneTest

@@ -42,20 +42,60 @@ public:
     Kavro::IFileSystem* createFileSystem() override;
     void* getWindowHandle() override { return this; }
     void setWindowProc(Kavro::WindowProc proc) override { windowProc = proc; }
-    Kavro::IRenderDevice* getRenderDevice() override { return render; }
+    // Hand out a reference each, as the library's core does.
+    Kavro::IRenderDevice* getRenderDevice() override
+    {
+        render->addRef();
+        return render;
+    }
     Kavro::ISoundDevice* createSoundDevice(int type) override;
-    Kavro::IInputManager* getInputManager() override { return &input; }
+    Kavro::IInputManager* getInputManager() override
+    {
+        input.addRef();
+        return &input;
+    }
     Kavro::IPhysicsWorld* createPhysicsWorld() override { return nullptr; }
     void* openMovie(const char*) override { return nullptr; }
     void setWindowName(const char* name) override;
     void setScreenSize(int width, int height) override;
     void setDisplayMode(int width, int height, int fullScreen, int fixedAspect) override;
     int applyDisplayMode() override;
+    int changeDisplayMode(int width, int height, int fullScreen, int fixedAspect) override;
     void setAntiAliasType(int type) override;
-    void setFrameRate(int fps) override;
+    int changeAntiAliasType(int type) override;
+    int getAntiAliasType() override { return antiAliasType; }
+    int setFrameRate(int fps) override;
+    int getFrameRate() override { return frameRate; }
     float getDetectFps() override { return detectFps; }
+    int isFullScreen() override { return fullScreen; }
+    Kavro::IntPair getScreenSize() override { return screenSize; }
+    Kavro::Rect2D<int> getPresentRect() override { return {0, 0, screenSize.x, screenSize.y}; }
+    const char* getPlatformName() override { return "Fake"; }
+    void exit() override;
+    int getSystemInfo1(char* buffer, int size) override { return systemInfo(1, buffer, size); }
+    int getSystemInfo2(char* buffer, int size) override { return systemInfo(2, buffer, size); }
+    int getSystemInfo3(char* buffer, int size) override { return systemInfo(3, buffer, size); }
+    int getSystemInfo4(char* buffer, int size) override { return systemInfo(4, buffer, size); }
+    int getSystemInfo5(char* buffer, int size) override { return systemInfo(5, buffer, size); }
+    int getSystemInfo6(char* buffer, int size) override { return systemInfo(6, buffer, size); }
+    int getSystemInfo7(char* buffer, int size) override { return systemInfo(7, buffer, size); }
+    int getSystemInfo8(char* buffer, int size) override { return systemInfo(8, buffer, size); }
+    int postMessage(void* window, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+    void postQuitMessage(int exitCode) override;
+    intptr_t defWindowProc(void* window, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+    void* getActiveWindow() override { return active ? this : nullptr; }
+    void setCursor(int cursor) override;
+    int showCursor(int show) override;
 
     CallLog log;
+    std::string systemInfoLines[9]; // [1]..[8] answered by getSystemInfo1..8
+    int antiAliasType = 0;
+    int frameRate = 60;
+    int fullScreen = 0;
+    int changeResult = 1;
+    int active = 1;
+    int cursorCount = 0;
+    Kavro::IntPair screenSize{1280, 720};
     uint32_t milliTime = 0;
     uint64_t systemTime = 0;
     float detectFps = 60.0f;
@@ -67,6 +107,9 @@ public:
     RecordingRenderDevice* render;
     FakeInputManager input;
     FakeSoundDevice* sound = nullptr;
+
+private:
+    int systemInfo(int line, char* buffer, int size);
 };
 
 // Records message boxes and answers with a set result.

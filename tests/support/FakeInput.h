@@ -10,8 +10,21 @@
 namespace OrvaneTest
 {
 
+// Counts references like a library object but never deletes itself: the fakes are members of
+// their test or of FakeCore, and code under test releases what the devices' getters hand out.
+template <typename Interface> class FakeCounted : public Interface
+{
+public:
+    int release() override { return --count_; }
+    int addRef() override { return ++count_; }
+    int getRefCount() override { return count_; }
+
+private:
+    int count_ = 1;
+};
+
 // Keyboard whose key states a test sets.
-class FakeKeyboard : public Kavro::RefCounted<Kavro::IKeyboard>
+class FakeKeyboard : public FakeCounted<Kavro::IKeyboard>
 {
 public:
     std::map<int, int> held;    // key -> state answered by getKeyState
@@ -33,7 +46,7 @@ private:
 };
 
 // Mouse whose position, buttons and wheel a test sets.
-class FakeMouse : public Kavro::RefCounted<Kavro::IMouse>
+class FakeMouse : public FakeCounted<Kavro::IMouse>
 {
 public:
     int x = 0, y = 0, moveX = 0, moveY = 0, left = 0, right = 0, middle = 0, wheel = 4;
@@ -64,7 +77,7 @@ public:
 };
 
 // Gamepads whose button states (pad, mask) a test sets.
-class FakeGamepad : public Kavro::RefCounted<Kavro::IGamepad>
+class FakeGamepad : public FakeCounted<Kavro::IGamepad>
 {
 public:
     std::map<std::pair<int, int>, int> buttons;
@@ -89,7 +102,7 @@ private:
 };
 
 // Touch panel with a test-set list of contacts.
-class FakeTouch : public Kavro::RefCounted<Kavro::ITouch>
+class FakeTouch : public FakeCounted<Kavro::ITouch>
 {
 public:
     struct Contact
@@ -125,7 +138,7 @@ private:
     bool valid(int i) const { return i >= 0 && i < int(contacts.size()); }
 };
 
-class FakeInputManager : public Kavro::RefCounted<Kavro::IInputManager>
+class FakeInputManager : public FakeCounted<Kavro::IInputManager>
 {
 public:
     FakeMouse mouse;
@@ -133,10 +146,18 @@ public:
     FakeGamepad gamepad;
     FakeTouch touch;
 
-    Kavro::IMouse* getMouse() override { return &mouse; }
-    Kavro::IKeyboard* getKeyboard() override { return &keyboard; }
-    Kavro::IGamepad* getGamepad() override { return &gamepad; }
-    Kavro::ITouch* getTouch() override { return &touch; }
+    // Each hands out a reference, as the library's manager does.
+    Kavro::IMouse* getMouse() override { return shared(&mouse); }
+    Kavro::IKeyboard* getKeyboard() override { return shared(&keyboard); }
+    Kavro::IGamepad* getGamepad() override { return shared(&gamepad); }
+    Kavro::ITouch* getTouch() override { return shared(&touch); }
+
+private:
+    template <typename T> static T* shared(T* device)
+    {
+        device->addRef();
+        return device;
+    }
 };
 
 } // namespace OrvaneTest

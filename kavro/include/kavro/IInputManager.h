@@ -8,7 +8,7 @@
 namespace Kavro
 {
 
-// Hands out the input devices; the devices belong to the manager (no reference taken).
+// Hands out the input devices; each getter hands out a reference the caller releases.
 class IInputManager : public IInterface
 {
 public:

@@ -10,8 +10,10 @@ enum : uint32_t
 {
     MB_OK = 0x0,
     MB_OKCANCEL = 0x1,
+    MB_ABORTRETRYIGNORE = 0x2,
     MB_YESNOCANCEL = 0x3,
     MB_YESNO = 0x4,
+    MB_RETRYCANCEL = 0x5,
     MB_ICONERROR = 0x10,
     MB_ICONQUESTION = 0x20,
     MB_ICONWARNING = 0x30,
@@ -24,6 +26,9 @@ enum : int
 {
     IDOK = 1,
     IDCANCEL = 2,
+    IDABORT = 3,
+    IDRETRY = 4,
+    IDIGNORE = 5,
     IDYES = 6,
     IDNO = 7,
 };
@@ -36,7 +41,9 @@ public:
     virtual int show(const char* caption, const char* text, uint32_t flags) = 0;
 };
 
-// Shows a modal message box; caption and text are UTF-8. Returns the button chosen.
+// Shows a modal message box over the core's window; caption and text are UTF-8. Returns the
+// button chosen. With no display (no DISPLAY/WAYLAND_DISPLAY, or the offscreen or dummy video
+// driver) the caption and text go to stderr and the default button answers.
 int ShowMessageBox(const char* text, const char* caption, uint32_t flags);
 // The answer a box with these flags gives when nobody can click: its default button.
 int DefaultMessageBoxAnswer(uint32_t flags);

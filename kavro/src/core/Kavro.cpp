@@ -1,14 +1,27 @@
-#include "kavro/ICore.h"
+#include "core/CCore.h"
 
 namespace Kavro
 {
 
-// No core can be made yet: callers treat null as "the library is not available".
-ICore* CreateKavro()
+namespace
 {
-    return nullptr;
+CCore* g_core = nullptr;
 }
 
-void ReleaseKavro() {}
+// One core per process: the window system allows one such window and one event queue.
+ICore* CreateKavro()
+{
+    if (g_core)
+        g_core->addRef();
+    else
+        g_core = new CCore;
+    return g_core;
+}
+
+void ReleaseKavro()
+{
+    if (g_core && g_core->release() == 0)
+        g_core = nullptr;
+}
 
 } // namespace Kavro

@@ -1,0 +1,58 @@
+#include "core/CChunkReader.h"
+
+#include "core/CFile.h"
+
+#include <bit>
+
+namespace Orvane
+{
+
+CChunkReader::CChunkReader(CFile& f) : file(f)
+{
+    // The end word's own read is not tested: a short file fails at the first marker.
+    file.readDword(end);
+}
+
+bool CChunkReader::marker()
+{
+    if (!good)
+        return false;
+    const int64_t position = file.getFilePosition();
+    uint32_t stored = 0;
+    good = file.readDword(stored) == 1 && position >= 0 && int64_t(stored) == position;
+    return good;
+}
+
+bool CChunkReader::field(void* bytes, uint32_t size)
+{
+    return marker() && (good = file.read(bytes, size) == size);
+}
+
+bool CChunkReader::fieldDword(uint32_t& value)
+{
+    return marker() && (good = file.readDword(value) == 1);
+}
+
+bool CChunkReader::fieldFloat(float& value)
+{
+    uint32_t bits = 0;
+    if (!fieldDword(bits))
+        return false;
+    value = std::bit_cast<float>(bits);
+    return true;
+}
+
+bool CChunkReader::check(bool nestedResult)
+{
+    good = good && nestedResult;
+    return good;
+}
+
+int CChunkReader::finish()
+{
+    if (!good || file.getFilePosition() != int64_t(end))
+        file.seekStart(end);
+    return good ? 1 : 0;
+}
+
+} // namespace Orvane

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+
+namespace Orvane
+{
+
+class CFile;
+
+// Reads one record chunk written by CChunkWriter. A marker that is not its own position or a short
+// read fails the chunk; later fields are then not read. finish() leaves the file at the chunk's end.
+class CChunkReader
+{
+public:
+    explicit CChunkReader(CFile& file);
+
+    bool field(void* bytes, uint32_t size);
+    // Marker only, before a nested record that the caller reads itself.
+    bool marker();
+    bool fieldDword(uint32_t& value);
+    bool fieldFloat(float& value);
+    // A nested reader's result: false fails the chunk.
+    bool check(bool nestedResult);
+    // Seeks to the end offset when the chunk failed or the position is not there. 1 on success, else 0.
+    int finish();
+    bool ok() const { return good; }
+
+private:
+    CFile& file;
+    uint32_t end = 0;
+    bool good = true;
+};
+
+} // namespace Orvane
