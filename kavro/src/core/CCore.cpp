@@ -3,6 +3,7 @@
 #include "core/CSystemInfo.h"
 #include "core/MessageBoxOwner.h"
 #include "fs/ArchiveFileSystem.h"
+#include "render/RenderDeviceFactory.h"
 #include "input/CInputManager.h"
 #include "kavro/IFileSystem.h"
 #include "kavro/IRenderDevice.h"
@@ -84,12 +85,7 @@ int CCore::initialize()
         return 0;
     if (!startVideo())
         return -1;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    PrepareRenderWindowAttributes();
 
     // Hidden until start-up is complete, so that no half-made frame shows.
     uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
@@ -303,7 +299,15 @@ void CCore::setWindowProc(WindowProc proc)
 
 IRenderDevice* CCore::getRenderDevice()
 {
-    return nullptr;
+    if (!renderDevice_)
+    {
+        // A window without OpenGL (no display) leaves the device to draw headless.
+        SDL_Window* target = window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_OPENGL) ? window_ : nullptr;
+        renderDevice_ = CreateRenderDevice(target, screen_.x, screen_.y, fileSystem_);
+    }
+    if (renderDevice_)
+        renderDevice_->addRef();
+    return renderDevice_;
 }
 
 ISoundDevice* CCore::createSoundDevice(int)
