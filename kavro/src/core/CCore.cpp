@@ -202,26 +202,20 @@ void CCore::handleEvent(const SDL_Event& event)
         send(m.message, m.wParam, m.lParam);
 }
 
-bool CCore::waitForFrame()
+void CCore::waitForFrame()
 {
     using namespace std::chrono;
-    for (;;)
+    // At low rates the wait sleeps on the event queue, so that the window stays responsive; the
+    // last stretch (all of it at usual rates) is slept precisely to the frame's time.
+    constexpr auto kPrecise = milliseconds(20);
+    const auto remaining = pacer_.deadline() - CFramePacer::Clock::now();
+    if (videoStarted_ && remaining > kPrecise)
     {
-        const auto now = CFramePacer::Clock::now();
-        if (pacer_.isDue(now))
-            return true;
-        const auto remaining = pacer_.deadline() - now;
-        // Sleep on the event queue while more than a couple of milliseconds remain; the last
-        // stretch is slept precisely.
-        if (videoStarted_ && remaining > milliseconds(2))
-        {
-            const int ms = int(duration_cast<milliseconds>(remaining).count()) - 1;
-            if (SDL_WaitEventTimeout(nullptr, ms) == 1)
-                return false;
-            continue;
-        }
-        std::this_thread::sleep_until(pacer_.deadline());
+        const auto ms = duration_cast<milliseconds>(remaining - kPrecise / 2).count();
+        if (SDL_WaitEventTimeout(nullptr, int(ms)) == 1)
+            return;
     }
+    std::this_thread::sleep_until(pacer_.deadline());
 }
 
 int CCore::pumpMessages()
@@ -240,12 +234,16 @@ int CCore::pumpMessages()
         return handled;
     if (takeQuit())
         return -1;
-    if (!waitForFrame())
+    if (!pacer_.isDue(CFramePacer::Clock::now()))
     {
+        waitForFrame();
+        // What came in meanwhile is handled before the frame, so that the frame sees it.
         if (const int handled = dispatchPending(); handled > 0)
             return handled;
         if (takeQuit())
             return -1;
+        if (!pacer_.isDue(CFramePacer::Clock::now()))
+            return 1; // woken early by an event that brought no message
     }
     input_->nextFrame(getMilliTime());
     pacer_.frameStarted(CFramePacer::Clock::now());
