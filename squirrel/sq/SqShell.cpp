@@ -42,6 +42,29 @@ void setArgs(HSQUIRRELVM v, const std::vector<std::string> &args) {
     sq_pop(v, 1);
 }
 
+SQInteger writeToFile(SQUserPointer file, SQUserPointer p, SQInteger size) {
+    return static_cast<SQInteger>(std::fwrite(p, 1, static_cast<size_t>(size), static_cast<FILE *>(file)));
+}
+
+// Writes the closure on top to 'path' through a temporary file renamed on success, so a failed
+// compile never leaves a truncated file in place of a good one.
+bool writeClosure(HSQUIRRELVM v, const std::string &path) {
+    std::string temp = path + ".tmp";
+    FILE *f = std::fopen(temp.c_str(), "wb");
+    if (!f) {
+        sq_throwerror(v, "cannot open the file");
+        return false;
+    }
+    bool ok = SQ_SUCCEEDED(sq_writeclosure(v, writeToFile, f));
+    ok = (std::fclose(f) == 0) && ok;
+    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
+        sq_throwerror(v, "cannot open the file");
+        ok = false;
+    }
+    if (!ok) std::remove(temp.c_str());
+    return ok;
+}
+
 // The reference shell reports a failed script with its string error after the handlers' output.
 void printLastError(HSQUIRRELVM v) {
     const SQChar *err = nullptr;
@@ -104,8 +127,7 @@ int SqShell::run(const std::vector<std::string> &args) {
     sqstd_seterrorhandlers(v);
     int exitCode = 0;
     if (opt.compileOnly) {
-        if (SQ_FAILED(sqstd_loadfile(v, opt.file.c_str(), SQTrue)) ||
-            SQ_FAILED(sqstd_writeclosuretofile(v, opt.output.c_str()))) {
+        if (SQ_FAILED(sqstd_loadfile(v, opt.file.c_str(), SQTrue)) || !writeClosure(v, opt.output)) {
             printLastError(v);
             exitCode = 1;
         }
