@@ -1,0 +1,61 @@
+#include "CArchiveStream.h"
+
+namespace Kavro
+{
+
+CArchiveStream::CArchiveStream(std::shared_ptr<const MountedArchive> archive, const Wpk2Entry& entry)
+    : archive_(std::move(archive))
+{
+    reader_.emplace(archive_->archive, entry, archive_->file);
+}
+
+void CArchiveStream::close()
+{
+    reader_.reset();
+    loadData_ = {};
+    loaded_ = false;
+}
+
+uint32_t CArchiveStream::read(void* buffer, uint32_t size)
+{
+    if (!reader_ || (!buffer && size))
+        return 0;
+    uint64_t copied = 0;
+    reader_->read(buffer, size, &copied);
+    return uint32_t(copied);
+}
+
+int CArchiveStream::load()
+{
+    if (!reader_)
+        return -1;
+    const Wpk2Entry& entry = reader_->entry();
+    // One extra zero byte so text can be read as a terminated string; not counted in the size.
+    std::vector<uint8_t> data(size_t(entry.size) + 1, 0);
+    if (archive_->archive.readWhole(archive_->file, entry, data.data(), entry.size) != Wpk2::Ok)
+        return -1;
+    loadData_ = std::move(data);
+    loaded_ = true;
+    reader_->seek(0, Wpk2EntryReader::BackFromEnd);
+    return 0;
+}
+
+int CArchiveStream::seekStart(int64_t offset)
+{
+    return reader_ && reader_->seek(offset, Wpk2EntryReader::FromStart) == Wpk2::Ok ? 0 : -1;
+}
+
+int CArchiveStream::seekEnd(int64_t offset)
+{
+    // size + offset, as for plain files: only offsets of 0 and below stay inside.
+    if (!reader_ || offset > 0 || offset == INT64_MIN)
+        return -1;
+    return reader_->seek(-offset, Wpk2EntryReader::BackFromEnd) == Wpk2::Ok ? 0 : -1;
+}
+
+int CArchiveStream::seek(int64_t offset)
+{
+    return reader_ && reader_->seek(offset, Wpk2EntryReader::FromCurrent) == Wpk2::Ok ? 0 : -1;
+}
+
+} // namespace Kavro

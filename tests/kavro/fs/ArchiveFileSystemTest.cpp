@@ -1,0 +1,206 @@
+#include "ArchiveFileSystem.h"
+#include "Wpk2TestArchives.h"
+#include "support/TempDirectory.h"
+
+#include <kavro/IFileSystem.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <unistd.h>
+
+using namespace Kavro;
+using OrvaneTest::TempDirectory;
+
+namespace
+{
+
+struct Releaser
+{
+    void operator()(IInterface* object) const { object->release(); }
+};
+using FileSystemPtr = std::unique_ptr<IFileSystem, Releaser>;
+using StreamPtr = std::unique_ptr<IFileStream, Releaser>;
+
+std::vector<uint8_t> Bytes(const std::string& text)
+{
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+std::string ReadAll(IFileStream& stream, uint32_t piece = 1000)
+{
+    std::string all;
+    std::vector<char> buffer(piece);
+    while (const uint32_t n = stream.read(buffer.data(), piece))
+        all.append(buffer.data(), n);
+    return all;
+}
+
+// Works in a temp directory: archive and plain-file names are relative, as the engine gives them.
+class ArchiveFileSystemTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());
+        fs.reset(CreateArchiveFileSystem());
+    }
+    void TearDown() override
+    {
+        fs.reset();
+        std::filesystem::current_path(previous);
+    }
+
+    void pack(const std::string& name, const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files)
+    {
+        auto writer = OrvaneTest::FixedWriter();
+        for (const auto& [entry, data] : files)
+            writer.add(entry, data);
+        ASSERT_TRUE(writer.writeFile(dir.file(name), nullptr));
+    }
+    StreamPtr open(const char* path, int mode = 0) { return StreamPtr(fs->open(path, 0, mode, 0)); }
+    int mount(const char* name, const uint8_t* key = nullptr, uint32_t length = 0)
+    {
+        return fs->mount(name, key, &length);
+    }
+
+    TempDirectory dir;
+    std::filesystem::path previous;
+    FileSystemPtr fs;
+};
+
+} // namespace
+
+TEST_F(ArchiveFileSystemTest, OpensEntriesByLowerCasedPathAndReadsThemWhole)
+{
+    const auto big = OrvaneTest::TextBytes(300000, 1);
+    pack("cg.wpk", {{"media/cg/bg01.png", big}, {"Media/Upper.txt", Bytes("stored with capitals")}});
+    const auto key = BuildArchiveKey();
+    ASSERT_EQ(mount("cg.wpk", key.data(), 32), 0);
+    EXPECT_EQ(fs->isMounted("cg.wpk"), 1);
+
+    StreamPtr stream = open("Media/CG/BG01.PNG");
+    ASSERT_TRUE(stream);
+    EXPECT_EQ(stream->isOpened(), 1);
+    EXPECT_EQ(stream->getFileSize(), big.size());
+    EXPECT_EQ(ReadAll(*stream), std::string(big.begin(), big.end()));
+    EXPECT_EQ(stream->getLoadData(), nullptr);
+    ASSERT_EQ(stream->load(), 0);
+    ASSERT_NE(stream->getLoadData(), nullptr);
+    EXPECT_TRUE(std::equal(big.begin(), big.end(), stream->getLoadData()));
+    EXPECT_EQ(stream->getFilePosition(), int64_t(big.size()));
+    EXPECT_EQ(stream->write("x", 1), 0u);
+    stream->close();
+    EXPECT_EQ(stream->isOpened(), 0);
+    EXPECT_EQ(stream->getLoadData(), nullptr);
+
+    // The index stores this one with capitals, so the lower-cased lookup cannot find it.
+    EXPECT_FALSE(open("Media/Upper.txt"));
+}
+
+TEST_F(ArchiveFileSystemTest, LaterMountsWinAndUnmountUncoversTheEarlier)
+{
+    pack("base.wpk", {{"a.txt", Bytes("base")}, {"only-base.txt", Bytes("b")}});
+    pack("patch.wpk", {{"a.txt", Bytes("patched")}});
+    ASSERT_EQ(mount("base.wpk"), 0);
+    ASSERT_EQ(mount("patch.wpk"), 0);
+    StreamPtr held = open("a.txt");
+    EXPECT_EQ(ReadAll(*held), "patched");
+    StreamPtr other = open("only-base.txt");
+    EXPECT_EQ(ReadAll(*other), "b");
+
+    EXPECT_EQ(fs->unmount("patch.wpk"), 0);
+    EXPECT_EQ(fs->isMounted("patch.wpk"), 0);
+    EXPECT_EQ(fs->unmount("patch.wpk"), -4);
+    EXPECT_EQ(ReadAll(*open("a.txt")), "base");
+    // A stream opened before the unmount stays readable.
+    ASSERT_EQ(held->seekStart(0), 0);
+    EXPECT_EQ(ReadAll(*held), "patched");
+}
+
+TEST_F(ArchiveFileSystemTest, PlainFilesBesideArchivesAndWritesGoToPlainFiles)
+{
+    pack("script.wpk", {{"main.nut", Bytes("archived")}});
+    dir.write("main.nut", Bytes("plain"));
+    dir.write("save/plain.txt", Bytes("on disk"));
+    ASSERT_EQ(mount("script.wpk"), 0);
+    EXPECT_EQ(ReadAll(*open("main.nut")), "archived");
+    EXPECT_EQ(ReadAll(*open("save/plain.txt")), "on disk");
+    EXPECT_FALSE(open("missing.txt"));
+    EXPECT_FALSE(open("main.nut", 2));
+
+    StreamPtr out = open("system.dat", 1);
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->write("abc", 3), 3u);
+    EXPECT_EQ(out->flush(), 0);
+    out.reset();
+    EXPECT_EQ(dir.read("system.dat"), Bytes("abc"));
+}
+
+TEST_F(ArchiveFileSystemTest, MountFailuresAreNegativeCodes)
+{
+    pack("good.wpk", {{"a.txt", Bytes("a")}});
+    auto bytes = dir.read("good.wpk");
+    bytes[0] = 'X';
+    dir.write("badmagic.wpk", bytes);
+    bytes = dir.read("good.wpk");
+    dir.write("short.wpk", std::vector<uint8_t>(bytes.begin(), bytes.begin() + 30));
+    auto wrong = BuildArchiveKey();
+    wrong[31] ^= 0x80;
+    uint32_t length = 31;
+
+    EXPECT_EQ(mount("missing.wpk"), -1);
+    EXPECT_EQ(mount("badmagic.wpk"), -3);
+    EXPECT_EQ(mount("short.wpk"), -8);
+    EXPECT_EQ(mount("good.wpk", wrong.data(), 32), -3);
+    EXPECT_EQ(fs->mount("good.wpk", wrong.data(), &length), -6);
+    EXPECT_EQ(fs->mount(nullptr, nullptr, nullptr), -6);
+    EXPECT_EQ(fs->isMounted("good.wpk"), 0);
+    EXPECT_EQ(fs->mount("good.wpk", nullptr, nullptr), 0);
+    EXPECT_EQ(mount("good.wpk"), -2);
+}
+
+TEST_F(ArchiveFileSystemTest, ArchiveNameIsFoundLowerCasedOnDisk)
+{
+    pack("w4_sys.wpk", {{"a.txt", Bytes("a")}});
+    ASSERT_EQ(mount("W4_sys.wpk"), 0);
+    EXPECT_EQ(fs->isMounted("W4_sys.wpk"), 1);
+    EXPECT_EQ(ReadAll(*open("a.txt")), "a");
+}
+
+TEST_F(ArchiveFileSystemTest, StreamSeeksStayInsideTheEntry)
+{
+    pack("a.wpk", {{"ten.txt", Bytes("0123456789")}, {"empty.txt", {}}});
+    ASSERT_EQ(mount("a.wpk"), 0);
+    StreamPtr s = open("ten.txt");
+    struct Case
+    {
+        int (IFileStream::*op)(int64_t);
+        int64_t offset;
+        int result;
+        int64_t position;
+    };
+    const Case cases[] = {
+        {&IFileStream::seekStart, 10, 0, 10}, {&IFileStream::seekStart, 11, -1, 10},
+        {&IFileStream::seekStart, -1, -1, 10}, {&IFileStream::seekEnd, 0, 0, 10},
+        {&IFileStream::seekEnd, -10, 0, 0},    {&IFileStream::seekEnd, -11, -1, 0},
+        {&IFileStream::seekEnd, 1, -1, 0},     {&IFileStream::seekEnd, INT64_MIN, -1, 0},
+        {&IFileStream::seek, 4, 0, 4},         {&IFileStream::seek, -5, -1, 4},
+        {&IFileStream::seek, 6, 0, 10},        {&IFileStream::seek, 1, -1, 10},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(((*s).*c.op)(c.offset), c.result) << c.offset;
+        EXPECT_EQ(s->getFilePosition(), c.position) << c.offset;
+    }
+    char byte = 0;
+    EXPECT_EQ(s->read(&byte, 1), 0u);
+
+    StreamPtr empty = open("empty.txt");
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->getFileSize(), 0u);
+    EXPECT_EQ(empty->read(&byte, 1), 0u);
+    EXPECT_EQ(empty->load(), 0);
+}

@@ -1,0 +1,148 @@
+#include "Wpk2TestArchives.h"
+#include "support/TempDirectory.h"
+
+#include <kavro/Wpk2EntryReader.h>
+
+#include <gtest/gtest.h>
+
+using namespace Kavro;
+
+namespace
+{
+
+// One archive in memory with entries of the sizes that sit on the 64 KiB edges, in both layouts.
+class Wpk2EntryReaderTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        auto writer = OrvaneTest::FixedWriter();
+        for (uint32_t size : sizes)
+        {
+            auto data = OrvaneTest::TextBytes(size / 2, size);
+            const auto noise = OrvaneTest::NoiseBytes(size - size / 2, size + 1);
+            data.insert(data.end(), noise.begin(), noise.end());
+            writer.add("b" + std::to_string(size), data, Wpk2Writer::Blocked);
+            writer.add("o" + std::to_string(size), data, Wpk2Writer::OnePiece);
+            contents.push_back(std::move(data));
+        }
+        file.openMemory(writer.build());
+        ASSERT_EQ(archive.load(file, BuildArchiveKey()), Wpk2::Ok);
+    }
+
+    const Wpk2Entry& entry(char kind, uint32_t size) const { return *archive.find(kind + std::to_string(size)); }
+
+    const std::vector<uint32_t> sizes{0, 1, 65535, 65536, 65537, 3 * 65536, 200001};
+    std::vector<std::vector<uint8_t>> contents;
+    Wpk2File file;
+    Wpk2Archive archive;
+};
+
+} // namespace
+
+TEST_F(Wpk2EntryReaderTest, ReadsInPiecesGiveTheEntryBack)
+{
+    for (char kind : {'b', 'o'})
+        for (size_t i = 0; i < sizes.size(); ++i)
+            for (uint64_t piece : {uint64_t(1000), uint64_t(65536), uint64_t(1) << 20})
+            {
+                Wpk2EntryReader reader(archive, entry(kind, sizes[i]), file);
+                std::vector<uint8_t> got;
+                std::vector<uint8_t> buffer(piece);
+                uint64_t copied = 0;
+                do
+                {
+                    ASSERT_EQ(reader.read(buffer.data(), piece, &copied), Wpk2::Ok);
+                    got.insert(got.end(), buffer.begin(), buffer.begin() + long(copied));
+                } while (copied > 0);
+                EXPECT_EQ(got, contents[i]) << kind << sizes[i] << " in pieces of " << piece;
+                EXPECT_EQ(reader.position(), sizes[i]);
+            }
+}
+
+TEST_F(Wpk2EntryReaderTest, ReadsOfNothingSucceedWithNothingCopied)
+{
+    uint8_t byte = 0x77;
+    uint64_t copied = 99;
+    for (char kind : {'b', 'o'})
+        for (uint32_t size : sizes)
+        {
+            Wpk2EntryReader reader(archive, entry(kind, size), file);
+            EXPECT_EQ(reader.read(&byte, 0, &copied), Wpk2::Ok);
+            EXPECT_EQ(copied, 0u);
+            EXPECT_EQ(reader.position(), 0u);
+            ASSERT_EQ(reader.seek(0, Wpk2EntryReader::BackFromEnd), Wpk2::Ok);
+            // At the end, also when the size is a multiple of 64 KiB and no block follows.
+            EXPECT_EQ(reader.read(&byte, 1, &copied), Wpk2::Ok) << kind << size;
+            EXPECT_EQ(copied, 0u);
+            EXPECT_EQ(byte, 0x77);
+        }
+}
+
+TEST_F(Wpk2EntryReaderTest, ReadRunningPastTheEndStopsThere)
+{
+    Wpk2EntryReader reader(archive, entry('b', 65537), file);
+    ASSERT_EQ(reader.seek(65530, Wpk2EntryReader::FromStart), Wpk2::Ok);
+    std::vector<uint8_t> out(100, 0xEE);
+    uint64_t copied = 0;
+    ASSERT_EQ(reader.read(out.data(), out.size(), &copied), Wpk2::Ok);
+    EXPECT_EQ(copied, 7u);
+    EXPECT_TRUE(std::equal(out.begin(), out.begin() + 7, contents[4].begin() + 65530));
+    EXPECT_EQ(out[7], 0xEE);
+}
+
+struct SeekCase
+{
+    uint64_t start;
+    int64_t offset;
+    int origin;
+    int expected;
+    uint64_t position; // afterwards
+};
+
+TEST_F(Wpk2EntryReaderTest, SeeksWithEveryOriginAtTheEdges)
+{
+    const uint64_t size = 65536;
+    const SeekCase cases[] = {
+        {10, 0, 0, Wpk2::Ok, 0},
+        {10, int64_t(size), 0, Wpk2::Ok, size},
+        {10, int64_t(size) + 1, 0, Wpk2::OutOfRange, 10},
+        {10, -1, 0, Wpk2::OutOfRange, 10},
+        {10, -10, 1, Wpk2::Ok, 0},
+        {10, -11, 1, Wpk2::OutOfRange, 10},
+        {10, int64_t(size) - 10, 1, Wpk2::Ok, size},
+        {10, int64_t(size) - 9, 1, Wpk2::OutOfRange, 10},
+        {10, INT64_MAX, 1, Wpk2::OutOfRange, 10},
+        {10, INT64_MIN, 1, Wpk2::OutOfRange, 10},
+        {10, 0, 2, Wpk2::Ok, size},
+        {10, int64_t(size), 2, Wpk2::Ok, 0},
+        {10, int64_t(size) + 1, 2, Wpk2::OutOfRange, 10},
+        {10, -1, 2, Wpk2::OutOfRange, 10},
+        {10, 0, 3, Wpk2::BadArgument, 10},
+        {10, 0, -1, Wpk2::BadArgument, 10},
+    };
+    for (const SeekCase& c : cases)
+    {
+        Wpk2EntryReader reader(archive, entry('b', uint32_t(size)), file);
+        ASSERT_EQ(reader.seek(int64_t(c.start), 0), Wpk2::Ok);
+        EXPECT_EQ(reader.seek(c.offset, c.origin), c.expected) << c.offset << " from " << c.origin;
+        EXPECT_EQ(reader.position(), c.position) << c.offset << " from " << c.origin;
+    }
+}
+
+TEST_F(Wpk2EntryReaderTest, SequentialSmallReadsDecodeEachBlockOnce)
+{
+    const Wpk2Entry& e = entry('b', 200001);
+    Wpk2EntryReader reader(archive, e, file);
+    const uint64_t before = archive.blocksDecoded();
+    std::vector<uint8_t> buffer(777);
+    uint64_t copied = 0;
+    do
+        ASSERT_EQ(reader.read(buffer.data(), buffer.size(), &copied), Wpk2::Ok);
+    while (copied > 0);
+    EXPECT_EQ(archive.blocksDecoded() - before, e.blocks.size());
+    // Going back into the two blocks still held decodes nothing.
+    ASSERT_EQ(reader.seek(65536 * 2 + 5, 0), Wpk2::Ok);
+    ASSERT_EQ(reader.read(buffer.data(), buffer.size(), &copied), Wpk2::Ok);
+    EXPECT_EQ(archive.blocksDecoded() - before, e.blocks.size());
+}

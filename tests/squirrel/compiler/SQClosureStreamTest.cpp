@@ -1,0 +1,3 @@
+#include "CompilerFixture.h"
+
+#include <gtest/gtest.h>
