@@ -16,6 +16,8 @@ Kavro::IntPair& INullTexture::getImageSize(Kavro::IntPair& out)
 }
 
 const int32_t* INullTexture::getSize() { return size_; }
+Kavro::Vector2D INullTexture::getTexelScale() { return {}; }
+int INullTexture::getFormat() { return 1; }
 int INullTexture::getKind() { return 3; }
 int INullTexture::getMipLevels() { return 0; }
 int INullTexture::lock(int, const Kavro::Rect2DI*) { return -1; }

@@ -16,6 +16,8 @@ public:
     const char* getFileName() override;
     Kavro::IntPair& getImageSize(Kavro::IntPair& out) override;
     const int32_t* getSize() override;
+    Kavro::Vector2D getTexelScale() override;
+    int getFormat() override;
     int getKind() override;
     int getMipLevels() override;
     int lock(int level, const Kavro::Rect2DI* rect) override;

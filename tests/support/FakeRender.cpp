@@ -73,10 +73,113 @@ int RecordingSceneManager::finishRender()
     return 0;
 }
 
-RecordingRenderDevice::RecordingRenderDevice(CallLog& log) : log_(log), scene_(new RecordingSceneManager(log)) {}
+namespace
+{
+
+const char* nameOf(Kavro::ITexture* texture)
+{
+    if (!texture)
+        return "(screen)";
+    return texture->getFileName() ? texture->getFileName() : "(unnamed)";
+}
+
+} // namespace
+
+RecordingSpriteQuad::RecordingSpriteQuad(CallLog& log, Kavro::ITexture* texture) : log_(log), texture_(texture)
+{
+    if (texture_)
+        texture_->addRef();
+}
+
+RecordingSpriteQuad::~RecordingSpriteQuad()
+{
+    if (texture_)
+        texture_->release();
+}
+
+int RecordingSpriteQuad::begin()
+{
+    log_.add("quad.begin");
+    quadCount = 0;
+    return 0;
+}
+
+int RecordingSpriteQuad::addQuad(const Kavro::Matrix4x4&, const Kavro::Vector4D corners[4], const uint32_t colours[4])
+{
+    log_.add("quad.addQuad", corners[0].x, corners[0].y, corners[3].x, corners[3].y, colours[0], colours[3]);
+    ++quadCount;
+    return 0;
+}
+
+int RecordingSpriteQuad::addQuad(const Kavro::Matrix4x4&, const Kavro::Vector4D corners[4], const uint32_t colours[4],
+                                 const Kavro::Vector2D uv[4])
+{
+    log_.add("quad.addQuad", corners[0].x, corners[0].y, corners[3].x, corners[3].y, colours[0], colours[3], uv[0].x,
+             uv[0].y, uv[3].x, uv[3].y);
+    ++quadCount;
+    return 0;
+}
+
+int RecordingSpriteQuad::end()
+{
+    log_.add("quad.end");
+    return 0;
+}
+
+int RecordingSpriteQuad::draw(const Kavro::Vector2D& offset, const Kavro::Vector4D* colour, float factor)
+{
+    if (colour)
+        log_.add("quad.draw", offset.x, offset.y, colour->x, colour->y, colour->z, colour->w, factor);
+    else
+        log_.add("quad.draw", offset.x, offset.y, "null", factor);
+    return 0;
+}
+
+int RecordingSpriteQuad::setBlendMode(int mode)
+{
+    log_.add("quad.setBlendMode", mode);
+    blendMode = mode;
+    return 0;
+}
+
+int RecordingSpriteQuad::setTexture(Kavro::ITexture* texture)
+{
+    log_.add("quad.setTexture", nameOf(texture));
+    if (texture)
+        texture->addRef();
+    if (texture_)
+        texture_->release();
+    texture_ = texture;
+    return 0;
+}
+
+int RecordingSpriteQuad::setFilter(int linear)
+{
+    log_.add("quad.setFilter", linear);
+    filter = linear;
+    return 0;
+}
+
+int RecordingSpriteQuad::setUVOffset(const Kavro::Vector2D& offset)
+{
+    log_.add("quad.setUVOffset", offset.x, offset.y);
+    return 0;
+}
+
+int RecordingSpriteQuad::apply()
+{
+    log_.add("quad.apply");
+    return 0;
+}
+
+RecordingRenderDevice::RecordingRenderDevice(CallLog& log)
+    : log_(log), scene_(new RecordingSceneManager(log)), defaultTexture_(new FakeTexture("", 1, 1, 1))
+{
+}
 
 RecordingRenderDevice::~RecordingRenderDevice()
 {
+    defaultTexture_->release();
     scene_->release();
 }
 
@@ -131,7 +234,7 @@ Kavro::ITexture* RecordingRenderDevice::createNamedRenderTexture(const char* nam
 
 int RecordingRenderDevice::setRenderTarget(int index, Kavro::ITexture* target, int flags)
 {
-    log_.add("setRenderTarget", index, target && target->getFileName() ? target->getFileName() : "(screen)", flags);
+    log_.add("setRenderTarget", index, nameOf(target), flags);
     target_ = target;
     return 0;
 }
@@ -147,10 +250,57 @@ int RecordingRenderDevice::fillTexture(Kavro::ITexture*, const uint32_t* rgba)
     return 0;
 }
 
-int RecordingRenderDevice::drawDebugText(const Kavro::Vector2D& position, uint32_t colour, int font,
+int RecordingRenderDevice::clearTexture(Kavro::ITexture* texture, uint32_t argb)
+{
+    char colour[16];
+    std::snprintf(colour, sizeof colour, "%08x", argb);
+    log_.add("clearTexture", nameOf(texture), colour);
+    return 0;
+}
+
+int RecordingRenderDevice::drawDebugText(const Kavro::Vector2D& position, uint32_t colour, const char* font,
                                          const char* text)
 {
-    log_.add("drawDebugText", position.x, position.y, colour, font, text ? text : "");
+    log_.add("drawDebugText", position.x, position.y, colour, font ? font : "", text ? text : "");
+    return 0;
+}
+
+Kavro::ISpriteQuad* RecordingRenderDevice::createSprite(Kavro::ITexture* texture, int quadCount, int reserved,
+                                                        int reserved2)
+{
+    log_.add("createSprite", nameOf(texture), quadCount, reserved, reserved2);
+    return new RecordingSpriteQuad(log_, texture ? texture : defaultTexture_);
+}
+
+Kavro::IQuad* RecordingRenderDevice::createColorQuad(int quadCount)
+{
+    log_.add("createColorQuad", quadCount);
+    return new RecordingSpriteQuad(log_, nullptr);
+}
+
+int RecordingRenderDevice::copyTexture(Kavro::ITexture* destination, Kavro::ITexture* source, int mode)
+{
+    log_.add("copyTexture", nameOf(destination), nameOf(source), mode);
+    return 0;
+}
+
+int RecordingRenderDevice::copyRect(Kavro::ITexture* destination, const Kavro::Rect2DI& d, Kavro::ITexture* source,
+                                    const Kavro::Rect2DI& s)
+{
+    log_.add("copyRect", nameOf(destination), d.left, d.top, d.right, d.bottom, nameOf(source), s.left, s.top,
+             s.right, s.bottom);
+    return 0;
+}
+
+int RecordingRenderDevice::readPixels(Kavro::ITexture* target, void* out)
+{
+    log_.add("readPixels", nameOf(target));
+    return target ? (target->readPixels(out) ? 0 : -1) : -1;
+}
+
+int RecordingRenderDevice::saveTexture(const char* path, Kavro::ITexture* target, int format)
+{
+    log_.add("saveTexture", path ? path : "", nameOf(target), format);
     return 0;
 }
 

@@ -22,6 +22,8 @@ public:
     const char* getFileName() override { return name.empty() ? nullptr : name.c_str(); }
     Kavro::IntPair& getImageSize(Kavro::IntPair& out) override;
     const int32_t* getSize() override { return size; }
+    Kavro::Vector2D getTexelScale() override { return {1.0f / float(size[0]), 1.0f / float(size[1])}; }
+    int getFormat() override { return 1; }
     int getKind() override { return kind; }
     int getMipLevels() override { return 1; }
     int lock(int level, const Kavro::Rect2DI* rect) override;
@@ -42,6 +44,38 @@ public:
     int lost = 0;
     bool locked = false;
     std::vector<uint32_t> pixels;
+};
+
+// Quad list that logs what the engine hands it: "quad.<operation>(...)" lines.
+class RecordingSpriteQuad : public Kavro::RefCounted<Kavro::ISpriteQuad>
+{
+public:
+    RecordingSpriteQuad(CallLog& log, Kavro::ITexture* texture);
+    ~RecordingSpriteQuad() override;
+
+    int begin() override;
+    int addQuad(const Kavro::Matrix4x4& matrix, const Kavro::Vector4D corners[4], const uint32_t colours[4]) override;
+    int addQuad(const Kavro::Matrix4x4& matrix, const Kavro::Vector4D corners[4], const uint32_t colours[4],
+                const Kavro::Vector2D uv[4]) override;
+    int end() override;
+    int getQuadCount() override { return quadCount; }
+    int draw(const Kavro::Vector2D& offset, const Kavro::Vector4D* colour, float factor) override;
+    int setBlendMode(int mode) override;
+    int getBlendMode() override { return blendMode; }
+    Kavro::ITexture* getTexture() override { return texture_; }
+    int setTexture(Kavro::ITexture* texture) override;
+    int setFilter(int linear) override;
+    int getFilter() override { return filter; }
+    int setUVOffset(const Kavro::Vector2D& offset) override;
+    int apply() override;
+
+    int quadCount = 0;
+    int blendMode = 1;
+    int filter = 0;
+
+private:
+    CallLog& log_;
+    Kavro::ITexture* texture_;
 };
 
 class RecordingSceneManager : public Kavro::RefCounted<Kavro::ISceneManager>
@@ -77,17 +111,29 @@ public:
     int setRenderTarget(int index, Kavro::ITexture* target, int flags) override;
     Kavro::ITexture* getRenderTarget(int index) override;
     int fillTexture(Kavro::ITexture* texture, const uint32_t* rgba) override;
-    int drawDebugText(const Kavro::Vector2D& position, uint32_t colour, int font, const char* text) override;
+    int clearTexture(Kavro::ITexture* texture, uint32_t argb) override;
+    int drawDebugText(const Kavro::Vector2D& position, uint32_t colour, const char* font, const char* text) override;
+    Kavro::ISpriteQuad* createSprite(Kavro::ITexture* texture, int quadCount, int reserved, int reserved2) override;
+    Kavro::IQuad* createColorQuad(int quadCount) override;
+    Kavro::ITexture* getDefaultTexture() override { return defaultTexture_; }
+    int copyTexture(Kavro::ITexture* destination, Kavro::ITexture* source, int mode) override;
+    int copyRect(Kavro::ITexture* destination, const Kavro::Rect2DI& destinationRect, Kavro::ITexture* source,
+                 const Kavro::Rect2DI& sourceRect) override;
+    int readPixels(Kavro::ITexture* target, void* out) override;
+    int saveTexture(const char* path, Kavro::ITexture* target, int format) override;
+    const int32_t* getScreenSize() override { return screenSize; }
 
     // What beginFrame answers; a texture name listed here fails to load.
     int beginResult = 0;
     std::vector<std::string> missingTextures;
     int loadedWidth = 64, loadedHeight = 64;
+    int32_t screenSize[2] = {1280, 720};
 
 private:
     CallLog& log_;
     RecordingSceneManager* scene_;
     Kavro::ITexture* target_ = nullptr;
+    FakeTexture* defaultTexture_;
 };
 
 } // namespace OrvaneTest

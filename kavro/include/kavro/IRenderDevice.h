@@ -1,5 +1,7 @@
 #pragma once
 
+#include "IQuad.h"
+#include "ISpriteQuad.h"
 #include "ITexture.h"
 #include "Vector2D.h"
 
@@ -8,17 +10,20 @@ namespace Kavro
 
 class ISceneManager;
 
+// Draws into a logical screen of the game's size (scaled to the window when presented) or into render
+// textures. Colours given as ARGB are 0xAARRGGBB; colours given as RGBA are packed bytes red, green, blue,
+// alpha in memory order. Texture results are owned references (release them); null is a failure.
 class IRenderDevice : public IInterface
 {
 public:
-    // Negative: skip drawing this frame.
+    // Negative: skip drawing this frame. Selects the screen as the render target.
     virtual int beginFrame() = 0;
     // Presents the frame.
     virtual int endFrame() = 0;
-    // Clears count targets to the ARGB colour.
+    // Clears count targets (the current render target) to the ARGB colour.
     virtual int clear(int count, const uint32_t* argb) = 0;
     virtual ISceneManager* getSceneManager() = 0;
-    // An image file (PNG or JPEG) through the file system; null on failure.
+    // An image file (PNG or JPEG) through the file system, or a render texture by its "suf://" name.
     virtual ITexture* loadTexture(const char* name, int mipLevels, int flags) = 0;
     // A CPU-lockable texture of 32-bit pixels.
     virtual ITexture* createTexture(int width, int height, int format, int flags) = 0;
@@ -26,10 +31,34 @@ public:
                                           int reserved2) = 0;
     // A render texture reachable as a texture by its "suf://" name.
     virtual ITexture* createNamedRenderTexture(const char* name, int width, int height, int format, int flag) = 0;
+    // Draws into target from now on; null selects the screen. Negative: failure.
     virtual int setRenderTarget(int index, ITexture* target, int flags) = 0;
+    // The current render target (no reference added); null while the screen is the target.
     virtual ITexture* getRenderTarget(int index) = 0;
+    // Fills the texture (null: the screen) with the RGBA colour.
     virtual int fillTexture(ITexture* texture, const uint32_t* rgba) = 0;
-    virtual int drawDebugText(const Vector2D& position, uint32_t colour, int font, const char* text) = 0;
+    // Clears the texture (null: the screen) to the ARGB colour.
+    virtual int clearTexture(ITexture* texture, uint32_t argb) = 0;
+    // Built-in 8x8-pixel font; position is the top-left in screen pixels, colour ARGB.
+    virtual int drawDebugText(const Vector2D& position, uint32_t colour, const char* font, const char* text) = 0;
+
+    // Scene sprites: a textured quad list over texture (null: the default texture), and an untextured one.
+    virtual ISpriteQuad* createSprite(ITexture* texture, int quadCount, int reserved, int reserved2) = 0;
+    virtual IQuad* createColorQuad(int quadCount) = 0;
+    // One opaque white texel (no reference added).
+    virtual ITexture* getDefaultTexture() = 0;
+
+    // Copies source (null: the screen) into destination: mode 0 needs equal sizes, any other mode scales.
+    virtual int copyTexture(ITexture* destination, ITexture* source, int mode) = 0;
+    // Copies a rectangle of source (null: the screen) into a rectangle of destination, scaling to fit.
+    virtual int copyRect(ITexture* destination, const Rect2DI& destinationRect, ITexture* source,
+                         const Rect2DI& sourceRect) = 0;
+    // Reads target (null: the screen) into out: width x height pixels 0xAARRGGBB, rows top down. 0 or -1.
+    virtual int readPixels(ITexture* target, void* out) = 0;
+    // Writes target (null: the screen) to an image file (format 0: PNG; the only one). 0 or -1.
+    virtual int saveTexture(const char* path, ITexture* target, int format) = 0;
+    // Width and height of the logical screen.
+    virtual const int32_t* getScreenSize() = 0;
 };
 
 } // namespace Kavro

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IInterface.h"
+#include "Vector2D.h"
 
 namespace Kavro
 {
@@ -22,6 +23,10 @@ public:
     virtual IntPair& getImageSize(IntPair& out) = 0;
     // Width and height, two 32-bit integers.
     virtual const int32_t* getSize() = 0;
+    // Multiplier from texels to texture coordinates: (1 / width, 1 / height).
+    virtual Vector2D getTexelScale() = 0;
+    // Pixel format: 1 = 32-bit, alpha in byte 3 (the only format there is).
+    virtual int getFormat() = 0;
     // Kind: 0 loaded image, 1 CPU-lockable, 2 render target, 3 none.
     virtual int getKind() = 0;
     virtual int getMipLevels() = 0;
@@ -34,7 +39,8 @@ public:
     virtual void setFilter(int minFilter, int magFilter) = 0;
     // 1 when this texture can be drawn into.
     virtual int isRenderTarget(int level) = 0;
-    // Copies this texture's pixels into out (width x height x 4 bytes, rows top down); 1 on success, 0 on failure.
+    // Copies this texture's pixels into out (width x height 32-bit pixels 0xAARRGGBB, rows top down);
+    // 1 on success, 0 on failure.
     virtual int readPixels(void* out) = 0;
     // Copies the pixels of another texture of the same size; 1 on success, 0 on failure.
     virtual int copyFrom(ITexture* source) = 0;

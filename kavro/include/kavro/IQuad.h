@@ -1,0 +1,34 @@
+#pragma once
+
+#include "IInterface.h"
+#include "Matrix4x4.h"
+#include "Vector2D.h"
+#include "Vector4D.h"
+
+namespace Kavro
+{
+
+// A list of quads drawn together with one blend mode.
+// Geometry: each corner (x, y, z, w) is multiplied as a row vector by the quad's matrix into clip space:
+// x and y in -1..1 with y up, z in 0..w (depth 0..1). Corner order: 0 top-left, 1 top-right, 2 bottom-left,
+// 3 bottom-right. Colours are packed bytes red, green, blue, alpha in memory order.
+class IQuad : public IInterface
+{
+public:
+    // Starts a new list; the quads of the previous list are dropped.
+    virtual int begin() = 0;
+    // Adds an untextured quad (textured quads sample the default white texture there).
+    virtual int addQuad(const Matrix4x4& matrix, const Vector4D corners[4], const uint32_t colours[4]) = 0;
+    virtual int end() = 0;
+    // Number of quads in the current list.
+    virtual int getQuadCount() = 0;
+    // Draws the list into the device's current render target, in call order with every other draw.
+    // offset moves the quads by pixels of the target; colour (may be null) multiplies every corner colour;
+    // factor multiplies the alpha.
+    virtual int draw(const Vector2D& offset, const Vector4D* colour, float factor) = 0;
+    // 1 normal alpha, 0 replace, 2 add, 3 subtract, 4 multiply, 5 screen; any other value acts as 1.
+    virtual int setBlendMode(int mode) = 0;
+    virtual int getBlendMode() = 0;
+};
+
+} // namespace Kavro

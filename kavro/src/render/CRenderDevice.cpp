@@ -1,0 +1,441 @@
+#include "render/CRenderDevice.h"
+
+#include "render/CEglContext.h"
+#include "render/CSdlGLContext.h"
+#include "render/CTexture.h"
+#include "render/DebugText.h"
+#include "render/ImageCodec.h"
+#include "render/RenderDeviceFactory.h"
+#include "scene/CSceneManager.h"
+#include "scene/CSpriteQuad.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace Kavro
+{
+
+namespace
+{
+
+const char surfacePrefix[] = "suf://";
+
+bool isSurfaceName(const char* name)
+{
+    return std::strncmp(name, surfacePrefix, sizeof surfacePrefix - 1) == 0;
+}
+
+// The whole file through the file system, or empty.
+std::vector<uint8_t> readWholeFile(IFileSystem* fileSystem, const char* name)
+{
+    std::vector<uint8_t> bytes;
+    IFileStream* stream = fileSystem->open(name, 0, 0, 0);
+    if (!stream)
+        return bytes;
+    if (stream->load() >= 0 && stream->getLoadData())
+    {
+        const uint8_t* data = stream->getLoadData();
+        bytes.assign(data, data + stream->getFileSize());
+    }
+    stream->close();
+    stream->release();
+    return bytes;
+}
+
+void setClearColour(uint32_t argb)
+{
+    glClearColor(float((argb >> 16) & 0xFF) / 255.0f, float((argb >> 8) & 0xFF) / 255.0f, float(argb & 0xFF) / 255.0f,
+                 float(argb >> 24) / 255.0f);
+}
+
+Rect2DI wholeOf(CTexture* texture)
+{
+    return {0, 0, texture->getSize()[0], texture->getSize()[1]};
+}
+
+bool rectInside(const Rect2DI& r, CTexture* texture)
+{
+    return r.left >= 0 && r.top >= 0 && r.right > r.left && r.bottom > r.top && r.right <= texture->getSize()[0] &&
+           r.bottom <= texture->getSize()[1];
+}
+
+} // namespace
+
+IRenderDevice* CreateRenderDevice(SDL_Window* window, int screenWidth, int screenHeight, IFileSystem* fileSystem)
+{
+    std::unique_ptr<CGLContext> context;
+    if (window)
+        context = CSdlGLContext::create(window);
+    else
+        context = CEglContext::create();
+    if (!context)
+        return nullptr;
+    return CRenderDevice::create(std::move(context), screenWidth, screenHeight, fileSystem);
+}
+
+CRenderDevice::CRenderDevice(std::unique_ptr<CGLContext> context, int screenWidth, int screenHeight,
+                             IFileSystem* fileSystem)
+    : context_(std::move(context)), screenSize_{screenWidth, screenHeight}, fileSystem_(fileSystem)
+{
+    if (fileSystem_)
+        fileSystem_->addRef();
+}
+
+CRenderDevice* CRenderDevice::create(std::unique_ptr<CGLContext> context, int screenWidth, int screenHeight,
+                                     IFileSystem* fileSystem)
+{
+    auto* device = new CRenderDevice(std::move(context), screenWidth, screenHeight, fileSystem);
+    if (!device->build())
+    {
+        device->release();
+        return nullptr;
+    }
+    return device;
+}
+
+bool CRenderDevice::build()
+{
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
+    if (!sizeAllowed(screenSize_[0], screenSize_[1]))
+        return false;
+    renderer_ = CQuadRenderer::create();
+    if (!renderer_)
+        return false;
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    screen_ = new CTexture(this, false, CTexture::RenderTarget, screenSize_[0], screenSize_[1], "");
+    if (!screen_->framebuffer())
+        return false;
+    defaultTexture_ = new CTexture(this, false, CTexture::Lockable, 1, 1, "");
+    const uint32_t white = 0xFFFFFFFFu;
+    defaultTexture_->upload(&white);
+    scene_ = new CSceneManager(this);
+    current_ = screen_;
+    clearTexture(nullptr, 0xFF000000u);
+    return true;
+}
+
+CRenderDevice::~CRenderDevice()
+{
+    makeCurrent();
+    if (scene_)
+        scene_->release();
+    if (defaultTexture_)
+        defaultTexture_->release();
+    if (screen_)
+        screen_->release();
+    renderer_.reset();
+    if (fileSystem_)
+        fileSystem_->release();
+}
+
+bool CRenderDevice::makeCurrent()
+{
+    return context_->makeCurrent();
+}
+
+void CRenderDevice::forgetTexture(CTexture* texture)
+{
+    if (current_ == texture)
+        current_ = texture == screen_ ? nullptr : screen_;
+    if (texture->getFileName())
+    {
+        auto found = named_.find(texture->getFileName());
+        if (found != named_.end() && found->second == texture)
+            named_.erase(found);
+    }
+}
+
+CTexture* CRenderDevice::own(ITexture* texture)
+{
+    auto* ours = dynamic_cast<CTexture*>(texture);
+    return ours && ours->device() == this ? ours : nullptr;
+}
+
+bool CRenderDevice::sizeAllowed(int width, int height) const
+{
+    return width > 0 && height > 0 && width <= maxTextureSize_ && height <= maxTextureSize_;
+}
+
+CTexture* CRenderDevice::makeTexture(int kind, int width, int height, std::string name)
+{
+    if (!sizeAllowed(width, height) || !makeCurrent())
+        return nullptr;
+    auto* texture = new CTexture(this, true, CTexture::Kind(kind), width, height, std::move(name));
+    if (kind == CTexture::RenderTarget)
+    {
+        if (!texture->framebuffer())
+        {
+            texture->release();
+            return nullptr;
+        }
+        clearTexture(texture, 0);
+    }
+    else if (kind == CTexture::Lockable)
+    {
+        const std::vector<uint32_t> zero(size_t(width) * size_t(height), 0);
+        texture->upload(zero.data());
+    }
+    return texture;
+}
+
+int CRenderDevice::beginFrame()
+{
+    if (!makeCurrent())
+        return -1;
+    current_ = screen_;
+    bindCurrentTarget();
+    return 0;
+}
+
+int CRenderDevice::endFrame()
+{
+    if (!makeCurrent())
+        return -1;
+    presentToWindow();
+    context_->present();
+    return 0;
+}
+
+void CRenderDevice::presentToWindow()
+{
+    int windowWidth = 0, windowHeight = 0;
+    context_->getDrawableSize(windowWidth, windowHeight);
+    if (windowWidth <= 0 || windowHeight <= 0)
+        return;
+    // Largest rectangle of the screen's aspect that fits, centred; the bars are black.
+    int width = windowWidth;
+    int height = int(int64_t(windowWidth) * screenSize_[1] / screenSize_[0]);
+    if (height > windowHeight)
+    {
+        height = windowHeight;
+        width = int(int64_t(windowHeight) * screenSize_[0] / screenSize_[1]);
+    }
+    const int x = (windowWidth - width) / 2;
+    const int y = (windowHeight - height) / 2;
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glViewport(0, 0, windowWidth, windowHeight);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, screen_->framebuffer());
+    // The window's row 0 is its bottom row; the screen texture's row 0 is the top.
+    glBlitFramebuffer(0, 0, screenSize_[0], screenSize_[1], x, y + height, x + width, y, GL_COLOR_BUFFER_BIT,
+                      GL_LINEAR);
+    bindCurrentTarget();
+}
+
+void CRenderDevice::bindCurrentTarget()
+{
+    CTexture* target = current_ ? current_ : screen_;
+    glBindFramebuffer(GL_FRAMEBUFFER, target->framebuffer());
+    glViewport(0, 0, target->getSize()[0], target->getSize()[1]);
+}
+
+int CRenderDevice::clear(int, const uint32_t* argb)
+{
+    return clearTexture(current_ == screen_ ? nullptr : current_, argb ? *argb : 0xFF000000u);
+}
+
+int CRenderDevice::clearTexture(ITexture* texture, uint32_t argb)
+{
+    CTexture* target = texture ? own(texture) : screen_;
+    if (!target || !target->framebuffer() || !makeCurrent())
+        return -1;
+    glBindFramebuffer(GL_FRAMEBUFFER, target->framebuffer());
+    setClearColour(argb);
+    glClear(GL_COLOR_BUFFER_BIT);
+    bindCurrentTarget();
+    return 0;
+}
+
+int CRenderDevice::fillTexture(ITexture* texture, const uint32_t* rgba)
+{
+    if (!rgba)
+        return -1;
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(rgba);
+    const uint32_t argb = uint32_t(bytes[3]) << 24 | uint32_t(bytes[0]) << 16 | uint32_t(bytes[1]) << 8 | bytes[2];
+    return clearTexture(texture, argb);
+}
+
+ISceneManager* CRenderDevice::getSceneManager()
+{
+    return scene_;
+}
+
+ITexture* CRenderDevice::loadTexture(const char* name, int, int)
+{
+    if (!name || !*name)
+        return nullptr;
+    if (isSurfaceName(name))
+    {
+        auto found = named_.find(name);
+        if (found == named_.end())
+            return nullptr;
+        found->second->addRef();
+        return found->second;
+    }
+    if (!fileSystem_)
+        return nullptr;
+    const std::vector<uint8_t> bytes = readWholeFile(fileSystem_, name);
+    if (bytes.empty())
+        return nullptr;
+    DecodedImage image;
+    std::string error;
+    if (!DecodeImage(bytes.data(), bytes.size(), image, error))
+        return nullptr;
+    CTexture* texture = makeTexture(CTexture::Loaded, image.width, image.height, name);
+    if (texture)
+        texture->upload(image.pixels.data());
+    return texture;
+}
+
+ITexture* CRenderDevice::createTexture(int width, int height, int, int)
+{
+    return makeTexture(CTexture::Lockable, width, height, "");
+}
+
+ITexture* CRenderDevice::createRenderTexture(int width, int height, int, int, int, int)
+{
+    return makeTexture(CTexture::RenderTarget, width, height, "");
+}
+
+ITexture* CRenderDevice::createNamedRenderTexture(const char* name, int width, int height, int, int)
+{
+    if (!name || !isSurfaceName(name))
+        return nullptr;
+    CTexture* texture = makeTexture(CTexture::RenderTarget, width, height, name);
+    // The newest surface of a name is the one loadTexture finds.
+    if (texture)
+        named_[name] = texture;
+    return texture;
+}
+
+int CRenderDevice::setRenderTarget(int index, ITexture* target, int)
+{
+    if (index != 0 || !makeCurrent())
+        return -1;
+    CTexture* texture = target ? own(target) : screen_;
+    if (!texture || !texture->framebuffer())
+        return -1;
+    current_ = texture;
+    bindCurrentTarget();
+    return 0;
+}
+
+ITexture* CRenderDevice::getRenderTarget(int index)
+{
+    if (index != 0 || current_ == screen_)
+        return nullptr;
+    return current_;
+}
+
+int CRenderDevice::drawDebugText(const Vector2D& position, uint32_t colour, const char*, const char* text)
+{
+    if (!text || !makeCurrent())
+        return -1;
+    CTexture* target = current_ ? current_ : screen_;
+    std::vector<QuadVertex> triangles =
+        BuildDebugText(position, colour, text, target->getSize()[0], target->getSize()[1]);
+    QuadDrawState state;
+    state.texture = defaultTexture_->glTexture();
+    drawTriangles(triangles, state);
+    return 0;
+}
+
+ISpriteQuad* CRenderDevice::createSprite(ITexture* texture, int quadCount, int, int)
+{
+    CTexture* ours = texture ? own(texture) : defaultTexture_;
+    if (!ours)
+        return nullptr;
+    return new CSpriteQuad(this, ours, quadCount);
+}
+
+IQuad* CRenderDevice::createColorQuad(int quadCount)
+{
+    return new CSpriteQuad(this, defaultTexture_, quadCount);
+}
+
+ITexture* CRenderDevice::getDefaultTexture()
+{
+    return defaultTexture_;
+}
+
+int CRenderDevice::blit(CTexture* destination, const Rect2DI& destinationRect, CTexture* source,
+                        const Rect2DI& sourceRect)
+{
+    if (!destination || !source || destination == source || !rectInside(destinationRect, destination) ||
+        !rectInside(sourceRect, source) || !destination->framebuffer() || !source->framebuffer() || !makeCurrent())
+        return -1;
+    const bool sameSize = destinationRect.right - destinationRect.left == sourceRect.right - sourceRect.left &&
+                          destinationRect.bottom - destinationRect.top == sourceRect.bottom - sourceRect.top;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, source->framebuffer());
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, destination->framebuffer());
+    glBlitFramebuffer(sourceRect.left, sourceRect.top, sourceRect.right, sourceRect.bottom, destinationRect.left,
+                      destinationRect.top, destinationRect.right, destinationRect.bottom, GL_COLOR_BUFFER_BIT,
+                      sameSize ? GL_NEAREST : GL_LINEAR);
+    bindCurrentTarget();
+    return 0;
+}
+
+int CRenderDevice::copyTexture(ITexture* destination, ITexture* source, int mode)
+{
+    CTexture* to = destination ? own(destination) : screen_;
+    CTexture* from = source ? own(source) : screen_;
+    if (!to || !from)
+        return -1;
+    if (mode == 0 && (to->getSize()[0] != from->getSize()[0] || to->getSize()[1] != from->getSize()[1]))
+        return -1;
+    return blit(to, wholeOf(to), from, wholeOf(from));
+}
+
+int CRenderDevice::copyRect(ITexture* destination, const Rect2DI& destinationRect, ITexture* source,
+                            const Rect2DI& sourceRect)
+{
+    return blit(destination ? own(destination) : screen_, destinationRect, source ? own(source) : screen_,
+                sourceRect);
+}
+
+int CRenderDevice::readPixels(ITexture* target, void* out)
+{
+    CTexture* texture = target ? own(target) : screen_;
+    if (!texture || !out || !makeCurrent())
+        return -1;
+    if (texture->framebuffer())
+    {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, texture->framebuffer());
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+        glReadPixels(0, 0, texture->getSize()[0], texture->getSize()[1], GL_BGRA, GL_UNSIGNED_BYTE, out);
+        bindCurrentTarget();
+        return 0;
+    }
+    glBindTexture(GL_TEXTURE_2D, texture->glTexture());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_BYTE, out);
+    return 0;
+}
+
+int CRenderDevice::saveTexture(const char* path, ITexture* target, int)
+{
+    CTexture* texture = target ? own(target) : screen_;
+    if (!path || !*path || !texture)
+        return -1;
+    std::vector<uint32_t> pixels(size_t(texture->getSize()[0]) * size_t(texture->getSize()[1]));
+    if (readPixels(texture, pixels.data()) < 0)
+        return -1;
+    return WritePng(path, texture->getSize()[0], texture->getSize()[1], pixels.data()) ? 0 : -1;
+}
+
+void CRenderDevice::drawTriangles(const std::vector<QuadVertex>& triangles, QuadDrawState& state)
+{
+    if (!makeCurrent())
+        return;
+    CTexture* target = current_ ? current_ : screen_;
+    bindCurrentTarget();
+    state.targetWidth = target->getSize()[0];
+    state.targetHeight = target->getSize()[1];
+    renderer_->draw(triangles, state);
+}
+
+} // namespace Kavro

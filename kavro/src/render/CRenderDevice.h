@@ -1,0 +1,83 @@
+#pragma once
+
+#include "render/CGLContext.h"
+#include "render/CQuadRenderer.h"
+
+#include <kavro/IFileSystem.h>
+#include <kavro/IRenderDevice.h>
+#include <kavro/RefCounted.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+namespace Kavro
+{
+
+class CTexture;
+class CSceneManager;
+
+// The OpenGL 3.3 render device. The logical screen is a render texture of the game's size; endFrame
+// scales it into the window.
+class CRenderDevice : public RefCounted<IRenderDevice>
+{
+public:
+    // Null when the context cannot draw (shaders, framebuffers).
+    static CRenderDevice* create(std::unique_ptr<CGLContext> context, int screenWidth, int screenHeight,
+                                 IFileSystem* fileSystem);
+    ~CRenderDevice() override;
+
+    int beginFrame() override;
+    int endFrame() override;
+    int clear(int count, const uint32_t* argb) override;
+    ISceneManager* getSceneManager() override;
+    ITexture* loadTexture(const char* name, int mipLevels, int flags) override;
+    ITexture* createTexture(int width, int height, int format, int flags) override;
+    ITexture* createRenderTexture(int width, int height, int format, int reserved, int flag, int reserved2) override;
+    ITexture* createNamedRenderTexture(const char* name, int width, int height, int format, int flag) override;
+    int setRenderTarget(int index, ITexture* target, int flags) override;
+    ITexture* getRenderTarget(int index) override;
+    int fillTexture(ITexture* texture, const uint32_t* rgba) override;
+    int clearTexture(ITexture* texture, uint32_t argb) override;
+    int drawDebugText(const Vector2D& position, uint32_t colour, const char* font, const char* text) override;
+    ISpriteQuad* createSprite(ITexture* texture, int quadCount, int reserved, int reserved2) override;
+    IQuad* createColorQuad(int quadCount) override;
+    ITexture* getDefaultTexture() override;
+    int copyTexture(ITexture* destination, ITexture* source, int mode) override;
+    int copyRect(ITexture* destination, const Rect2DI& destinationRect, ITexture* source,
+                 const Rect2DI& sourceRect) override;
+    int readPixels(ITexture* target, void* out) override;
+    int saveTexture(const char* path, ITexture* target, int format) override;
+    const int32_t* getScreenSize() override { return screenSize_; }
+
+    // For the device's textures and quads.
+    bool makeCurrent();
+    void forgetTexture(CTexture* texture);
+    // Our texture behind an interface pointer; null for null and for textures of other devices.
+    CTexture* own(ITexture* texture);
+    // Draws triangles into the current render target; state gets the target's size here.
+    void drawTriangles(const std::vector<QuadVertex>& triangles, QuadDrawState& state);
+
+private:
+    CRenderDevice(std::unique_ptr<CGLContext> context, int screenWidth, int screenHeight, IFileSystem* fileSystem);
+    bool build();
+    CTexture* makeTexture(int kind, int width, int height, std::string name);
+    bool sizeAllowed(int width, int height) const;
+    // source and destination may be null (the screen); rectangles are checked against the sizes.
+    int blit(CTexture* destination, const Rect2DI& destinationRect, CTexture* source, const Rect2DI& sourceRect);
+    void bindCurrentTarget();
+    void presentToWindow();
+
+    std::unique_ptr<CGLContext> context_;
+    int32_t screenSize_[2];
+    IFileSystem* fileSystem_;
+    std::unique_ptr<CQuadRenderer> renderer_;
+    CTexture* screen_ = nullptr;
+    CTexture* defaultTexture_ = nullptr;
+    CTexture* current_ = nullptr;
+    CSceneManager* scene_ = nullptr;
+    std::map<std::string, CTexture*> named_;
+    int maxTextureSize_ = 0;
+};
+
+} // namespace Kavro

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "render/GL.h"
+
+#include <kavro/ITexture.h>
+#include <kavro/RefCounted.h>
+
+#include <string>
+#include <vector>
+
+namespace Kavro
+{
+
+class CRenderDevice;
+
+// A GL texture of the render device: a loaded image, a CPU-lockable texture or a render target.
+// Row 0 of the GL texture is the top row of the image.
+class CTexture : public RefCounted<ITexture>
+{
+public:
+    enum Kind
+    {
+        Loaded = 0,
+        Lockable = 1,
+        RenderTarget = 2
+    };
+
+    // holdsDevice: whether the texture keeps the device alive (the device's own textures do not).
+    CTexture(CRenderDevice* device, bool holdsDevice, Kind kind, int width, int height, std::string name);
+    ~CTexture() override;
+
+    int isContentsLost() override { return lost_; }
+    const char* getFileName() override { return name_.empty() ? nullptr : name_.c_str(); }
+    IntPair& getImageSize(IntPair& out) override;
+    const int32_t* getSize() override { return size_; }
+    Vector2D getTexelScale() override;
+    int getFormat() override { return 1; }
+    int getKind() override { return kind_; }
+    int getMipLevels() override { return 1; }
+    int lock(int level, const Rect2DI* rect) override;
+    int unlock() override;
+    int getPitch() override { return size_[0] * 4; }
+    void* getData() override { return locked_ ? lockBuffer_.data() : nullptr; }
+    void setFilter(int minFilter, int magFilter) override;
+    int isRenderTarget(int level) override { return kind_ == RenderTarget && level == 0 ? 1 : 0; }
+    int readPixels(void* out) override;
+    int copyFrom(ITexture* source) override;
+    int getMemorySize() override { return size_[0] * size_[1] * 4; }
+    int saveToFile(const char* path) override;
+    void setContentsLost(int lost) override { lost_ = lost; }
+
+    // Replaces every pixel (0xAARRGGBB, rows top down, width x height of them).
+    void upload(const uint32_t* pixels);
+    GLuint glTexture() const { return texture_; }
+    // The framebuffer that draws into this texture, made on first use; 0 when it cannot be made.
+    GLuint framebuffer();
+    CRenderDevice* device() const { return device_; }
+
+private:
+    CRenderDevice* device_;
+    bool holdsDevice_;
+    Kind kind_;
+    int32_t size_[2];
+    std::string name_;
+    GLuint texture_ = 0;
+    GLuint framebuffer_ = 0;
+    int lost_ = 0;
+    bool locked_ = false;
+    std::vector<uint32_t> lockBuffer_;
+};
+
+} // namespace Kavro

@@ -1,0 +1,56 @@
+#include "render/DebugText.h"
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#include <stb/stb_easy_font.h>
+#pragma GCC diagnostic pop
+
+#include <cstring>
+#include <string>
+
+namespace Kavro
+{
+
+namespace
+{
+
+// stb_easy_font's vertex: x, y, z floats and four colour bytes.
+struct EasyFontVertex
+{
+    float x, y, z;
+    uint8_t colour[4];
+};
+
+} // namespace
+
+std::vector<QuadVertex> BuildDebugText(const Vector2D& position, uint32_t argb, const char* text, int targetWidth,
+                                       int targetHeight)
+{
+    std::vector<QuadVertex> triangles;
+    if (!text || targetWidth <= 0 || targetHeight <= 0)
+        return triangles;
+    // The font draws at most about 270 bytes of vertices per character.
+    std::vector<EasyFontVertex> quads(std::strlen(text) * 70 + 4);
+    std::string copy(text);
+    unsigned char colour[4] = {uint8_t(argb >> 16), uint8_t(argb >> 8), uint8_t(argb), uint8_t(argb >> 24)};
+    const int quadCount = stb_easy_font_print(position.x, position.y, copy.data(), colour, quads.data(),
+                                              int(quads.size() * sizeof(EasyFontVertex)));
+    uint32_t packed;
+    std::memcpy(&packed, colour, 4);
+    auto toClip = [&](const EasyFontVertex& v) {
+        return QuadVertex{{v.x * 2.0f / float(targetWidth) - 1.0f, 1.0f - v.y * 2.0f / float(targetHeight), 0.0f, 1.0f},
+                          packed,
+                          {0.0f, 0.0f}};
+    };
+    triangles.reserve(size_t(quadCount) * 6);
+    for (int q = 0; q < quadCount; ++q)
+    {
+        const EasyFontVertex* v = &quads[size_t(q) * 4];
+        for (int index : {0, 1, 2, 0, 2, 3})
+            triangles.push_back(toClip(v[index]));
+    }
+    return triangles;
+}
+
+} // namespace Kavro

@@ -1,0 +1,176 @@
+#include "render/ImageCodec.h"
+
+#include <png.h>
+#include <stb/stb_image_write.h>
+
+#include <cstdio>
+#include <cstring>
+#include <csetjmp>
+#include <filesystem>
+
+// jpeglib.h needs FILE and size_t declared first.
+#include <jpeglib.h>
+
+namespace Kavro
+{
+
+namespace
+{
+
+bool isPng(const uint8_t* data, size_t size)
+{
+    static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    return size >= 8 && std::memcmp(data, signature, 8) == 0;
+}
+
+bool isJpeg(const uint8_t* data, size_t size)
+{
+    return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
+}
+
+bool sizeAllowed(uint32_t width, uint32_t height)
+{
+    return width > 0 && height > 0 && width <= uint32_t(MaxImageSide) && height <= uint32_t(MaxImageSide);
+}
+
+bool decodePng(const uint8_t* data, size_t size, DecodedImage& out, std::string& error)
+{
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, data, size))
+    {
+        error = std::string("PNG: ") + image.message;
+        return false;
+    }
+    if (!sizeAllowed(image.width, image.height))
+    {
+        png_image_free(&image);
+        error = "PNG: image size out of range";
+        return false;
+    }
+    // Little-endian 0xAARRGGBB is B, G, R, A in memory.
+    image.format = PNG_FORMAT_BGRA;
+    out.width = int(image.width);
+    out.height = int(image.height);
+    out.pixels.assign(size_t(out.width) * size_t(out.height), 0);
+    if (!png_image_finish_read(&image, nullptr, out.pixels.data(), out.width * 4, nullptr))
+    {
+        error = std::string("PNG: ") + image.message;
+        png_image_free(&image);
+        return false;
+    }
+    return true;
+}
+
+struct JpegError
+{
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void jpegErrorExit(j_common_ptr info)
+{
+    auto* err = reinterpret_cast<JpegError*>(info->err);
+    info->err->format_message(info, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+void jpegSilence(j_common_ptr, int) {}
+
+// Only plain C objects live between setjmp and longjmp here; the pixels go into a buffer sized by the
+// caller after the header has been read.
+bool decodeJpegInto(jpeg_decompress_struct& info, JpegError& err, const uint8_t* data, size_t size,
+                    DecodedImage& out)
+{
+    if (setjmp(err.jump))
+        return false;
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&info, TRUE);
+    if (!sizeAllowed(info.image_width, info.image_height))
+    {
+        std::snprintf(err.message, sizeof err.message, "image size out of range");
+        return false;
+    }
+    info.out_color_space = JCS_EXT_BGRA;
+    jpeg_start_decompress(&info);
+    out.width = int(info.output_width);
+    out.height = int(info.output_height);
+    out.pixels.resize(size_t(out.width) * size_t(out.height));
+    while (info.output_scanline < info.output_height)
+    {
+        JSAMPROW row = reinterpret_cast<JSAMPROW>(out.pixels.data() + size_t(info.output_scanline) * out.width);
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    return true;
+}
+
+bool decodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, std::string& error)
+{
+    jpeg_decompress_struct info;
+    JpegError err;
+    std::memset(&info, 0, sizeof info);
+    std::memset(err.message, 0, sizeof err.message);
+    info.err = jpeg_std_error(&err.manager);
+    err.manager.error_exit = jpegErrorExit;
+    err.manager.emit_message = jpegSilence;
+    const bool ok = decodeJpegInto(info, err, data, size, out);
+    jpeg_destroy_decompress(&info);
+    if (!ok)
+    {
+        error = std::string("JPEG: ") + err.message;
+        out = DecodedImage();
+    }
+    return ok;
+}
+
+} // namespace
+
+bool DecodeImage(const uint8_t* data, size_t size, DecodedImage& out, std::string& error)
+{
+    if (!data)
+    {
+        error = "no data";
+        return false;
+    }
+    if (isPng(data, size))
+        return decodePng(data, size, out, error);
+    if (isJpeg(data, size))
+        return decodeJpeg(data, size, out, error);
+    error = "not a PNG or JPEG file";
+    return false;
+}
+
+bool WritePng(const std::string& path, int width, int height, const uint32_t* pixels)
+{
+    if (width <= 0 || height <= 0 || !pixels)
+        return false;
+    std::vector<uint8_t> rgba(size_t(width) * size_t(height) * 4);
+    for (size_t i = 0; i < size_t(width) * size_t(height); ++i)
+    {
+        const uint32_t p = pixels[i];
+        rgba[i * 4 + 0] = uint8_t(p >> 16);
+        rgba[i * 4 + 1] = uint8_t(p >> 8);
+        rgba[i * 4 + 2] = uint8_t(p);
+        rgba[i * 4 + 3] = uint8_t(p >> 24);
+    }
+    const std::string temporary = path + ".tmp";
+    if (!stbi_write_png(temporary.c_str(), width, height, 4, rgba.data(), width * 4))
+    {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, path, ec);
+    if (ec)
+    {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace Kavro

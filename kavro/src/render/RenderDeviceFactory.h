@@ -1,0 +1,24 @@
+#pragma once
+
+#include <kavro/IRenderDevice.h>
+
+struct SDL_Window;
+
+namespace Kavro
+{
+
+class IFileSystem;
+
+// Sets the SDL OpenGL attributes the device needs (3.3 core profile, double buffer).
+// Call before SDL_CreateWindow; the window must be created with SDL_WINDOW_OPENGL.
+void PrepareRenderWindowAttributes();
+
+// Creates the render device.
+// With a window: an OpenGL 3.3 core context on it; frames are presented to it by endFrame.
+// Without one (null): headless over EGL surfaceless (Mesa llvmpipe in tests and CI); endFrame only flushes.
+// The logical screen is screenWidth x screenHeight, scaled into the window keeping its aspect (letterbox).
+// Textures load through fileSystem (a reference is kept; null: only "suf://" names load).
+// Null when no OpenGL 3.3 context can be had.
+IRenderDevice* CreateRenderDevice(SDL_Window* window, int screenWidth, int screenHeight, IFileSystem* fileSystem);
+
+} // namespace Kavro

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <kavro/ISceneManager.h>
+#include <kavro/RefCounted.h>
+
+namespace Kavro
+{
+
+class CRenderDevice;
+
+// The application's 3D scene. It holds no scene objects yet, so a render pass selects the target and
+// draws nothing into it.
+class CSceneManager : public RefCounted<ISceneManager>
+{
+public:
+    explicit CSceneManager(CRenderDevice* device) : device_(device) {}
+
+    int setup(uint32_t* out, const uint32_t* startWord) override;
+    int setRenderTarget(ITexture* target) override;
+    int renderScene() override;
+    int finishRender() override;
+
+private:
+    CRenderDevice* device_;
+    ITexture* target_ = nullptr;
+};
+
+} // namespace Kavro

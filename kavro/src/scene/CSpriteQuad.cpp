@@ -1,0 +1,121 @@
+#include "scene/CSpriteQuad.h"
+
+#include "render/CRenderDevice.h"
+#include "render/CTexture.h"
+
+namespace Kavro
+{
+
+namespace
+{
+
+// corner x matrix, row-vector convention.
+void transform(const Vector4D& c, const Matrix4x4& m, float out[4])
+{
+    for (int j = 0; j < 4; ++j)
+        out[j] = c.x * m.m[0][j] + c.y * m.m[1][j] + c.z * m.m[2][j] + c.w * m.m[3][j];
+}
+
+} // namespace
+
+CSpriteQuad::CSpriteQuad(CRenderDevice* device, CTexture* texture, int quadCount)
+    : device_(device), texture_(texture)
+{
+    device_->addRef();
+    texture_->addRef();
+    if (quadCount > 0 && quadCount < 65536)
+        triangles_.reserve(size_t(quadCount) * 6);
+}
+
+CSpriteQuad::~CSpriteQuad()
+{
+    texture_->release();
+    device_->release();
+}
+
+int CSpriteQuad::begin()
+{
+    triangles_.clear();
+    return 0;
+}
+
+int CSpriteQuad::addQuad(const Matrix4x4& matrix, const Vector4D corners[4], const uint32_t colours[4])
+{
+    static const Vector2D noUv[4];
+    return addQuad(matrix, corners, colours, noUv);
+}
+
+int CSpriteQuad::addQuad(const Matrix4x4& matrix, const Vector4D corners[4], const uint32_t colours[4],
+                         const Vector2D uv[4])
+{
+    if (!corners || !colours || !uv)
+        return -1;
+    QuadVertex v[4];
+    for (int i = 0; i < 4; ++i)
+    {
+        transform(corners[i], matrix, v[i].position);
+        v[i].colour = colours[i];
+        v[i].uv[0] = uv[i].x;
+        v[i].uv[1] = uv[i].y;
+    }
+    // Corners are top-left, top-right, bottom-left, bottom-right: two triangles.
+    for (int index : {0, 1, 2, 2, 1, 3})
+        triangles_.push_back(v[index]);
+    return 0;
+}
+
+int CSpriteQuad::end()
+{
+    return 0;
+}
+
+int CSpriteQuad::draw(const Vector2D& offset, const Vector4D* colour, float factor)
+{
+    QuadDrawState state;
+    state.texture = texture_->glTexture();
+    state.linearFilter = filter_;
+    state.blendMode = blendMode_;
+    state.offset = offset;
+    if (colour)
+        state.colour = *colour;
+    state.colour.w *= factor;
+    state.uvOffset = uvOffset_;
+    device_->drawTriangles(triangles_, state);
+    return 0;
+}
+
+int CSpriteQuad::setBlendMode(int mode)
+{
+    blendMode_ = mode;
+    return 0;
+}
+
+ITexture* CSpriteQuad::getTexture()
+{
+    return texture_;
+}
+
+int CSpriteQuad::setTexture(ITexture* texture)
+{
+    CTexture* ours = texture ? device_->own(texture) : device_->own(device_->getDefaultTexture());
+    if (!ours)
+        return -1;
+    ours->addRef();
+    texture_->release();
+    texture_ = ours;
+    return 0;
+}
+
+int CSpriteQuad::setFilter(int linear)
+{
+    filter_ = linear ? 1 : 0;
+    return 0;
+}
+
+int CSpriteQuad::setUVOffset(const Vector2D& offset)
+{
+    uvOffset_ = offset;
+    return 0;
+}
+
+} // namespace Kavro

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "render/QuadVertex.h"
+
+#include <kavro/ISpriteQuad.h>
+#include <kavro/RefCounted.h>
+
+#include <vector>
+
+namespace Kavro
+{
+
+class CRenderDevice;
+class CTexture;
+
+// A quad list over one texture (the default white texture for colour quads). Corners are transformed to
+// clip space when added; draw sends the list to the device's current render target at once.
+class CSpriteQuad : public RefCounted<ISpriteQuad>
+{
+public:
+    CSpriteQuad(CRenderDevice* device, CTexture* texture, int quadCount);
+    ~CSpriteQuad() override;
+
+    int begin() override;
+    int addQuad(const Matrix4x4& matrix, const Vector4D corners[4], const uint32_t colours[4]) override;
+    int addQuad(const Matrix4x4& matrix, const Vector4D corners[4], const uint32_t colours[4],
+                const Vector2D uv[4]) override;
+    int end() override;
+    int getQuadCount() override { return int(triangles_.size() / 6); }
+    int draw(const Vector2D& offset, const Vector4D* colour, float factor) override;
+    int setBlendMode(int mode) override;
+    int getBlendMode() override { return blendMode_; }
+    ITexture* getTexture() override;
+    int setTexture(ITexture* texture) override;
+    int setFilter(int linear) override;
+    int getFilter() override { return filter_; }
+    int setUVOffset(const Vector2D& offset) override;
+    int apply() override { return 0; }
+
+private:
+    CRenderDevice* device_;
+    CTexture* texture_;
+    std::vector<QuadVertex> triangles_;
+    int blendMode_ = 1;
+    int filter_ = 0;
+    Vector2D uvOffset_;
+};
+
+} // namespace Kavro
