@@ -65,7 +65,13 @@ TEST_P(StdlibScript, PrintsTheExpectedOutput)
     sqstd_register_stringlib(v);
     sqstd_seterrorhandlers(v);
     EXPECT_EQ(sq_gettop(v), 1) << "registration must leave the stack as it was";
-    sqstd_dofile(v, (name + ".nut").c_str(), SQFalse, SQTrue);
+    if (SQ_FAILED(sqstd_dofile(v, (name + ".nut").c_str(), SQFalse, SQTrue))) {
+        // As the sq shell reports an error that ended the script.
+        sq_getlasterror(v);
+        const SQChar *err = nullptr;
+        if (SQ_SUCCEEDED(sq_getstring(v, -1, &err)))
+            g_printed += std::string("Error [") + err + "]\n";
+    }
     sq_close(v);
 
     EXPECT_EQ(g_printed, readFile(dir / (name + ".expected")));
