@@ -94,7 +94,11 @@ run("getinfos native without mask", function() { return print.getinfos().typeche
 function getv() {
     return v;
 }
-run("bindenv", function() { local bound = getv.bindenv({v = 7}); return bound(); });
+run("bindenv", function() {
+    local env = {v = 7};
+    local bound = getv.bindenv(env);
+    return bound();
+});
 
 function gen() {
     yield 1;

@@ -78,7 +78,6 @@ run("tochar 65", function() { return (65).tochar(); });
 run("tochar 321", function() { return (321).tochar(); });
 run("float tointeger", function() { return (2.9).tointeger(); });
 run("negative float tointeger", function() { return (-2.9).tointeger(); });
-run("bool tointeger", function() { return true.tointeger(); });
 run("integer tofloat", function() { return (5).tofloat(); });
 run("float tostring", function() { return (1.5).tostring(); });
 run("big float tostring", function() { return (1000000.0).tostring(); });
