@@ -78,6 +78,6 @@ TEST_P(StdlibScript, PrintsTheExpectedOutput)
 }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, StdlibScript,
-                         testing::Values("format", "regexp", "blob", "strings", "arrays", "math", "errorreport", "base"));
+                         testing::Values("format", "regexp", "blob", "strings", "arrays", "math", "errorreport", "base", "system"));
 
 } // namespace
