@@ -1,6 +1,7 @@
 #include <kavro/ICore.h>
 #include <kavro/IFileSystem.h>
 #include <kavro/IInputManager.h>
+#include <kavro/IRenderDevice.h>
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
@@ -337,6 +338,34 @@ TEST_F(Core, GameControllersAttachAsPadsWithXInputMasks)
     input->release();
 }
 
+TEST_F(Core, InjectedTouchesBecomeContactsInLogicalPixels)
+{
+    IInputManager* input = core->getInputManager();
+    ITouch* touch = input->getTouch();
+    SDL_Event finger{};
+    finger.type = SDL_FINGERDOWN;
+    finger.tfinger.fingerId = 3;
+    finger.tfinger.x = 0.5f; // window 400, 300 -> screen 320, 180
+    finger.tfinger.y = 0.5f;
+    push(finger);
+    EXPECT_EQ(drain(), 0);
+    ASSERT_EQ(touch->getContactCount(), 1);
+    EXPECT_EQ(touch->getContactState(0), 1);
+    IntPair position;
+    touch->getContactPosition(position, 0);
+    EXPECT_EQ(position.x, 320);
+    EXPECT_EQ(position.y, 180);
+
+    finger.type = SDL_FINGERUP;
+    push(finger);
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(touch->getContactState(0), 3);
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(touch->getContactCount(), 0);
+    touch->release();
+    input->release();
+}
+
 TEST_F(Core, ShowCursorKeepsTheDisplayCounter)
 {
     EXPECT_EQ(core->showCursor(0), -1);
@@ -378,6 +407,20 @@ TEST_F(Core, FileSystemIsMadeOnceAndSharedWithGetFileSystem)
     second->release();
     first->release(); // the core still holds its own
     EXPECT_EQ(core->getFileSystem()->getRefCount(), 1);
+}
+
+TEST_F(Core, RenderDeviceIsMadeOnceOverTheCoreScreen)
+{
+    IRenderDevice* device = core->getRenderDevice();
+    ASSERT_NE(device, nullptr); // headless without a display
+    IRenderDevice* again = core->getRenderDevice();
+    EXPECT_EQ(again, device);
+    again->release();
+    ASSERT_GE(device->beginFrame(), 0);
+    const uint32_t black = 0xFF000000;
+    EXPECT_GE(device->clear(1, &black), 0);
+    EXPECT_GE(device->endFrame(), 0);
+    device->release();
 }
 
 TEST_F(Core, ClockAndFrameRate)
