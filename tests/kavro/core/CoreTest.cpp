@@ -423,6 +423,20 @@ TEST_F(Core, RenderDeviceIsMadeOnceOverTheCoreScreen)
     device->release();
 }
 
+TEST(CoreBeforeInitialize, AnswersSystemInformationAndLeavesNoWindowSystemRunning)
+{
+    // The launcher asks for the information before the core opens its window.
+    ICore* core = CreateKavro();
+    char buffer[256];
+    EXPECT_GT(core->getSystemInfo5(buffer, sizeof buffer), 0);
+    EXPECT_GT(core->getSystemInfo4(buffer, sizeof buffer), 0);
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+    EXPECT_EQ(core->getWindowHandle(), nullptr);
+    EXPECT_EQ(core->getActiveWindow(), nullptr);
+    core->finalize();
+    ReleaseKavro();
+}
+
 TEST_F(Core, ClockAndFrameRate)
 {
     const uint32_t before = core->getMilliTime();
