@@ -158,6 +158,11 @@ public:
         bytes(&v, 1);
         return v;
     }
+    bool flag() {
+        std::uint8_t b = u8();
+        if (b > 1) throw StreamFailure{kCorrupted};
+        return b != 0;
+    }
     void tag(std::uint32_t expected) {
         if (u32() != expected) throw StreamFailure{kCorrupted};
     }
@@ -253,8 +258,8 @@ public:
             proto(f.functions.back(), depth + 1);
         }
         f.stacksize = i32();
-        f.generator = u8() != 0;
-        f.varparams = u8() != 0;
+        f.generator = flag();
+        f.varparams = flag();
     }
 
 private:
