@@ -224,6 +224,23 @@ static inline SQInteger sqWrapSub(SQInteger a, SQInteger b) {
 static inline SQInteger sqWrapMul(SQInteger a, SQInteger b) {
     return static_cast<SQInteger>(static_cast<SQUnsignedInteger>(a) * static_cast<SQUnsignedInteger>(b));
 }
+// Integer arithmetic of the common cases; false for division/modulo by 0 or -1 (slow path).
+static inline bool sqFastIntArith(SQInteger op, SQInteger a, SQInteger b, SQInteger &r) {
+    switch (op) {
+    case '+': r = sqWrapAdd(a, b); return true;
+    case '-': r = sqWrapSub(a, b); return true;
+    case '*': r = sqWrapMul(a, b); return true;
+    case '/':
+        if (b == 0 || b == -1) return false;
+        r = a / b;
+        return true;
+    case '%':
+        if (b == 0 || b == -1) return false;
+        r = a % b;
+        return true;
+    default: return false;
+    }
+}
 static inline double sqNumToDouble(const SQObject &o) {
     return sq_type(o) == OT_INTEGER ? static_cast<double>(_integer(o)) : static_cast<double>(_float(o));
 }
@@ -1283,9 +1300,8 @@ exec:
         case _OP_ARITH: {
             const SQObjectPtr &o1 = STK(arg2);
             const SQObjectPtr &o2 = STK(arg1);
-            if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER && arg3 != '/' && arg3 != '%') {
-                SQInteger a = _integer(o1), b = _integer(o2);
-                SQInteger r = arg3 == '+' ? sqWrapAdd(a, b) : (arg3 == '-' ? sqWrapSub(a, b) : sqWrapMul(a, b));
+            SQInteger r;
+            if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER && sqFastIntArith(arg3, _integer(o1), _integer(o2), r)) {
                 TARGET = SQObjectPtr(r);
                 continue;
             }
@@ -1365,6 +1381,13 @@ exec:
             continue;
         }
         case _OP_COMPARITHL: {
+            SQInteger r;
+            if (sq_type(STK(arg1)) == OT_INTEGER && sq_type(STK(arg2)) == OT_INTEGER &&
+                sqFastIntArith(arg3, _integer(STK(arg1)), _integer(STK(arg2)), r)) {
+                TARGET = SQObjectPtr(r);
+                STK(arg1) = SQObjectPtr(r);
+                continue;
+            }
             SQObjectPtr res;
             _GUARD(ARITH_OP(static_cast<SQUnsignedInteger>(arg3), res, STK(arg1), STK(arg2)));
             TARGET = res;
@@ -1395,6 +1418,12 @@ exec:
             continue;
         }
         case _OP_CMP: {
+            if (sq_type(STK(arg1)) == OT_INTEGER && sq_type(STK(arg2)) == OT_INTEGER) {
+                SQInteger d = sqWrapSub(_integer(STK(arg2)), _integer(STK(arg1)));
+                bool r = arg3 == CMP_G ? d > 0 : arg3 == CMP_GE ? d >= 0 : arg3 == CMP_L ? d < 0 : d <= 0;
+                TARGET = SQObjectPtr(r);
+                continue;
+            }
             SQObjectPtr res;
             _GUARD(CMP_OP(static_cast<SQCompareOp>(arg3), STK(arg2), STK(arg1), res));
             TARGET = res;
