@@ -490,11 +490,13 @@ bool SQVM::Get(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &des
         break;
     default: break;
     }
-    if (FallBackGet(self, key, dest, raw)) return true;
+    // Copies: metamethod calls may grow (move) the value stack the arguments live in.
+    SQObjectPtr s = self, k = key;
+    if (FallBackGet(s, k, dest, raw)) return true;
     if (fetchroot && ci && sq_type(_roottable) == OT_TABLE &&
-        _rawval(_stack[static_cast<size_t>(_stackbase)]) == _rawval(self) &&
-        sq_type(_stack[static_cast<size_t>(_stackbase)]) == sq_type(self)) {
-        if (_table(_roottable)->Get(key, dest)) {
+        _rawval(_stack[static_cast<size_t>(_stackbase)]) == _rawval(s) &&
+        sq_type(_stack[static_cast<size_t>(_stackbase)]) == sq_type(s)) {
+        if (_table(_roottable)->Get(k, dest)) {
             if (sq_type(dest) == OT_WEAKREF) dest = sqDerefWeak(dest);
             return true;
         }
@@ -502,6 +504,7 @@ bool SQVM::Get(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &des
     return false;
 }
 
+// self and key must not live in the value stack (Get passes copies).
 bool SQVM::FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &dest, bool raw) {
     SQSharedState *ss = _sharedstate;
     switch (sq_type(self)) {
@@ -563,10 +566,11 @@ bool SQVM::FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObject
     }
 }
 
-bool SQVM::Set(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPtr &val, bool fetchroot) {
+bool SQVM::Set(const SQObjectPtr &self0, const SQObjectPtr &key0, const SQObjectPtr &val0, bool fetchroot) {
+    if (sq_type(self0) == OT_TABLE && _table(self0)->Set(key0, val0)) return true;
+    SQObjectPtr self = self0, key = key0, val = val0;  // see Get
     switch (sq_type(self)) {
     case OT_TABLE:
-        if (_table(self)->Set(key, val)) return true;
         if (_table(self)->_delegate) {
             SQObjectPtr del(_table(self)->_delegate);
             if (Set(del, key, val, false)) return true;
@@ -614,7 +618,8 @@ bool SQVM::Set(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPt
     return false;
 }
 
-bool SQVM::NewSlot(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPtr &val, bool bstatic) {
+bool SQVM::NewSlot(const SQObjectPtr &self0, const SQObjectPtr &key0, const SQObjectPtr &val0, bool bstatic) {
+    SQObjectPtr self = self0, key = key0, val = val0;  // see Get
     if (sq_type(key) == OT_NULL) {
         Raise_Error("null cannot be used as index");
         return false;
@@ -662,7 +667,8 @@ bool SQVM::NewSlot(const SQObjectPtr &self, const SQObjectPtr &key, const SQObje
     }
 }
 
-bool SQVM::DeleteSlot(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &res) {
+bool SQVM::DeleteSlot(const SQObjectPtr &self0, const SQObjectPtr &key0, SQObjectPtr &res) {
+    SQObjectPtr self = self0, key = key0;  // see Get
     switch (sq_type(self)) {
     case OT_TABLE:
     case OT_INSTANCE:
