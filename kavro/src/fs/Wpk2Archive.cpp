@@ -213,7 +213,8 @@ int Wpk2Archive::decodeRecord(const Wpk2File& file, const Wpk2BlockRecord& recor
     blocksDecoded_.fetch_add(1, std::memory_order_relaxed);
     if (!record.isCompressed())
     {
-        std::memcpy(output, scratch, record.decodedLength);
+        if (record.decodedLength > 0)
+            std::memcpy(output, scratch, record.decodedLength);
         return Wpk2::Ok;
     }
     return Inflate(scratch, record.packedLength, output, record.decodedLength) ? Wpk2::Ok
