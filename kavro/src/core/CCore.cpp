@@ -2,6 +2,7 @@
 
 #include "core/CSystemInfo.h"
 #include "core/MessageBoxOwner.h"
+#include "fs/ArchiveFileSystem.h"
 #include "input/CInputManager.h"
 #include "kavro/IFileSystem.h"
 #include "kavro/IRenderDevice.h"
@@ -94,9 +95,11 @@ int CCore::initialize()
     uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
     if (wanted_.fullScreen)
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    window_ = SDL_CreateWindow(name_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, wanted_.width,
-                               wanted_.height, flags | SDL_WINDOW_OPENGL);
-    // No OpenGL on this display: the render device draws without the window.
+    // Without a display the render device draws surfaceless; on a display, the window carries
+    // its OpenGL context. No OpenGL on the display: the window still opens.
+    if (HaveDisplay())
+        window_ = SDL_CreateWindow(name_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, wanted_.width,
+                                   wanted_.height, flags | SDL_WINDOW_OPENGL);
     if (!window_)
         window_ = SDL_CreateWindow(name_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, wanted_.width,
                                    wanted_.height, flags);
@@ -236,18 +239,17 @@ int CCore::pumpMessages()
     };
     if (takeQuit())
         return -1;
-    int handled = dispatchPending();
+    // The quit comes after every message posted before it, as the next pump's answer.
+    if (const int handled = dispatchPending(); handled > 0)
+        return handled;
     if (takeQuit())
         return -1;
-    if (handled > 0)
-        return handled;
     if (!waitForFrame())
     {
-        handled = dispatchPending();
+        if (const int handled = dispatchPending(); handled > 0)
+            return handled;
         if (takeQuit())
             return -1;
-        if (handled > 0)
-            return handled;
     }
     input_->nextFrame(getMilliTime());
     pacer_.frameStarted(CFramePacer::Clock::now());
@@ -282,7 +284,11 @@ IFileSystem* CCore::getFileSystem()
 
 IFileSystem* CCore::createFileSystem()
 {
-    return nullptr;
+    if (!fileSystem_)
+        fileSystem_ = CreateArchiveFileSystem();
+    if (fileSystem_)
+        fileSystem_->addRef();
+    return fileSystem_;
 }
 
 void* CCore::getWindowHandle()

@@ -1,5 +1,7 @@
 #include "core/CSystemInfo.h"
 
+#include "core/MessageBoxOwner.h"
+
 #include <SDL2/SDL.h>
 
 #include <sys/utsname.h>
@@ -72,7 +74,7 @@ GraphicsFacts readGraphics()
     SDL_GLContext context = nullptr;
     SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
     SDL_GLContext previousContext = SDL_GL_GetCurrentContext();
-    if (!previousContext)
+    if (!previousContext && HaveDisplay())
     {
         window = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
         context = window ? SDL_GL_CreateContext(window) : nullptr;

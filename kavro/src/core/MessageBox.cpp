@@ -51,8 +51,9 @@ size_t defaultIndex(uint32_t flags, size_t buttonCount)
     return index < buttonCount ? index : 0;
 }
 
-// Whether anyone could see a box: a real video driver, or a display to reach.
-bool haveDisplay()
+} // namespace
+
+bool HaveDisplay()
 {
     const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : std::getenv("SDL_VIDEODRIVER");
     if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0))
@@ -61,6 +62,9 @@ bool haveDisplay()
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     return (x11 && *x11) || (wayland && *wayland);
 }
+
+namespace
+{
 
 uint32_t iconFlag(uint32_t flags)
 {
@@ -128,7 +132,7 @@ int ShowMessageBox(const char* text, const char* caption, uint32_t flags)
     text = text ? text : "";
     if (IMessageBoxSink* sink = g_sink.load())
         return sink->show(caption, text, flags);
-    if (haveDisplay())
+    if (HaveDisplay())
     {
         const int chosen = showOnScreen(caption, text, flags);
         if (chosen >= 0)

@@ -1,0 +1,392 @@
+#include <kavro/ICore.h>
+#include <kavro/IFileSystem.h>
+#include <kavro/IInputManager.h>
+
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace Kavro;
+
+namespace
+{
+
+struct Received
+{
+    uint32_t message;
+    uintptr_t wParam;
+    intptr_t lParam;
+};
+
+std::vector<Received> g_received;
+ICore* g_core = nullptr;
+bool g_quitOnDestroy = true;
+
+// A window procedure like the engine's: record, quit on WM_DESTROY, leave the rest to the
+// default procedure.
+intptr_t recordingProc(void* window, uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    g_received.push_back({message, wParam, lParam});
+    if (message == WM_DESTROY && g_quitOnDestroy)
+        g_core->postQuitMessage(0);
+    return g_core->defWindowProc(window, message, wParam, lParam);
+}
+
+class Core : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        g_received.clear();
+        g_quitOnDestroy = true;
+        core = g_core = CreateKavro();
+        ASSERT_NE(core, nullptr);
+        core->setWindowName("Test Window");
+        core->setScreenSize(640, 360);
+        core->setDisplayMode(800, 600, 0, 1);
+        ASSERT_GE(core->initialize(), 0);
+        core->setFrameRate(0); // tests do not wait for frames
+        core->setWindowProc(recordingProc);
+        core->completeStartup();
+        drain();
+        g_received.clear();
+    }
+    void TearDown() override
+    {
+        core->finalize();
+        ReleaseKavro();
+        g_core = nullptr;
+    }
+
+    // Pumps until the pump reports a frame (0) or quit (negative); returns that.
+    int drain()
+    {
+        for (int i = 0; i < 1000; ++i)
+        {
+            const int result = core->pumpMessages();
+            if (result <= 0)
+                return result;
+        }
+        return 1;
+    }
+    static void push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
+    static SDL_Event key(bool down, SDL_Scancode scancode)
+    {
+        SDL_Event e{};
+        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        e.key.keysym.scancode = scancode;
+        return e;
+    }
+    static SDL_Event window(uint8_t what)
+    {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.event = what;
+        return e;
+    }
+    bool received(uint32_t message) const
+    {
+        for (const Received& r : g_received)
+            if (r.message == message)
+                return true;
+        return false;
+    }
+
+    ICore* core = nullptr;
+};
+
+} // namespace
+
+TEST_F(Core, OpensTheWindowWithTheGivenNameAndMode)
+{
+    auto* window = static_cast<SDL_Window*>(core->getWindowHandle());
+    ASSERT_NE(window, nullptr);
+    EXPECT_STREQ(SDL_GetWindowTitle(window), "Test Window");
+    core->setWindowName("Renamed");
+    EXPECT_STREQ(SDL_GetWindowTitle(window), "Renamed");
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    EXPECT_EQ(w, 800);
+    EXPECT_EQ(h, 600);
+    EXPECT_EQ(core->isFullScreen(), 0);
+    EXPECT_EQ(core->getScreenSize().x, 640);
+    // 640 x 360 in 800 x 600 with a fixed aspect: bars above and below.
+    EXPECT_EQ(core->getPresentRect(), (Rect2D<int>{0, 75, 800, 450}));
+    EXPECT_STREQ(core->getPlatformName(), "Linux");
+    EXPECT_EQ(core->getActiveWindow(), core->getWindowHandle());
+}
+
+TEST_F(Core, DisplayModeChangesWaitForApply)
+{
+    EXPECT_EQ(core->changeDisplayMode(800, 600, 0, 1), 1); // already in effect
+    EXPECT_EQ(core->changeDisplayMode(640, 360, 0, 0), 0);
+    EXPECT_EQ(core->getPresentRect(), (Rect2D<int>{0, 75, 800, 450})); // not yet
+    ASSERT_EQ(core->applyDisplayMode(), 0);
+    EXPECT_EQ(core->getPresentRect(), (Rect2D<int>{0, 0, 640, 360}));
+    EXPECT_EQ(core->changeDisplayMode(640, 360, 0, 0), 1);
+    EXPECT_EQ(core->changeAntiAliasType(0), 1);
+    EXPECT_EQ(core->changeAntiAliasType(4), 0);
+    EXPECT_EQ(core->getAntiAliasType(), 4);
+}
+
+TEST_F(Core, CloseButtonReachesTheProcedureAndQuitFollowsDestroy)
+{
+    push(window(SDL_WINDOWEVENT_CLOSE));
+    EXPECT_LT(drain(), 0);
+    ASSERT_GE(g_received.size(), 2u);
+    EXPECT_EQ(g_received[0].message, WM_CLOSE);
+    EXPECT_EQ(g_received[1].message, WM_DESTROY);
+    EXPECT_EQ(core->getActiveWindow(), nullptr);
+    // The quit is reported once.
+    EXPECT_EQ(drain(), 0);
+}
+
+TEST_F(Core, CloseHandledByTheProcedureKeepsRunning)
+{
+    core->setWindowProc([](void*, uint32_t message, uintptr_t wParam, intptr_t lParam) -> intptr_t {
+        g_received.push_back({message, wParam, lParam});
+        return 0; // a script's close callback: the window stays
+    });
+    push(window(SDL_WINDOWEVENT_CLOSE));
+    EXPECT_EQ(drain(), 0);
+    EXPECT_TRUE(received(WM_CLOSE));
+    EXPECT_FALSE(received(WM_DESTROY));
+    EXPECT_NE(core->getActiveWindow(), nullptr);
+}
+
+TEST_F(Core, QuitEventAndExitEndThePump)
+{
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    push(quit);
+    EXPECT_LT(drain(), 0);
+    EXPECT_EQ(drain(), 0);
+    core->exit();
+    EXPECT_LT(core->pumpMessages(), 0);
+}
+
+TEST_F(Core, PostedMessagesArriveInOrderBeforeTheQuit)
+{
+    core->postMessage(core->getWindowHandle(), WM_SETCURSOR, 7, 0);
+    core->postMessage(core->getWindowHandle(), WM_USER + 1, 2, 3);
+    core->postQuitMessage(0);
+    EXPECT_GT(core->pumpMessages(), 0);
+    EXPECT_LT(core->pumpMessages(), 0);
+    ASSERT_EQ(g_received.size(), 2u);
+    EXPECT_EQ(g_received[0].message, WM_SETCURSOR);
+    EXPECT_EQ(g_received[0].wParam, 7u);
+    EXPECT_EQ(g_received[1].message, WM_USER + 1);
+    EXPECT_EQ(g_received[1].lParam, 3);
+}
+
+TEST_F(Core, FocusLossIsReportedAndReleasesHeldKeys)
+{
+    IInputManager* input = core->getInputManager();
+    IKeyboard* keyboard = input->getKeyboard();
+    push(key(true, SDL_SCANCODE_RETURN));
+    EXPECT_EQ(drain(), 0);
+    EXPECT_NE(keyboard->getKeyState(28, 0), 0);
+
+    push(window(SDL_WINDOWEVENT_FOCUS_LOST));
+    EXPECT_EQ(drain(), 0);
+    EXPECT_TRUE(received(WM_KILLFOCUS));
+    EXPECT_EQ(core->getActiveWindow(), nullptr);
+    EXPECT_EQ(keyboard->getKeyState(28, 0), 0);
+    EXPECT_NE(keyboard->isKeyUp(28), 0);
+
+    push(window(SDL_WINDOWEVENT_FOCUS_GAINED));
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(core->getActiveWindow(), core->getWindowHandle());
+    keyboard->release();
+    input->release();
+}
+
+TEST_F(Core, InjectedKeysBecomeKeyStatesAndKeyMessages)
+{
+    IInputManager* input = core->getInputManager();
+    IKeyboard* keyboard = input->getKeyboard();
+
+    push(key(true, SDL_SCANCODE_F2));
+    EXPECT_EQ(drain(), 0);
+    EXPECT_TRUE(received(WM_KEYDOWN));
+    EXPECT_NE(keyboard->getKeyState(0x3C, 0), 0);
+    EXPECT_NE(keyboard->getKeyState(0x3C, 1), 0); // went down in this frame
+    EXPECT_EQ(keyboard->isKeyUp(0x3C), 0);
+
+    EXPECT_EQ(drain(), 0); // a frame later, still held
+    EXPECT_NE(keyboard->getKeyState(0x3C, 0), 0);
+    EXPECT_EQ(keyboard->getKeyState(0x3C, 1), 0);
+
+    push(key(false, SDL_SCANCODE_F2));
+    EXPECT_EQ(drain(), 0);
+    EXPECT_TRUE(received(WM_KEYUP));
+    EXPECT_EQ(keyboard->getKeyState(0x3C, 0), 0);
+    EXPECT_NE(keyboard->isKeyUp(0x3C), 0);
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(keyboard->isKeyUp(0x3C), 0);
+
+    // Pressed and let go between two frames: seen down in one frame and up in the next.
+    push(key(true, SDL_SCANCODE_KP_ENTER));
+    push(key(false, SDL_SCANCODE_KP_ENTER));
+    EXPECT_EQ(drain(), 0);
+    EXPECT_NE(keyboard->getKeyState(156, 0), 0);
+    EXPECT_EQ(keyboard->getKeyState(28, 0), 0);
+    EXPECT_EQ(drain(), 0);
+    EXPECT_NE(keyboard->isKeyUp(156), 0);
+    keyboard->release();
+    input->release();
+}
+
+TEST_F(Core, InjectedMouseEventsGiveLogicalPositionsAndButtonStates)
+{
+    IInputManager* input = core->getInputManager();
+    IMouse* mouse = input->getMouse();
+    // The 640 x 360 screen is shown at y 75..525 of the 800 x 600 window, scale 1.25.
+    SDL_Event motion{};
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.x = 400;
+    motion.motion.y = 300;
+    motion.motion.xrel = 25;
+    push(motion);
+    SDL_Event down{};
+    down.type = SDL_MOUSEBUTTONDOWN;
+    down.button.button = SDL_BUTTON_LEFT;
+    down.button.clicks = 1;
+    down.button.x = 400;
+    down.button.y = 300;
+    push(down);
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(mouse->getCursorX(), 320);
+    EXPECT_EQ(mouse->getCursorY(), 180);
+    EXPECT_EQ(mouse->getMoveX(), 20);
+    EXPECT_EQ(mouse->getLeftButtonState(), 1);
+    EXPECT_TRUE(received(WM_MOUSEMOVE));
+    EXPECT_TRUE(received(WM_LBUTTONDOWN));
+
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(mouse->getLeftButtonState(), 2);
+    EXPECT_EQ(mouse->getMoveX(), 0);
+
+    SDL_Event up = down;
+    up.type = SDL_MOUSEBUTTONUP;
+    push(up);
+    motion.motion.y = 20; // in the bar above the screen
+    push(motion);
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(mouse->getLeftButtonState(), 3);
+    EXPECT_EQ(mouse->getCursorX(), -1);
+    EXPECT_EQ(mouse->isInsideWindow(), 0);
+
+    SDL_Event wheel{};
+    wheel.type = SDL_MOUSEWHEEL;
+    wheel.wheel.y = 1;
+    push(wheel);
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(mouse->getWheelState(), 0);
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(mouse->getWheelState(), 4);
+    EXPECT_EQ(mouse->getPreviousWheelState(), 0);
+    mouse->release();
+    input->release();
+}
+
+TEST_F(Core, GameControllersAttachAsPadsWithXInputMasks)
+{
+    const int device =
+        SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
+    ASSERT_GE(device, 0) << SDL_GetError();
+    const SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(device);
+    EXPECT_EQ(drain(), 0); // the device-added event opens pad 0
+
+    IInputManager* input = core->getInputManager();
+    IGamepad* gamepad = input->getGamepad();
+    SDL_Event button{};
+    button.type = SDL_CONTROLLERBUTTONDOWN;
+    button.cbutton.which = instance;
+    button.cbutton.button = SDL_CONTROLLER_BUTTON_A;
+    push(button);
+    SDL_Event axis{};
+    axis.type = SDL_CONTROLLERAXISMOTION;
+    axis.caxis.which = instance;
+    axis.caxis.axis = SDL_CONTROLLER_AXIS_LEFTY;
+    axis.caxis.value = -32767; // pushed away from the player
+    push(axis);
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(gamepad->getButtonState(0, 0x1000), 1);
+    EXPECT_EQ(gamepad->getButtonState(0, 0x2000), 0);
+    EXPECT_EQ(gamepad->getButtonState(1, 0x1000), 0); // no second pad
+    Vector2D stick;
+    EXPECT_FLOAT_EQ(gamepad->getThumbValue(stick, 0, 0).y, 1.0f);
+
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(gamepad->getButtonState(0, 0x1000), 2);
+    button.type = SDL_CONTROLLERBUTTONUP;
+    push(button);
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(gamepad->getButtonState(0, 0x1000), 3);
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(gamepad->getButtonState(0, 0x1000), 0);
+
+    SDL_JoystickDetachVirtual(device);
+    EXPECT_EQ(drain(), 0);
+    EXPECT_FLOAT_EQ(gamepad->getThumbValue(stick, 0, 0).y, 0.0f);
+    gamepad->release();
+    input->release();
+}
+
+TEST_F(Core, ShowCursorKeepsTheDisplayCounter)
+{
+    EXPECT_EQ(core->showCursor(0), -1);
+    EXPECT_EQ(core->showCursor(0), -2);
+    EXPECT_EQ(core->showCursor(1), -1);
+    EXPECT_EQ(core->showCursor(1), 0);
+    EXPECT_EQ(core->showCursor(1), 1);
+    core->setCursor(IDC_HAND); // no cursors offscreen: must simply not fail
+    core->setCursor(IDC_ARROW);
+}
+
+TEST_F(Core, SystemInformationNamesThisMachine)
+{
+    int (ICore::*lines[])(char*, int) = {&ICore::getSystemInfo1, &ICore::getSystemInfo2, &ICore::getSystemInfo3,
+                                         &ICore::getSystemInfo4, &ICore::getSystemInfo5, &ICore::getSystemInfo6,
+                                         &ICore::getSystemInfo7, &ICore::getSystemInfo8};
+    for (auto line : lines)
+    {
+        char buffer[1024];
+        const int length = (core->*line)(buffer, sizeof buffer);
+        EXPECT_GT(length, 0);
+        EXPECT_EQ(int(std::string(buffer).size()), length);
+    }
+    char buffer[1024];
+    core->getSystemInfo1(buffer, sizeof buffer);
+    EXPECT_NE(std::string(buffer).find("Linux"), std::string::npos) << buffer;
+    core->getSystemInfo3(buffer, sizeof buffer);
+    EXPECT_NE(std::string(buffer).find(" MB"), std::string::npos) << buffer;
+}
+
+TEST_F(Core, FileSystemIsMadeOnceAndSharedWithGetFileSystem)
+{
+    EXPECT_EQ(core->getFileSystem(), nullptr);
+    IFileSystem* first = core->createFileSystem();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(core->getFileSystem(), first);
+    IFileSystem* second = core->createFileSystem();
+    EXPECT_EQ(second, first);
+    second->release();
+    first->release(); // the core still holds its own
+    EXPECT_EQ(core->getFileSystem()->getRefCount(), 1);
+}
+
+TEST_F(Core, ClockAndFrameRate)
+{
+    const uint32_t before = core->getMilliTime();
+    SDL_Delay(20);
+    const uint32_t elapsed = core->getMilliTime() - before;
+    EXPECT_GE(elapsed, 20u);
+    EXPECT_GT(core->getSystemTime(), 1600000000000ull); // after 2020, in milliseconds
+    EXPECT_EQ(core->setFrameRate(30), 0);
+    EXPECT_EQ(core->getFrameRate(), 30);
+}

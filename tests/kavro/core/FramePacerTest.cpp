@@ -1,0 +1,58 @@
+#include "core/CFramePacer.h"
+
+#include <gtest/gtest.h>
+
+using Kavro::CFramePacer;
+using namespace std::chrono;
+
+namespace
+{
+const CFramePacer::Clock::time_point t0 = CFramePacer::Clock::now();
+CFramePacer::Clock::time_point at(double ms)
+{
+    return t0 + duration_cast<CFramePacer::Clock::duration>(duration<double, std::milli>(ms));
+}
+} // namespace
+
+TEST(FramePacer, FramesFallDueAtFixedStepsOfTheRate)
+{
+    CFramePacer pacer;
+    pacer.setFrameRate(60);
+    EXPECT_TRUE(pacer.isDue(at(0))); // the first frame at once
+    pacer.frameStarted(at(0));
+    EXPECT_FALSE(pacer.isDue(at(16)));
+    EXPECT_TRUE(pacer.isDue(at(16.7)));
+    // A frame handed out a little late keeps the cadence: the next one is due at 33.3 ms.
+    pacer.frameStarted(at(20));
+    EXPECT_FALSE(pacer.isDue(at(33.2)));
+    EXPECT_TRUE(pacer.isDue(at(33.4)));
+    // One late by more than a step starts anew from its own time instead of rushing.
+    pacer.frameStarted(at(100));
+    EXPECT_FALSE(pacer.isDue(at(116)));
+    EXPECT_TRUE(pacer.isDue(at(116.7)));
+}
+
+TEST(FramePacer, NoRateMeansEveryFrameIsDue)
+{
+    CFramePacer pacer;
+    for (int rate : {0, -5})
+    {
+        pacer.setFrameRate(rate);
+        pacer.frameStarted(at(0));
+        EXPECT_TRUE(pacer.isDue(at(0)));
+        EXPECT_EQ(pacer.frameRate(), 0);
+    }
+}
+
+TEST(FramePacer, MeasuresTheRateOverEachSecond)
+{
+    CFramePacer pacer;
+    pacer.setFrameRate(0);
+    EXPECT_EQ(pacer.measuredFps(), 0.0f);
+    for (int frame = 0; frame <= 30; ++frame)
+        pacer.frameStarted(at(frame * 1000.0 / 30.0));
+    EXPECT_NEAR(pacer.measuredFps(), 30.0f, 0.01f);
+    for (int frame = 1; frame <= 50; ++frame)
+        pacer.frameStarted(at(1000.0 + frame * 20.0));
+    EXPECT_NEAR(pacer.measuredFps(), 50.0f, 0.01f);
+}

@@ -1,0 +1,39 @@
+#include "core/CSystemInfo.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using Kavro::CSystemInfo;
+
+TEST(SystemInfo, ParsesTheSystemFiles)
+{
+    EXPECT_EQ(CSystemInfo::CpuModel("processor\t: 0\nvendor_id\t: X\nmodel name\t: Example CPU @ 3.0GHz\n"),
+              "Example CPU @ 3.0GHz");
+    EXPECT_EQ(CSystemInfo::CpuModel("processor : 0\n"), "");
+    EXPECT_EQ(CSystemInfo::MemoryMiB("MemTotal:       16314660 kB\nMemFree: 1 kB\n"), 15932);
+    EXPECT_EQ(CSystemInfo::MemoryMiB("MemFree: 1 kB\n"), -1);
+    EXPECT_EQ(CSystemInfo::MemoryMiB("MemTotal: lots\n"), -1);
+    EXPECT_EQ(CSystemInfo::PrettyName("NAME=\"Debian\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n"),
+              "Debian GNU/Linux 12 (bookworm)");
+    EXPECT_EQ(CSystemInfo::PrettyName("PRETTY_NAME=Plain\n"), "Plain");
+    EXPECT_EQ(CSystemInfo::SoundCards(" 0 [PCH            ]: HDA-Intel - HDA Intel PCH\n"
+                                      "                      HDA Intel PCH at 0xf0000000 irq 130\n"
+                                      " 1 [Device         ]: USB-Audio - USB Audio Device\n"),
+              "HDA Intel PCH, USB Audio Device");
+    EXPECT_EQ(CSystemInfo::SoundCards("--- no soundcards ---\n"), "");
+}
+
+TEST(SystemInfo, CopyCutsToTheBufferAndTerminates)
+{
+    char buffer[8];
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(CSystemInfo::Copy("abcdefghij", buffer, 8), 7);
+    EXPECT_STREQ(buffer, "abcdefg");
+    EXPECT_EQ(CSystemInfo::Copy("ab", buffer, 8), 2);
+    EXPECT_STREQ(buffer, "ab");
+    EXPECT_EQ(CSystemInfo::Copy("ab", buffer, 1), 0);
+    EXPECT_STREQ(buffer, "");
+    EXPECT_EQ(CSystemInfo::Copy("ab", buffer, 0), -1);
+    EXPECT_EQ(CSystemInfo::Copy("ab", nullptr, 8), -1);
+}
