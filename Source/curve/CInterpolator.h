@@ -9,6 +9,17 @@ namespace Orvane
 
 class CFile;
 
+// A duration in milliseconds given as a float, truncated to whole unsigned milliseconds: negative or
+// NaN gives 0, values beyond the 32-bit range the largest count.
+inline uint32_t toWholeMilliseconds(float ms)
+{
+    if (!(ms > 0.0f))
+        return 0;
+    if (ms >= 4294967296.0f)
+        return UINT32_MAX;
+    return uint32_t(ms);
+}
+
 // Eases a value from `from` to `to` over `duration` milliseconds along one of the 61 curves,
 // advanced once per frame by its owner with the application's frame time. T is float,
 // Kavro::Vector2D or Kavro::Vector3D. Owners read and write the fields directly.
