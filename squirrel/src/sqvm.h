@@ -32,7 +32,7 @@ struct SQCallInfo {
 };
 
 struct SQVM : public SQCollectable {
-    enum ExecutionType { ET_CALL, ET_RESUME_GENERATOR, ET_RESUME_VM };
+    enum ExecutionType { ET_CALL, ET_RESUME_GENERATOR, ET_RESUME_VM, ET_RESUME_THROW_VM };
 
     explicit SQVM(SQSharedState *ss);
     ~SQVM() override;
@@ -41,7 +41,8 @@ struct SQVM : public SQCollectable {
     void Finalize() override;
     void Mark(SQGCMarker &marker) override;
 
-    // Runs the closure at the given stack position (interpreter entry from native code).
+    // Runs script code from native code (an interpreter entry): a call of the closure whose
+    // nargs arguments start at stackbase, a generator resume, or a suspended VM's wakeup.
     bool Execute(const SQObjectPtr &func, SQInteger target, SQInteger nargs, SQInteger stackbase,
                  SQObjectPtr &outres, SQBool raiseerror, ExecutionType et = ET_CALL);
     // Calls any callable value with nparams values starting at stackbase (`this` first).
@@ -51,24 +52,30 @@ struct SQVM : public SQCollectable {
                     bool &suspend);
     bool StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQInteger stackbase, bool tailcall);
     bool CreateClassInstance(SQClass *theclass, SQObjectPtr &inst, SQObjectPtr &constructor);
-    bool CallMetaMethod(SQDelegable *del, SQMetaMethod mm, SQInteger nparams, SQObjectPtr &outres);
-    bool CallMetaMethod(const SQObjectPtr &mm, SQInteger nparams, SQObjectPtr &outres);
+    // The metamethod of a table/userdata (own slot of its delegate) or instance (its class).
+    bool GetMetaMethod(const SQObject &o, SQMetaMethod mm, SQObjectPtr &closure);
+    // Calls metamethod mm of o with the nparams values on top of the stack (popped).
+    bool CallMetaMethod(const SQObject &o, SQMetaMethod mm, SQInteger nparams, SQObjectPtr &outres);
     bool Return(SQInteger _arg0, SQInteger _arg1, SQObjectPtr &retval);
     void CallDebugHook(SQInteger type, SQInteger forcedline = 0);
     void CallErrorHandler(const SQObjectPtr &e);
 
-    // Full get/set/newslot/delete semantics (language.md section 7).
+    // Full get/set/newslot/delete semantics (language.md section 7). fetchroot: when self is
+    // the running function's `this`, a failed lookup continues in the root table.
     bool Get(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &dest, bool raw, bool fetchroot);
     bool FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &dest, bool raw);
     bool Set(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPtr &val, bool fetchroot);
-    bool FallBackSet(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPtr &val);
     bool NewSlot(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPtr &val, bool bstatic);
     bool DeleteSlot(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &res);
     bool Clone(const SQObjectPtr &self, SQObjectPtr &target);
     bool ObjCmp(const SQObjectPtr &o1, const SQObjectPtr &o2, SQInteger &res);
     bool CMP_OP(SQCompareOp op, const SQObjectPtr &o1, const SQObjectPtr &o2, SQObjectPtr &res);
     bool StringCat(const SQObjectPtr &str, const SQObjectPtr &obj, SQObjectPtr &dest);
-    bool IsEqual(const SQObjectPtr &o1, const SQObjectPtr &o2, bool &res);
+    static bool IsEqual(const SQObject &o1, const SQObject &o2);
+    static bool IsFalse(const SQObject &o) {
+        if (o._type == OT_FLOAT) return o._unVal.fFloat == 0.0f;
+        return (o._type & SQOBJECT_CANBEFALSE) && o._unVal.nInteger == 0;
+    }
     void ToString(const SQObjectPtr &o, SQObjectPtr &res);
     SQString *PrintObjVal(const SQObject &o);
     bool TypeOf(const SQObjectPtr &obj1, SQObjectPtr &dest);
@@ -76,15 +83,14 @@ struct SQVM : public SQCollectable {
     bool ARITH_OP(SQUnsignedInteger op, SQObjectPtr &trg, const SQObjectPtr &o1, const SQObjectPtr &o2);
     bool BW_OP(SQUnsignedInteger op, SQObjectPtr &trg, const SQObjectPtr &o1, const SQObjectPtr &o2);
     bool NEG_OP(SQObjectPtr &trg, const SQObjectPtr &o1);
-    bool FOREACH_OP(SQObjectPtr &o1, SQObjectPtr &o2, SQObjectPtr &o3, SQObjectPtr &o4, SQInteger arg_2,
-                    int exitpos, int &jump);
-    bool DerefInc(SQInteger op, SQObjectPtr &target, SQObjectPtr &self, SQObjectPtr &key, SQObjectPtr &incr,
-                  bool postfix);
+    bool FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, SQInteger &jump, bool &resumed);
+    bool DerefInc(SQInteger op, SQObjectPtr &target, const SQObjectPtr &self, const SQObjectPtr &key,
+                  const SQObjectPtr &incr, bool postfix);
     bool CLOSURE_OP(SQObjectPtr &target, SQFunctionProto *func);
-    bool GETVARGV_OP(SQObjectPtr &target, SQObjectPtr &idx, SQCallInfo *ci);
+    bool GETVARGV_OP(SQObjectPtr &target, const SQObjectPtr &idx);
     bool CLASS_OP(SQObjectPtr &target, SQInteger base, SQInteger attributes);
-    bool EnterFrame(SQInteger newbase, SQInteger newtop, bool tailcall);
     void LeaveFrame();
+    void PushCallInfo(const SQCallInfo &nci);
 
     // Errors (set _lasterror to a string built from the message).
     void Raise_Error(const SQChar *s, ...);
@@ -94,17 +100,21 @@ struct SQVM : public SQCollectable {
     void Raise_ParamTypeError(SQInteger nparam, SQInteger typemask, SQInteger type);
 
     // Stack access.
-    void Push(const SQObjectPtr &o) { _stack[_top++] = o; }
-    void Pop() { _stack[--_top].Null(); }
+    void Push(const SQObject &o) {
+        if (_top >= static_cast<SQInteger>(_stack.size())) EnsureStack(_top + 1);
+        _stack[static_cast<size_t>(_top++)] = o;
+    }
+    void Pop() { _stack[static_cast<size_t>(--_top)].Null(); }
     void Pop(SQInteger n) {
-        for (SQInteger i = 0; i < n; i++) _stack[--_top].Null();
+        for (SQInteger i = 0; i < n; i++) _stack[static_cast<size_t>(--_top)].Null();
     }
     void Remove(SQInteger n);
-    SQObjectPtr &Top() { return _stack[_top - 1]; }
-    SQObjectPtr &PopGet() { return _stack[--_top]; }
-    SQObjectPtr &GetUp(SQInteger n) { return _stack[_top + n]; }
-    SQObjectPtr &GetAt(SQInteger n) { return _stack[n]; }
-    void GrowCallStack();
+    SQObjectPtr &Top() { return _stack[static_cast<size_t>(_top - 1)]; }
+    SQObjectPtr &PopGet() { return _stack[static_cast<size_t>(--_top)]; }
+    SQObjectPtr &GetUp(SQInteger n) { return _stack[static_cast<size_t>(_top + n)]; }
+    SQObjectPtr &GetAt(SQInteger n) { return _stack[static_cast<size_t>(n)]; }
+    // Makes sure cells [0, size) exist. Cells are reserved up front so that growing does not
+    // move them while references into the stack are held.
     void EnsureStack(SQInteger size);
 
     std::vector<SQObjectPtr> _stack;
@@ -126,9 +136,7 @@ struct SQVM : public SQCollectable {
     bool _suspended_root = false;
     SQInteger _suspended_target = -1;
     SQInteger _suspended_traps = 0;
-    SQBool _suspended_raiseerror = SQFalse;
-    bool _debughook_running = false;  // the hook does not get events for its own frames
-    bool _notify_all = false;
+    bool _debughook_running = false;  // the hook gets no events for its own frames
 };
 
 struct SQAutoDec {
@@ -144,9 +152,3 @@ inline SQObjectPtr &stack_get(HSQUIRRELVM v, SQInteger idx) {
 #define _ss(_vm_) (_vm_)->_sharedstate
 #define _opt_ss(_vm_) (_vm_)->_sharedstate
 
-#define SQ_PUSH_CALLINFO(v, nci)                                  \
-    do {                                                          \
-        if ((v)->_callsstacksize == (SQInteger)(v)->_callsstack.size()) (v)->GrowCallStack(); \
-        (v)->ci = &(v)->_callsstack[(v)->_callsstacksize++];       \
-        *(v)->ci = nci;                                           \
-    } while (0)

@@ -1,0 +1,1605 @@
+#include "sqvm.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "sqfuncproto.h"
+#include "sqinternal.h"
+
+// Cells reserved per thread so that the value stack does not move while the interpreter holds
+// references into it (deeper stacks still grow, by reallocation).
+static constexpr SQInteger kStackReserve = 1 << 17;
+static constexpr SQInteger kMinStackOverhead = 16;
+
+SQVM::SQVM(SQSharedState *ss) : SQCollectable(ss) {}
+
+SQVM::~SQVM() { Finalize(); }
+
+void SQVM::Release() { delete this; }
+
+bool SQVM::Init(SQVM *friendvm, SQInteger stacksize) {
+    if (stacksize < 64) stacksize = 64;
+    _stack.reserve(static_cast<size_t>(kStackReserve));
+    _stack.resize(static_cast<size_t>(stacksize));
+    _callsstack.resize(4);
+    _callsstacksize = 0;
+    ci = nullptr;
+    _top = 0;
+    _stackbase = 0;
+    if (friendvm) {
+        _roottable = friendvm->_roottable;
+        _errorhandler = friendvm->_errorhandler;
+        _debughook = friendvm->_debughook;
+    } else {
+        _roottable = SQTable::Create(_sharedstate, 0);
+    }
+    return true;
+}
+
+void SQVM::Finalize() {
+    _roottable.Null();
+    _lasterror.Null();
+    _errorhandler.Null();
+    _debughook.Null();
+    temp_reg.Null();
+    for (SQInteger i = 0; i < _callsstacksize; i++) _callsstack[static_cast<size_t>(i)]._closure.Null();
+    _callsstacksize = 0;
+    ci = nullptr;
+    for (SQObjectPtr &o : _stack) o.Null();
+    _vargsstack.clear();
+    _etraps.clear();
+    _top = 0;
+    _stackbase = 0;
+}
+
+void SQVM::Mark(SQGCMarker &marker) {
+    marker.MarkObject(_roottable);
+    marker.MarkObject(_lasterror);
+    marker.MarkObject(_errorhandler);
+    marker.MarkObject(_debughook);
+    marker.MarkObject(temp_reg);
+    for (const SQObjectPtr &o : _stack) marker.MarkObject(o);
+    for (const SQObjectPtr &o : _vargsstack) marker.MarkObject(o);
+    for (SQInteger i = 0; i < _callsstacksize; i++) marker.MarkObject(_callsstack[static_cast<size_t>(i)]._closure);
+}
+
+void SQVM::EnsureStack(SQInteger size) {
+    if (size > static_cast<SQInteger>(_stack.size())) {
+        SQInteger n = static_cast<SQInteger>(_stack.size());
+        while (n < size) n *= 2;
+        _stack.resize(static_cast<size_t>(n));
+    }
+}
+
+void SQVM::PushCallInfo(const SQCallInfo &nci) {
+    if (_callsstacksize == static_cast<SQInteger>(_callsstack.size())) _callsstack.resize(_callsstack.size() * 2);
+    ci = &_callsstack[static_cast<size_t>(_callsstacksize++)];
+    *ci = nci;
+}
+
+void SQVM::LeaveFrame() {
+    SQInteger last_top = _top;
+    SQInteger css = --_callsstacksize;
+    ci->_closure.Null();
+    for (SQInteger n = 0; n < ci->_vargs_size; n++) _vargsstack.pop_back();
+    _stackbase -= ci->_prevstkbase;
+    _top = _stackbase + ci->_prevtop;
+    ci = css ? &_callsstack[static_cast<size_t>(css - 1)] : nullptr;
+    while (last_top > _top) _stack[static_cast<size_t>(--last_top)].Null();
+}
+
+void SQVM::Remove(SQInteger n) {
+    n = (n >= 0) ? n + _stackbase - 1 : _top + n;
+    for (SQInteger i = n; i < _top - 1; i++) _stack[static_cast<size_t>(i)] = _stack[static_cast<size_t>(i + 1)];
+    _stack[static_cast<size_t>(_top - 1)].Null();
+    _top--;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Errors
+
+void SQVM::Raise_Error(const SQChar *s, ...) {
+    va_list vl;
+    va_start(vl, s);
+    va_list vl2;
+    va_copy(vl2, vl);
+    int n = std::vsnprintf(nullptr, 0, s, vl2);
+    va_end(vl2);
+    std::vector<SQChar> buf(static_cast<size_t>(n > 0 ? n : 0) + 1);
+    std::vsnprintf(buf.data(), buf.size(), s, vl);
+    va_end(vl);
+    _lasterror = SQString::Create(_sharedstate, buf.data(), n > 0 ? n : 0);
+}
+
+void SQVM::Raise_Error(const SQObjectPtr &desc) { _lasterror = desc; }
+
+SQString *SQVM::PrintObjVal(const SQObject &o) {
+    char buf[64];
+    switch (sq_type(o)) {
+    case OT_STRING: return _string(o);
+    case OT_INTEGER:
+        std::snprintf(buf, sizeof(buf), "%d", _integer(o));
+        return SQString::Create(_sharedstate, buf, -1);
+    case OT_FLOAT:
+        std::snprintf(buf, sizeof(buf), "%.14g", static_cast<double>(_float(o)));
+        return SQString::Create(_sharedstate, buf, -1);
+    default: return SQString::Create(_sharedstate, GetTypeName(o), -1);
+    }
+}
+
+void SQVM::Raise_IdxError(const SQObject &o) {
+    SQObjectPtr oval = PrintObjVal(o);
+    Raise_Error("the index '%.50s' does not exist", _stringval(oval));
+}
+
+void SQVM::Raise_CompareError(const SQObject &o1, const SQObject &o2) {
+    SQObjectPtr oval1 = PrintObjVal(o1), oval2 = PrintObjVal(o2);
+    Raise_Error("comparsion between '%.50s' and '%.50s'", _stringval(oval1), _stringval(oval2));
+}
+
+void SQVM::Raise_ParamTypeError(SQInteger nparam, SQInteger typemask, SQInteger type) {
+    std::string exptypes;
+    for (SQInteger i = 0; i < 16; i++) {
+        SQInteger mask = 1 << i;
+        if (typemask & mask) {
+            if (!exptypes.empty()) exptypes += "|";
+            exptypes += GetTypeName(static_cast<SQObjectType>(mask));
+        }
+    }
+    Raise_Error("parameter %d has an invalid type '%s' ; expected: '%s'", nparam,
+                GetTypeName(static_cast<SQObjectType>(type)), exptypes.c_str());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Value operations
+
+bool SQVM::IsEqual(const SQObject &o1, const SQObject &o2) {
+    if (sq_type(o1) == sq_type(o2)) return _rawval(o1) == _rawval(o2);
+    if (sq_isnumeric(o1) && sq_isnumeric(o2)) {
+        double d1 = sq_type(o1) == OT_INTEGER ? static_cast<double>(_integer(o1)) : static_cast<double>(_float(o1));
+        double d2 = sq_type(o2) == OT_INTEGER ? static_cast<double>(_integer(o2)) : static_cast<double>(_float(o2));
+        return d1 == d2;
+    }
+    return false;
+}
+
+bool SQVM::GetMetaMethod(const SQObject &o, SQMetaMethod mm, SQObjectPtr &closure) {
+    switch (sq_type(o)) {
+    case OT_TABLE:
+    case OT_USERDATA: {
+        SQTable *del = _delegable(o)->_delegate;
+        return del && del->Get(_sharedstate->_metamethods[mm], closure);
+    }
+    case OT_INSTANCE: {
+        SQClass *c = _instance(o)->_class;
+        if (c && sq_type(c->_metamethods[mm]) != OT_NULL) {
+            closure = c->_metamethods[mm];
+            return true;
+        }
+        return false;
+    }
+    default: return false;
+    }
+}
+
+bool SQVM::CallMetaMethod(const SQObject &o, SQMetaMethod mm, SQInteger nparams, SQObjectPtr &outres) {
+    SQObjectPtr closure;
+    if (GetMetaMethod(o, mm, closure)) {
+        if (Call(closure, nparams, _top - nparams, outres, SQFalse)) {
+            Pop(nparams);
+            return true;
+        }
+    }
+    Pop(nparams);
+    return false;
+}
+
+bool SQVM::ArithMetaMethod(SQInteger op, const SQObjectPtr &o1, const SQObjectPtr &o2, SQObjectPtr &dest) {
+    SQMetaMethod mm;
+    switch (op) {
+    case '+': mm = MT_ADD; break;
+    case '-': mm = MT_SUB; break;
+    case '/': mm = MT_DIV; break;
+    case '*': mm = MT_MUL; break;
+    case '%': mm = MT_MODULO; break;
+    default: return false;
+    }
+    if (is_delegable(o1)) {
+        Push(o1);
+        Push(o2);
+        return CallMetaMethod(o1, mm, 2, dest);
+    }
+    return false;
+}
+
+static inline SQInteger sqWrapAdd(SQInteger a, SQInteger b) {
+    return static_cast<SQInteger>(static_cast<SQUnsignedInteger>(a) + static_cast<SQUnsignedInteger>(b));
+}
+static inline SQInteger sqWrapSub(SQInteger a, SQInteger b) {
+    return static_cast<SQInteger>(static_cast<SQUnsignedInteger>(a) - static_cast<SQUnsignedInteger>(b));
+}
+static inline SQInteger sqWrapMul(SQInteger a, SQInteger b) {
+    return static_cast<SQInteger>(static_cast<SQUnsignedInteger>(a) * static_cast<SQUnsignedInteger>(b));
+}
+static inline double sqNumToDouble(const SQObject &o) {
+    return sq_type(o) == OT_INTEGER ? static_cast<double>(_integer(o)) : static_cast<double>(_float(o));
+}
+
+bool SQVM::ARITH_OP(SQUnsignedInteger op, SQObjectPtr &trg, const SQObjectPtr &o1, const SQObjectPtr &o2) {
+    if (sq_isnumeric(o1) && sq_isnumeric(o2)) {
+        if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER) {
+            SQInteger i1 = _integer(o1), i2 = _integer(o2), res;
+            switch (op) {
+            case '+': res = sqWrapAdd(i1, i2); break;
+            case '-': res = sqWrapSub(i1, i2); break;
+            case '*': res = sqWrapMul(i1, i2); break;
+            case '/':
+                if (i2 == 0) {
+                    Raise_Error("division by zero");
+                    return false;
+                }
+                res = (i2 == -1) ? sqWrapSub(0, i1) : i1 / i2;
+                break;
+            case '%':
+                if (i2 == 0) {
+                    Raise_Error("modulo by zero");
+                    return false;
+                }
+                res = (i2 == -1) ? 0 : i1 % i2;
+                break;
+            default: res = 0; break;
+            }
+            trg = SQObjectPtr(res);
+            return true;
+        }
+        // Mixed or float: the integer enters exactly, only the result is rounded to float.
+        double f1 = sqNumToDouble(o1), f2 = sqNumToDouble(o2), res;
+        switch (op) {
+        case '+': res = f1 + f2; break;
+        case '-': res = f1 - f2; break;
+        case '*': res = f1 * f2; break;
+        case '/': res = f1 / f2; break;
+        case '%': res = std::fmod(static_cast<double>(static_cast<float>(f1)), static_cast<double>(static_cast<float>(f2))); break;
+        default: res = 0; break;
+        }
+        trg = SQObjectPtr(static_cast<SQFloat>(res));
+        return true;
+    }
+    if (op == '+' && (sq_type(o1) == OT_STRING || sq_type(o2) == OT_STRING)) return StringCat(o1, o2, trg);
+    if (ArithMetaMethod(op, o1, o2, trg)) return true;
+    Raise_Error("arith op %c on between '%s' and '%s'", static_cast<int>(op), GetTypeName(o1), GetTypeName(o2));
+    return false;
+}
+
+bool SQVM::BW_OP(SQUnsignedInteger op, SQObjectPtr &trg, const SQObjectPtr &o1, const SQObjectPtr &o2) {
+    if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER) {
+        SQInteger i1 = _integer(o1), i2 = _integer(o2), res;
+        SQUnsignedInteger count = static_cast<SQUnsignedInteger>(i2) & 31u;
+        switch (op) {
+        case BW_AND: res = i1 & i2; break;
+        case BW_OR: res = i1 | i2; break;
+        case BW_XOR: res = i1 ^ i2; break;
+        case BW_SHIFTL: res = static_cast<SQInteger>(static_cast<SQUnsignedInteger>(i1) << count); break;
+        case BW_SHIFTR: res = i1 >> count; break;
+        case BW_USHIFTR: res = static_cast<SQInteger>(static_cast<SQUnsignedInteger>(i1) >> count); break;
+        default:
+            Raise_Error("internal vm error bitwise op failed");
+            return false;
+        }
+        trg = SQObjectPtr(res);
+        return true;
+    }
+    Raise_Error("bitwise op between '%s' and '%s'", GetTypeName(o1), GetTypeName(o2));
+    return false;
+}
+
+bool SQVM::NEG_OP(SQObjectPtr &trg, const SQObjectPtr &o) {
+    switch (sq_type(o)) {
+    case OT_INTEGER: trg = SQObjectPtr(sqWrapSub(0, _integer(o))); return true;
+    case OT_FLOAT: trg = SQObjectPtr(-_float(o)); return true;
+    case OT_TABLE:
+    case OT_USERDATA:
+    case OT_INSTANCE: {
+        SQObjectPtr closure;
+        if (GetMetaMethod(o, MT_UNM, closure)) {
+            SQObjectPtr self = o;
+            Push(self);
+            SQObjectPtr res;
+            if (CallMetaMethod(self, MT_UNM, 1, res)) {
+                trg = res;
+                return true;
+            }
+        }
+        break;
+    }
+    default: break;
+    }
+    Raise_Error("attempt to negate a %s", GetTypeName(o));
+    return false;
+}
+
+bool SQVM::ObjCmp(const SQObjectPtr &o1, const SQObjectPtr &o2, SQInteger &res) {
+    if (sq_type(o1) == sq_type(o2)) {
+        if (_rawval(o1) == _rawval(o2)) {
+            res = 0;
+            return true;
+        }
+        switch (sq_type(o1)) {
+        case OT_STRING: {
+            int r = std::strcmp(_stringval(o1), _stringval(o2));
+            res = r < 0 ? -1 : (r > 0 ? 1 : 0);
+            return true;
+        }
+        case OT_INTEGER: {
+            SQInteger d = sqWrapSub(_integer(o1), _integer(o2));
+            res = d < 0 ? -1 : (d > 0 ? 1 : 0);
+            return true;
+        }
+        case OT_FLOAT: res = (_float(o1) < _float(o2)) ? -1 : 1; return true;
+        case OT_TABLE:
+        case OT_USERDATA:
+        case OT_INSTANCE: {
+            SQObjectPtr closure;
+            if (GetMetaMethod(o1, MT_CMP, closure)) {
+                SQObjectPtr a = o1, b = o2, r;
+                Push(a);
+                Push(b);
+                if (CallMetaMethod(a, MT_CMP, 2, r)) {
+                    if (sq_type(r) != OT_INTEGER) {
+                        Raise_CompareError(a, b);
+                        return false;
+                    }
+                    res = _integer(r);
+                    return true;
+                }
+            }
+            break;
+        }
+        default: break;
+        }
+        res = (_rawval(o1) < _rawval(o2)) ? -1 : 1;
+        return true;
+    }
+    if (sq_isnumeric(o1) && sq_isnumeric(o2)) {
+        double d1 = sqNumToDouble(o1), d2 = sqNumToDouble(o2);
+        res = (d1 == d2) ? 0 : (d1 < d2 ? -1 : 1);
+        return true;
+    }
+    if (sq_type(o1) == OT_NULL) {
+        res = -1;
+        return true;
+    }
+    if (sq_type(o2) == OT_NULL) {
+        res = 1;
+        return true;
+    }
+    Raise_CompareError(o1, o2);
+    return false;
+}
+
+bool SQVM::CMP_OP(SQCompareOp op, const SQObjectPtr &o1, const SQObjectPtr &o2, SQObjectPtr &res) {
+    SQInteger r;
+    if (!ObjCmp(o1, o2, r)) return false;
+    switch (op) {
+    case CMP_G: res = SQObjectPtr(r > 0); return true;
+    case CMP_GE: res = SQObjectPtr(r >= 0); return true;
+    case CMP_L: res = SQObjectPtr(r < 0); return true;
+    case CMP_LE: res = SQObjectPtr(r <= 0); return true;
+    }
+    return false;
+}
+
+void SQVM::ToString(const SQObjectPtr &o, SQObjectPtr &res) {
+    char buf[96];
+    switch (sq_type(o)) {
+    case OT_STRING: res = o; return;
+    case OT_FLOAT: std::snprintf(buf, sizeof(buf), "%g", static_cast<double>(_float(o))); break;
+    case OT_INTEGER: std::snprintf(buf, sizeof(buf), "%d", _integer(o)); break;
+    case OT_BOOL: std::snprintf(buf, sizeof(buf), "%s", _integer(o) ? "true" : "false"); break;
+    case OT_TABLE:
+    case OT_USERDATA:
+    case OT_INSTANCE: {
+        SQObjectPtr closure;
+        if (GetMetaMethod(o, MT_TOSTRING, closure)) {
+            SQObjectPtr self = o, r;
+            Push(self);
+            if (CallMetaMethod(self, MT_TOSTRING, 1, r) && sq_type(r) == OT_STRING) {
+                res = r;
+                return;
+            }
+        }
+    }
+        [[fallthrough]];
+    default:
+        std::snprintf(buf, sizeof(buf), "(%s : 0x%p)", GetTypeName(o),
+                      sq_type(o) == OT_NULL ? nullptr : reinterpret_cast<void *>(static_cast<std::uintptr_t>(_rawval(o))));
+        break;
+    }
+    res = SQString::Create(_sharedstate, buf, -1);
+}
+
+bool SQVM::StringCat(const SQObjectPtr &str, const SQObjectPtr &obj, SQObjectPtr &dest) {
+    SQObjectPtr a, b;
+    ToString(str, a);
+    ToString(obj, b);
+    SQInteger l = _string(a)->_len, ol = _string(b)->_len;
+    std::vector<SQChar> buf(static_cast<size_t>(l + ol) + 1);
+    if (l) std::memcpy(buf.data(), _stringval(a), static_cast<size_t>(l));
+    if (ol) std::memcpy(buf.data() + l, _stringval(b), static_cast<size_t>(ol));
+    dest = SQString::Create(_sharedstate, buf.data(), l + ol);
+    return true;
+}
+
+bool SQVM::TypeOf(const SQObjectPtr &obj1, SQObjectPtr &dest) {
+    SQObjectPtr closure;
+    if (is_delegable(obj1) && GetMetaMethod(obj1, MT_TYPEOF, closure)) {
+        SQObjectPtr self = obj1;
+        Push(self);
+        if (CallMetaMethod(self, MT_TYPEOF, 1, dest)) return true;
+    }
+    dest = SQString::Create(_sharedstate, GetTypeName(obj1), -1);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Slots
+
+bool SQVM::Get(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &dest, bool raw, bool fetchroot) {
+    switch (sq_type(self)) {
+    case OT_TABLE:
+        if (_table(self)->Get(key, dest)) {
+            if (sq_type(dest) == OT_WEAKREF) dest = sqDerefWeak(dest);
+            return true;
+        }
+        break;
+    case OT_ARRAY:
+        if (sq_isnumeric(key)) return _array(self)->Get(sqToInteger(key), dest);
+        break;
+    case OT_INSTANCE:
+        if (_instance(self)->Get(key, dest)) return true;
+        break;
+    case OT_STRING:
+        if (sq_isnumeric(key)) {
+            SQInteger n = sqToInteger(key);
+            if (n >= 0 && n < _string(self)->_len) {
+                dest = SQObjectPtr(static_cast<SQInteger>(static_cast<signed char>(_stringval(self)[n])));
+                return true;
+            }
+            return false;
+        }
+        break;
+    default: break;
+    }
+    if (FallBackGet(self, key, dest, raw)) return true;
+    if (fetchroot && ci && _rawval(_stack[static_cast<size_t>(_stackbase)]) == _rawval(self) &&
+        sq_type(_stack[static_cast<size_t>(_stackbase)]) == sq_type(self)) {
+        if (_table(_roottable)->Get(key, dest)) {
+            if (sq_type(dest) == OT_WEAKREF) dest = sqDerefWeak(dest);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SQVM::FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &dest, bool raw) {
+    SQSharedState *ss = _sharedstate;
+    switch (sq_type(self)) {
+    case OT_CLASS: return _class(self)->Get(key, dest);
+    case OT_TABLE:
+    case OT_USERDATA:
+        if (_delegable(self)->_delegate) {
+            SQObjectPtr del(_delegable(self)->_delegate);
+            if (Get(del, key, dest, raw, false)) return true;
+            if (raw) return false;
+            SQObjectPtr closure;
+            if (GetMetaMethod(self, MT_GET, closure)) {
+                SQObjectPtr s = self, k = key;
+                Push(s);
+                Push(k);
+                if (CallMetaMethod(s, MT_GET, 2, dest)) return true;
+            }
+        }
+        if (sq_type(self) == OT_TABLE) {
+            if (raw) return false;
+            return _table(ss->_table_default_delegate)->Get(key, dest);
+        }
+        return false;
+    case OT_ARRAY:
+        if (raw) return false;
+        return _table(ss->_array_default_delegate)->Get(key, dest);
+    case OT_STRING:
+        if (raw) return false;
+        return _table(ss->_string_default_delegate)->Get(key, dest);
+    case OT_INSTANCE: {
+        if (raw) return false;
+        SQObjectPtr closure;
+        if (GetMetaMethod(self, MT_GET, closure)) {
+            SQObjectPtr s = self, k = key;
+            Push(s);
+            Push(k);
+            if (CallMetaMethod(s, MT_GET, 2, dest)) return true;
+        }
+        return _table(ss->_instance_default_delegate)->Get(key, dest);
+    }
+    case OT_INTEGER:
+    case OT_FLOAT:
+        if (raw) return false;
+        return _table(ss->_number_default_delegate)->Get(key, dest);
+    case OT_GENERATOR:
+        if (raw) return false;
+        return _table(ss->_generator_default_delegate)->Get(key, dest);
+    case OT_CLOSURE:
+    case OT_NATIVECLOSURE:
+        if (raw) return false;
+        return _table(ss->_closure_default_delegate)->Get(key, dest);
+    case OT_THREAD:
+        if (raw) return false;
+        return _table(ss->_thread_default_delegate)->Get(key, dest);
+    case OT_WEAKREF:
+        if (raw) return false;
+        return _table(ss->_weakref_default_delegate)->Get(key, dest);
+    default: return false;
+    }
+}
+
+bool SQVM::Set(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPtr &val, bool fetchroot) {
+    switch (sq_type(self)) {
+    case OT_TABLE:
+        if (_table(self)->Set(key, val)) return true;
+        if (_table(self)->_delegate) {
+            SQObjectPtr del(_table(self)->_delegate);
+            if (Set(del, key, val, false)) return true;
+        }
+        [[fallthrough]];
+    case OT_USERDATA:
+        if (_delegable(self)->_delegate) {
+            SQObjectPtr closure;
+            if (GetMetaMethod(self, MT_SET, closure)) {
+                SQObjectPtr s = self, k = key, v = val, t;
+                Push(s);
+                Push(k);
+                Push(v);
+                if (CallMetaMethod(s, MT_SET, 3, t)) return true;
+            }
+        }
+        break;
+    case OT_INSTANCE: {
+        if (_instance(self)->Set(key, val)) return true;
+        SQObjectPtr closure;
+        if (GetMetaMethod(self, MT_SET, closure)) {
+            SQObjectPtr s = self, k = key, v = val, t;
+            Push(s);
+            Push(k);
+            Push(v);
+            if (CallMetaMethod(s, MT_SET, 3, t)) return true;
+        }
+        break;
+    }
+    case OT_ARRAY:
+        if (!sq_isnumeric(key)) {
+            Raise_Error("indexing %s with %s", GetTypeName(self), GetTypeName(key));
+            return false;
+        }
+        return _array(self)->Set(sqToInteger(key), val);
+    default:
+        Raise_Error("trying to set '%s'", GetTypeName(self));
+        return false;
+    }
+    if (fetchroot && ci && _rawval(_stack[static_cast<size_t>(_stackbase)]) == _rawval(self) &&
+        sq_type(_stack[static_cast<size_t>(_stackbase)]) == sq_type(self)) {
+        return _table(_roottable)->Set(key, val);
+    }
+    return false;
+}
+
+bool SQVM::NewSlot(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPtr &val, bool bstatic) {
+    if (sq_type(key) == OT_NULL) {
+        Raise_Error("null cannot be used as index");
+        return false;
+    }
+    switch (sq_type(self)) {
+    case OT_TABLE: {
+        bool rawcall = true;
+        if (_table(self)->_delegate) {
+            SQObjectPtr res;
+            if (!_table(self)->Get(key, res)) {
+                SQObjectPtr closure;
+                if (GetMetaMethod(self, MT_NEWSLOT, closure)) {
+                    SQObjectPtr s = self, k = key, v = val;
+                    Push(s);
+                    Push(k);
+                    Push(v);
+                    rawcall = !CallMetaMethod(s, MT_NEWSLOT, 3, res);
+                }
+            }
+        }
+        if (rawcall) _table(self)->NewSlot(key, val);
+        return true;
+    }
+    case OT_INSTANCE: {
+        SQObjectPtr res, closure;
+        if (GetMetaMethod(self, MT_NEWSLOT, closure)) {
+            SQObjectPtr s = self, k = key, v = val;
+            Push(s);
+            Push(k);
+            Push(v);
+            if (CallMetaMethod(s, MT_NEWSLOT, 3, res)) return true;
+        }
+        Raise_Error("class instances do not support the new slot operator");
+        return false;
+    }
+    case OT_CLASS:
+        if (!_class(self)->NewSlot(_sharedstate, key, val, bstatic)) {
+            Raise_Error("trying to modify a class that has already been instantiated");
+            return false;
+        }
+        return true;
+    default:
+        Raise_Error("indexing %s with %s", GetTypeName(self), GetTypeName(key));
+        return false;
+    }
+}
+
+bool SQVM::DeleteSlot(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &res) {
+    switch (sq_type(self)) {
+    case OT_TABLE:
+    case OT_INSTANCE:
+    case OT_USERDATA: {
+        SQObjectPtr t, closure;
+        bool handled = false;
+        if (GetMetaMethod(self, MT_DELSLOT, closure)) {
+            SQObjectPtr s = self, k = key;
+            Push(s);
+            Push(k);
+            handled = CallMetaMethod(s, MT_DELSLOT, 2, t);
+        }
+        if (!handled) {
+            if (sq_type(self) == OT_TABLE) {
+                if (_table(self)->Get(key, t)) {
+                    SQObjectPtr s = self;
+                    _table(s)->Remove(key);
+                } else {
+                    Raise_IdxError(key);
+                    return false;
+                }
+            } else {
+                Raise_Error("cannot delete a slot from %s", GetTypeName(self));
+                return false;
+            }
+        }
+        res = t;
+        return true;
+    }
+    default:
+        Raise_Error("attempt to delete a slot from a %s", GetTypeName(self));
+        return false;
+    }
+}
+
+bool SQVM::Clone(const SQObjectPtr &self, SQObjectPtr &target) {
+    SQObjectPtr newobj;
+    switch (sq_type(self)) {
+    case OT_TABLE: newobj = _table(self)->Clone(); break;
+    case OT_INSTANCE: newobj = _instance(self)->Clone(_sharedstate); break;
+    case OT_ARRAY: target = _array(self)->Clone(); return true;
+    default:
+        Raise_Error("cloning a %s", GetTypeName(self));
+        return false;
+    }
+    SQObjectPtr closure;
+    if (GetMetaMethod(newobj, MT_CLONED, closure)) {
+        SQObjectPtr orig = self, tmp;
+        Push(newobj);
+        Push(orig);
+        CallMetaMethod(newobj, MT_CLONED, 2, tmp);
+    }
+    target = newobj;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Calls
+
+bool SQVM::CreateClassInstance(SQClass *theclass, SQObjectPtr &inst, SQObjectPtr &constructor) {
+    inst = theclass->CreateInstance();
+    if (!theclass->GetConstructor(constructor)) constructor.Null();
+    return true;
+}
+
+bool SQVM::StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQInteger stackbase, bool tailcall) {
+    SQFunctionProto *func = closure->Proto();
+    SQInteger paramssize = static_cast<SQInteger>(func->_parameters.size());
+    SQInteger newtop = stackbase + func->_stacksize;
+    if (paramssize != nargs) {
+        SQInteger ndef = static_cast<SQInteger>(func->_defaultparams.size());
+        if (!func->_varparams && ndef && nargs < paramssize && (paramssize - nargs) <= ndef) {
+            SQInteger diff = paramssize - nargs;
+            for (SQInteger n = ndef - diff; n < ndef; n++) {
+                _stack[static_cast<size_t>(stackbase + nargs++)] = closure->_defaultparams[static_cast<size_t>(n)];
+            }
+        } else if (func->_varparams) {
+            if (nargs < paramssize) {
+                Raise_Error("wrong number of parameters");
+                return false;
+            }
+            for (SQInteger n = 0; n < nargs - paramssize; n++) {
+                _vargsstack.push_back(_stack[static_cast<size_t>(stackbase + paramssize + n)]);
+                _stack[static_cast<size_t>(stackbase + paramssize + n)].Null();
+            }
+        } else {
+            Raise_Error("wrong number of parameters");
+            return false;
+        }
+    }
+    if (sq_type(closure->_env) == OT_WEAKREF) {
+        _stack[static_cast<size_t>(stackbase)] = _weakref(closure->_env)->_obj;
+    }
+    if (!tailcall) {
+        SQCallInfo lc;
+        lc._generator = nullptr;
+        lc._etraps = 0;
+        lc._prevstkbase = stackbase - _stackbase;
+        lc._target = target;
+        lc._prevtop = _top - _stackbase;
+        lc._ncalls = 1;
+        lc._root = false;
+        PushCallInfo(lc);
+    } else {
+        ci->_ncalls++;
+        for (SQInteger i = newtop; i < _top; i++) _stack[static_cast<size_t>(i)].Null();
+    }
+    ci->_vargs_size = nargs - paramssize;
+    ci->_vargs_base = static_cast<SQInteger>(_vargsstack.size()) - ci->_vargs_size;
+    ci->_closure = SQObjectPtr(closure);
+    ci->_literals = func->_literals.data();
+    ci->_ip = func->_instructions.data();
+    EnsureStack(newtop + kMinStackOverhead);
+    // Registers beyond the arguments start out null.
+    for (SQInteger i = stackbase + nargs; i < newtop; i++) _stack[static_cast<size_t>(i)].Null();
+    _top = newtop;
+    _stackbase = stackbase;
+    if (sq_type(_debughook) != OT_NULL && !_debughook_running) CallDebugHook('c');
+    return true;
+}
+
+bool SQVM::Return(SQInteger _arg0, SQInteger _arg1, SQObjectPtr &retval) {
+    if (sq_type(_debughook) != OT_NULL && !_debughook_running) {
+        for (SQInteger i = 0; i < ci->_ncalls; i++) CallDebugHook('r');
+    }
+    bool isroot = ci->_root;
+    SQInteger callerbase = _stackbase - ci->_prevstkbase;
+    SQObjectPtr *dest;
+    if (isroot) dest = &retval;
+    else if (ci->_target == -1) dest = nullptr;
+    else dest = &_stack[static_cast<size_t>(callerbase + ci->_target)];
+    if (dest) {
+        if (_arg0 != SQ_NO_OPERAND) *dest = _stack[static_cast<size_t>(_stackbase + _arg1)];
+        else dest->Null();
+    }
+    LeaveFrame();
+    return isroot;
+}
+
+bool SQVM::CallNative(SQNativeClosure *nclosure, SQInteger nargs, SQInteger stackbase, SQObjectPtr &retval,
+                      bool &suspend) {
+    suspend = false;
+    if (_nnativecalls + 1 > MAX_NATIVE_CALLS) {
+        Raise_Error("Native stack overflow");
+        return false;
+    }
+    SQInteger nparamscheck = nclosure->_nparamscheck;
+    if (nparamscheck && ((nparamscheck > 0 && nparamscheck != nargs) || (nparamscheck < 0 && nargs < -nparamscheck))) {
+        Raise_Error("wrong number of parameters");
+        return false;
+    }
+    SQInteger tcs = static_cast<SQInteger>(nclosure->_typecheck.size());
+    for (SQInteger i = 0; i < nargs && i < tcs; i++) {
+        SQInteger mask = nclosure->_typecheck[static_cast<size_t>(i)];
+        const SQObjectPtr &arg = _stack[static_cast<size_t>(stackbase + i)];
+        if (mask != -1 && !(mask & raw_type(arg))) {
+            Raise_ParamTypeError(i, mask, sq_type(arg));
+            return false;
+        }
+    }
+    SQObjectPtr keepalive(nclosure);
+    _nnativecalls++;
+    SQInteger outers = static_cast<SQInteger>(nclosure->_outervalues.size());
+    EnsureStack(stackbase + nargs + outers + kMinStackOverhead * 2);
+    SQInteger oldtop = _top, oldstackbase = _stackbase;
+    _top = stackbase + nargs;
+    SQCallInfo lci;
+    lci._closure = keepalive;
+    lci._generator = nullptr;
+    lci._etraps = 0;
+    lci._prevstkbase = stackbase - _stackbase;
+    lci._ncalls = 1;
+    lci._prevtop = oldtop - oldstackbase;
+    lci._target = -1;
+    PushCallInfo(lci);
+    _stackbase = stackbase;
+    for (SQInteger i = 0; i < outers; i++) Push(nclosure->_outervalues[static_cast<size_t>(i)]);
+    if (sq_type(nclosure->_env) == OT_WEAKREF) _stack[static_cast<size_t>(stackbase)] = _weakref(nclosure->_env)->_obj;
+    SQInteger ret = (nclosure->_function)(this);
+    _nnativecalls--;
+    bool ok = true;
+    if (ret == SQ_SUSPEND_FLAG) {
+        suspend = true;
+        retval = _stack[static_cast<size_t>(_top - 1)];
+    } else if (ret < 0) {
+        ok = false;
+    } else if (ret != 0) {
+        retval = _stack[static_cast<size_t>(_top - 1)];
+    } else {
+        retval.Null();
+    }
+    SQInteger nativetop = _top;
+    _stackbase = oldstackbase;
+    _top = oldtop;
+    _callsstacksize--;
+    _callsstack[static_cast<size_t>(_callsstacksize)]._closure.Null();
+    ci = _callsstacksize ? &_callsstack[static_cast<size_t>(_callsstacksize - 1)] : nullptr;
+    // Values the native left above the caller's frame are dropped now (deterministic release).
+    for (SQInteger i = std::max(oldtop, stackbase + nargs); i < nativetop; i++) _stack[static_cast<size_t>(i)].Null();
+    if (!ok) {
+        SQObjectPtr err = _lasterror;
+        Raise_Error(err);
+    }
+    return ok;
+}
+
+bool SQVM::Call(const SQObjectPtr &closure0, SQInteger nparams, SQInteger stackbase, SQObjectPtr &outres,
+                SQBool raiseerror) {
+    SQObjectPtr closure = closure0;
+    switch (sq_type(closure)) {
+    case OT_CLOSURE: return Execute(closure, _top - nparams, nparams, stackbase, outres, raiseerror);
+    case OT_NATIVECLOSURE: {
+        bool suspend;
+        return CallNative(_nativeclosure(closure), nparams, stackbase, outres, suspend);
+    }
+    case OT_CLASS: {
+        SQObjectPtr constr, temp;
+        CreateClassInstance(_class(closure), outres, constr);
+        if (sq_type(constr) != OT_NULL) {
+            _stack[static_cast<size_t>(stackbase)] = outres;
+            return Call(constr, nparams, stackbase, temp, raiseerror);
+        }
+        return true;
+    }
+    default: return false;
+    }
+}
+
+void SQVM::CallErrorHandler(const SQObjectPtr &error) {
+    if (sq_type(_errorhandler) != OT_NULL) {
+        SQObjectPtr out, e = error;
+        EnsureStack(_top + 4);
+        Push(_roottable);
+        Push(e);
+        Call(_errorhandler, 2, _top - 2, out, SQFalse);
+        Pop(2);
+    }
+}
+
+void SQVM::CallDebugHook(SQInteger type, SQInteger forcedline) {
+    if (!ci || sq_type(ci->_closure) != OT_CLOSURE) return;
+    _debughook_running = true;
+    SQFunctionProto *func = _closure(ci->_closure)->Proto();
+    SQObjectPtr temp;
+    SQInteger nparams = 5;
+    SQInteger line = forcedline ? forcedline
+                                : func->GetLine(static_cast<SQInteger>(ci->_ip - func->_instructions.data()));
+    SQObjectPtr hook = _debughook;
+    EnsureStack(_top + nparams + 1);
+    Push(_roottable);
+    Push(SQObjectPtr(type));
+    Push(func->_sourcename);
+    Push(SQObjectPtr(line));
+    Push(func->_name);
+    Call(hook, nparams, _top - nparams, temp, SQFalse);
+    Pop(nparams);
+    _debughook_running = false;
+}
+
+bool SQVM::CLOSURE_OP(SQObjectPtr &target, SQFunctionProto *func) {
+    SQObjectPtr nc(SQClosure::Create(_sharedstate, func));
+    SQClosure *closure = _closure(nc);
+    size_t nouters = func->_outervalues.size();
+    closure->_outervalues.reserve(nouters);
+    for (size_t i = 0; i < nouters; i++) {
+        SQOuterVar &v = func->_outervalues[i];
+        switch (v._type) {
+        case otSYMBOL: {
+            SQObjectPtr val, self = _stack[static_cast<size_t>(_stackbase)];
+            if (!Get(self, v._src, val, false, true)) {
+                Raise_IdxError(v._src);
+                return false;
+            }
+            closure->_outervalues.push_back(val);
+            break;
+        }
+        case otLOCAL: closure->_outervalues.push_back(_stack[static_cast<size_t>(_stackbase + _integer(v._src))]); break;
+        case otOUTER:
+            closure->_outervalues.push_back(_closure(ci->_closure)->_outervalues[static_cast<size_t>(_integer(v._src))]);
+            break;
+        }
+    }
+    for (SQInteger reg : func->_defaultparams) closure->_defaultparams.push_back(_stack[static_cast<size_t>(_stackbase + reg)]);
+    target = nc;
+    return true;
+}
+
+bool SQVM::GETVARGV_OP(SQObjectPtr &target, const SQObjectPtr &index) {
+    if (ci->_vargs_size == 0) {
+        Raise_Error("the function doesn't have var args");
+        return false;
+    }
+    if (!sq_isnumeric(index)) {
+        Raise_Error("indexing 'vargv' with %s", GetTypeName(index));
+        return false;
+    }
+    SQInteger idx = sqToInteger(index);
+    if (idx < 0 || idx >= ci->_vargs_size) {
+        Raise_Error("vargv index out of range");
+        return false;
+    }
+    target = _vargsstack[static_cast<size_t>(ci->_vargs_base + idx)];
+    return true;
+}
+
+bool SQVM::CLASS_OP(SQObjectPtr &target, SQInteger baseclass, SQInteger attributes) {
+    SQClass *base = nullptr;
+    SQObjectPtr attrs;
+    if (baseclass != -1) {
+        const SQObjectPtr &b = _stack[static_cast<size_t>(_stackbase + baseclass)];
+        if (sq_type(b) != OT_CLASS) {
+            Raise_Error("trying to inherit from a %s", GetTypeName(b));
+            return false;
+        }
+        base = _class(b);
+    }
+    if (attributes != SQ_NO_OPERAND) attrs = _stack[static_cast<size_t>(_stackbase + attributes)];
+    SQObjectPtr cls(SQClass::Create(_sharedstate, base));
+    if (sq_type(_class(cls)->_metamethods[MT_INHERITED]) != OT_NULL) {
+        SQObjectPtr ret, mm = _class(cls)->_metamethods[MT_INHERITED], err = _lasterror;
+        Push(cls);
+        Push(attrs);
+        Call(mm, 2, _top - 2, ret, SQFalse);
+        Pop(2);
+        _lasterror = err;
+    }
+    _class(cls)->_attributes = attrs;
+    target = cls;
+    return true;
+}
+
+bool SQVM::DerefInc(SQInteger op, SQObjectPtr &target, const SQObjectPtr &self0, const SQObjectPtr &key0,
+                    const SQObjectPtr &incr0, bool postfix) {
+    SQObjectPtr self = self0, key = key0, incr = incr0, tmp, res;
+    if (!Get(self, key, tmp, false, true)) {
+        Raise_IdxError(key);
+        return false;
+    }
+    if (!ARITH_OP(static_cast<SQUnsignedInteger>(op), res, tmp, incr)) return false;
+    Set(self, key, res, true);
+    target = postfix ? tmp : res;
+    return true;
+}
+
+bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, SQInteger &jump, bool &resumed) {
+    resumed = false;
+    SQObjectPtr o1 = _stack[static_cast<size_t>(_stackbase + container)];
+    SQObjectPtr refpos = _stack[static_cast<size_t>(_stackbase + keyreg + 2)];
+    SQObjectPtr key, val;
+    SQInteger nrefidx = -1;
+    switch (sq_type(o1)) {
+    case OT_TABLE: nrefidx = _table(o1)->Next(refpos, key, val); break;
+    case OT_ARRAY: nrefidx = _array(o1)->Next(refpos, key, val); break;
+    case OT_STRING: nrefidx = _string(o1)->Next(refpos, key, val); break;
+    case OT_CLASS: nrefidx = _class(o1)->Next(refpos, key, val); break;
+    case OT_USERDATA:
+    case OT_INSTANCE: {
+        SQObjectPtr closure;
+        if (!GetMetaMethod(o1, MT_NEXTI, closure)) {
+            if (sq_type(o1) == OT_USERDATA && !_userdata(o1)->_delegate) {
+                Raise_Error("cannot iterate userdata");
+            } else {
+                Raise_Error("_nexti failed");
+            }
+            return false;
+        }
+        SQObjectPtr itr;
+        Push(o1);
+        Push(refpos);
+        if (!CallMetaMethod(o1, MT_NEXTI, 2, itr)) {
+            Raise_Error("_nexti failed");
+            return false;
+        }
+        _stack[static_cast<size_t>(_stackbase + keyreg)] = itr;
+        _stack[static_cast<size_t>(_stackbase + keyreg + 2)] = itr;
+        if (sq_type(itr) == OT_NULL) {
+            jump = exitpos;
+            return true;
+        }
+        if (!Get(o1, itr, val, false, false)) {
+            Raise_Error("_nexti returned an invalid idx");
+            return false;
+        }
+        _stack[static_cast<size_t>(_stackbase + keyreg + 1)] = val;
+        jump = 1;
+        return true;
+    }
+    case OT_GENERATOR: {
+        SQGenerator *g = _generator(o1);
+        if (g->_state == SQGenerator::eDead) {
+            jump = exitpos;
+            return true;
+        }
+        if (g->_state == SQGenerator::eSuspended) {
+            SQInteger idx = 0;
+            if (sq_type(refpos) == OT_INTEGER) idx = _integer(refpos) + 1;
+            _stack[static_cast<size_t>(_stackbase + keyreg)] = SQObjectPtr(idx);
+            _stack[static_cast<size_t>(_stackbase + keyreg + 2)] = SQObjectPtr(idx);
+            if (!g->Resume(this, keyreg + 1)) return false;
+            resumed = true;
+            jump = 0;
+            return true;
+        }
+        Raise_Error("resuming active generator");
+        return false;
+    }
+    default:
+        Raise_Error("cannot iterate %s", GetTypeName(o1));
+        return false;
+    }
+    if (nrefidx == -1) {
+        jump = exitpos;
+        return true;
+    }
+    _stack[static_cast<size_t>(_stackbase + keyreg)] = key;
+    _stack[static_cast<size_t>(_stackbase + keyreg + 1)] = val;
+    _stack[static_cast<size_t>(_stackbase + keyreg + 2)] = SQObjectPtr(nrefidx);
+    jump = 1;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The interpreter loop
+
+#define STK(a) _stack[static_cast<size_t>(_stackbase + (a))]
+#define TARGET STK(arg0)
+#define _GUARD(exp)                  \
+    {                                \
+        if (!(exp)) goto exception_trap; \
+    }
+
+bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger nargs, SQInteger stackbase,
+                   SQObjectPtr &outres, SQBool raiseerror, ExecutionType et) {
+    if (_nnativecalls + 1 > MAX_NATIVE_CALLS) {
+        Raise_Error("Native stack overflow");
+        return false;
+    }
+    _nnativecalls++;
+    SQAutoDec ad(&_nnativecalls);
+    SQObjectPtr closure = closure0;
+    SQInteger traps = 0;
+    switch (et) {
+    case ET_CALL: {
+        SQClosure *c = _closure(closure);
+        if (!StartCall(c, target, nargs, stackbase, false)) {
+            // Errors before the first frame exists are reported by this entry.
+            if (raiseerror || _sharedstate->_notifyallexceptions) CallErrorHandler(_lasterror);
+            return false;
+        }
+        ci->_root = true;
+        if (c->Proto()->_bgenerator) {
+            SQObjectPtr gen(SQGenerator::Create(_sharedstate, c));
+            if (!_generator(gen)->Yield(this)) return false;
+            ci->_root = false;
+            LeaveFrame();
+            outres = gen;
+            return true;
+        }
+        break;
+    }
+    case ET_RESUME_GENERATOR:
+        if (!_generator(closure)->Resume(this, target)) return false;
+        ci->_root = true;
+        traps += ci->_etraps;
+        break;
+    case ET_RESUME_VM:
+    case ET_RESUME_THROW_VM:
+        traps = _suspended_traps;
+        ci->_root = _suspended_root;
+        _suspended = false;
+        if (et == ET_RESUME_THROW_VM) goto exception_trap;
+        break;
+    }
+
+exec:
+    for (;;) {
+        const SQInstruction &_i_ = *ci->_ip++;
+        const SQInteger arg0 = _i_._arg0;
+        const SQInteger arg1 = _i_._arg1;
+        const SQInteger arg2 = _i_._arg2;
+        const SQInteger arg3 = _i_._arg3;
+        switch (_i_.op) {
+        case _OP_LINE:
+            if (sq_type(_debughook) != OT_NULL && !_debughook_running) CallDebugHook('l', arg1);
+            continue;
+        case _OP_LOAD: TARGET = ci->_literals[arg1]; continue;
+        case _OP_LOADINT: TARGET = SQObjectPtr(static_cast<SQInteger>(arg1)); continue;
+        case _OP_LOADFLOAT: {
+            SQFloat f;
+            std::memcpy(&f, &_i_._arg1, sizeof(f));
+            TARGET = SQObjectPtr(f);
+            continue;
+        }
+        case _OP_DLOAD:
+            TARGET = ci->_literals[arg1];
+            STK(arg2) = ci->_literals[arg3];
+            continue;
+        case _OP_TAILCALL: {
+            SQObjectPtr &t = STK(arg1);
+            if (sq_type(t) == OT_CLOSURE && !_closure(t)->Proto()->_bgenerator) {
+                SQObjectPtr clo = t;
+                for (SQInteger n = 0; n < ci->_vargs_size; n++) _vargsstack.pop_back();
+                ci->_vargs_size = 0;
+                for (SQInteger i = 0; i < arg3; i++) STK(i) = STK(arg2 + i);
+                _GUARD(StartCall(_closure(clo), ci->_target, arg3, _stackbase, true));
+                continue;
+            }
+        }
+            [[fallthrough]];
+        case _OP_CALL: {
+            SQObjectPtr clo = STK(arg1);
+            switch (sq_type(clo)) {
+            case OT_CLOSURE:
+                if (_closure(clo)->Proto()->_bgenerator) {
+                    SQObjectPtr gen(SQGenerator::Create(_sharedstate, _closure(clo)));
+                    _GUARD(StartCall(_closure(clo), arg0, arg3, _stackbase + arg2, false));
+                    _GUARD(_generator(gen)->Yield(this));
+                    LeaveFrame();
+                    TARGET = gen;
+                } else {
+                    _GUARD(StartCall(_closure(clo), arg0, arg3, _stackbase + arg2, false));
+                }
+                continue;
+            case OT_NATIVECLOSURE: {
+                bool suspend;
+                SQObjectPtr ret;
+                _GUARD(CallNative(_nativeclosure(clo), arg3, _stackbase + arg2, ret, suspend));
+                if (suspend) {
+                    _suspended = true;
+                    _suspended_target = arg0;
+                    _suspended_root = ci->_root;
+                    _suspended_traps = traps;
+                    outres = ret;
+                    return true;
+                }
+                TARGET = ret;
+                continue;
+            }
+            case OT_CLASS: {
+                SQObjectPtr inst, ctor;
+                _GUARD(CreateClassInstance(_class(clo), inst, ctor));
+                TARGET = inst;
+                STK(arg2) = inst;
+                if (sq_type(ctor) == OT_CLOSURE && !_closure(ctor)->Proto()->_bgenerator) {
+                    // The constructor runs as an ordinary script call whose result is dropped.
+                    _GUARD(StartCall(_closure(ctor), -1, arg3, _stackbase + arg2, false));
+                } else if (sq_type(ctor) != OT_NULL) {
+                    SQObjectPtr ret;
+                    _GUARD(Call(ctor, arg3, _stackbase + arg2, ret, SQFalse));
+                }
+                continue;
+            }
+            case OT_TABLE:
+            case OT_USERDATA:
+            case OT_INSTANCE: {
+                SQObjectPtr closure2;
+                if (GetMetaMethod(clo, MT_CALL, closure2)) {
+                    EnsureStack(_top + arg3 + 2);
+                    Push(clo);
+                    for (SQInteger i = 0; i < arg3; i++) Push(STK(arg2 + i));
+                    SQObjectPtr ret;
+                    bool ok = Call(closure2, arg3 + 1, _top - (arg3 + 1), ret, SQFalse);
+                    Pop(arg3 + 1);
+                    _GUARD(ok);
+                    TARGET = ret;
+                    continue;
+                }
+            }
+                [[fallthrough]];
+            default:
+                Raise_Error("attempt to call '%s'", GetTypeName(clo));
+                goto exception_trap;
+            }
+        }
+        case _OP_PREPCALL:
+        case _OP_PREPCALLK: {
+            SQObjectPtr key = (_i_.op == _OP_PREPCALLK) ? ci->_literals[arg1] : STK(arg1);
+            SQObjectPtr o = STK(arg2);
+            SQObjectPtr fn;
+            if (!Get(o, key, fn, false, true)) {
+                if (sq_type(o) == OT_CLASS && _table(_sharedstate->_class_default_delegate)->Get(key, fn)) {
+                    STK(arg3) = o;
+                    TARGET = fn;
+                    continue;
+                }
+                Raise_IdxError(key);
+                goto exception_trap;
+            }
+            STK(arg3) = (sq_type(o) == OT_CLASS) ? STK(0) : o;
+            TARGET = fn;
+            continue;
+        }
+        case _OP_GETK: {
+            SQObjectPtr v;
+            if (!Get(STK(arg2), ci->_literals[arg1], v, false, true)) {
+                Raise_IdxError(ci->_literals[arg1]);
+                goto exception_trap;
+            }
+            TARGET = std::move(v);
+            continue;
+        }
+        case _OP_MOVE: TARGET = STK(arg1); continue;
+        case _OP_NEWSLOT:
+            _GUARD(NewSlot(STK(arg1), STK(arg2), STK(arg3), false));
+            if (arg0 != arg3) TARGET = STK(arg3);
+            continue;
+        case _OP_DELETE: {
+            SQObjectPtr res;
+            _GUARD(DeleteSlot(STK(arg1), STK(arg2), res));
+            TARGET = res;
+            continue;
+        }
+        case _OP_SET:
+            if (!Set(STK(arg1), STK(arg2), STK(arg3), true)) {
+                Raise_IdxError(STK(arg2));
+                goto exception_trap;
+            }
+            if (arg0 != arg3) TARGET = STK(arg3);
+            continue;
+        case _OP_GET: {
+            SQObjectPtr v;
+            if (!Get(STK(arg1), STK(arg2), v, false, true)) {
+                Raise_IdxError(STK(arg2));
+                goto exception_trap;
+            }
+            TARGET = std::move(v);
+            continue;
+        }
+        case _OP_EQ:
+        case _OP_NE: {
+            bool res = IsEqual(STK(arg2), arg3 != 0 ? ci->_literals[arg1] : STK(arg1));
+            TARGET = SQObjectPtr(_i_.op == _OP_EQ ? res : !res);
+            continue;
+        }
+        case _OP_ARITH: {
+            const SQObjectPtr &o1 = STK(arg2);
+            const SQObjectPtr &o2 = STK(arg1);
+            if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER && arg3 != '/' && arg3 != '%') {
+                SQInteger a = _integer(o1), b = _integer(o2);
+                SQInteger r = arg3 == '+' ? sqWrapAdd(a, b) : (arg3 == '-' ? sqWrapSub(a, b) : sqWrapMul(a, b));
+                TARGET = SQObjectPtr(r);
+                continue;
+            }
+            SQObjectPtr res;
+            _GUARD(ARITH_OP(static_cast<SQUnsignedInteger>(arg3), res, o1, o2));
+            TARGET = std::move(res);
+            continue;
+        }
+        case _OP_BITW: {
+            SQObjectPtr res;
+            _GUARD(BW_OP(static_cast<SQUnsignedInteger>(arg3), res, STK(arg2), STK(arg1)));
+            TARGET = std::move(res);
+            continue;
+        }
+        case _OP_RETURN: {
+            if (ci->_generator) ci->_generator->Kill();
+            SQObjectPtr ret;
+            if (Return(arg0, arg1, ret)) {
+                outres = ret;
+                return true;
+            }
+            continue;
+        }
+        case _OP_LOADNULLS:
+            for (SQInteger n = 0; n < arg1; n++) STK(arg0 + n).Null();
+            continue;
+        case _OP_LOADROOTTABLE: TARGET = _roottable; continue;
+        case _OP_LOADBOOL: TARGET = SQObjectPtr(arg1 != 0); continue;
+        case _OP_DMOVE:
+            STK(arg0) = STK(arg1);
+            STK(arg2) = STK(arg3);
+            continue;
+        case _OP_JMP: ci->_ip += arg1; continue;
+        case _OP_JNZ:
+            if (!IsFalse(STK(arg0))) ci->_ip += arg1;
+            continue;
+        case _OP_JZ:
+            if (IsFalse(STK(arg0))) ci->_ip += arg1;
+            continue;
+        case _OP_LOADFREEVAR: TARGET = _closure(ci->_closure)->_outervalues[static_cast<size_t>(arg1)]; continue;
+        case _OP_VARGC: TARGET = SQObjectPtr(ci->_vargs_size); continue;
+        case _OP_GETVARGV: {
+            SQObjectPtr res, idx = STK(arg1);
+            _GUARD(GETVARGV_OP(res, idx));
+            TARGET = res;
+            continue;
+        }
+        case _OP_NEWTABLE: TARGET = SQObjectPtr(SQTable::Create(_sharedstate, arg1)); continue;
+        case _OP_NEWARRAY: {
+            SQArray *a = SQArray::Create(_sharedstate, 0);
+            a->_values.reserve(static_cast<size_t>(arg1));
+            TARGET = SQObjectPtr(a);
+            continue;
+        }
+        case _OP_APPENDARRAY:
+            _array(STK(arg0))->Append(arg3 != 0 ? ci->_literals[arg1] : STK(arg1));
+            continue;
+        case _OP_GETPARENT: {
+            const SQObjectPtr &o = STK(arg1);
+            SQObjectPtr res;
+            if (sq_type(o) == OT_TABLE) {
+                if (_table(o)->_delegate) res = SQObjectPtr(_table(o)->_delegate);
+            } else if (sq_type(o) == OT_CLASS) {
+                if (_class(o)->_base) res = SQObjectPtr(_class(o)->_base);
+            } else {
+                Raise_Error("the %s type doesn't have a parent slot", GetTypeName(o));
+                goto exception_trap;
+            }
+            TARGET = res;
+            continue;
+        }
+        case _OP_COMPARITH: {
+            SQInteger selfidx = (arg1 >> 16) & 0xFFFF;
+            SQObjectPtr res;
+            _GUARD(DerefInc(arg3, res, STK(selfidx), STK(arg2), STK(arg1 & 0xFFFF), false));
+            TARGET = res;
+            continue;
+        }
+        case _OP_COMPARITHL: {
+            SQObjectPtr res;
+            _GUARD(ARITH_OP(static_cast<SQUnsignedInteger>(arg3), res, STK(arg1), STK(arg2)));
+            TARGET = res;
+            STK(arg1) = res;
+            continue;
+        }
+        case _OP_INC:
+        case _OP_PINC: {
+            SQObjectPtr incr(static_cast<SQInteger>(static_cast<signed char>(arg3)));
+            SQObjectPtr res;
+            _GUARD(DerefInc('+', res, STK(arg1), STK(arg2), incr, _i_.op == _OP_PINC));
+            TARGET = res;
+            continue;
+        }
+        case _OP_INCL:
+        case _OP_PINCL: {
+            SQObjectPtr incr(static_cast<SQInteger>(static_cast<signed char>(arg3)));
+            SQObjectPtr old = STK(arg1), res;
+            if (sq_type(old) == OT_INTEGER) res = SQObjectPtr(sqWrapAdd(_integer(old), _integer(incr)));
+            else _GUARD(ARITH_OP('+', res, old, incr));
+            if (_i_.op == _OP_INCL) {
+                TARGET = res;
+                STK(arg1) = res;
+            } else {
+                TARGET = old;
+                STK(arg1) = res;
+            }
+            continue;
+        }
+        case _OP_CMP: {
+            SQObjectPtr res;
+            _GUARD(CMP_OP(static_cast<SQCompareOp>(arg3), STK(arg2), STK(arg1), res));
+            TARGET = res;
+            continue;
+        }
+        case _OP_EXISTS: {
+            SQObjectPtr tmp;
+            bool res = Get(STK(arg1), STK(arg2), tmp, true, false);
+            TARGET = SQObjectPtr(res);
+            continue;
+        }
+        case _OP_INSTANCEOF: {
+            const SQObjectPtr &c = STK(arg1);
+            const SQObjectPtr &i = STK(arg2);
+            if (sq_type(c) != OT_CLASS || sq_type(i) != OT_INSTANCE) {
+                Raise_Error("cannot apply instanceof between a %s and a %s", GetTypeName(c), GetTypeName(i));
+                goto exception_trap;
+            }
+            TARGET = SQObjectPtr(_instance(i)->InstanceOf(_class(c)));
+            continue;
+        }
+        case _OP_AND:
+            if (IsFalse(STK(arg2))) {
+                TARGET = STK(arg2);
+                ci->_ip += arg1;
+            }
+            continue;
+        case _OP_OR:
+            if (!IsFalse(STK(arg2))) {
+                TARGET = STK(arg2);
+                ci->_ip += arg1;
+            }
+            continue;
+        case _OP_NEG: {
+            SQObjectPtr res;
+            _GUARD(NEG_OP(res, STK(arg1)));
+            TARGET = res;
+            continue;
+        }
+        case _OP_NOT: TARGET = SQObjectPtr(IsFalse(STK(arg1))); continue;
+        case _OP_BWNOT:
+            if (sq_type(STK(arg1)) == OT_INTEGER) {
+                TARGET = SQObjectPtr(static_cast<SQInteger>(~_integer(STK(arg1))));
+                continue;
+            }
+            Raise_Error("attempt to perform a bitwise op on a %s", GetTypeName(STK(arg1)));
+            goto exception_trap;
+        case _OP_CLOSURE: {
+            SQClosure *c = _closure(ci->_closure);
+            SQFunctionProto *fp = c->Proto();
+            SQObjectPtr res;
+            _GUARD(CLOSURE_OP(res, fp->Function(arg1)));
+            TARGET = res;
+            continue;
+        }
+        case _OP_YIELD: {
+            if (!ci->_generator) {
+                Raise_Error("trying to yield a '%s',only genenerator can be yielded", GetTypeName(ci->_closure));
+                goto exception_trap;
+            }
+            SQObjectPtr val;
+            if (arg0 != SQ_NO_OPERAND) val = STK(arg1);
+            SQInteger frametraps = ci->_etraps;
+            _GUARD(ci->_generator->Yield(this));
+            traps -= frametraps;
+            if (arg0 != SQ_NO_OPERAND) STK(arg1) = val;
+            SQObjectPtr ret;
+            if (Return(arg0, arg1, ret)) {
+                outres = ret;
+                return true;
+            }
+            continue;
+        }
+        case _OP_RESUME: {
+            SQObjectPtr g = STK(arg1);
+            if (sq_type(g) != OT_GENERATOR) {
+                Raise_Error("trying to resume a '%s',only genenerator can be resumed", GetTypeName(g));
+                goto exception_trap;
+            }
+            _GUARD(_generator(g)->Resume(this, arg0));
+            traps += ci->_etraps;
+            continue;
+        }
+        case _OP_FOREACH: {
+            SQInteger tojump;
+            bool resumed;
+            SQInteger callerci = _callsstacksize - 1;
+            _GUARD(FOREACH_OP(arg0, arg2, arg1, tojump, resumed));
+            _callsstack[static_cast<size_t>(callerci)]._ip += tojump;
+            if (resumed) traps += ci->_etraps;
+            continue;
+        }
+        case _OP_POSTFOREACH: {
+            const SQObjectPtr &g = STK(arg0);
+            if (sq_type(g) == OT_GENERATOR && _generator(g)->_state == SQGenerator::eDead) ci->_ip += (arg1 - 1);
+            continue;
+        }
+        case _OP_DELEGATE: {
+            SQObjectPtr t = STK(arg1), d = STK(arg2);
+            if (sq_type(t) != OT_TABLE) {
+                Raise_Error("delegating a '%s'", GetTypeName(t));
+                goto exception_trap;
+            }
+            switch (sq_type(d)) {
+            case OT_TABLE:
+                if (!_table(t)->SetDelegate(_table(d))) {
+                    Raise_Error("delegate cycle detected");
+                    goto exception_trap;
+                }
+                break;
+            case OT_NULL: _table(t)->SetDelegate(nullptr); break;
+            default:
+                Raise_Error("using '%s' as delegate", GetTypeName(d));
+                goto exception_trap;
+            }
+            TARGET = t;
+            continue;
+        }
+        case _OP_CLONE: {
+            SQObjectPtr res;
+            _GUARD(Clone(STK(arg1), res));
+            TARGET = res;
+            continue;
+        }
+        case _OP_TYPEOF: {
+            SQObjectPtr res;
+            TypeOf(STK(arg1), res);
+            TARGET = res;
+            continue;
+        }
+        case _OP_PUSHTRAP: {
+            SQExceptionTrap t;
+            t._stacksize = _top;
+            t._stackbase = _stackbase;
+            t._ip = ci->_ip + arg1;
+            t._extarget = arg0;
+            _etraps.push_back(t);
+            traps++;
+            ci->_etraps++;
+            continue;
+        }
+        case _OP_POPTRAP:
+            for (SQInteger i = 0; i < arg0; i++) {
+                _etraps.pop_back();
+                traps--;
+                ci->_etraps--;
+            }
+            continue;
+        case _OP_THROW:
+            Raise_Error(STK(arg0));
+            goto exception_trap;
+        case _OP_CLASS: {
+            SQObjectPtr res;
+            _GUARD(CLASS_OP(res, arg1, arg2));
+            TARGET = res;
+            continue;
+        }
+        case _OP_NEWSLOTA: {
+            bool bstatic = (arg0 & NEW_SLOT_STATIC_FLAG) != 0;
+            bool hasattrs = (arg0 & NEW_SLOT_ATTRIBUTES_FLAG) != 0;
+            SQObjectPtr self = STK(arg1), key = STK(arg2), val = STK(arg3);
+            SQObjectPtr attrs;
+            if (hasattrs) attrs = STK(arg2 - 1);
+            if (sq_type(self) == OT_CLASS && sq_type(_class(self)->_metamethods[MT_NEWMEMBER]) != OT_NULL) {
+                SQObjectPtr mm = _class(self)->_metamethods[MT_NEWMEMBER], ret;
+                EnsureStack(_top + 5);
+                Push(self);
+                Push(key);
+                Push(val);
+                Push(attrs);
+                bool ok = Call(mm, 4, _top - 4, ret, SQFalse);
+                Pop(4);
+                if (ok) continue;
+            }
+            _GUARD(NewSlot(self, key, val, bstatic));
+            if (hasattrs && sq_type(self) == OT_CLASS) _class(self)->SetAttributes(key, attrs);
+            continue;
+        }
+        default:
+            Raise_Error("internal vm error, unknown opcode %d", static_cast<int>(_i_.op));
+            goto exception_trap;
+        }
+    }
+
+exception_trap : {
+    SQObjectPtr currerror = _lasterror;
+    SQInteger last_top = _top;
+    if (_sharedstate->_notifyallexceptions || (!traps && raiseerror)) CallErrorHandler(currerror);
+    while (ci) {
+        if (ci->_etraps > 0) {
+            SQExceptionTrap &et = _etraps.back();
+            ci->_ip = et._ip;
+            _top = et._stacksize;
+            _stackbase = et._stackbase;
+            _stack[static_cast<size_t>(_stackbase + et._extarget)] = currerror;
+            _etraps.pop_back();
+            traps--;
+            ci->_etraps--;
+            while (last_top > _top) _stack[static_cast<size_t>(--last_top)].Null();
+            goto exec;
+        }
+        if (ci->_generator) ci->_generator->Kill();
+        bool mustbreak = ci->_root;
+        LeaveFrame();
+        if (mustbreak) break;
+    }
+    _lasterror = currerror;
+    return false;
+}
+}
