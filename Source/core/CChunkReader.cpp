@@ -9,8 +9,9 @@ namespace Orvane
 
 CChunkReader::CChunkReader(CFile& f) : file(f)
 {
-    // The end word's own read is not tested: a short file fails at the first marker.
-    file.readDword(end);
+    const int64_t start = file.getFilePosition();
+    endKnown = start >= 0 && file.readDword(end) == 1 && int64_t(end) >= start + 4;
+    good = endKnown;
 }
 
 bool CChunkReader::marker()
@@ -50,7 +51,7 @@ bool CChunkReader::check(bool nestedResult)
 
 int CChunkReader::finish()
 {
-    if (!good || file.getFilePosition() != int64_t(end))
+    if (endKnown && (!good || file.getFilePosition() != int64_t(end)))
         file.seekStart(end);
     return good ? 1 : 0;
 }

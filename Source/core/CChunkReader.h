@@ -8,7 +8,9 @@ namespace Orvane
 class CFile;
 
 // Reads one record chunk written by CChunkWriter. A marker that is not its own position or a short
-// read fails the chunk; later fields are then not read. finish() leaves the file at the chunk's end.
+// read fails the chunk; later fields are then not read. finish() leaves the file at the chunk's end,
+// unless the end word itself is missing or lies before the chunk's first field: then the chunk fails
+// where it stands, so a damaged end never sends a reader backwards.
 class CChunkReader
 {
 public:
@@ -28,6 +30,7 @@ public:
 private:
     CFile& file;
     uint32_t end = 0;
+    bool endKnown = false; // false when the end word was missing or points back into the chunk
     bool good = true;
 };
 

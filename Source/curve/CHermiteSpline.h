@@ -61,7 +61,8 @@ protected:
     // One key per point holding only its position.
     void positionOnlyKeys();
     void findSegment();
-    int evaluate();
+    // Places current from the progress parameter; a derived path may place it its own way.
+    virtual int evaluate();
     float parameter() const { return progress.scaledValue; }
 };
 

@@ -41,7 +41,18 @@ template <class T> int CLinearTimeline<T>::update()
     if (this->segment < 0)
         return 0;
     this->progress.update();
+    return evaluate();
+}
+
+template <class T> int CLinearTimeline<T>::evaluate()
+{
     const auto& keys = this->keys;
+    if (this->segment < 0)
+    {
+        if (!keys.empty())
+            this->current = keys.back().position;
+        return 0;
+    }
     const int32_t count = int32_t(keys.size());
     const float p = this->parameter();
     int32_t& segment = this->segment;

@@ -15,6 +15,10 @@ public:
     // 0 when not running, otherwise 1 (also in the frame that reaches the last key).
     int update() override;
 
+protected:
+    // Straight-line placement with the forward key search; a seek (setTimer) places linearly too.
+    int evaluate() override;
+
 private:
     int end();
 };

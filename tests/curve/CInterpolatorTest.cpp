@@ -334,6 +334,20 @@ TEST_F(InterpolatorRecord, DamagedRecordsFailAndEndAtTheChunkEnd)
         EXPECT_EQ(next.to, 6.0f);
     }
 
+    // An end word pointing back into the record fails it without moving the reader backwards.
+    auto backwards = good;
+    backwards[84] = 3;
+    backwards[85] = 0;
+    overwrite("back.bin", backwards);
+    {
+        CFile file(path("back.bin").c_str());
+        CInterpolator<float> first, second;
+        ASSERT_EQ(first.read(file), 1);
+        EXPECT_EQ(second.read(file), 0);
+        EXPECT_EQ(file.getFilePosition(), 88);
+        EXPECT_EQ(second.duration, 0.0f);
+    }
+
     // A record cut short fails too.
     overwrite("short.bin", std::vector<uint8_t>(good.begin(), good.begin() + 50));
     CFile file(path("short.bin").c_str());

@@ -38,6 +38,22 @@ TEST_F(Timeline, KeysAtZeroQuarterAndOneOverTwoSeconds)
     EXPECT_EQ(timeline.update(), 0);
 }
 
+TEST_F(Timeline, SeekingPlacesOnTheStraightLines)
+{
+    timeline.addPoint({0, 0, 0}, 0.0f, 1.0f);
+    timeline.addPoint({30, 60, 90}, 250.0f, 1.0f);
+    timeline.addPoint({60, 0, -90}, 1000.0f, 1.0f);
+    ASSERT_EQ(timeline.begin(2000.0f, 0), 0);
+    timeline.setTimer(1000.0f); // p = 0.5: a third of the way along the second span
+    OrvaneTest::expectNear(timeline.current, Vector3D(40, 40, 30), 1e-4f);
+    timeline.setTimer(250.0f); // back into the first span: the search starts again
+    OrvaneTest::expectNear(timeline.current, Vector3D(15, 30, 45), 1e-4f);
+    EXPECT_EQ(timeline.segment, 1);
+    OrvaneTest::exactStep(app, 250.0f);
+    EXPECT_EQ(timeline.update(), 1);
+    EXPECT_EQ(timeline.current, Vector3D(30, 60, 90));
+}
+
 TEST_F(Timeline, TwoKeysMoveStraightAndSnapToTheEnd)
 {
     timeline.addPoint({0, 0, 0}, 100.0f, 1.0f);
