@@ -3,6 +3,7 @@
 #include "core/CSystemInfo.h"
 #include "core/MessageBoxOwner.h"
 #include "fs/ArchiveFileSystem.h"
+#include "render/RenderDeviceFactory.h"
 #include "input/CInputManager.h"
 #include "kavro/IFileSystem.h"
 #include "kavro/IRenderDevice.h"
@@ -84,12 +85,7 @@ int CCore::initialize()
         return 0;
     if (!startVideo())
         return -1;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    PrepareRenderWindowAttributes();
 
     // Hidden until start-up is complete, so that no half-made frame shows.
     uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
@@ -206,26 +202,20 @@ void CCore::handleEvent(const SDL_Event& event)
         send(m.message, m.wParam, m.lParam);
 }
 
-bool CCore::waitForFrame()
+void CCore::waitForFrame()
 {
     using namespace std::chrono;
-    for (;;)
+    // At low rates the wait sleeps on the event queue, so that the window stays responsive; the
+    // last stretch (all of it at usual rates) is slept precisely to the frame's time.
+    constexpr auto kPrecise = milliseconds(20);
+    const auto remaining = pacer_.deadline() - CFramePacer::Clock::now();
+    if (videoStarted_ && remaining > kPrecise)
     {
-        const auto now = CFramePacer::Clock::now();
-        if (pacer_.isDue(now))
-            return true;
-        const auto remaining = pacer_.deadline() - now;
-        // Sleep on the event queue while more than a couple of milliseconds remain; the last
-        // stretch is slept precisely.
-        if (videoStarted_ && remaining > milliseconds(2))
-        {
-            const int ms = int(duration_cast<milliseconds>(remaining).count()) - 1;
-            if (SDL_WaitEventTimeout(nullptr, ms) == 1)
-                return false;
-            continue;
-        }
-        std::this_thread::sleep_until(pacer_.deadline());
+        const auto ms = duration_cast<milliseconds>(remaining - kPrecise / 2).count();
+        if (SDL_WaitEventTimeout(nullptr, int(ms)) == 1)
+            return;
     }
+    std::this_thread::sleep_until(pacer_.deadline());
 }
 
 int CCore::pumpMessages()
@@ -244,12 +234,16 @@ int CCore::pumpMessages()
         return handled;
     if (takeQuit())
         return -1;
-    if (!waitForFrame())
+    if (!pacer_.isDue(CFramePacer::Clock::now()))
     {
+        waitForFrame();
+        // What came in meanwhile is handled before the frame, so that the frame sees it.
         if (const int handled = dispatchPending(); handled > 0)
             return handled;
         if (takeQuit())
             return -1;
+        if (!pacer_.isDue(CFramePacer::Clock::now()))
+            return 1; // woken early by an event that brought no message
     }
     input_->nextFrame(getMilliTime());
     pacer_.frameStarted(CFramePacer::Clock::now());
@@ -303,7 +297,15 @@ void CCore::setWindowProc(WindowProc proc)
 
 IRenderDevice* CCore::getRenderDevice()
 {
-    return nullptr;
+    if (!renderDevice_)
+    {
+        // A window without OpenGL (no display) leaves the device to draw headless.
+        SDL_Window* target = window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_OPENGL) ? window_ : nullptr;
+        renderDevice_ = CreateRenderDevice(target, screen_.x, screen_.y, fileSystem_);
+    }
+    if (renderDevice_)
+        renderDevice_->addRef();
+    return renderDevice_;
 }
 
 ISoundDevice* CCore::createSoundDevice(int)

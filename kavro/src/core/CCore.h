@@ -87,8 +87,8 @@ private:
     int dispatchPending();
     void handleEvent(const SDL_Event& event);
     void updateLayout();
-    // Waits until the next frame is due; false when an event arrived first.
-    bool waitForFrame();
+    // Waits until the next frame is due, or less when an event arrives at a low frame rate.
+    void waitForFrame();
 
     SDL_Window* window_ = nullptr;
     bool videoStarted_ = false;

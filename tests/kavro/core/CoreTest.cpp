@@ -1,6 +1,7 @@
 #include <kavro/ICore.h>
 #include <kavro/IFileSystem.h>
 #include <kavro/IInputManager.h>
+#include <kavro/IRenderDevice.h>
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
@@ -378,6 +379,20 @@ TEST_F(Core, FileSystemIsMadeOnceAndSharedWithGetFileSystem)
     second->release();
     first->release(); // the core still holds its own
     EXPECT_EQ(core->getFileSystem()->getRefCount(), 1);
+}
+
+TEST_F(Core, RenderDeviceIsMadeOnceOverTheCoreScreen)
+{
+    IRenderDevice* device = core->getRenderDevice();
+    ASSERT_NE(device, nullptr); // headless without a display
+    IRenderDevice* again = core->getRenderDevice();
+    EXPECT_EQ(again, device);
+    again->release();
+    ASSERT_GE(device->beginFrame(), 0);
+    const uint32_t black = 0xFF000000;
+    EXPECT_GE(device->clear(1, &black), 0);
+    EXPECT_GE(device->endFrame(), 0);
+    device->release();
 }
 
 TEST_F(Core, ClockAndFrameRate)
