@@ -158,6 +158,11 @@ public:
         bytes(&v, 1);
         return v;
     }
+    bool flag() {
+        std::uint8_t b = u8();
+        if (b > 1) throw StreamFailure{kCorrupted};
+        return b != 0;
+    }
     void tag(std::uint32_t expected) {
         if (u32() != expected) throw StreamFailure{kCorrupted};
     }
@@ -253,8 +258,8 @@ public:
             proto(f.functions.back(), depth + 1);
         }
         f.stacksize = i32();
-        f.generator = u8() != 0;
-        f.varparams = u8() != 0;
+        f.generator = flag();
+        f.varparams = flag();
     }
 
 private:
@@ -367,8 +372,9 @@ private:
             case _OP_INCL:
             case _OP_PINCL: return reg(a0) && reg(a1);
             case _OP_CLOSURE: return reg(a0) && a1 >= 0 && static_cast<size_t>(a1) < _f.functions.size();
-            case _OP_FOREACH:
-            case _OP_POSTFOREACH: return reg(a0) && regRange(a2, 3) && jump(at, a1) && a1 >= 1;
+            case _OP_FOREACH: return reg(a0) && regRange(a2, 3) && jump(at, a1);
+            // POSTFOREACH exits to the same place as the FOREACH before it: ip + a1 - 1.
+            case _OP_POSTFOREACH: return reg(a0) && regRange(a2, 3) && jump(at - 1, a1);
             case _OP_PUSHTRAP: return reg(a0) && jump(at, a1);
             case _OP_POPTRAP: return true;
             case _OP_THROW: return reg(a0);

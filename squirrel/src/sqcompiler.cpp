@@ -183,7 +183,7 @@ void SQCompiler::doWhileStatement() {
     _continues.push_back({_fs->openTraps, {}});
     int scope = _fs->liveCount();
     statement();
-    if (_lex.prevToken() != '}') optionalSemicolon();
+    if (token() == ';') lex();
     _fs->closeScope(scope);
     expect(TK_WHILE);
     int condstart = _fs->instructionCount();

@@ -4,6 +4,7 @@
 
 #include "sqobject.h"
 #include "sqopcodes.h"
+#include "sqprotoimage.h"
 
 #include <vector>
 
@@ -57,4 +58,10 @@ struct SQFunctionProto : public SQRefCounted {
     // Name of the nseq-th local variable live at instruction index op (nullptr when none).
     const SQLocalVarInfo *GetLocal(SQUnsignedInteger nseq, SQUnsignedInteger op) const;
     SQFunctionProto *Function(SQInteger i) const { return _functions[i]._unVal.pFunctionProto; }
+
+    // Conversion from and to the plain-data form the compiler and the bytecode streams use.
+    static SQFunctionProto *FromImage(SQSharedState *ss, const SQProtoImage &image);
+    SQProtoImage ToImage() const;
+    static SQObjectPtr ObjectFromStream(SQSharedState *ss, const SQStreamObject &o);
+    static SQStreamObject ObjectToStream(const SQObject &o);
 };

@@ -46,10 +46,7 @@ int hexValue(int c) {
 
 }  // namespace
 
-SQLexer::SQLexer(std::function<int()> read) : _read(std::move(read)) {
-    // The first character does not count as consumed: columns on the first line start at 0.
-    _currdata = readByte();
-}
+SQLexer::SQLexer(std::function<int()> read) : _read(std::move(read)) {}
 
 int SQLexer::readByte() {
     int c = _read();
@@ -133,6 +130,11 @@ void SQLexer::readLineComment() {
 }
 
 int SQLexer::lex() {
+    if (!_started) {
+        // The first character does not count as consumed: columns on the first line start at 0.
+        _started = true;
+        _currdata = readByte();
+    }
     _lasttokenline = _currentline;
     while (_currdata != kEndOfSource) {
         switch (_currdata) {

@@ -116,6 +116,7 @@ private:
     int readIdentifier();
 
     std::function<int()> _read;
+    bool _started = false;
     int _currdata = 0;
     int _token = 0;
     int _prevtoken = -1;

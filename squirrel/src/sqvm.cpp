@@ -474,7 +474,8 @@ bool SQVM::Get(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &des
     default: break;
     }
     if (FallBackGet(self, key, dest, raw)) return true;
-    if (fetchroot && ci && _rawval(_stack[static_cast<size_t>(_stackbase)]) == _rawval(self) &&
+    if (fetchroot && ci && sq_type(_roottable) == OT_TABLE &&
+        _rawval(_stack[static_cast<size_t>(_stackbase)]) == _rawval(self) &&
         sq_type(_stack[static_cast<size_t>(_stackbase)]) == sq_type(self)) {
         if (_table(_roottable)->Get(key, dest)) {
             if (sq_type(dest) == OT_WEAKREF) dest = sqDerefWeak(dest);
@@ -588,7 +589,8 @@ bool SQVM::Set(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPt
         Raise_Error("trying to set '%s'", GetTypeName(self));
         return false;
     }
-    if (fetchroot && ci && _rawval(_stack[static_cast<size_t>(_stackbase)]) == _rawval(self) &&
+    if (fetchroot && ci && sq_type(_roottable) == OT_TABLE &&
+        _rawval(_stack[static_cast<size_t>(_stackbase)]) == _rawval(self) &&
         sq_type(_stack[static_cast<size_t>(_stackbase)]) == sq_type(self)) {
         return _table(_roottable)->Set(key, val);
     }

@@ -5,6 +5,12 @@
 namespace Kavro
 {
 
+namespace
+{
+// How far a frame may come late and still have the following ones catch up with the cadence.
+constexpr int kCatchUpSteps = 4;
+} // namespace
+
 void CFramePacer::setFrameRate(int framesPerSecond)
 {
     frameRate_ = framesPerSecond > 0 ? framesPerSecond : 0;
@@ -29,7 +35,7 @@ void CFramePacer::frameStarted(Clock::time_point now)
         deadline_ = now;
     }
     if (frameRate_)
-        deadline_ = now - deadline_ > period_ ? now + period_ : deadline_ + period_;
+        deadline_ = now - deadline_ > kCatchUpSteps * period_ ? now + period_ : deadline_ + period_;
 
     ++framesInWindow_;
     const std::chrono::duration<double> window = now - windowStart_;

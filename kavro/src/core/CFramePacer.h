@@ -7,8 +7,9 @@ namespace Kavro
 {
 
 // Decides when the next frame is due at a set frame rate and measures the rate achieved.
-// Frames are due at fixed steps of 1/rate; a frame that comes late by more than a whole step
-// starts a new cadence from its own time instead of hurrying to catch up.
+// Frames are due at fixed steps of 1/rate. A frame that comes a little late (up to four steps, as
+// when the machine is busy) is made up by the next ones coming sooner, so that the rate holds; after
+// a longer stall a new cadence starts from the late frame instead of a burst of frames.
 class CFramePacer
 {
 public:

@@ -52,10 +52,24 @@ std::string valueOf(const std::string& text, const std::string& key, char separa
     return {};
 }
 
-bool videoAvailable()
+// The video subsystem for one query: started for it when nobody had, and ended again after.
+class VideoUse
 {
-    return SDL_WasInit(SDL_INIT_VIDEO) || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-}
+public:
+    VideoUse() : own_(!SDL_WasInit(SDL_INIT_VIDEO)), available_(!own_ || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {}
+    ~VideoUse()
+    {
+        if (own_ && available_)
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+    VideoUse(const VideoUse&) = delete;
+    VideoUse& operator=(const VideoUse&) = delete;
+    bool available() const { return available_; }
+
+private:
+    bool own_;
+    bool available_;
+};
 
 struct GraphicsFacts
 {
@@ -68,7 +82,8 @@ GraphicsFacts readGraphics()
     using GetString = const unsigned char* (*)(unsigned int);
     constexpr unsigned int kRenderer = 0x1F01, kVersion = 0x1F02;
     GraphicsFacts facts;
-    if (!videoAvailable())
+    const VideoUse video;
+    if (!video.available())
         return facts;
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
@@ -181,7 +196,8 @@ std::string CSystemInfo::Memory()
 std::string CSystemInfo::Display()
 {
     SDL_DisplayMode mode{};
-    if (!videoAvailable() || SDL_GetCurrentDisplayMode(0, &mode) != 0)
+    const VideoUse video;
+    if (!video.available() || SDL_GetCurrentDisplayMode(0, &mode) != 0)
         return "Display: none";
     const char* driver = SDL_GetCurrentVideoDriver();
     return "Display: " + std::to_string(mode.w) + " x " + std::to_string(mode.h) + ", " +

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace Kavro
 {
@@ -113,6 +114,13 @@ bool Inflate(const uint8_t* input, uint32_t inputLength, uint8_t* output, uint32
     const bool complete = result == Z_STREAM_END && stream.total_out == length;
     inflateEnd(&stream);
     return complete;
+}
+
+// Stored bytes of one block, per thread: a read either fills what it uses or fails, so nothing is zeroed.
+uint8_t* BlockScratch()
+{
+    thread_local std::unique_ptr<uint8_t[]> scratch(new uint8_t[Wpk2::MaxStoredBlock]);
+    return scratch.get();
 }
 
 } // namespace
@@ -230,9 +238,8 @@ int Wpk2Archive::readBlock(const Wpk2File& file, const Wpk2Entry& entry, int64_t
     // A one-piece entry's record has no 64 KiB limit; it does not fit a block buffer.
     if (record.storedLength > Wpk2::MaxStoredBlock || record.decodedLength > Wpk2::BlockSize)
         return Wpk2::OutOfRange;
-    std::vector<uint8_t> scratch(Wpk2::MaxStoredBlock);
     *decodedLength = record.decodedLength;
-    return decodeRecord(file, record, scratch.data(), output);
+    return decodeRecord(file, record, BlockScratch(), output);
 }
 
 int Wpk2Archive::readWhole(const Wpk2File& file, const Wpk2Entry& entry, uint8_t* destination,
@@ -247,10 +254,10 @@ int Wpk2Archive::readWhole(const Wpk2File& file, const Wpk2Entry& entry, uint8_t
         std::vector<uint8_t> scratch(entry.blocks.front().storedLength);
         return decodeRecord(file, entry.blocks.front(), scratch.data(), destination);
     }
-    std::vector<uint8_t> scratch(Wpk2::MaxStoredBlock);
+    uint8_t* scratch = BlockScratch();
     for (size_t i = 0; i < entry.blocks.size(); ++i)
     {
-        if (const int code = decodeRecord(file, entry.blocks[i], scratch.data(), destination + i * Wpk2::BlockSize))
+        if (const int code = decodeRecord(file, entry.blocks[i], scratch, destination + i * Wpk2::BlockSize))
             return code;
     }
     return Wpk2::Ok;

@@ -338,6 +338,34 @@ TEST_F(Core, GameControllersAttachAsPadsWithXInputMasks)
     input->release();
 }
 
+TEST_F(Core, InjectedTouchesBecomeContactsInLogicalPixels)
+{
+    IInputManager* input = core->getInputManager();
+    ITouch* touch = input->getTouch();
+    SDL_Event finger{};
+    finger.type = SDL_FINGERDOWN;
+    finger.tfinger.fingerId = 3;
+    finger.tfinger.x = 0.5f; // window 400, 300 -> screen 320, 180
+    finger.tfinger.y = 0.5f;
+    push(finger);
+    EXPECT_EQ(drain(), 0);
+    ASSERT_EQ(touch->getContactCount(), 1);
+    EXPECT_EQ(touch->getContactState(0), 1);
+    IntPair position;
+    touch->getContactPosition(position, 0);
+    EXPECT_EQ(position.x, 320);
+    EXPECT_EQ(position.y, 180);
+
+    finger.type = SDL_FINGERUP;
+    push(finger);
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(touch->getContactState(0), 3);
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(touch->getContactCount(), 0);
+    touch->release();
+    input->release();
+}
+
 TEST_F(Core, ShowCursorKeepsTheDisplayCounter)
 {
     EXPECT_EQ(core->showCursor(0), -1);
@@ -393,6 +421,20 @@ TEST_F(Core, RenderDeviceIsMadeOnceOverTheCoreScreen)
     EXPECT_GE(device->clear(1, &black), 0);
     EXPECT_GE(device->endFrame(), 0);
     device->release();
+}
+
+TEST(CoreBeforeInitialize, AnswersSystemInformationAndLeavesNoWindowSystemRunning)
+{
+    // The launcher asks for the information before the core opens its window.
+    ICore* core = CreateKavro();
+    char buffer[256];
+    EXPECT_GT(core->getSystemInfo5(buffer, sizeof buffer), 0);
+    EXPECT_GT(core->getSystemInfo4(buffer, sizeof buffer), 0);
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+    EXPECT_EQ(core->getWindowHandle(), nullptr);
+    EXPECT_EQ(core->getActiveWindow(), nullptr);
+    core->finalize();
+    ReleaseKavro();
 }
 
 TEST_F(Core, ClockAndFrameRate)

@@ -26,10 +26,16 @@ TEST(FramePacer, FramesFallDueAtFixedStepsOfTheRate)
     pacer.frameStarted(at(20));
     EXPECT_FALSE(pacer.isDue(at(33.2)));
     EXPECT_TRUE(pacer.isDue(at(33.4)));
-    // One late by more than a step starts anew from its own time instead of rushing.
-    pacer.frameStarted(at(100));
-    EXPECT_FALSE(pacer.isDue(at(116)));
-    EXPECT_TRUE(pacer.isDue(at(116.7)));
+    // One late by a step and more is made up: the next is due at once, then at 66.7 ms.
+    pacer.frameStarted(at(52));
+    EXPECT_TRUE(pacer.isDue(at(52)));
+    pacer.frameStarted(at(53));
+    EXPECT_FALSE(pacer.isDue(at(66.6)));
+    EXPECT_TRUE(pacer.isDue(at(66.7)));
+    // After a stall of more than four steps a new cadence starts from the late frame.
+    pacer.frameStarted(at(200));
+    EXPECT_FALSE(pacer.isDue(at(216)));
+    EXPECT_TRUE(pacer.isDue(at(216.7)));
 }
 
 TEST(FramePacer, NoRateMeansEveryFrameIsDue)

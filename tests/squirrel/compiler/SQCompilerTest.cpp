@@ -117,3 +117,202 @@ TEST(SQCompilerTest, LineMergingWithDebugInfo) {
 }
 
 }  // namespace
+
+namespace {
+
+// Instructions of the first nested function, or of main when there is none.
+std::string code(const std::string &src) {
+    SQProtoImage main = compileOk(src);
+    return disassemble(main.functions.empty() ? main : main.functions[0]);
+}
+
+TEST(SQCompilerTest, CallOfALocalCopiesThisAndArguments) {
+    EXPECT_EQ(code("local a, g\ng(1, 2)\n"),
+              "[000] LOADNULLS 1,2,0,0\n[001] MOVE 3,0,0,0\n[002] LOADINT 4,1,0,0\n[003] LOADINT 5,2,0,0\n"
+              "[004] CALL 3,2,3,3\n[005] RETURN 255,0,0,0\n");
+}
+
+TEST(SQCompilerTest, FunctionStatementCreatesSlotInThis) {
+    EXPECT_EQ(disassemble(compileOk("local a\nfunction add(x) {}\n")),
+              "[000] LOADNULLS 1,1,0,0\n[001] LOAD 2,0,0,0\n[002] CLOSURE 3,0,0,0\n[003] NEWSLOT 2,0,2,3\n"
+              "[004] RETURN 255,0,0,0\n");
+}
+
+TEST(SQCompilerTest, SwitchValueAndFirstLabelLoadsMergeIntoDload) {
+    EXPECT_EQ(code("switch (\"k\") { case \"k\": x = 1 }\n"),
+              "[000] DLOAD 1,0,2,0\n[001] EQ 2,2,1,0\n[002] JZ 2,3,0,0\n[003] LOAD 2,1,0,0\n"
+              "[004] LOADINT 3,1,0,0\n[005] SET 2,0,2,3\n[006] RETURN 255,0,0,0\n");
+}
+
+TEST(SQCompilerTest, DerivedClassBaseLookupAfterDload) {
+    std::string c = code("class D extends Base {}\n");
+    EXPECT_EQ(c.substr(0, c.find("[002]")), "[000] DLOAD 1,0,2,1\n[001] GET 2,0,2,0\n");
+}
+
+TEST(SQCompilerTest, StatementsNeverMergeAcrossTheirBoundary) {
+    EXPECT_EQ(code("local a, b, x, y\nx = a; y = b\n"),
+              "[000] LOADNULLS 1,4,0,0\n[001] MOVE 3,1,0,0\n[002] MOVE 4,2,0,0\n[003] RETURN 255,0,0,0\n");
+}
+
+TEST(SQCompilerTest, ReturnOfACallBecomesTailCallOnlyInNestedFunctions) {
+    EXPECT_EQ(code("function f() { return g() }\n"),
+              "[000] PREPCALLK 1,0,0,2\n[001] TAILCALL 1,1,2,1\n[002] RETURN 1,1,0,0\n[003] RETURN 255,0,0,0\n");
+    EXPECT_EQ(disassemble(compileOk("return g()\n")),
+              "[000] PREPCALLK 1,0,0,2\n[001] CALL 1,1,2,1\n[002] RETURN 1,1,0,0\n[003] RETURN 255,0,0,0\n");
+    // A return inside try pops the trap first, which keeps the call a plain CALL.
+    std::string inTry = code("function f() { try { return g() } catch (e) {} }\n");
+    EXPECT_NE(inTry.find("CALL 1,1,2,1"), std::string::npos);
+    EXPECT_EQ(inTry.find("TAILCALL"), std::string::npos);
+}
+
+TEST(SQCompilerTest, ForStepIsMovedAfterTheBody) {
+    EXPECT_EQ(code("for (local i = 0; i < 3; i++) x = i\n"),
+              "[000] LOADINT 1,0,0,0\n[001] LOADINT 2,3,0,0\n[002] CMP 2,2,1,3\n[003] JZ 2,4,0,0\n"
+              "[004] LOAD 2,0,0,0\n[005] SET 2,0,2,1\n[006] PINCL 2,1,0,1\n[007] JMP 0,-7,0,0\n"
+              "[008] RETURN 255,0,0,0\n");
+}
+
+TEST(SQCompilerTest, LiteralsAreSharedAndOrderedByFirstUse) {
+    SQProtoImage main = compileOk("a <- \"x\"\nb <- 3000000000\nc <- \"x\"\nd <- -1 + 0x80000000\n");
+    // -1 is NEG of LOADINT 1; only integers with the top bit set are literals.
+    ASSERT_EQ(main.literals.size(), 7u);
+    EXPECT_EQ(main.literals[0], SQStreamObject::fromString("a"));
+    EXPECT_EQ(main.literals[1], SQStreamObject::fromString("x"));
+    EXPECT_EQ(main.literals[3], SQStreamObject::fromInteger(static_cast<std::int32_t>(3000000000u)));
+    EXPECT_EQ(main.literals[5], SQStreamObject::fromString("d"));
+    EXPECT_EQ(main.literals[6], SQStreamObject::fromInteger(static_cast<std::int32_t>(0x80000000u)));
+}
+
+TEST(SQCompilerTest, AnonymousFunctionHasNullNameAndEndLineAfterLastLine) {
+    SQProtoImage main = compileOk("local anon = function(x) return x * 2\n");
+    ASSERT_EQ(main.functions.size(), 1u);
+    EXPECT_EQ(main.functions[0].name, SQStreamObject::null());
+    EXPECT_EQ(main.functions[0].lineinfos.back().line, 2);
+}
+
+TEST(SQCompilerTest, CaseLabelThatIsALocalIsComparedInPlace) {
+    std::string c = code("local v, k\nswitch (v) { case k: break }\n");
+    EXPECT_NE(c.find("EQ 2,2,1,0"), std::string::npos);
+}
+
+struct CompileErrorCase {
+    const char *source;
+    const char *message;
+    int line;
+};
+
+class SQCompileErrorTest : public ::testing::TestWithParam<CompileErrorCase> {};
+
+TEST_P(SQCompileErrorTest, ReportsTheReferenceMessageAndLine) {
+    const CompileErrorCase &c = GetParam();
+    SQCompileResult r = compileSource(c.source);
+    ASSERT_FALSE(r.ok) << c.source;
+    EXPECT_EQ(r.error, c.message) << c.source;
+    EXPECT_EQ(r.line, c.line) << c.source;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lexer, SQCompileErrorTest,
+    ::testing::Values(CompileErrorCase{"a..b", "invalid token '..'", 1},
+                      CompileErrorCase{"x <- 1e5", "invalid numeric format", 1},
+                      CompileErrorCase{"x <- 1.5e", "exponent expected", 1},
+                      CompileErrorCase{"x <- 1.5e+z", "exponent expected", 1},
+                      CompileErrorCase{"x <- 0x123456789", "too many digits for an Hex number", 1},
+                      CompileErrorCase{"x <- 078", "invalid octal number", 1},
+                      CompileErrorCase{"x <- ''", "empty constant", 1},
+                      CompileErrorCase{"x <- 'ab'", "constant too long", 1},
+                      CompileErrorCase{"x <- \"abc", "unfinished string", 1},
+                      CompileErrorCase{"x <- \"", "error parsing the string", 1},
+                      CompileErrorCase{"x <- \"a\nb\"", "newline in a constant", 1},
+                      CompileErrorCase{"x <- \"\\q\"", "unrecognised escaper char", 1},
+                      CompileErrorCase{"x <- \"\\xg\"", "hexadecimal number expected", 1},
+                      CompileErrorCase{"x <- @x", "string expected", 1},
+                      CompileErrorCase{"x <- 1 /* abc\n\n", "missing \"*/\" in comment", 3},
+                      CompileErrorCase{"x <- \x01", "unexpected character(control)", 1},
+                      CompileErrorCase{"\n\n#", "expression expected", 3}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Parser, SQCompileErrorTest,
+    ::testing::Values(
+        CompileErrorCase{"local x = 5 local y = 6", "end of statement expected (; or lf)", 1},
+        CompileErrorCase{"local q = {a=1}; local r = 2", "end of statement expected (; or lf)", 1},
+        CompileErrorCase{"local f = function(){}; g()", "end of statement expected (; or lf)", 1},
+        CompileErrorCase{"if (c) x = 1; y = 2", "end of statement expected (; or lf)", 1},
+        CompileErrorCase{"if (c) { x = 1 }; y = 2", "end of statement expected (; or lf)", 1},
+        CompileErrorCase{"1 = 2", "can't assign expression", 1},
+        CompileErrorCase{"vargc = 1", "can't assign expression", 1},
+        CompileErrorCase{"local x\nx <- 1", "can't 'create' a local slot", 2},
+        CompileErrorCase{"const C = 1\nC = 2", "free variables cannot be modified", 2},
+        CompileErrorCase{"local a = 1\nfunction f() : (a) { a = 2 }", "free variables cannot be modified", 2},
+        CompileErrorCase{"break", "'break' has to be in a loop block", 1},
+        CompileErrorCase{"continue", "'continue' has to be in a loop block", 1},
+        CompileErrorCase{"while (1) { function f() { break } }", "'break' has to be in a loop block", 1},
+        CompileErrorCase{"local x = 1\nclass x {}", "cannot create a class in a local with the syntax(class <local>)", 2},
+        CompileErrorCase{"class 5 {}", "invalid class name", 1},
+        CompileErrorCase{"delete 5", "can't delete an expression", 1},
+        CompileErrorCase{"local x\ndelete x", "cannot delete a local", 2},
+        CompileErrorCase{"const C = foo", "scalar expected : integer,float or string", 1},
+        CompileErrorCase{"const C = -\"a\"", "scalar expected : integer,float", 1},
+        CompileErrorCase{"enum E { A }\nlocal x = E.B", "invalid constant [E.B]", 2},
+        CompileErrorCase{"enum E { A }\nlocal x = E", "expected '.'", 2},
+        CompileErrorCase{"f(1,)", "expression expected, found ')'", 1},
+        CompileErrorCase{"function f(a = 1, b) {}", "expected '='", 1},
+        CompileErrorCase{"function f(a = 1, ...) {}",
+                         "function with default parameters cannot have variable number of parameters", 1},
+        CompileErrorCase{"function f(..., a) {}", "expected ')'", 1},
+        CompileErrorCase{"function f(a b) {}", "expected ')' or ','", 1},
+        CompileErrorCase{"local t = {a = 1; b = 2}", "expected 'IDENTIFIER'", 1},
+        CompileErrorCase{"local t = {a = 1\n[\"b\"] = 2}",
+                         "cannot brake deref/or comma needed after [exp]=exp slot declaration", 2},
+        CompileErrorCase{"x.parent = 1", "parent cannot be set", 1},
+        CompileErrorCase{"switch (x) { default: break; case 1: break }", "expected '}'", 1},
+        CompileErrorCase{"a <=> b", "expression expected", 1},
+        CompileErrorCase{"local function f() {}", "expected 'IDENTIFIER'", 1},
+        CompileErrorCase{"foreach (a b) x()", "expected 'in'", 1},
+        CompileErrorCase{"try {} x()", "expected 'catch'", 1},
+        CompileErrorCase{"do x() until (y)", "expected 'while'", 1},
+        CompileErrorCase{"if x", "expected '('", 1},
+        CompileErrorCase{"x = 2 & 3 ==", "expression expected", 1}));
+
+TEST(SQCompilerTest, ErrorColumnCountsCharactersOfTheLine) {
+    SQCompileResult first = compileSource("#");
+    EXPECT_EQ(first.line, 1);
+    EXPECT_EQ(first.column, 1);
+    SQCompileResult second = compileSource("\n#");
+    EXPECT_EQ(second.line, 2);
+    EXPECT_EQ(second.column, 2);
+}
+
+TEST(SQCompilerTest, AcceptsWhatTheReferenceAccepts) {
+    for (const char *src : {"function f() { local q = {a=1}; local r = 2 }", "while (c) x++; y = 2",
+                            "function f(){} function g(){}", "local q = {a=1};\nlocal r = 2", "x <- 08",
+                            "f(1 2)", "local a = [1 2,]", "if(a) x(); else y()", "x <- 1.2.3",
+                            "local t = {a = 1,\n[\"b\"] = 2}", "class A { x = 1; y = 2 z = 3 }",
+                            "local r = g\n(5)", "enum Mixed { A = 10, B, C = \"see\", D = -3, E }"}) {
+        SQCompileResult r = compileSource(src);
+        EXPECT_TRUE(r.ok) << src << ": " << r.error;
+    }
+}
+
+TEST(SQCompilerTest, RegisterLimitIs256) {
+    auto withLocals = [](int n) {
+        std::string s = "function f() {\n";
+        for (int i = 0; i < n; i++) s += "local v" + std::to_string(i) + " = " + std::to_string(i) + "\n";
+        return s + "return 1\n}\n";
+    };
+    EXPECT_TRUE(compileSource(withLocals(254)).ok);
+    SQCompileResult r = compileSource(withLocals(255));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "internal compiler error: too many locals");
+}
+
+TEST(SQCompilerTest, EnumImplicitMembersCountOnlyThemselves) {
+    SQProtoImage main = compileOk("enum Mixed { A = 10, B, C = \"see\", D = -3, E }\nx <- Mixed.E\ny <- Mixed.D\n");
+    std::string c = disassemble(main);
+    EXPECT_NE(c.find("LOADINT 2,1,0,0"), std::string::npos);  // E = 1
+    EXPECT_NE(c.find("DLOAD 1,1,2,2"), std::string::npos);    // "y" and D = -3, a literal
+    ASSERT_EQ(main.literals.size(), 3u);
+    EXPECT_EQ(main.literals[2], SQStreamObject::fromInteger(-3));
+}
+
+}  // namespace

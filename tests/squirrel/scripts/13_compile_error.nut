@@ -1,0 +1,2 @@
+local a = 1
+local b = = 2

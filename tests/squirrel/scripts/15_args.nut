@@ -1,0 +1,1 @@
+print(ARGS.len() + " " + ARGS[0] + " " + ARGS[1] + "\n")
