@@ -733,7 +733,7 @@ SQRESULT sq_arrayremove(HSQUIRRELVM v, SQInteger idx, SQInteger itemidx) {
 }
 
 SQRESULT sq_arrayinsert(HSQUIRRELVM v, SQInteger idx, SQInteger destpos) {
-    if (!EnoughParams(v, 1)) return SQ_ERROR;
+    if (!EnoughParams(v, 2)) return SQ_ERROR;
     SQObjectPtr *arr;
     if (!GetTyped(v, idx, OT_ARRAY, arr)) return SQ_ERROR;
     SQObjectPtr a = *arr, val = v->GetUp(-1);

@@ -2,6 +2,8 @@
 
 const SQObject sq_null_object = sqMakeNull();
 
+void sqFreeObject(SQRefCounted *o) { o->Release(); }
+
 SQRefCounted::~SQRefCounted() {
     if (_weakref) {
         _weakref->_obj._type = OT_NULL;

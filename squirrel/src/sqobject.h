@@ -69,8 +69,10 @@ struct SQRefCounted {
 inline void sqAddRef(const SQObject &o) {
     if (ISREFCOUNTED(o._type)) o._unVal.pRefCounted->_uiRef++;
 }
+// Frees an object whose count reached zero (kept out of line so value copies stay small).
+void sqFreeObject(SQRefCounted *o);
 inline void sqRelease(const SQObject &o) {
-    if (ISREFCOUNTED(o._type) && --o._unVal.pRefCounted->_uiRef == 0) o._unVal.pRefCounted->Release();
+    if (ISREFCOUNTED(o._type) && --o._unVal.pRefCounted->_uiRef == 0) sqFreeObject(o._unVal.pRefCounted);
 }
 
 // A value holding a strong reference to its object.
@@ -127,7 +129,7 @@ struct SQObjectPtr : public SQObject {
     }
     ~SQObjectPtr() { sqRelease(*this); }
 
-    SQObjectPtr &operator=(const SQObjectPtr &o) {
+    [[gnu::always_inline]] SQObjectPtr &operator=(const SQObjectPtr &o) {
         SQObject old = *this;
         _type = o._type;
         _unVal = o._unVal;
@@ -143,7 +145,7 @@ struct SQObjectPtr : public SQObject {
         sqRelease(old);
         return *this;
     }
-    SQObjectPtr &operator=(SQObjectPtr &&o) noexcept {
+    [[gnu::always_inline]] SQObjectPtr &operator=(SQObjectPtr &&o) noexcept {
         if (this != &o) {
             SQObject old = *this;
             _type = o._type;

@@ -224,6 +224,23 @@ static inline SQInteger sqWrapSub(SQInteger a, SQInteger b) {
 static inline SQInteger sqWrapMul(SQInteger a, SQInteger b) {
     return static_cast<SQInteger>(static_cast<SQUnsignedInteger>(a) * static_cast<SQUnsignedInteger>(b));
 }
+// Integer arithmetic of the common cases; false for division/modulo by 0 or -1 (slow path).
+static inline bool sqFastIntArith(SQInteger op, SQInteger a, SQInteger b, SQInteger &r) {
+    switch (op) {
+    case '+': r = sqWrapAdd(a, b); return true;
+    case '-': r = sqWrapSub(a, b); return true;
+    case '*': r = sqWrapMul(a, b); return true;
+    case '/':
+        if (b == 0 || b == -1) return false;
+        r = a / b;
+        return true;
+    case '%':
+        if (b == 0 || b == -1) return false;
+        r = a % b;
+        return true;
+    default: return false;
+    }
+}
 static inline double sqNumToDouble(const SQObject &o) {
     return sq_type(o) == OT_INTEGER ? static_cast<double>(_integer(o)) : static_cast<double>(_float(o));
 }
@@ -473,11 +490,13 @@ bool SQVM::Get(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &des
         break;
     default: break;
     }
-    if (FallBackGet(self, key, dest, raw)) return true;
+    // Copies: metamethod calls may grow (move) the value stack the arguments live in.
+    SQObjectPtr s = self, k = key;
+    if (FallBackGet(s, k, dest, raw)) return true;
     if (fetchroot && ci && sq_type(_roottable) == OT_TABLE &&
-        _rawval(_stack[static_cast<size_t>(_stackbase)]) == _rawval(self) &&
-        sq_type(_stack[static_cast<size_t>(_stackbase)]) == sq_type(self)) {
-        if (_table(_roottable)->Get(key, dest)) {
+        _rawval(_stack[static_cast<size_t>(_stackbase)]) == _rawval(s) &&
+        sq_type(_stack[static_cast<size_t>(_stackbase)]) == sq_type(s)) {
+        if (_table(_roottable)->Get(k, dest)) {
             if (sq_type(dest) == OT_WEAKREF) dest = sqDerefWeak(dest);
             return true;
         }
@@ -485,6 +504,7 @@ bool SQVM::Get(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &des
     return false;
 }
 
+// self and key must not live in the value stack (Get passes copies).
 bool SQVM::FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &dest, bool raw) {
     SQSharedState *ss = _sharedstate;
     switch (sq_type(self)) {
@@ -546,10 +566,11 @@ bool SQVM::FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObject
     }
 }
 
-bool SQVM::Set(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPtr &val, bool fetchroot) {
+bool SQVM::Set(const SQObjectPtr &self0, const SQObjectPtr &key0, const SQObjectPtr &val0, bool fetchroot) {
+    if (sq_type(self0) == OT_TABLE && _table(self0)->Set(key0, val0)) return true;
+    SQObjectPtr self = self0, key = key0, val = val0;  // see Get
     switch (sq_type(self)) {
     case OT_TABLE:
-        if (_table(self)->Set(key, val)) return true;
         if (_table(self)->_delegate) {
             SQObjectPtr del(_table(self)->_delegate);
             if (Set(del, key, val, false)) return true;
@@ -597,7 +618,8 @@ bool SQVM::Set(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPt
     return false;
 }
 
-bool SQVM::NewSlot(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPtr &val, bool bstatic) {
+bool SQVM::NewSlot(const SQObjectPtr &self0, const SQObjectPtr &key0, const SQObjectPtr &val0, bool bstatic) {
+    SQObjectPtr self = self0, key = key0, val = val0;  // see Get
     if (sq_type(key) == OT_NULL) {
         Raise_Error("null cannot be used as index");
         return false;
@@ -645,7 +667,8 @@ bool SQVM::NewSlot(const SQObjectPtr &self, const SQObjectPtr &key, const SQObje
     }
 }
 
-bool SQVM::DeleteSlot(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &res) {
+bool SQVM::DeleteSlot(const SQObjectPtr &self0, const SQObjectPtr &key0, SQObjectPtr &res) {
+    SQObjectPtr self = self0, key = key0;  // see Get
     switch (sq_type(self)) {
     case OT_TABLE:
     case OT_INSTANCE:
@@ -1283,9 +1306,8 @@ exec:
         case _OP_ARITH: {
             const SQObjectPtr &o1 = STK(arg2);
             const SQObjectPtr &o2 = STK(arg1);
-            if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER && arg3 != '/' && arg3 != '%') {
-                SQInteger a = _integer(o1), b = _integer(o2);
-                SQInteger r = arg3 == '+' ? sqWrapAdd(a, b) : (arg3 == '-' ? sqWrapSub(a, b) : sqWrapMul(a, b));
+            SQInteger r;
+            if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER && sqFastIntArith(arg3, _integer(o1), _integer(o2), r)) {
                 TARGET = SQObjectPtr(r);
                 continue;
             }
@@ -1365,6 +1387,13 @@ exec:
             continue;
         }
         case _OP_COMPARITHL: {
+            SQInteger r;
+            if (sq_type(STK(arg1)) == OT_INTEGER && sq_type(STK(arg2)) == OT_INTEGER &&
+                sqFastIntArith(arg3, _integer(STK(arg1)), _integer(STK(arg2)), r)) {
+                TARGET = SQObjectPtr(r);
+                STK(arg1) = SQObjectPtr(r);
+                continue;
+            }
             SQObjectPtr res;
             _GUARD(ARITH_OP(static_cast<SQUnsignedInteger>(arg3), res, STK(arg1), STK(arg2)));
             TARGET = res;
@@ -1395,6 +1424,12 @@ exec:
             continue;
         }
         case _OP_CMP: {
+            if (sq_type(STK(arg1)) == OT_INTEGER && sq_type(STK(arg2)) == OT_INTEGER) {
+                SQInteger d = sqWrapSub(_integer(STK(arg2)), _integer(STK(arg1)));
+                bool r = arg3 == CMP_G ? d > 0 : arg3 == CMP_GE ? d >= 0 : arg3 == CMP_L ? d < 0 : d <= 0;
+                TARGET = SQObjectPtr(r);
+                continue;
+            }
             SQObjectPtr res;
             _GUARD(CMP_OP(static_cast<SQCompareOp>(arg3), STK(arg2), STK(arg1), res));
             TARGET = res;

@@ -52,6 +52,10 @@ protected:
         if (sq_getvmstate(v) != SQ_VMSTATE_SUSPENDED) sq_settop(v, top);
         return r;
     }
+    // Compiles src and pushes the main closure.
+    bool Compile(const std::string &src, const char *name = "test") {
+        return SQ_SUCCEEDED(sq_compilebuffer(v, src.c_str(), static_cast<SQInteger>(src.size()), name, SQTrue));
+    }
     std::string LastError() {
         sq_getlasterror(v);
         const SQChar *s = nullptr;
@@ -164,8 +168,7 @@ TEST_F(SquirrelVmTest, StackInfosAndLocalsOfScriptFrames) {
 }
 
 TEST_F(SquirrelVmTest, GeneratorResumedFromHost) {
-    ASSERT_TRUE(SQ_SUCCEEDED(sq_compilebuffer(v, "function g() { yield 1; yield 2; return 3 } return g()", 56,
-                                              "gen", SQTrue)));
+    ASSERT_TRUE(Compile("function g() { yield 1; yield 2; return 3 } return g()"));
     sq_pushroottable(v);
     ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQTrue, SQFalse)));
     std::vector<SQInteger> got;
@@ -247,6 +250,83 @@ TEST_F(SquirrelVmTest, RuntimeErrorTexts) {
         EXPECT_TRUE(SQ_FAILED(Run(c.src, false))) << c.src;
         EXPECT_EQ(LastError(), c.error) << c.src;
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SquirrelVmTest, ClosureInfoFreeVariablesAndBoundEnvironment) {
+    ASSERT_TRUE(Compile("local k = 5\nreturn function(a, b) : (k) { return this.tag + k + a + b }"));
+    sq_pushroottable(v);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQTrue, SQFalse)));
+    SQUnsignedInteger nparams = 0, nfree = 0;
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_getclosureinfo(v, -1, &nparams, &nfree)));
+    EXPECT_EQ(nparams, 3u);
+    EXPECT_EQ(nfree, 1u);
+    const SQChar *name = sq_getfreevariable(v, -1, 0);
+    ASSERT_NE(name, nullptr);
+    EXPECT_STREQ(name, "k");
+    sq_pop(v, 1);
+    EXPECT_EQ(sq_getfreevariable(v, -1, 1), nullptr);
+    sq_pushinteger(v, 100);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_setfreevariable(v, -2, 0)));
+    sq_pushinteger(v, 1);
+    EXPECT_TRUE(SQ_FAILED(sq_setfreevariable(v, -2, 3)));
+    EXPECT_EQ(LastError(), "invalid free var index");
+    sq_pop(v, 1);
+
+    sq_newtable(v);
+    sq_pushstring(v, "tag", -1);
+    sq_pushinteger(v, 1000);
+    sq_newslot(v, -3, SQFalse);
+    sq_push(v, -1);  // the environment is held weakly: keep the table alive
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_bindenv(v, -3)));  // the table on top is replaced by the bound copy
+    sq_pushroottable(v);  // ignored: the environment replaces `this`
+    sq_pushinteger(v, 20);
+    sq_pushinteger(v, 3);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 3, SQTrue, SQFalse))) << LastError();
+    SQInteger r = 0;
+    sq_getinteger(v, -1, &r);
+    EXPECT_EQ(r, 1123);
+    sq_pushinteger(v, 1);
+    EXPECT_TRUE(SQ_FAILED(sq_bindenv(v, -1)));
+    EXPECT_EQ(LastError(), "the target is not a closure");
+}
+
+SQInteger FunctionInfo(HSQUIRRELVM v) {
+    SQFunctionInfo fi;
+    std::string r;
+    for (SQInteger level = 0; level < 3; level++) {
+        if (SQ_SUCCEEDED(sq_getfunctioninfo(v, level, &fi))) r += std::string(fi.name) + "/" + fi.source + " ";
+        else r += "fail ";
+    }
+    sq_pushstring(v, r.c_str(), -1);
+    return 1;
+}
+
+TEST_F(SquirrelVmTest, FunctionInfoNamesScriptFramesOnly) {
+    RegisterGlobal("info", FunctionInfo);
+    ASSERT_TRUE(SQ_SUCCEEDED(Run("local anon = function() { return info() }\nprint(anon())")));
+    EXPECT_EQ(g_out, "fail unknown/unknown main/test ");
+}
+
+TEST_F(SquirrelVmTest, NextIteratesInstancesThroughNexti) {
+    ASSERT_TRUE(Compile(
+        "class R { function _nexti(k) { if (k == null) return 0; if (k < 2) return k + 1; return null }\n"
+        "function _get(k) { return k * 10 } }\nreturn R()"));
+    sq_pushroottable(v);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQTrue, SQFalse))) << LastError();
+    std::string seen;
+    sq_pushnull(v);
+    while (SQ_SUCCEEDED(sq_next(v, -2))) {
+        SQInteger k = 0, val = 0;
+        sq_getinteger(v, -2, &k);
+        sq_getinteger(v, -1, &val);
+        seen += std::to_string(k) + "=" + std::to_string(val) + " ";
+        sq_pop(v, 2);
+    }
+    EXPECT_EQ(seen, "0=0 1=10 2=20 ");
 }
 
 }  // namespace
