@@ -781,7 +781,9 @@ bool SQVM::StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQIn
     ci->_closure = SQObjectPtr(closure);
     ci->_literals = func->_literals.data();
     ci->_ip = func->_instructions.data();
-    EnsureStack(newtop + kMinStackOverhead);
+    // Every 8-bit register operand stays inside the stack even for a prototype whose declared
+    // stack size is too small (bytecode from a file).
+    EnsureStack(std::max(newtop, stackbase + 256) + kMinStackOverhead);
     // Registers beyond the arguments start out null.
     for (SQInteger i = stackbase + nargs; i < newtop; i++) _stack[static_cast<size_t>(i)].Null();
     _top = newtop;
@@ -1232,9 +1234,11 @@ exec:
                     SQObjectPtr ret;
                     bool ok = Call(closure2, arg3 + 1, _top - (arg3 + 1), ret, SQFalse);
                     Pop(arg3 + 1);
-                    _GUARD(ok);
-                    TARGET = ret;
-                    continue;
+                    if (ok) {
+                        TARGET = ret;
+                        continue;
+                    }
+                    // A failing metamethod counts as absent.
                 }
             }
                 [[fallthrough]];
