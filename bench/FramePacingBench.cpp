@@ -44,10 +44,8 @@ Run runFrames(Kavro::ICore* core, int frames)
     while (int(intervals.size()) < frames)
     {
         const int pumped = core->pumpMessages();
-        if (pumped < 0)
-            break;
-        if (pumped > 0)
-            continue;
+        if (pumped < 0) break;
+        if (pumped > 0) continue;
         const auto now = Clock::now();
         intervals.push_back(std::chrono::duration<double, std::milli>(now - previous).count());
         previous = now;
@@ -91,14 +89,15 @@ int main(int argc, char** argv)
     }
     core->setFrameRate(rate);
     const double expected = double(frames) / rate;
-    std::printf("%d frames at %d fps: expected %.4f s, %.3f ms a frame\n", frames, rate, expected, 1000.0 / rate);
+    std::printf("%d frames at %d fps: expected %.4f s, %.3f ms a frame\n", frames, rate, expected,
+                1000.0 / rate);
     std::printf("run   total s   error %%   mean ms   sd ms   min ms   max ms   cpu %%   measured fps\n");
     for (int i = 1; i <= runs; ++i)
     {
         const Run run = runFrames(core, frames);
         std::printf("%3d  %8.4f  %+7.3f  %8.3f  %6.3f  %7.3f  %7.3f  %6.1f  %6.2f\n", i, run.total,
-                    100.0 * (run.total - expected) / expected, run.mean, run.deviation, run.shortest, run.longest,
-                    100.0 * run.cpu / run.total, double(core->getDetectFps()));
+                    100.0 * (run.total - expected) / expected, run.mean, run.deviation, run.shortest,
+                    run.longest, 100.0 * run.cpu / run.total, double(core->getDetectFps()));
     }
     core->finalize();
     Kavro::ReleaseKavro();

@@ -34,7 +34,8 @@ StartSettings readStartSettings()
     std::string text;
     const int read = Orvane::ArchiveReadSettings(key.data(), text);
     std::u16string wide;
-    if (read != 0 || text.empty() || (Orvane::toWide(65001, text, wide) != 0 && Orvane::toWide(932, text, wide) != 0))
+    if (read != 0 || text.empty() ||
+        (Orvane::toWide(65001, text, wide) != 0 && Orvane::toWide(932, text, wide) != 0))
         return settings;
     Orvane::CIniLoader ini;
     ini.parse(wide);
@@ -46,8 +47,7 @@ StartSettings readStartSettings()
 
 intptr_t windowProc(void* window, uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
-    if (message == Kavro::WM_DESTROY)
-        g_core->postQuitMessage(0);
+    if (message == Kavro::WM_DESTROY) g_core->postQuitMessage(0);
     return g_core->defWindowProc(window, message, wParam, lParam);
 }
 
@@ -57,10 +57,8 @@ void runFrames(Kavro::IRenderDevice* render)
     for (;;)
     {
         const int pumped = g_core->pumpMessages();
-        if (pumped < 0)
-            return;
-        if (pumped > 0 || !render)
-            continue;
+        if (pumped < 0) return;
+        if (pumped > 0 || !render) continue;
         if (render->beginFrame() >= 0)
         {
             render->clear(1, &black);
@@ -80,8 +78,7 @@ int main(int argc, char** argv)
     }
     const StartSettings settings = readStartSettings();
     g_core = Kavro::CreateKavro();
-    if (!g_core)
-        return 0;
+    if (!g_core) return 0;
     g_core->setWindowName(settings.windowName.c_str());
     g_core->setScreenSize(settings.width, settings.height);
     g_core->setDisplayMode(settings.width, settings.height, 0, 1);
@@ -94,10 +91,8 @@ int main(int argc, char** argv)
         g_core->completeStartup();
         runFrames(render);
     }
-    if (render)
-        render->release();
-    if (fileSystem)
-        fileSystem->release();
+    if (render) render->release();
+    if (fileSystem) fileSystem->release();
     g_core->finalize();
     Kavro::ReleaseKavro();
     return 0;

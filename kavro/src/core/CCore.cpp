@@ -3,10 +3,10 @@
 #include "core/CSystemInfo.h"
 #include "core/MessageBoxOwner.h"
 #include "fs/ArchiveFileSystem.h"
-#include "render/RenderDeviceFactory.h"
 #include "input/CInputManager.h"
 #include "kavro/IFileSystem.h"
 #include "kavro/IRenderDevice.h"
+#include "render/RenderDeviceFactory.h"
 
 #include <chrono>
 #include <thread>
@@ -53,10 +53,11 @@ CCore::CCore() : input_(new CInputManager)
 {
     pacer_.setFrameRate(60);
     updateLayout();
-    input_->setWarp([this](int x, int y) {
-        if (window_)
-            SDL_WarpMouseInWindow(window_, x, y);
-    });
+    input_->setWarp(
+        [this](int x, int y)
+        {
+            if (window_) SDL_WarpMouseInWindow(window_, x, y);
+        });
 }
 
 CCore::~CCore()
@@ -67,12 +68,10 @@ CCore::~CCore()
 
 bool CCore::startVideo()
 {
-    if (videoStarted_)
-        return true;
+    if (videoStarted_) return true;
     // Closing the window is a message to the window procedure, not an order to quit.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
-        return false;
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
     // Without controller support the window still works.
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
     videoStarted_ = true;
@@ -81,26 +80,22 @@ bool CCore::startVideo()
 
 int CCore::initialize()
 {
-    if (window_)
-        return 0;
-    if (!startVideo())
-        return -1;
+    if (window_) return 0;
+    if (!startVideo()) return -1;
     PrepareRenderWindowAttributes();
 
     // Hidden until start-up is complete, so that no half-made frame shows.
     uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
-    if (wanted_.fullScreen)
-        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (wanted_.fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     // Without a display the render device draws surfaceless; on a display, the window carries
     // its OpenGL context. No OpenGL on the display: the window still opens.
     if (HaveDisplay())
-        window_ = SDL_CreateWindow(name_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, wanted_.width,
-                                   wanted_.height, flags | SDL_WINDOW_OPENGL);
+        window_ = SDL_CreateWindow(name_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   wanted_.width, wanted_.height, flags | SDL_WINDOW_OPENGL);
     if (!window_)
-        window_ = SDL_CreateWindow(name_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, wanted_.width,
-                                   wanted_.height, flags);
-    if (!window_)
-        return -1;
+        window_ = SDL_CreateWindow(name_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   wanted_.width, wanted_.height, flags);
+    if (!window_) return -1;
     destroyed_ = false;
     active_ = true;
     applied_ = wanted_;
@@ -111,24 +106,19 @@ int CCore::initialize()
 
 void CCore::finalize()
 {
-    if (renderDevice_)
-        renderDevice_->release();
+    if (renderDevice_) renderDevice_->release();
     renderDevice_ = nullptr;
-    if (fileSystem_)
-        fileSystem_->release();
+    if (fileSystem_) fileSystem_->release();
     fileSystem_ = nullptr;
-    if (!videoStarted_)
-        return;
+    if (!videoStarted_) return;
     input_->gamepad().closeAll();
     SetMessageBoxOwner(nullptr);
     for (SDL_Cursor** cursor : {&arrow_, &hand_})
     {
-        if (*cursor)
-            SDL_FreeCursor(*cursor);
+        if (*cursor) SDL_FreeCursor(*cursor);
         *cursor = nullptr;
     }
-    if (window_)
-        SDL_DestroyWindow(window_);
+    if (window_) SDL_DestroyWindow(window_);
     window_ = nullptr;
     SDL_Quit();
     videoStarted_ = false;
@@ -152,16 +142,14 @@ int CCore::dispatchPending()
     int count = int(batch.size());
     for (const WindowMessage& m : batch)
         send(m.message, m.wParam, m.lParam);
-    if (!videoStarted_)
-        return count;
+    if (!videoStarted_) return count;
     // Only what is waiting now: a stream of new events cannot hold off the next frame.
     SDL_PumpEvents();
     SDL_Event event;
     for (int waiting = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT); waiting > 0;
          --waiting)
     {
-        if (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0)
-            break;
+        if (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0) break;
         handleEvent(event);
         ++count;
     }
@@ -175,8 +163,7 @@ void CCore::handleEvent(const SDL_Event& event)
         postQuitMessage(0);
         return;
     }
-    if (!isOurs(event, window_))
-        return;
+    if (!isOurs(event, window_)) return;
     if (event.type == SDL_WINDOWEVENT)
     {
         switch (event.window.event)
@@ -212,36 +199,30 @@ void CCore::waitForFrame()
     if (videoStarted_ && remaining > kPrecise)
     {
         const auto ms = duration_cast<milliseconds>(remaining - kPrecise / 2).count();
-        if (SDL_WaitEventTimeout(nullptr, int(ms)) == 1)
-            return;
+        if (SDL_WaitEventTimeout(nullptr, int(ms)) == 1) return;
     }
     std::this_thread::sleep_until(pacer_.deadline());
 }
 
 int CCore::pumpMessages()
 {
-    const auto takeQuit = [this] {
+    const auto takeQuit = [this]
+    {
         std::lock_guard<std::mutex> guard(postedLock_);
-        if (!quitPosted_ || !posted_.empty())
-            return false;
+        if (!quitPosted_ || !posted_.empty()) return false;
         quitPosted_ = false;
         return true;
     };
-    if (takeQuit())
-        return -1;
+    if (takeQuit()) return -1;
     // The quit comes after every message posted before it, as the next pump's answer.
-    if (const int handled = dispatchPending(); handled > 0)
-        return handled;
-    if (takeQuit())
-        return -1;
+    if (const int handled = dispatchPending(); handled > 0) return handled;
+    if (takeQuit()) return -1;
     if (!pacer_.isDue(CFramePacer::Clock::now()))
     {
         waitForFrame();
         // What came in meanwhile is handled before the frame, so that the frame sees it.
-        if (const int handled = dispatchPending(); handled > 0)
-            return handled;
-        if (takeQuit())
-            return -1;
+        if (const int handled = dispatchPending(); handled > 0) return handled;
+        if (takeQuit()) return -1;
         if (!pacer_.isDue(CFramePacer::Clock::now()))
             return 1; // woken early by an event that brought no message
     }
@@ -278,10 +259,8 @@ IFileSystem* CCore::getFileSystem()
 
 IFileSystem* CCore::createFileSystem()
 {
-    if (!fileSystem_)
-        fileSystem_ = CreateArchiveFileSystem();
-    if (fileSystem_)
-        fileSystem_->addRef();
+    if (!fileSystem_) fileSystem_ = CreateArchiveFileSystem();
+    if (fileSystem_) fileSystem_->addRef();
     return fileSystem_;
 }
 
@@ -303,8 +282,7 @@ IRenderDevice* CCore::getRenderDevice()
         SDL_Window* target = window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_OPENGL) ? window_ : nullptr;
         renderDevice_ = CreateRenderDevice(target, screen_.x, screen_.y, fileSystem_);
     }
-    if (renderDevice_)
-        renderDevice_->addRef();
+    if (renderDevice_) renderDevice_->addRef();
     return renderDevice_;
 }
 
@@ -332,8 +310,7 @@ void* CCore::openMovie(const char*)
 void CCore::setWindowName(const char* name)
 {
     name_ = name ? name : "";
-    if (window_)
-        SDL_SetWindowTitle(window_, name_.c_str());
+    if (window_) SDL_SetWindowTitle(window_, name_.c_str());
 }
 
 void CCore::setScreenSize(int width, int height)
@@ -344,7 +321,8 @@ void CCore::setScreenSize(int width, int height)
 
 void CCore::setDisplayMode(int width, int height, int fullScreen, int fixedAspect)
 {
-    wanted_ = {width > 0 ? width : screen_.x, height > 0 ? height : screen_.y, fullScreen != 0, fixedAspect != 0};
+    wanted_ = {width > 0 ? width : screen_.x, height > 0 ? height : screen_.y, fullScreen != 0,
+               fixedAspect != 0};
 }
 
 int CCore::applyDisplayMode()
@@ -353,13 +331,11 @@ int CCore::applyDisplayMode()
     {
         if (wanted_.fullScreen)
         {
-            if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
-                return -1;
+            if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return -1;
         }
         else
         {
-            if (SDL_SetWindowFullscreen(window_, 0) != 0)
-                return -1;
+            if (SDL_SetWindowFullscreen(window_, 0) != 0) return -1;
             SDL_SetWindowSize(window_, wanted_.width, wanted_.height);
             SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
         }
@@ -421,8 +397,7 @@ IntPair CCore::getScreenSize()
 void CCore::updateLayout()
 {
     int width = applied_.width, height = applied_.height;
-    if (window_)
-        SDL_GetWindowSize(window_, &width, &height);
+    if (window_) SDL_GetWindowSize(window_, &width, &height);
     layout_.set(width, height, screen_.x, screen_.y, applied_.fixedAspect);
     input_->setLayout(layout_);
 }
@@ -511,8 +486,7 @@ intptr_t CCore::defWindowProc(void*, uint32_t message, uintptr_t, intptr_t)
     {
         destroyed_ = true;
         active_ = false;
-        if (window_)
-            SDL_HideWindow(window_);
+        if (window_) SDL_HideWindow(window_);
         send(WM_DESTROY, 0, 0);
     }
     return 0;
@@ -525,21 +499,17 @@ void* CCore::getActiveWindow()
 
 void CCore::setCursor(int cursor)
 {
-    if (!videoStarted_)
-        return;
+    if (!videoStarted_) return;
     const bool hand = cursor == IDC_HAND;
     SDL_Cursor*& shape = hand ? hand_ : arrow_;
-    if (!shape)
-        shape = SDL_CreateSystemCursor(hand ? SDL_SYSTEM_CURSOR_HAND : SDL_SYSTEM_CURSOR_ARROW);
-    if (shape)
-        SDL_SetCursor(shape);
+    if (!shape) shape = SDL_CreateSystemCursor(hand ? SDL_SYSTEM_CURSOR_HAND : SDL_SYSTEM_CURSOR_ARROW);
+    if (shape) SDL_SetCursor(shape);
 }
 
 int CCore::showCursor(int show)
 {
     cursorCount_ += show ? 1 : -1;
-    if (videoStarted_)
-        SDL_ShowCursor(cursorCount_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    if (videoStarted_) SDL_ShowCursor(cursorCount_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
     return cursorCount_;
 }
 

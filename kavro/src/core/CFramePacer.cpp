@@ -14,11 +14,12 @@ constexpr int kCatchUpSteps = 4;
 void CFramePacer::setFrameRate(int framesPerSecond)
 {
     frameRate_ = framesPerSecond > 0 ? framesPerSecond : 0;
-    period_ = frameRate_ ? std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / frameRate_))
-                         : Clock::duration::zero();
+    period_ =
+        frameRate_
+            ? std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / frameRate_))
+            : Clock::duration::zero();
     // A frame scheduled under a slower rate comes no later than the new rate wants it.
-    if (started_)
-        deadline_ = std::min(deadline_, Clock::now() + period_);
+    if (started_) deadline_ = std::min(deadline_, Clock::now() + period_);
 }
 
 bool CFramePacer::isDue(Clock::time_point now) const

@@ -13,14 +13,11 @@ constexpr int kVirtualKeyMenu = 0x12;
 
 intptr_t keyParam(int directInputKey, bool down, bool repeat)
 {
-    uint32_t param = 1;                                 // repeat count
-    param |= uint32_t(directInputKey & 0x7f) << 16;     // scan code
-    if (directInputKey & 0x80)
-        param |= 1u << 24;                              // extended key
-    if (!down || repeat)
-        param |= 1u << 30;                              // was down before
-    if (!down)
-        param |= 1u << 31;                              // going up
+    uint32_t param = 1;                             // repeat count
+    param |= uint32_t(directInputKey & 0x7f) << 16; // scan code
+    if (directInputKey & 0x80) param |= 1u << 24;   // extended key
+    if (!down || repeat) param |= 1u << 30;         // was down before
+    if (!down) param |= 1u << 31;                   // going up
     return intptr_t(param);
 }
 
@@ -52,10 +49,8 @@ bool buttonMessages(uint8_t sdlButton, ButtonMessages& out)
 uintptr_t CMessageTranslator::mouseKeys() const
 {
     uintptr_t keys = buttons_;
-    if (modifiers_ & KMOD_SHIFT)
-        keys |= MK_SHIFT;
-    if (modifiers_ & KMOD_CTRL)
-        keys |= MK_CONTROL;
+    if (modifiers_ & KMOD_SHIFT) keys |= MK_SHIFT;
+    if (modifiers_ & KMOD_CTRL) keys |= MK_CONTROL;
     return keys;
 }
 
@@ -75,10 +70,10 @@ void CMessageTranslator::translate(const SDL_Event& event, std::vector<WindowMes
     case SDL_MOUSEBUTTONUP:
         button(event.button, event.type == SDL_MOUSEBUTTONDOWN, out);
         break;
-    case SDL_MOUSEWHEEL: {
+    case SDL_MOUSEWHEEL:
+    {
         const int notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
-        if (notches == 0)
-            break;
+        if (notches == 0) break;
         const auto delta = uint16_t(int16_t(notches * WHEEL_DELTA));
         out.push_back({WM_MOUSEWHEEL, (uintptr_t(delta) << 16) | mouseKeys(),
                        MakePointParam(event.wheel.mouseX, event.wheel.mouseY)});
@@ -97,21 +92,20 @@ void CMessageTranslator::key(const SDL_KeyboardEvent& key, bool down, std::vecto
     modifiers_ = key.keysym.mod;
     const int directInputKey = DirectInputKeyOf(key.keysym.scancode);
     const int virtualKey = VirtualKeyOf(directInputKey);
-    if (!directInputKey)
-        return;
+    if (!directInputKey) return;
     // Keys pressed with Alt, Alt itself and F10 are system keys.
-    const bool system = (key.keysym.mod & KMOD_ALT) || virtualKey == kVirtualKeyMenu || virtualKey == kVirtualKeyF10;
+    const bool system =
+        (key.keysym.mod & KMOD_ALT) || virtualKey == kVirtualKeyMenu || virtualKey == kVirtualKeyF10;
     const uint32_t message = system ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
     out.push_back({message, uintptr_t(virtualKey), keyParam(directInputKey, down, key.repeat != 0)});
 }
 
-void CMessageTranslator::button(const SDL_MouseButtonEvent& button, bool down, std::vector<WindowMessage>& out)
+void CMessageTranslator::button(const SDL_MouseButtonEvent& button, bool down,
+                                std::vector<WindowMessage>& out)
 {
-    if (button.which == SDL_TOUCH_MOUSEID)
-        return;
+    if (button.which == SDL_TOUCH_MOUSEID) return;
     ButtonMessages messages;
-    if (!buttonMessages(button.button, messages))
-        return;
+    if (!buttonMessages(button.button, messages)) return;
     if (down)
         buttons_ |= messages.mask;
     else

@@ -7,12 +7,12 @@
 namespace Kavro
 {
 
-Rect2D<int> CScreenLayout::Fit(int areaWidth, int areaHeight, int screenWidth, int screenHeight, bool fixedAspect)
+Rect2D<int> CScreenLayout::Fit(int areaWidth, int areaHeight, int screenWidth, int screenHeight,
+                               bool fixedAspect)
 {
     areaWidth = std::max(areaWidth, 1);
     areaHeight = std::max(areaHeight, 1);
-    if (!fixedAspect || screenWidth <= 0 || screenHeight <= 0)
-        return {0, 0, areaWidth, areaHeight};
+    if (!fixedAspect || screenWidth <= 0 || screenHeight <= 0) return {0, 0, areaWidth, areaHeight};
     // Compare areaWidth/areaHeight with screenWidth/screenHeight without rounding.
     const int64_t wideness = int64_t(areaWidth) * screenHeight - int64_t(areaHeight) * screenWidth;
     int width = areaWidth;
@@ -24,7 +24,8 @@ Rect2D<int> CScreenLayout::Fit(int areaWidth, int areaHeight, int screenWidth, i
     return {(areaWidth - width) / 2, (areaHeight - height) / 2, width, height};
 }
 
-void CScreenLayout::set(int windowWidth, int windowHeight, int screenWidth, int screenHeight, bool fixedAspect)
+void CScreenLayout::set(int windowWidth, int windowHeight, int screenWidth, int screenHeight,
+                        bool fixedAspect)
 {
     windowWidth_ = std::max(windowWidth, 1);
     windowHeight_ = std::max(windowHeight, 1);

@@ -11,7 +11,8 @@ class CScreenLayout
 {
 public:
     // The rectangle of an area of areaWidth x areaHeight that shows a screen of the given size.
-    static Rect2D<int> Fit(int areaWidth, int areaHeight, int screenWidth, int screenHeight, bool fixedAspect);
+    static Rect2D<int> Fit(int areaWidth, int areaHeight, int screenWidth, int screenHeight,
+                           bool fixedAspect);
 
     void set(int windowWidth, int windowHeight, int screenWidth, int screenHeight, bool fixedAspect);
     // In window coordinates.

@@ -42,11 +42,9 @@ std::string valueOf(const std::string& text, const std::string& key, char separa
     std::string line;
     while (std::getline(lines, line))
     {
-        if (line.compare(0, key.size(), key) != 0)
-            continue;
+        if (line.compare(0, key.size(), key) != 0) continue;
         const size_t at = line.find(separator, key.size());
-        if (at == std::string::npos || trim(line.substr(key.size(), at - key.size())).size())
-            continue;
+        if (at == std::string::npos || trim(line.substr(key.size(), at - key.size())).size()) continue;
         return trim(line.substr(at + 1));
     }
     return {};
@@ -56,11 +54,13 @@ std::string valueOf(const std::string& text, const std::string& key, char separa
 class VideoUse
 {
 public:
-    VideoUse() : own_(!SDL_WasInit(SDL_INIT_VIDEO)), available_(!own_ || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {}
+    VideoUse()
+        : own_(!SDL_WasInit(SDL_INIT_VIDEO)), available_(!own_ || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
+    {
+    }
     ~VideoUse()
     {
-        if (own_ && available_)
-            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (own_ && available_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
     VideoUse(const VideoUse&) = delete;
     VideoUse& operator=(const VideoUse&) = delete;
@@ -83,8 +83,7 @@ GraphicsFacts readGraphics()
     constexpr unsigned int kRenderer = 0x1F01, kVersion = 0x1F02;
     GraphicsFacts facts;
     const VideoUse video;
-    if (!video.available())
-        return facts;
+    if (!video.available()) return facts;
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
     SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
@@ -104,12 +103,9 @@ GraphicsFacts readGraphics()
             facts.version = version ? reinterpret_cast<const char*>(version) : "";
         }
     }
-    if (context)
-        SDL_GL_DeleteContext(context);
-    if (window)
-        SDL_DestroyWindow(window);
-    if (previousContext)
-        SDL_GL_MakeCurrent(previousWindow, previousContext);
+    if (context) SDL_GL_DeleteContext(context);
+    if (window) SDL_DestroyWindow(window);
+    if (previousContext) SDL_GL_MakeCurrent(previousWindow, previousContext);
     return facts;
 }
 
@@ -129,8 +125,7 @@ std::string CSystemInfo::CpuModel(const std::string& cpuinfo)
 long CSystemInfo::MemoryMiB(const std::string& meminfo)
 {
     const std::string value = valueOf(meminfo, "MemTotal", ':');
-    if (value.empty() || !std::isdigit(static_cast<unsigned char>(value[0])))
-        return -1;
+    if (value.empty() || !std::isdigit(static_cast<unsigned char>(value[0]))) return -1;
     return std::stol(value) / 1024; // the file counts KiB
 }
 
@@ -150,8 +145,7 @@ std::string CSystemInfo::SoundCards(const std::string& cards)
     while (std::getline(lines, line))
     {
         const size_t dash = line.find(" - ");
-        if (line.find("]:") == std::string::npos || dash == std::string::npos)
-            continue;
+        if (line.find("]:") == std::string::npos || dash == std::string::npos) continue;
         names += (names.empty() ? "" : ", ") + trim(line.substr(dash + 3));
     }
     return names;
@@ -159,8 +153,7 @@ std::string CSystemInfo::SoundCards(const std::string& cards)
 
 int CSystemInfo::Copy(const std::string& line, char* buffer, int size)
 {
-    if (!buffer || size <= 0)
-        return -1;
+    if (!buffer || size <= 0) return -1;
     const size_t length = std::min(line.size(), size_t(size) - 1);
     std::memcpy(buffer, line.data(), length);
     buffer[length] = '\0';
@@ -172,18 +165,15 @@ std::string CSystemInfo::OperatingSystem()
     utsname names{};
     std::string line = "OS: ";
     const std::string pretty = PrettyName(readFile("/etc/os-release"));
-    if (!pretty.empty())
-        line += pretty + ", ";
-    if (uname(&names) == 0)
-        line += std::string(names.sysname) + " " + names.release + " " + names.machine;
+    if (!pretty.empty()) line += pretty + ", ";
+    if (uname(&names) == 0) line += std::string(names.sysname) + " " + names.release + " " + names.machine;
     return line;
 }
 
 std::string CSystemInfo::Processor()
 {
     std::string model = CpuModel(readFile("/proc/cpuinfo"));
-    if (model.empty())
-        model = "unknown";
+    if (model.empty()) model = "unknown";
     return "CPU: " + model + " (" + std::to_string(std::thread::hardware_concurrency()) + " threads)";
 }
 
@@ -197,8 +187,7 @@ std::string CSystemInfo::Display()
 {
     SDL_DisplayMode mode{};
     const VideoUse video;
-    if (!video.available() || SDL_GetCurrentDisplayMode(0, &mode) != 0)
-        return "Display: none";
+    if (!video.available() || SDL_GetCurrentDisplayMode(0, &mode) != 0) return "Display: none";
     const char* driver = SDL_GetCurrentVideoDriver();
     return "Display: " + std::to_string(mode.w) + " x " + std::to_string(mode.h) + ", " +
            std::to_string(mode.refresh_rate) + " Hz (" + (driver ? driver : "?") + ")";
@@ -212,8 +201,7 @@ std::string CSystemInfo::Audio()
 
 std::string CSystemInfo::Controllers()
 {
-    if (!SDL_WasInit(SDL_INIT_GAMECONTROLLER))
-        return "Game controllers: not available";
+    if (!SDL_WasInit(SDL_INIT_GAMECONTROLLER)) return "Game controllers: not available";
     int count = 0;
     for (int i = 0; i < SDL_NumJoysticks(); ++i)
         count += SDL_IsGameController(i) == SDL_TRUE;

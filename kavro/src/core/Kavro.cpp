@@ -20,8 +20,7 @@ ICore* CreateKavro()
 
 void ReleaseKavro()
 {
-    if (g_core && g_core->release() == 0)
-        g_core = nullptr;
+    if (g_core && g_core->release() == 0) g_core = nullptr;
 }
 
 } // namespace Kavro

@@ -55,9 +55,9 @@ size_t defaultIndex(uint32_t flags, size_t buttonCount)
 
 bool HaveDisplay()
 {
-    const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : std::getenv("SDL_VIDEODRIVER");
-    if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0))
-        return false;
+    const char* driver =
+        SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : std::getenv("SDL_VIDEODRIVER");
+    if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) return false;
     const char* x11 = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     return (x11 && *x11) || (wayland && *wayland);
@@ -88,8 +88,7 @@ int showOnScreen(const char* caption, const char* text, uint32_t flags)
     for (size_t i = 0; i < buttons.size(); ++i)
     {
         uint32_t buttonFlags = 0;
-        if (i == preset)
-            buttonFlags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+        if (i == preset) buttonFlags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
         if (buttons[i].id == IDCANCEL || (buttons.size() == 1))
             buttonFlags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
         data.push_back({buttonFlags, buttons[i].id, buttons[i].label});
@@ -102,8 +101,7 @@ int showOnScreen(const char* caption, const char* text, uint32_t flags)
                                  data.data(),
                                  nullptr};
     int chosen = -1;
-    if (SDL_ShowMessageBox(&box, &chosen) != 0)
-        return -1;
+    if (SDL_ShowMessageBox(&box, &chosen) != 0) return -1;
     // Closing the box without a button answers like Escape would.
     return chosen >= 0 ? chosen : buttons.size() == 1 ? IDOK : IDCANCEL;
 }
@@ -130,13 +128,11 @@ int ShowMessageBox(const char* text, const char* caption, uint32_t flags)
 {
     caption = caption ? caption : "";
     text = text ? text : "";
-    if (IMessageBoxSink* sink = g_sink.load())
-        return sink->show(caption, text, flags);
+    if (IMessageBoxSink* sink = g_sink.load()) return sink->show(caption, text, flags);
     if (HaveDisplay())
     {
         const int chosen = showOnScreen(caption, text, flags);
-        if (chosen >= 0)
-            return chosen;
+        if (chosen >= 0) return chosen;
     }
     // Nobody to ask: say it on stderr and take the default button.
     std::fprintf(stderr, "[%s] %s\n", caption, text);

@@ -7,8 +7,7 @@ CButtonTracker::CButtonTracker(size_t count) : entries_(count) {}
 
 void CButtonTracker::press(size_t index, uint32_t now)
 {
-    if (index >= entries_.size())
-        return;
+    if (index >= entries_.size()) return;
     Entry& entry = entries_[index];
     if (!entry.live)
     {
@@ -20,8 +19,7 @@ void CButtonTracker::press(size_t index, uint32_t now)
 
 void CButtonTracker::release(size_t index)
 {
-    if (index < entries_.size())
-        entries_[index].live = false;
+    if (index < entries_.size()) entries_[index].live = false;
 }
 
 void CButtonTracker::releaseAll()

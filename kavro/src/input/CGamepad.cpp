@@ -89,16 +89,14 @@ CGamepad::Pad* CGamepad::find(SDL_JoystickID instance)
 int CGamepad::padOf(SDL_JoystickID instance) const
 {
     for (int i = 0; i < kPads; ++i)
-        if (pads_[size_t(i)].instance == instance && instance >= 0)
-            return i;
+        if (pads_[size_t(i)].instance == instance && instance >= 0) return i;
     return -1;
 }
 
 int CGamepad::getButtonState(int padIndex, int mask)
 {
     Pad* p = pad(padIndex);
-    if (!p)
-        return 0;
+    if (!p) return 0;
     int state = CButtonTracker::Up;
     for (uint32_t bits = uint32_t(mask) & 0xffff; bits; bits &= bits - 1)
         state = combine(state, p->buttons.state(size_t(std::countr_zero(bits))));
@@ -108,9 +106,9 @@ int CGamepad::getButtonState(int padIndex, int mask)
 float CGamepad::getTriggerValue(int padIndex, int trigger)
 {
     Pad* p = pad(padIndex);
-    if (!p || trigger < 0 || trigger > 1)
-        return 0.0f;
-    const int raw = p->axes[trigger == 0 ? SDL_CONTROLLER_AXIS_TRIGGERLEFT : SDL_CONTROLLER_AXIS_TRIGGERRIGHT];
+    if (!p || trigger < 0 || trigger > 1) return 0.0f;
+    const int raw =
+        p->axes[trigger == 0 ? SDL_CONTROLLER_AXIS_TRIGGERLEFT : SDL_CONTROLLER_AXIS_TRIGGERRIGHT];
     return std::clamp(float(raw) / 32767.0f, 0.0f, 1.0f);
 }
 
@@ -132,8 +130,7 @@ Vector2D& CGamepad::getThumbValue(Vector2D& out, int padIndex, int stick)
 void CGamepad::setVibration(int padIndex, float value, float seconds)
 {
     Pad* p = pad(padIndex);
-    if (!p || !p->controller)
-        return;
+    if (!p || !p->controller) return;
     const auto strength = uint16_t(std::clamp(value, 0.0f, 1.0f) * 65535.0f);
     // No duration: until the next call.
     const uint32_t ms = seconds > 0.0f ? uint32_t(std::min(seconds * 1000.0f, 4.0e9f)) : 0xffffffffu;
@@ -143,15 +140,12 @@ void CGamepad::setVibration(int padIndex, float value, float seconds)
 void CGamepad::attach(int deviceIndex)
 {
     const SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(deviceIndex);
-    if (instance < 0 || find(instance))
-        return;
+    if (instance < 0 || find(instance)) return;
     for (Pad& p : pads_)
     {
-        if (p.instance >= 0)
-            continue;
+        if (p.instance >= 0) continue;
         p.controller = SDL_GameControllerOpen(deviceIndex);
-        if (!p.controller)
-            return;
+        if (!p.controller) return;
         p.instance = instance;
         p.buttons.clear();
         p.axes.fill(0);
@@ -162,10 +156,8 @@ void CGamepad::attach(int deviceIndex)
 void CGamepad::detach(SDL_JoystickID instance)
 {
     Pad* p = find(instance);
-    if (!p)
-        return;
-    if (p->controller)
-        SDL_GameControllerClose(p->controller);
+    if (!p) return;
+    if (p->controller) SDL_GameControllerClose(p->controller);
     p->controller = nullptr;
     p->instance = -1;
     p->buttons.releaseAll();
@@ -176,8 +168,7 @@ void CGamepad::button(SDL_JoystickID instance, int controllerButton, bool down, 
 {
     Pad* p = find(instance);
     const int mask = MaskOf(controllerButton);
-    if (!p || !mask)
-        return;
+    if (!p || !mask) return;
     const auto bit = size_t(std::countr_zero(uint32_t(mask)));
     if (down)
         p->buttons.press(bit, now);

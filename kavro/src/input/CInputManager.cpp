@@ -78,8 +78,7 @@ void CInputManager::handleEvent(const SDL_Event& event, uint32_t now)
     switch (event.type)
     {
     case SDL_KEYDOWN:
-        if (!event.key.repeat)
-            keyboard_->keyDown(DirectInputKeyOf(event.key.keysym.scancode), now);
+        if (!event.key.repeat) keyboard_->keyDown(DirectInputKeyOf(event.key.keysym.scancode), now);
         break;
     case SDL_KEYUP:
         keyboard_->keyUp(DirectInputKeyOf(event.key.keysym.scancode));
@@ -94,14 +93,14 @@ void CInputManager::handleEvent(const SDL_Event& event, uint32_t now)
             mouse_->button(button, event.type == SDL_MOUSEBUTTONDOWN, event.button.clicks, event.button.x,
                            event.button.y, now);
         break;
-    case SDL_MOUSEWHEEL: {
+    case SDL_MOUSEWHEEL:
+    {
         const int notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
         mouse_->wheel(notches);
         break;
     }
     case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_LEAVE)
-            mouse_->leave();
+        if (event.window.event == SDL_WINDOWEVENT_LEAVE) mouse_->leave();
         break;
     case SDL_CONTROLLERDEVICEADDED:
         gamepad_->attach(event.cdevice.which);
@@ -111,7 +110,8 @@ void CInputManager::handleEvent(const SDL_Event& event, uint32_t now)
         break;
     case SDL_CONTROLLERBUTTONDOWN:
     case SDL_CONTROLLERBUTTONUP:
-        gamepad_->button(event.cbutton.which, event.cbutton.button, event.type == SDL_CONTROLLERBUTTONDOWN, now);
+        gamepad_->button(event.cbutton.which, event.cbutton.button, event.type == SDL_CONTROLLERBUTTONDOWN,
+                         now);
         break;
     case SDL_CONTROLLERAXISMOTION:
         gamepad_->axis(event.caxis.which, event.caxis.axis, event.caxis.value);

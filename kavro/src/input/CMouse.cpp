@@ -22,8 +22,7 @@ void CMouse::setCursorPosition(const IntPair& position)
     layout_.toWindow(position.x, position.y, windowX, windowY);
     x_ = position.x;
     y_ = position.y;
-    if (warp_)
-        warp_(windowX, windowY);
+    if (warp_) warp_(windowX, windowY);
 }
 
 int CMouse::getCursorX()

@@ -9,8 +9,7 @@ namespace Kavro
 CTouch::Contact* CTouch::find(SDL_FingerID finger)
 {
     for (Contact& c : contacts_)
-        if (c.finger == finger && c.live)
-            return &c;
+        if (c.finger == finger && c.live) return &c;
     return nullptr;
 }
 
@@ -79,8 +78,7 @@ void CTouch::clearInput()
 
 void CTouch::down(SDL_FingerID finger, float x, float y, uint32_t now)
 {
-    if (find(finger))
-        return;
+    if (find(finger)) return;
     Contact c;
     c.finger = finger;
     c.position = c.framePosition = toScreen(x, y);
@@ -90,8 +88,7 @@ void CTouch::down(SDL_FingerID finger, float x, float y, uint32_t now)
 
 void CTouch::motion(SDL_FingerID finger, float x, float y)
 {
-    if (Contact* c = find(finger))
-        c->position = toScreen(x, y);
+    if (Contact* c = find(finger)) c->position = toScreen(x, y);
 }
 
 void CTouch::up(SDL_FingerID finger, float x, float y)
@@ -121,7 +118,8 @@ void CTouch::nextFrame(uint32_t now)
         c.began = false;
         c.move = {c.position.x - c.framePosition.x, c.position.y - c.framePosition.y};
         c.framePosition = c.position;
-        c.velocity = seconds > 0.0f ? Vector2D(float(c.move.x) / seconds, float(c.move.y) / seconds) : Vector2D();
+        c.velocity =
+            seconds > 0.0f ? Vector2D(float(c.move.x) / seconds, float(c.move.y) / seconds) : Vector2D();
         c.time = int(now - c.start);
     }
 }

@@ -160,8 +160,7 @@ struct Lookup
         for (const KeyTableEntry& key : kKeys)
         {
             byScancode[size_t(key.scancode)] = key.directInput;
-            if (!virtualKey[key.directInput])
-                virtualKey[key.directInput] = key.virtualKey;
+            if (!virtualKey[key.directInput]) virtualKey[key.directInput] = key.virtualKey;
         }
     }
 };
@@ -176,15 +175,13 @@ const Lookup& lookup()
 
 int DirectInputKeyOf(SDL_Scancode scancode)
 {
-    if (scancode < 0 || scancode >= SDL_NUM_SCANCODES)
-        return 0;
+    if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return 0;
     return lookup().byScancode[size_t(scancode)];
 }
 
 int VirtualKeyOf(int directInputKey)
 {
-    if (directInputKey < 0 || directInputKey > 255)
-        return 0;
+    if (directInputKey < 0 || directInputKey > 255) return 0;
     return lookup().virtualKey[size_t(directInputKey)];
 }
 

@@ -30,8 +30,7 @@ bool g_quitOnDestroy = true;
 intptr_t recordingProc(void* window, uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
     g_received.push_back({message, wParam, lParam});
-    if (message == WM_DESTROY && g_quitOnDestroy)
-        g_core->postQuitMessage(0);
+    if (message == WM_DESTROY && g_quitOnDestroy) g_core->postQuitMessage(0);
     return g_core->defWindowProc(window, message, wParam, lParam);
 }
 
@@ -67,8 +66,7 @@ protected:
         for (int i = 0; i < 1000; ++i)
         {
             const int result = core->pumpMessages();
-            if (result <= 0)
-                return result;
+            if (result <= 0) return result;
         }
         return 1;
     }
@@ -91,8 +89,7 @@ protected:
     bool received(uint32_t message) const
     {
         for (const Received& r : g_received)
-            if (r.message == message)
-                return true;
+            if (r.message == message) return true;
         return false;
     }
 
@@ -147,10 +144,12 @@ TEST_F(Core, CloseButtonReachesTheProcedureAndQuitFollowsDestroy)
 
 TEST_F(Core, CloseHandledByTheProcedureKeepsRunning)
 {
-    core->setWindowProc([](void*, uint32_t message, uintptr_t wParam, intptr_t lParam) -> intptr_t {
-        g_received.push_back({message, wParam, lParam});
-        return 0; // a script's close callback: the window stays
-    });
+    core->setWindowProc(
+        [](void*, uint32_t message, uintptr_t wParam, intptr_t lParam) -> intptr_t
+        {
+            g_received.push_back({message, wParam, lParam});
+            return 0; // a script's close callback: the window stays
+        });
     push(window(SDL_WINDOWEVENT_CLOSE));
     EXPECT_EQ(drain(), 0);
     EXPECT_TRUE(received(WM_CLOSE));
@@ -296,8 +295,8 @@ TEST_F(Core, InjectedMouseEventsGiveLogicalPositionsAndButtonStates)
 
 TEST_F(Core, GameControllersAttachAsPadsWithXInputMasks)
 {
-    const int device =
-        SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
+    const int device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                                 SDL_CONTROLLER_BUTTON_MAX, 0);
     ASSERT_GE(device, 0) << SDL_GetError();
     const SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(device);
     EXPECT_EQ(drain(), 0); // the device-added event opens pad 0
@@ -379,9 +378,9 @@ TEST_F(Core, ShowCursorKeepsTheDisplayCounter)
 
 TEST_F(Core, SystemInformationNamesThisMachine)
 {
-    int (ICore::*lines[])(char*, int) = {&ICore::getSystemInfo1, &ICore::getSystemInfo2, &ICore::getSystemInfo3,
-                                         &ICore::getSystemInfo4, &ICore::getSystemInfo5, &ICore::getSystemInfo6,
-                                         &ICore::getSystemInfo7, &ICore::getSystemInfo8};
+    int (ICore::*lines[])(char*, int) = {
+        &ICore::getSystemInfo1, &ICore::getSystemInfo2, &ICore::getSystemInfo3, &ICore::getSystemInfo4,
+        &ICore::getSystemInfo5, &ICore::getSystemInfo6, &ICore::getSystemInfo7, &ICore::getSystemInfo8};
     for (auto line : lines)
     {
         char buffer[1024];

@@ -90,7 +90,8 @@ TEST(MessageTranslator, MouseEventsCarryClientPointAndHeldButtons)
     const std::vector<std::pair<SDL_Event, WindowMessage>> steps = {
         {motion, {WM_MOUSEMOVE, 0, MakePointParam(10, 20)}},
         {buttonEvent(true, SDL_BUTTON_LEFT, 10, 20), {WM_LBUTTONDOWN, MK_LBUTTON, MakePointParam(10, 20)}},
-        {buttonEvent(true, SDL_BUTTON_RIGHT, 11, 21), {WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, MakePointParam(11, 21)}},
+        {buttonEvent(true, SDL_BUTTON_RIGHT, 11, 21),
+         {WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, MakePointParam(11, 21)}},
         {buttonEvent(false, SDL_BUTTON_LEFT, 12, 22), {WM_LBUTTONUP, MK_RBUTTON, MakePointParam(12, 22)}},
         {buttonEvent(false, SDL_BUTTON_RIGHT, 12, 22), {WM_RBUTTONUP, 0, MakePointParam(12, 22)}},
         {buttonEvent(true, SDL_BUTTON_LEFT, 5, 6, 2), {WM_LBUTTONDBLCLK, MK_LBUTTON, MakePointParam(5, 6)}},

@@ -13,13 +13,13 @@ TEST(ScreenLayout, FitLetterboxesOnlyWithFixedAspect)
         bool fixed;
         Rect2D<int> expected;
     } table[] = {
-        {1280, 720, 1280, 720, true, {0, 0, 1280, 720}},     // same shape
-        {1920, 1080, 1280, 720, true, {0, 0, 1920, 1080}},   // same shape, larger
-        {1600, 720, 1280, 720, true, {160, 0, 1280, 720}},   // wider: bars left and right
-        {1280, 1024, 1280, 720, true, {0, 152, 1280, 720}},  // taller: bars above and below
+        {1280, 720, 1280, 720, true, {0, 0, 1280, 720}},    // same shape
+        {1920, 1080, 1280, 720, true, {0, 0, 1920, 1080}},  // same shape, larger
+        {1600, 720, 1280, 720, true, {160, 0, 1280, 720}},  // wider: bars left and right
+        {1280, 1024, 1280, 720, true, {0, 152, 1280, 720}}, // taller: bars above and below
         {800, 600, 1280, 720, true, {0, 75, 800, 450}},
-        {1600, 720, 1280, 720, false, {0, 0, 1600, 720}},    // stretched
-        {0, 0, 1280, 720, true, {0, 0, 1, 1}},               // no area still gives a pixel
+        {1600, 720, 1280, 720, false, {0, 0, 1600, 720}}, // stretched
+        {0, 0, 1280, 720, true, {0, 0, 1, 1}},            // no area still gives a pixel
     };
     for (const auto& row : table)
         EXPECT_EQ(CScreenLayout::Fit(row.areaW, row.areaH, row.screenW, row.screenH, row.fixed), row.expected)

@@ -36,12 +36,9 @@ TEST(ButtonTracker, EventsBecomePerFrameStates)
         int frame = 0;
         for (const auto& [event, expected] : row.frames)
         {
-            if (event == Press || event == Tap)
-                tracker.press(2, 100);
-            if (event == Release || event == Tap)
-                tracker.release(2);
-            if (event == LoseFocus)
-                tracker.releaseAll();
+            if (event == Press || event == Tap) tracker.press(2, 100);
+            if (event == Release || event == Tap) tracker.release(2);
+            if (event == LoseFocus) tracker.releaseAll();
             tracker.nextFrame();
             EXPECT_EQ(int(tracker.state(2)), expected) << row.what << ", frame " << frame;
             EXPECT_EQ(int(tracker.state(1)), 0) << row.what;
