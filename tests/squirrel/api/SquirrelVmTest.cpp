@@ -215,6 +215,36 @@ TEST_F(SquirrelVmTest, CycleCollectionFromScript) {
     EXPECT_EQ(g_out, "2 true");
 }
 
+TEST_F(SquirrelVmTest, CollectorCountsEachCycleKind) {
+    struct Case {
+        const char *makeCycle;  // body of a function whose locals form an unreachable cycle
+        const char *count;
+    };
+    const Case cases[] = {
+        {"local a = []; a.append(a)", "1"},
+        {"local x = Node(); x.n = x", "1"},
+        {"local t = {}\n t.f <- function() : (t) { return t }", "2"},
+        {"local a = {}, b = []\n a.b <- b; b.append(a); local keep = {}", "2"},
+    };
+    ASSERT_TRUE(SQ_SUCCEEDED(Run("class Node { n = null }")));
+    for (const Case &c : cases) {
+        g_out.clear();
+        std::string src = std::string("function mk() {\n") + c.makeCycle + "\n}\nmk()\nprint(collectgarbage())";
+        ASSERT_TRUE(SQ_SUCCEEDED(Run(src))) << c.makeCycle;
+        EXPECT_EQ(g_out, c.count) << c.makeCycle;
+    }
+}
+
+TEST_F(SquirrelVmTest, NativeNestingLimit) {
+    // The host call is one level; each step through call() adds two (the native and its entry).
+    ASSERT_TRUE(SQ_SUCCEEDED(Run("function nat(n) { if (n == 0) return 0; return nat.call(this, n - 1) }")));
+    EXPECT_TRUE(SQ_SUCCEEDED(Run("nat(49)", false))) << LastError();
+    EXPECT_TRUE(SQ_FAILED(Run("nat(50)", false)));
+    EXPECT_EQ(LastError(), "Native stack overflow");
+    // Script-to-script recursion is not limited by it.
+    EXPECT_TRUE(SQ_SUCCEEDED(Run("function rec(n) { return n == 0 ? 0 : 1 + rec(n - 1) }\nrec(5000)", false)));
+}
+
 TEST_F(SquirrelVmTest, RuntimeErrorTexts) {
     struct Case {
         const char *src;
