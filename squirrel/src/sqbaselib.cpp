@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -651,10 +652,10 @@ template <int (*Map)(int)>
 SQInteger string_map(HSQUIRRELVM v)
 {
     SQString *s = selfString(v);
-    std::vector<SQChar> out(s->_val, s->_val + s->_len);
-    for (SQChar &c : out)
-        c = static_cast<SQChar>(Map(static_cast<unsigned char>(c)));
-    sq_pushstring(v, out.data(), s->_len);
+    std::string out(s->_val, static_cast<std::size_t>(s->_len));
+    for (char &c : out)
+        c = static_cast<char>(Map(static_cast<unsigned char>(c)));
+    sq_pushstring(v, out.c_str(), s->_len);
     return 1;
 }
 
