@@ -246,7 +246,11 @@ SQUserPointer sqstd_createblob(HSQUIRRELVM v, SQInteger size)
     sq_pushstring(v, "std_blob", -1);
     if (SQ_SUCCEEDED(sq_get(v, -2))) {
         sq_remove(v, -2); // registry
-        sq_push(v, 1);    // `this` for the constructor
+        // `this` for the constructor; a host calling with an empty stack gets the root table.
+        if (top >= 1)
+            sq_push(v, 1);
+        else
+            sq_pushroottable(v);
         sq_pushinteger(v, size);
         if (SQ_SUCCEEDED(sq_call(v, 2, SQTrue, SQFalse))) {
             sq_remove(v, -2); // the class

@@ -327,6 +327,9 @@ SQBool sqstd_rex_getsubexp(SQRex *exp, SQInteger n, SQRexMatch *subexp)
 
 SQRESULT sqstd_format(HSQUIRRELVM v, SQInteger nformatstringidx, SQInteger *outlen, SQChar **output)
 {
+    // The arguments are found by position after the format string, so work with an absolute index.
+    if (nformatstringidx < 0)
+        nformatstringidx += sq_gettop(v) + 1;
     const SQChar *fmt = nullptr;
     if (SQ_FAILED(sq_getstring(v, nformatstringidx, &fmt)))
         return SQ_ERROR;

@@ -145,6 +145,14 @@ TEST_F(StdlibApi, StreamBaseClassIsSharedAndInTheRootTable)
     EXPECT_EQ(run("return blob.parent == file.parent"), "true");
 }
 
+TEST_F(StdlibApi, BlobCanBeCreatedOnAnEmptyStack)
+{
+    ASSERT_EQ(sq_gettop(v_), 0);
+    ASSERT_NE(sqstd_createblob(v_, 2), nullptr);
+    EXPECT_EQ(sq_gettop(v_), 1);
+    EXPECT_EQ(sqstd_getblobsize(v_, -1), 2);
+}
+
 TEST_F(StdlibApi, CreatedBlobIsReadableThroughTheApi)
 {
     sq_pushroottable(v_);
@@ -174,6 +182,8 @@ TEST_F(StdlibApi, FormatUsesTheValuesAfterTheFormatString)
     SQInteger len = 0;
     SQChar *out = nullptr;
     ASSERT_TRUE(SQ_SUCCEEDED(sqstd_format(v_, sq_gettop(v_) - 3, &len, &out)));
+    EXPECT_EQ(std::string(out, static_cast<std::size_t>(len)), "5-x-2.2");
+    ASSERT_TRUE(SQ_SUCCEEDED(sqstd_format(v_, -4, &len, &out)));
     EXPECT_EQ(std::string(out, static_cast<std::size_t>(len)), "5-x-2.2");
     sq_pushstring(v_, "%s", -1);
     EXPECT_TRUE(SQ_FAILED(sqstd_format(v_, sq_gettop(v_), &len, &out)));
