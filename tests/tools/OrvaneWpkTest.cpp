@@ -1,3 +1,5 @@
+#include "ArchiveFileSystem.h"
+#include "core/SystemArchive.h"
 #include "kavro/fs/Wpk2TestArchives.h"
 #include "support/TempDirectory.h"
 
@@ -189,4 +191,30 @@ TEST_F(OrvaneWpkTest, PackReplacesAnExistingArchiveWhole)
     EXPECT_EQ(archive.entries().size(), 1u);
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+}
+
+TEST_F(OrvaneWpkTest, PackedSystemArchiveIsReadByTheStartUpReaderAndTheFileSystem)
+{
+    // On disk with capitals, as the game ships it; the tool stores the name lower-cased.
+    const auto settings = OrvaneTest::TextBytes(150000, 11);
+    dir.write("in/Setting.ini", settings);
+    dir.write("in/media/script/main.nut", {'m'});
+    ASSERT_EQ(tool("pack system.wpk in").exit, 0);
+
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    std::string text;
+    EXPECT_EQ(Orvane::ArchiveReadSettings(BuildArchiveKey().data(), text), Wpk2::Ok);
+    EXPECT_EQ(text, std::string(settings.begin(), settings.end()));
+
+    IFileSystem* fs = CreateArchiveFileSystem();
+    uint32_t keyLength = 32;
+    EXPECT_EQ(fs->mount("system.wpk", BuildArchiveKey().data(), &keyLength), 0);
+    IFileStream* stream = fs->open("Setting.ini", 0, 0, 0);
+    ASSERT_NE(stream, nullptr);
+    ASSERT_EQ(stream->load(), 0);
+    EXPECT_TRUE(std::equal(settings.begin(), settings.end(), stream->getLoadData()));
+    stream->release();
+    fs->release();
+    std::filesystem::current_path(previous);
 }
