@@ -179,6 +179,8 @@ RecordingRenderDevice::RecordingRenderDevice(CallLog& log)
 
 RecordingRenderDevice::~RecordingRenderDevice()
 {
+    for (FakeTexture* texture : shared_)
+        texture->release();
     defaultTexture_->release();
     scene_->release();
 }
@@ -230,6 +232,20 @@ Kavro::ITexture* RecordingRenderDevice::createNamedRenderTexture(const char* nam
 {
     log_.add("createNamedRenderTexture", name ? name : "", width, height, format, flag);
     return new FakeTexture(name ? name : "", width, height, 2);
+}
+
+Kavro::ITexture* RecordingRenderDevice::getSharedRenderTexture(int width, int height, int format)
+{
+    log_.add("getSharedRenderTexture", width, height, format);
+    for (FakeTexture* texture : shared_)
+        if (texture->size[0] == width && texture->size[1] == height)
+        {
+            texture->addRef();
+            return texture;
+        }
+    shared_.push_back(new FakeTexture("", width, height, 2));
+    shared_.back()->addRef();
+    return shared_.back();
 }
 
 int RecordingRenderDevice::setRenderTarget(int index, Kavro::ITexture* target, int flags)

@@ -108,6 +108,8 @@ public:
                                          int reserved2) override;
     Kavro::ITexture* createNamedRenderTexture(const char* name, int width, int height, int format,
                                               int flag) override;
+    // Logs and hands out one texture per size, as the device does.
+    Kavro::ITexture* getSharedRenderTexture(int width, int height, int format) override;
     int setRenderTarget(int index, Kavro::ITexture* target, int flags) override;
     Kavro::ITexture* getRenderTarget(int index) override;
     int fillTexture(Kavro::ITexture* texture, const uint32_t* rgba) override;
@@ -134,6 +136,7 @@ private:
     RecordingSceneManager* scene_;
     Kavro::ITexture* target_ = nullptr;
     FakeTexture* defaultTexture_;
+    std::vector<FakeTexture*> shared_;
 };
 
 } // namespace OrvaneTest

@@ -31,6 +31,9 @@ public:
                                           int reserved2) = 0;
     // A render texture reachable as a texture by its "suf://" name.
     virtual ITexture* createNamedRenderTexture(const char* name, int width, int height, int format, int flag) = 0;
+    // The one render texture of that size that every caller shares (made on first use, with a reference
+    // added for each caller); it lives while someone holds it.
+    virtual ITexture* getSharedRenderTexture(int width, int height, int format) = 0;
     // Draws into target from now on; null selects the screen. Negative: failure.
     virtual int setRenderTarget(int index, ITexture* target, int flags) = 0;
     // The current render target (no reference added); null while the screen is the target.

@@ -148,16 +148,10 @@ void CQuadRenderer::draw(const std::vector<QuadVertex>& triangles, const QuadDra
     glUseProgram(program_);
     glBindVertexArray(vertexArray_);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
-    const size_t bytes = triangles.size() * sizeof(QuadVertex);
-    if (bytes > bufferCapacity_)
-    {
-        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(bytes), triangles.data(), GL_STREAM_DRAW);
-        bufferCapacity_ = bytes;
-    }
-    else
-    {
-        glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), triangles.data());
-    }
+    // Fresh storage for every draw: rewriting storage that a queued draw still reads would make the driver
+    // finish that draw first.
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(triangles.size() * sizeof(QuadVertex)), triangles.data(),
+                 GL_STREAM_DRAW);
     const FragmentOutput output = ApplyBlendMode(state.blendMode);
     glUniform1i(outputLocation_, int(output));
     glUniform4f(colourLocation_, state.colour.x, state.colour.y, state.colour.z, state.colour.w);

@@ -45,7 +45,6 @@ private:
     GLuint program_ = 0;
     GLuint vertexArray_ = 0;
     GLuint vertexBuffer_ = 0;
-    size_t bufferCapacity_ = 0;
     GLuint samplers_[2] = {0, 0};
     GLint colourLocation_ = -1;
     GLint offsetLocation_ = -1;

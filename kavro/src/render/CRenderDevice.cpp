@@ -74,6 +74,12 @@ IRenderDevice* CreateRenderDevice(SDL_Window* window, int screenWidth, int scree
     return CRenderDevice::create(std::move(context), screenWidth, screenHeight, fileSystem);
 }
 
+void SetPresentRectProvider(IRenderDevice* device, std::function<Rect2D<int>()> provider)
+{
+    if (auto* ours = dynamic_cast<CRenderDevice*>(device))
+        ours->setPresentRectProvider(std::move(provider));
+}
+
 CRenderDevice::CRenderDevice(std::unique_ptr<CGLContext> context, int screenWidth, int screenHeight,
                              IFileSystem* fileSystem)
     : context_(std::move(context)), screenSize_{screenWidth, screenHeight}, fileSystem_(fileSystem)
@@ -145,6 +151,9 @@ void CRenderDevice::forgetTexture(CTexture* texture)
         if (found != named_.end() && found->second == texture)
             named_.erase(found);
     }
+    auto shared = shared_.find({texture->getSize()[0], texture->getSize()[1]});
+    if (shared != shared_.end() && shared->second == texture)
+        shared_.erase(shared);
 }
 
 CTexture* CRenderDevice::own(ITexture* texture)
@@ -198,13 +207,15 @@ int CRenderDevice::endFrame()
     return 0;
 }
 
-void CRenderDevice::presentToWindow()
+Rect2D<int> CRenderDevice::presentRect(int windowWidth, int windowHeight) const
 {
-    int windowWidth = 0, windowHeight = 0;
-    context_->getDrawableSize(windowWidth, windowHeight);
-    if (windowWidth <= 0 || windowHeight <= 0)
-        return;
-    // Largest rectangle of the screen's aspect that fits, centred; the bars are black.
+    if (presentRect_)
+    {
+        const Rect2D<int> wanted = presentRect_();
+        if (wanted.w > 0 && wanted.h > 0)
+            return wanted;
+    }
+    // Largest rectangle of the screen's aspect that fits, centred.
     int width = windowWidth;
     int height = int(int64_t(windowWidth) * screenSize_[1] / screenSize_[0]);
     if (height > windowHeight)
@@ -212,15 +223,24 @@ void CRenderDevice::presentToWindow()
         height = windowHeight;
         width = int(int64_t(windowHeight) * screenSize_[0] / screenSize_[1]);
     }
-    const int x = (windowWidth - width) / 2;
-    const int y = (windowHeight - height) / 2;
+    return {(windowWidth - width) / 2, (windowHeight - height) / 2, width, height};
+}
+
+void CRenderDevice::presentToWindow()
+{
+    int windowWidth = 0, windowHeight = 0;
+    context_->getDrawableSize(windowWidth, windowHeight);
+    if (windowWidth <= 0 || windowHeight <= 0)
+        return;
+    const Rect2D<int> r = presentRect(windowWidth, windowHeight);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glViewport(0, 0, windowWidth, windowHeight);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, screen_->framebuffer());
     // The window's row 0 is its bottom row; the screen texture's row 0 is the top.
-    glBlitFramebuffer(0, 0, screenSize_[0], screenSize_[1], x, y + height, x + width, y, GL_COLOR_BUFFER_BIT,
+    const int top = windowHeight - r.y;
+    glBlitFramebuffer(0, 0, screenSize_[0], screenSize_[1], r.x, top, r.x + r.w, top - r.h, GL_COLOR_BUFFER_BIT,
                       GL_LINEAR);
     bindCurrentTarget();
 }
@@ -308,6 +328,20 @@ ITexture* CRenderDevice::createNamedRenderTexture(const char* name, int width, i
     // The newest surface of a name is the one loadTexture finds.
     if (texture)
         named_[name] = texture;
+    return texture;
+}
+
+ITexture* CRenderDevice::getSharedRenderTexture(int width, int height, int)
+{
+    auto found = shared_.find({width, height});
+    if (found != shared_.end())
+    {
+        found->second->addRef();
+        return found->second;
+    }
+    CTexture* texture = makeTexture(CTexture::RenderTarget, width, height, "");
+    if (texture)
+        shared_[{width, height}] = texture;
     return texture;
 }
 

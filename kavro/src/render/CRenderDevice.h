@@ -5,7 +5,10 @@
 
 #include <kavro/IFileSystem.h>
 #include <kavro/IRenderDevice.h>
+#include <kavro/Rect2D.h>
 #include <kavro/RefCounted.h>
+
+#include <functional>
 
 #include <map>
 #include <memory>
@@ -35,6 +38,7 @@ public:
     ITexture* createTexture(int width, int height, int format, int flags) override;
     ITexture* createRenderTexture(int width, int height, int format, int reserved, int flag, int reserved2) override;
     ITexture* createNamedRenderTexture(const char* name, int width, int height, int format, int flag) override;
+    ITexture* getSharedRenderTexture(int width, int height, int format) override;
     int setRenderTarget(int index, ITexture* target, int flags) override;
     ITexture* getRenderTarget(int index) override;
     int fillTexture(ITexture* texture, const uint32_t* rgba) override;
@@ -49,6 +53,8 @@ public:
     int readPixels(ITexture* target, void* out) override;
     int saveTexture(const char* path, ITexture* target, int format) override;
     const int32_t* getScreenSize() override { return screenSize_; }
+
+    void setPresentRectProvider(std::function<Rect2D<int>()> provider) { presentRect_ = std::move(provider); }
 
     // For the device's textures and quads.
     bool makeCurrent();
@@ -67,6 +73,7 @@ private:
     int blit(CTexture* destination, const Rect2DI& destinationRect, CTexture* source, const Rect2DI& sourceRect);
     void bindCurrentTarget();
     void presentToWindow();
+    Rect2D<int> presentRect(int windowWidth, int windowHeight) const;
 
     std::unique_ptr<CGLContext> context_;
     int32_t screenSize_[2];
@@ -77,6 +84,8 @@ private:
     CTexture* current_ = nullptr;
     CSceneManager* scene_ = nullptr;
     std::map<std::string, CTexture*> named_;
+    std::map<std::pair<int, int>, CTexture*> shared_;
+    std::function<Rect2D<int>()> presentRect_;
     int maxTextureSize_ = 0;
 };
 

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <kavro/IRenderDevice.h>
+#include <kavro/Rect2D.h>
+
+#include <functional>
 
 struct SDL_Window;
 
@@ -20,5 +23,11 @@ void PrepareRenderWindowAttributes();
 // Textures load through fileSystem (a reference is kept; null: only "suf://" names load).
 // Null when no OpenGL 3.3 context can be had.
 IRenderDevice* CreateRenderDevice(SDL_Window* window, int screenWidth, int screenHeight, IFileSystem* fileSystem);
+
+// Where endFrame puts the screen in the window: the provider answers a rectangle of the window's drawable
+// in pixels (origin top-left), asked once per presented frame. Without a provider, or when it answers an
+// empty rectangle, the screen fills the largest centred rectangle of its own aspect. Does nothing for a
+// device that is not one of CreateRenderDevice's.
+void SetPresentRectProvider(IRenderDevice* device, std::function<Rect2D<int>()> provider);
 
 } // namespace Kavro

@@ -215,6 +215,27 @@ TEST_F(RenderDeviceTest, FillClearAndCopyBetweenTextures)
     small->release();
 }
 
+TEST_F(RenderDeviceTest, SharedRenderTextureIsOnePerSize)
+{
+    Kavro::ITexture* a = device_->getSharedRenderTexture(32, 16, 4);
+    Kavro::ITexture* b = device_->getSharedRenderTexture(32, 16, 4);
+    Kavro::ITexture* other = device_->getSharedRenderTexture(16, 32, 4);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a, b);
+    EXPECT_NE(a, other);
+    EXPECT_EQ(a->isRenderTarget(0), 1);
+    EXPECT_EQ(device_->getSharedRenderTexture(0, 16, 4), nullptr);
+    a->release();
+    b->release();
+    other->release();
+    // Once every holder let go, the next caller gets a new, cleared one.
+    Kavro::ITexture* again = device_->getSharedRenderTexture(32, 16, 4);
+    ASSERT_NE(again, nullptr);
+    readBack(again);
+    EXPECT_EQ(pixel(0, 0), 0u);
+    again->release();
+}
+
 TEST_F(RenderDeviceTest, SizesOutsideTheDevicesRangeAreRefused)
 {
     for (auto [w, h] : {std::pair{0, 10}, {10, 0}, {-5, 5}, {1 << 20, 4}})
