@@ -547,6 +547,7 @@ bool SQVM::FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObject
     }
     case OT_INTEGER:
     case OT_FLOAT:
+    case OT_BOOL:
         if (raw) return false;
         return _table(ss->_number_default_delegate)->Get(key, dest);
     case OT_GENERATOR:

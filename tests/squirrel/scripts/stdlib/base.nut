@@ -146,3 +146,6 @@ local w = target.weakref();
 run("weakref type", function() : (w) { return typeof w; });
 run("weakref ref", function() : (w, target) { return w.ref() == target; });
 run("weakref of number", function() { return (5).weakref(); });
+run("bool tointeger", function() { return true.tointeger() + false.tointeger(); });
+run("bool tofloat", function() { return true.tofloat(); });
+run("bool tostring", function() { return false.tostring(); });
