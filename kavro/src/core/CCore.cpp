@@ -281,6 +281,9 @@ IRenderDevice* CCore::getRenderDevice()
         // A window without OpenGL (no display) leaves the device to draw headless.
         SDL_Window* target = window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_OPENGL) ? window_ : nullptr;
         renderDevice_ = CreateRenderDevice(target, screen_.x, screen_.y, fileSystem_);
+        // Presentation follows the display mode: letterboxed or stretched like the mouse mapping.
+        if (renderDevice_)
+            SetPresentRectProvider(renderDevice_, [this] { return getPresentRect(); });
     }
     if (renderDevice_) renderDevice_->addRef();
     return renderDevice_;

@@ -24,6 +24,8 @@ std::unique_ptr<CSdlGLContext> CSdlGLContext::create(SDL_Window* window)
     std::unique_ptr<CSdlGLContext> result(new CSdlGLContext(window, context));
     if (!result->makeCurrent())
         return nullptr;
+    // The core paces frames itself; waiting for vertical sync as well would fight it.
+    SDL_GL_SetSwapInterval(0);
     return result;
 }
 
