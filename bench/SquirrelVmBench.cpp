@@ -20,6 +20,15 @@ const Script kScripts[] = {
     {"method calls",
      "class P { x = 0; function add(n) { x += n; return this } }\nlocal p = P()\n"
      "for (local i = 0; i < 1000000; i++) p.add(1)\nreturn p.x"},
+    {"arithmetic",
+     "local s = 0, f = 0.5\nfor (local i = 0; i < 2000000; i++) { s += i * 3 % 7 - (i >> 2); f = f * 1.0001 + 0.1 }\n"
+     "return s"},
+    {"array access",
+     "local a = array(1000, 0)\nfor (local i = 0; i < 2000000; i++) { local k = i % 1000; a[k] = a[k] + 1 }\n"
+     "return a[5]"},
+    {"generators",
+     "function gen(n) { for (local i = 0; i < n; i++) yield i }\nlocal s = 0\n"
+     "foreach (v in gen(500000)) s += v\nreturn s"},
 };
 
 }  // namespace
