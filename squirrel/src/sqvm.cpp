@@ -504,6 +504,26 @@ bool SQVM::Get(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &des
     return false;
 }
 
+// The _get and _set metamethods of self, when it has them; false when absent or failed.
+bool SQVM::CallGetMetaMethod(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &dest) {
+    SQObjectPtr closure;
+    if (!GetMetaMethod(self, MT_GET, closure)) return false;
+    SQObjectPtr s = self, k = key;
+    Push(s);
+    Push(k);
+    return CallMetaMethod(s, MT_GET, 2, dest);
+}
+
+bool SQVM::CallSetMetaMethod(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPtr &val) {
+    SQObjectPtr closure;
+    if (!GetMetaMethod(self, MT_SET, closure)) return false;
+    SQObjectPtr s = self, k = key, v = val, t;
+    Push(s);
+    Push(k);
+    Push(v);
+    return CallMetaMethod(s, MT_SET, 3, t);
+}
+
 // self and key must not live in the value stack (Get passes copies).
 bool SQVM::FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &dest, bool raw) {
     SQSharedState *ss = _sharedstate;
@@ -515,13 +535,7 @@ bool SQVM::FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObject
             SQObjectPtr del(_delegable(self)->_delegate);
             if (Get(del, key, dest, raw, false)) return true;
             if (raw) return false;
-            SQObjectPtr closure;
-            if (GetMetaMethod(self, MT_GET, closure)) {
-                SQObjectPtr s = self, k = key;
-                Push(s);
-                Push(k);
-                if (CallMetaMethod(s, MT_GET, 2, dest)) return true;
-            }
+            if (CallGetMetaMethod(self, key, dest)) return true;
         }
         if (sq_type(self) == OT_TABLE) {
             if (raw) return false;
@@ -536,13 +550,7 @@ bool SQVM::FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObject
         return _table(ss->_string_default_delegate)->Get(key, dest);
     case OT_INSTANCE: {
         if (raw) return false;
-        SQObjectPtr closure;
-        if (GetMetaMethod(self, MT_GET, closure)) {
-            SQObjectPtr s = self, k = key;
-            Push(s);
-            Push(k);
-            if (CallMetaMethod(s, MT_GET, 2, dest)) return true;
-        }
+        if (CallGetMetaMethod(self, key, dest)) return true;
         return _table(ss->_instance_default_delegate)->Get(key, dest);
     }
     case OT_INTEGER:
@@ -579,26 +587,12 @@ bool SQVM::Set(const SQObjectPtr &self0, const SQObjectPtr &key0, const SQObject
         [[fallthrough]];
     case OT_USERDATA:
         if (_delegable(self)->_delegate) {
-            SQObjectPtr closure;
-            if (GetMetaMethod(self, MT_SET, closure)) {
-                SQObjectPtr s = self, k = key, v = val, t;
-                Push(s);
-                Push(k);
-                Push(v);
-                if (CallMetaMethod(s, MT_SET, 3, t)) return true;
-            }
+            if (CallSetMetaMethod(self, key, val)) return true;
         }
         break;
     case OT_INSTANCE: {
         if (_instance(self)->Set(key, val)) return true;
-        SQObjectPtr closure;
-        if (GetMetaMethod(self, MT_SET, closure)) {
-            SQObjectPtr s = self, k = key, v = val, t;
-            Push(s);
-            Push(k);
-            Push(v);
-            if (CallMetaMethod(s, MT_SET, 3, t)) return true;
-        }
+        if (CallSetMetaMethod(self, key, val)) return true;
         break;
     }
     case OT_ARRAY:

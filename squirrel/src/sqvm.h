@@ -64,6 +64,8 @@ struct SQVM : public SQCollectable {
     // the running function's `this`, a failed lookup continues in the root table.
     bool Get(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &dest, bool raw, bool fetchroot);
     bool FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &dest, bool raw);
+    bool CallGetMetaMethod(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &dest);
+    bool CallSetMetaMethod(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPtr &val);
     bool Set(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPtr &val, bool fetchroot);
     bool NewSlot(const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPtr &val, bool bstatic);
     bool DeleteSlot(const SQObjectPtr &self, const SQObjectPtr &key, SQObjectPtr &res);
