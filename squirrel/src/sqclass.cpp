@@ -4,14 +4,6 @@
 
 #include "sqstate.h"
 
-static SQObject sqTableObject(SQTable *t) {
-    SQObject o;
-    o._type = OT_TABLE;
-    o._unVal.raw = 0;
-    o._unVal.pTable = t;
-    return o;
-}
-
 SQClass *SQClass::Create(SQSharedState *ss, SQClass *base) { return new SQClass(ss, base); }
 
 SQClass::SQClass(SQSharedState *ss, SQClass *base) : SQCollectable(ss) {
@@ -41,19 +33,12 @@ void SQClass::Finalize() {
     _defaultvalues.clear();
     _methods.clear();
     for (int i = 0; i < MT_LAST; i++) _metamethods[i].Null();
-    if (_members) {
-        SQObject m = sqTableObject(_members);
-        _members = nullptr;
-        sqRelease(m);
-    }
-    if (_base) {
-        SQObject b;
-        b._type = OT_CLASS;
-        b._unVal.raw = 0;
-        b._unVal.pClass = _base;
-        _base = nullptr;
-        sqRelease(b);
-    }
+    SQTable *members = _members;
+    _members = nullptr;
+    sqReleaseRaw(members);
+    SQClass *base = _base;
+    _base = nullptr;
+    sqReleaseRaw(base);
 }
 
 void SQClass::Mark(SQGCMarker &marker) {
@@ -194,14 +179,9 @@ void SQInstance::Finalize() {
     ReleaseHookAndMemory();
     _values.clear();
     SetDelegate(nullptr);
-    if (_class) {
-        SQObject c;
-        c._type = OT_CLASS;
-        c._unVal.raw = 0;
-        c._unVal.pClass = _class;
-        _class = nullptr;
-        sqRelease(c);
-    }
+    SQClass *cls = _class;
+    _class = nullptr;
+    sqReleaseRaw(cls);
 }
 
 void SQInstance::Mark(SQGCMarker &marker) {

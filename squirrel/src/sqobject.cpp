@@ -74,16 +74,9 @@ bool SQDelegable::SetDelegate(SQTable *mt) {
         temp = temp->_delegate;
     }
     if (mt) mt->_uiRef++;
-    if (_delegate) {
-        SQObject old;
-        old._type = OT_TABLE;
-        old._unVal.raw = 0;
-        old._unVal.pTable = _delegate;
-        _delegate = mt;
-        sqRelease(old);
-    } else {
-        _delegate = mt;
-    }
+    SQTable *old = _delegate;
+    _delegate = mt;
+    sqReleaseRaw(old);
     return true;
 }
 

@@ -74,6 +74,11 @@ void sqFreeObject(SQRefCounted *o);
 inline void sqRelease(const SQObject &o) {
     if (ISREFCOUNTED(o._type) && --o._unVal.pRefCounted->_uiRef == 0) sqFreeObject(o._unVal.pRefCounted);
 }
+// Drops a strong reference held as a raw object pointer (clear the field before calling, so that
+// whatever the release reaches sees it empty).
+inline void sqReleaseRaw(SQRefCounted *o) {
+    if (o && --o->_uiRef == 0) sqFreeObject(o);
+}
 
 // A value holding a strong reference to its object.
 struct SQObjectPtr : public SQObject {
