@@ -4,15 +4,19 @@
 #include <cstdarg>
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "sqfuncproto.h"
 #include "sqinternal.h"
 
-// Cells reserved per thread so that the value stack does not move while the interpreter holds
-// references into it (deeper stacks still grow, by reallocation).
-static constexpr SQInteger kStackReserve = 1 << 17;
 static constexpr SQInteger kMinStackOverhead = 16;
+// Registers a frame may address whatever its prototype declares (8-bit operands).
+static constexpr SQInteger kFrameRegisters = 256;
+// Deepest chain of call frames; beyond it a call fails with "stack overflow".
+static constexpr SQInteger kMaxCallDepth = 1 << 18;
+// Table and array size hints in bytecode are only hints: larger ones are not honoured.
+static constexpr SQInteger kMaxSizeHint = 1 << 16;
 
 SQVM::SQVM(SQSharedState *ss) : SQCollectable(ss) {}
 
@@ -22,8 +26,8 @@ void SQVM::Release() { delete this; }
 
 bool SQVM::Init(SQVM *friendvm, SQInteger stacksize) {
     if (stacksize < 64) stacksize = 64;
-    _stack.reserve(static_cast<size_t>(kStackReserve));
-    _stack.resize(static_cast<size_t>(stacksize));
+    if (stacksize > SQValueStack::kScriptLimit) stacksize = SQValueStack::kScriptLimit;
+    if (!_stack.Reserve() || !_stack.Grow(stacksize)) return false;
     _callsstack.resize(4);
     _callsstacksize = 0;
     ci = nullptr;
@@ -66,12 +70,19 @@ void SQVM::Mark(SQGCMarker &marker) {
     for (SQInteger i = 0; i < _callsstacksize; i++) marker.MarkObject(_callsstack[static_cast<size_t>(i)]._closure);
 }
 
-void SQVM::EnsureStack(SQInteger size) {
-    if (size > static_cast<SQInteger>(_stack.size())) {
-        SQInteger n = static_cast<SQInteger>(_stack.size());
-        while (n < size) n *= 2;
-        _stack.resize(static_cast<size_t>(n));
+bool SQVM::EnsureStack(SQInteger size) {
+    SQInteger have = static_cast<SQInteger>(_stack.size());
+    if (size <= have) return true;
+    if (size > SQValueStack::kCapacity) return false;
+    return _stack.Grow(std::min(std::max(size, have * 2), SQValueStack::kCapacity));
+}
+
+bool SQVM::CheckFrameRoom(SQInteger top) {
+    if (top > SQValueStack::kScriptLimit || _callsstacksize >= kMaxCallDepth) {
+        Raise_Error("stack overflow");
+        return false;
     }
+    return true;
 }
 
 void SQVM::PushCallInfo(const SQCallInfo &nci) {
@@ -530,18 +541,30 @@ bool SQVM::FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObject
     switch (sq_type(self)) {
     case OT_CLASS: return _class(self)->Get(key, dest);
     case OT_TABLE:
-    case OT_USERDATA:
-        if (_delegable(self)->_delegate) {
-            SQObjectPtr del(_delegable(self)->_delegate);
-            if (Get(del, key, dest, raw, false)) return true;
-            if (raw) return false;
-            if (CallGetMetaMethod(self, key, dest)) return true;
-        }
-        if (sq_type(self) == OT_TABLE) {
-            if (raw) return false;
+    case OT_USERDATA: {
+        if (!_delegable(self)->_delegate) {
+            if (sq_type(self) != OT_TABLE || raw) return false;
             return _table(ss->_table_default_delegate)->Get(key, dest);
         }
+        // Walked in a loop (chains can be very long): the own slots of every delegate down the
+        // chain first, then, from the deepest level back up, each level's _get metamethod.
+        std::vector<SQObjectPtr> chain;
+        chain.push_back(self);
+        for (SQTable *d = _delegable(self)->_delegate; d; d = d->_delegate) {
+            if (d->Get(key, dest)) {
+                if (sq_type(dest) == OT_WEAKREF) dest = sqDerefWeak(dest);
+                return true;
+            }
+            chain.push_back(SQObjectPtr(d));
+        }
+        if (raw) return false;
+        if (_table(ss->_table_default_delegate)->Get(key, dest)) return true;
+        for (size_t n = chain.size() - 1; n-- > 0;) {
+            if (CallGetMetaMethod(chain[n], key, dest)) return true;
+            if (sq_type(chain[n]) == OT_TABLE && _table(ss->_table_default_delegate)->Get(key, dest)) return true;
+        }
         return false;
+    }
     case OT_ARRAY:
         if (raw) return false;
         return _table(ss->_array_default_delegate)->Get(key, dest);
@@ -581,10 +604,19 @@ bool SQVM::Set(const SQObjectPtr &self0, const SQObjectPtr &key0, const SQObject
     switch (sq_type(self)) {
     case OT_TABLE:
         if (_table(self)->_delegate) {
-            SQObjectPtr del(_table(self)->_delegate);
-            if (Set(del, key, val, false)) return true;
+            // Existing slots down the delegate chain first, then the _set metamethods from the
+            // deepest level back up (a loop: chains can be very long).
+            std::vector<SQObjectPtr> chain;
+            chain.push_back(self);
+            for (SQTable *d = _table(self)->_delegate; d; d = d->_delegate) {
+                if (d->Set(key, val)) return true;
+                chain.push_back(SQObjectPtr(d));
+            }
+            for (size_t n = chain.size() - 1; n-- > 0;) {
+                if (CallSetMetaMethod(chain[n], key, val)) return true;
+            }
         }
-        [[fallthrough]];
+        break;
     case OT_USERDATA:
         if (_delegable(self)->_delegate) {
             if (CallSetMetaMethod(self, key, val)) return true;
@@ -733,6 +765,7 @@ bool SQVM::StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQIn
     SQFunctionProto *func = closure->Proto();
     SQInteger paramssize = static_cast<SQInteger>(func->_parameters.size());
     SQInteger newtop = stackbase + func->_stacksize;
+    if (!CheckFrameRoom(newtop)) return false;
     if (paramssize != nargs) {
         SQInteger ndef = static_cast<SQInteger>(func->_defaultparams.size());
         if (!func->_varparams && ndef && nargs < paramssize && (paramssize - nargs) <= ndef) {
@@ -778,7 +811,7 @@ bool SQVM::StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQIn
     ci->_ip = func->_instructions.data();
     // Every 8-bit register operand stays inside the stack even for a prototype whose declared
     // stack size is too small (bytecode from a file).
-    EnsureStack(std::max(newtop, stackbase + 256) + kMinStackOverhead);
+    EnsureStack(std::max(newtop, stackbase + kFrameRegisters) + kMinStackOverhead);
     // Registers beyond the arguments start out null.
     for (SQInteger i = stackbase + nargs; i < newtop; i++) _stack[static_cast<size_t>(i)].Null();
     _top = newtop;
@@ -826,9 +859,10 @@ bool SQVM::CallNative(SQNativeClosure *nclosure, SQInteger nargs, SQInteger stac
             return false;
         }
     }
+    SQInteger outers = static_cast<SQInteger>(nclosure->_outervalues.size());
+    if (!CheckFrameRoom(stackbase + nargs + outers)) return false;
     SQObjectPtr keepalive(nclosure);
     _nnativecalls++;
-    SQInteger outers = static_cast<SQInteger>(nclosure->_outervalues.size());
     EnsureStack(stackbase + nargs + outers + kMinStackOverhead * 2);
     SQInteger oldtop = _top, oldstackbase = _stackbase;
     _top = stackbase + nargs;
@@ -844,7 +878,13 @@ bool SQVM::CallNative(SQNativeClosure *nclosure, SQInteger nargs, SQInteger stac
     _stackbase = stackbase;
     for (SQInteger i = 0; i < outers; i++) Push(nclosure->_outervalues[static_cast<size_t>(i)]);
     if (sq_type(nclosure->_env) == OT_WEAKREF) _stack[static_cast<size_t>(stackbase)] = _weakref(nclosure->_env)->_obj;
-    SQInteger ret = (nclosure->_function)(this);
+    SQInteger ret;
+    try {
+        ret = (nclosure->_function)(this);
+    } catch (const std::bad_alloc &) {
+        Raise_Error("not enough memory");
+        ret = SQ_ERROR;
+    }
     _nnativecalls--;
     bool ok = true;
     if (ret == SQ_SUSPEND_FLAG) {
@@ -1140,7 +1180,8 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
         break;
     }
 
-exec:
+    for (;;) {
+    try {
     for (;;) {
         const SQInstruction &_i_ = *ci->_ip++;
         const SQInteger arg0 = _i_._arg0;
@@ -1165,7 +1206,8 @@ exec:
             continue;
         case _OP_TAILCALL: {
             SQObjectPtr &t = STK(arg1);
-            if (sq_type(t) == OT_CLOSURE && !_closure(t)->Proto()->_bgenerator) {
+            // A frame with live traps keeps its frame (the traps point into its code).
+            if (sq_type(t) == OT_CLOSURE && !_closure(t)->Proto()->_bgenerator && ci->_etraps == 0) {
                 SQObjectPtr clo = t;
                 for (SQInteger n = 0; n < ci->_vargs_size; n++) _vargsstack.pop_back();
                 ci->_vargs_size = 0;
@@ -1323,6 +1365,12 @@ exec:
         }
         case _OP_RETURN: {
             if (ci->_generator) ci->_generator->Kill();
+            if (ci->_etraps > 0) {
+                // Only bytecode from a file returns with traps left; they die with the frame.
+                _etraps.resize(_etraps.size() - static_cast<size_t>(ci->_etraps));
+                traps -= ci->_etraps;
+                ci->_etraps = 0;
+            }
             SQObjectPtr ret;
             if (Return(arg0, arg1, ret)) {
                 outres = ret;
@@ -1354,14 +1402,18 @@ exec:
             TARGET = res;
             continue;
         }
-        case _OP_NEWTABLE: TARGET = SQObjectPtr(SQTable::Create(_sharedstate, arg1)); continue;
+        case _OP_NEWTABLE: TARGET = SQObjectPtr(SQTable::Create(_sharedstate, std::clamp<SQInteger>(arg1, 0, kMaxSizeHint))); continue;
         case _OP_NEWARRAY: {
             SQArray *a = SQArray::Create(_sharedstate, 0);
-            a->_values.reserve(static_cast<size_t>(arg1));
+            a->_values.reserve(static_cast<size_t>(std::clamp<SQInteger>(arg1, 0, kMaxSizeHint)));
             TARGET = SQObjectPtr(a);
             continue;
         }
         case _OP_APPENDARRAY:
+            if (sq_type(STK(arg0)) != OT_ARRAY) {
+                Raise_Error("internal vm error, appending to a %s", GetTypeName(STK(arg0)));
+                goto exception_trap;
+            }
             _array(STK(arg0))->Append(arg3 != 0 ? ci->_literals[arg1] : STK(arg1));
             continue;
         case _OP_GETPARENT: {
@@ -1571,6 +1623,10 @@ exec:
             continue;
         }
         case _OP_POPTRAP:
+            if (arg0 > ci->_etraps) {
+                Raise_Error("internal vm error, popping a trap that was not pushed");
+                goto exception_trap;
+            }
             for (SQInteger i = 0; i < arg0; i++) {
                 _etraps.pop_back();
                 traps--;
@@ -1612,6 +1668,9 @@ exec:
             goto exception_trap;
         }
     }
+    } catch (const std::bad_alloc &) {
+        Raise_Error("not enough memory");
+    }
 
 exception_trap : {
     SQObjectPtr currerror = _lasterror;
@@ -1628,7 +1687,7 @@ exception_trap : {
             traps--;
             ci->_etraps--;
             while (last_top > _top) _stack[static_cast<size_t>(--last_top)].Null();
-            goto exec;
+            goto next_instruction;
         }
         if (ci->_generator) ci->_generator->Kill();
         bool mustbreak = ci->_root;
@@ -1638,4 +1697,6 @@ exception_trap : {
     _lasterror = currerror;
     return false;
 }
+next_instruction:;
+    }
 }
