@@ -101,15 +101,19 @@ void SQGCMarker::Drain() {
 }
 
 bool SQDelegable::SetDelegate(SQTable *mt) {
-    SQTable *temp = mt;
-    if (temp == this) return false;
-    while (temp) {
-        if (temp->_delegate == this) return false;
-        temp = temp->_delegate;
+    if (static_cast<SQDelegable *>(mt) == this) return false;
+    if (_ndelegators > 0) {
+        for (SQTable *temp = mt; temp; temp = temp->_delegate) {
+            if (temp->_delegate == this) return false;
+        }
     }
-    if (mt) mt->_uiRef++;
+    if (mt) {
+        mt->_uiRef++;
+        mt->_ndelegators++;
+    }
     SQTable *old = _delegate;
     _delegate = mt;
+    if (old) old->_ndelegators--;
     sqReleaseRaw(old);
     return true;
 }

@@ -209,6 +209,9 @@ struct SQGCMarker {
 
 struct SQDelegable : public SQCollectable {
     SQTable *_delegate = nullptr;
+    // How many tables and userdata use this one as their delegate (none: it is in no chain, so
+    // giving it a delegate cannot close a cycle).
+    SQInteger _ndelegators = 0;
     explicit SQDelegable(SQSharedState *ss) : SQCollectable(ss) {}
     bool SetDelegate(SQTable *m);
     bool GetMetaMethod(SQVM *v, int mm, SQObjectPtr &res);

@@ -17,6 +17,8 @@ static constexpr SQInteger kFrameRegisters = 256;
 static constexpr SQInteger kMaxCallDepth = 1 << 18;
 // Table and array size hints in bytecode are only hints: larger ones are not honoured.
 static constexpr SQInteger kMaxSizeHint = 1 << 16;
+// Longest string concatenation makes (lengths are 32-bit).
+static constexpr SQInteger kMaxStringLength = 1 << 30;
 
 SQVM::SQVM(SQSharedState *ss) : SQCollectable(ss) {}
 
@@ -454,6 +456,10 @@ bool SQVM::StringCat(const SQObjectPtr &str, const SQObjectPtr &obj, SQObjectPtr
     ToString(str, a);
     ToString(obj, b);
     SQInteger l = _string(a)->_len, ol = _string(b)->_len;
+    if (l > kMaxStringLength - ol) {
+        Raise_Error("not enough memory");
+        return false;
+    }
     std::vector<SQChar> buf(static_cast<size_t>(l + ol) + 1);
     if (l) std::memcpy(buf.data(), _stringval(a), static_cast<size_t>(l));
     if (ol) std::memcpy(buf.data() + l, _stringval(b), static_cast<size_t>(ol));
@@ -801,7 +807,7 @@ bool SQVM::StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQIn
         lc._root = false;
         PushCallInfo(lc);
     } else {
-        ci->_ncalls++;
+        if (ci->_ncalls < kMaxCallDepth) ci->_ncalls++;  // debug hook return events of absorbed calls
         for (SQInteger i = newtop; i < _top; i++) _stack[static_cast<size_t>(i)].Null();
     }
     ci->_vargs_size = nargs - paramssize;
