@@ -94,14 +94,16 @@ void SQVM::PushCallInfo(const SQCallInfo &nci) {
 }
 
 void SQVM::LeaveFrame() {
-    SQInteger last_top = _top;
+    // Every cell of the frame dies with it, including the caller's argument cells it started
+    // at, so that what the script dropped is released now rather than when a register is reused.
+    SQInteger last_top = _top, first = _stackbase;
     SQInteger css = --_callsstacksize;
     ci->_closure.Null();
     for (SQInteger n = 0; n < ci->_vargs_size; n++) _vargsstack.pop_back();
     _stackbase -= ci->_prevstkbase;
     _top = _stackbase + ci->_prevtop;
     ci = css ? &_callsstack[static_cast<size_t>(css - 1)] : nullptr;
-    while (last_top > _top) _stack[static_cast<size_t>(--last_top)].Null();
+    while (last_top > first) _stack[static_cast<size_t>(--last_top)].Null();
 }
 
 void SQVM::Remove(SQInteger n) {
@@ -772,6 +774,10 @@ bool SQVM::StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQIn
     SQInteger paramssize = static_cast<SQInteger>(func->_parameters.size());
     SQInteger newtop = stackbase + func->_stacksize;
     if (!CheckFrameRoom(newtop)) return false;
+    if (--_budget < 0) {
+        Raise_Error("execution budget exhausted");
+        return false;
+    }
     if (paramssize != nargs) {
         SQInteger ndef = static_cast<SQInteger>(func->_defaultparams.size());
         if (!func->_varparams && ndef && nargs < paramssize && (paramssize - nargs) <= ndef) {
@@ -832,15 +838,12 @@ bool SQVM::Return(SQInteger _arg0, SQInteger _arg1, SQObjectPtr &retval) {
     }
     bool isroot = ci->_root;
     SQInteger callerbase = _stackbase - ci->_prevstkbase;
-    SQObjectPtr *dest;
-    if (isroot) dest = &retval;
-    else if (ci->_target == -1) dest = nullptr;
-    else dest = &_stack[static_cast<size_t>(callerbase + ci->_target)];
-    if (dest) {
-        if (_arg0 != SQ_NO_OPERAND) *dest = _stack[static_cast<size_t>(_stackbase + _arg1)];
-        else dest->Null();
-    }
+    SQInteger target = ci->_target;
+    SQObjectPtr ret;
+    if (_arg0 != SQ_NO_OPERAND) ret = std::move(_stack[static_cast<size_t>(_stackbase + _arg1)]);
     LeaveFrame();
+    if (isroot) retval = std::move(ret);
+    else if (target != -1) _stack[static_cast<size_t>(callerbase + target)] = std::move(ret);
     return isroot;
 }
 
@@ -909,8 +912,8 @@ bool SQVM::CallNative(SQNativeClosure *nclosure, SQInteger nargs, SQInteger stac
     _callsstacksize--;
     _callsstack[static_cast<size_t>(_callsstacksize)]._closure.Null();
     ci = _callsstacksize ? &_callsstack[static_cast<size_t>(_callsstacksize - 1)] : nullptr;
-    // Values the native left above the caller's frame are dropped now (deterministic release).
-    for (SQInteger i = std::max(oldtop, stackbase + nargs); i < nativetop; i++) _stack[static_cast<size_t>(i)].Null();
+    // The arguments and whatever the native pushed are dead now (deterministic release).
+    for (SQInteger i = stackbase; i < nativetop; i++) _stack[static_cast<size_t>(i)].Null();
     if (!ok) {
         SQObjectPtr err = _lasterror;
         Raise_Error(err);
@@ -1138,6 +1141,11 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
 
 #define STK(a) _stack[static_cast<size_t>(_stackbase + (a))]
 #define TARGET STK(arg0)
+#define _SPEND_ON_BACKJUMP(offset)                                                  \
+    if ((offset) < 0 && --_budget < 0) {                                           \
+        Raise_Error("execution budget exhausted");                                  \
+        goto exception_trap;                                                       \
+    }
 #define _GUARD(exp)                  \
     {                                \
         if (!(exp)) goto exception_trap; \
@@ -1157,8 +1165,11 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
     case ET_CALL: {
         SQClosure *c = _closure(closure);
         if (!StartCall(c, target, nargs, stackbase, false)) {
-            // Errors before the first frame exists are reported by this entry.
-            if (raiseerror || _sharedstate->_notifyallexceptions) CallErrorHandler(_lasterror);
+            // A call that fails before its function starts is reported here only when no frame
+            // is on the stack; otherwise the error goes on to the enclosing frame.
+            if (_callsstacksize == 0 && (raiseerror || _sharedstate->_notifyallexceptions)) {
+                CallErrorHandler(_lasterror);
+            }
             return false;
         }
         ci->_root = true;
@@ -1393,12 +1404,21 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             STK(arg0) = STK(arg1);
             STK(arg2) = STK(arg3);
             continue;
-        case _OP_JMP: ci->_ip += arg1; continue;
+        case _OP_JMP:
+            ci->_ip += arg1;
+            _SPEND_ON_BACKJUMP(arg1);
+            continue;
         case _OP_JNZ:
-            if (!IsFalse(STK(arg0))) ci->_ip += arg1;
+            if (!IsFalse(STK(arg0))) {
+                ci->_ip += arg1;
+                _SPEND_ON_BACKJUMP(arg1);
+            }
             continue;
         case _OP_JZ:
-            if (IsFalse(STK(arg0))) ci->_ip += arg1;
+            if (IsFalse(STK(arg0))) {
+                ci->_ip += arg1;
+                _SPEND_ON_BACKJUMP(arg1);
+            }
             continue;
         case _OP_LOADFREEVAR: TARGET = _closure(ci->_closure)->_outervalues[static_cast<size_t>(arg1)]; continue;
         case _OP_VARGC: TARGET = SQObjectPtr(ci->_vargs_size); continue;
@@ -1512,12 +1532,14 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             if (IsFalse(STK(arg2))) {
                 TARGET = STK(arg2);
                 ci->_ip += arg1;
+                _SPEND_ON_BACKJUMP(arg1);
             }
             continue;
         case _OP_OR:
             if (!IsFalse(STK(arg2))) {
                 TARGET = STK(arg2);
                 ci->_ip += arg1;
+                _SPEND_ON_BACKJUMP(arg1);
             }
             continue;
         case _OP_NEG: {
@@ -1576,6 +1598,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             SQInteger callerci = _callsstacksize - 1;
             _GUARD(FOREACH_OP(arg0, arg2, arg1, tojump, resumed));
             _callsstack[static_cast<size_t>(callerci)]._ip += tojump;
+            _SPEND_ON_BACKJUMP(tojump);
             if (resumed) traps += ci->_etraps;
             continue;
         }
@@ -1683,7 +1706,7 @@ exception_trap : {
     SQInteger last_top = _top;
     if (_sharedstate->_notifyallexceptions || (!traps && raiseerror)) CallErrorHandler(currerror);
     while (ci) {
-        if (ci->_etraps > 0) {
+        if (ci->_etraps > 0 && _budget-- > 0) {
             SQExceptionTrap &et = _etraps.back();
             ci->_ip = et._ip;
             _top = et._stacksize;
@@ -1694,6 +1717,12 @@ exception_trap : {
             ci->_etraps--;
             while (last_top > _top) _stack[static_cast<size_t>(--last_top)].Null();
             goto next_instruction;
+        }
+        if (ci->_etraps > 0) {
+            // Traps skipped because the budget ran out go with their frame.
+            _etraps.resize(_etraps.size() - static_cast<size_t>(ci->_etraps));
+            traps -= ci->_etraps;
+            ci->_etraps = 0;
         }
         if (ci->_generator) ci->_generator->Kill();
         bool mustbreak = ci->_root;

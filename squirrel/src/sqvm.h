@@ -143,6 +143,9 @@ struct SQVM : public SQCollectable {
     SQInteger _suspended_target = -1;
     SQInteger _suspended_traps = 0;
     bool _debughook_running = false;  // the hook gets no events for its own frames
+    // Backward jumps, calls and caught exceptions left before the VM stops script code with
+    // "execution budget exhausted" (the fuzz target's bound on loaded code; never set otherwise).
+    std::int64_t _budget = INT64_MAX;
 };
 
 struct SQAutoDec {
