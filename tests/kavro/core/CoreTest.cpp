@@ -393,6 +393,12 @@ TEST_F(Core, SystemInformationNamesThisMachine)
     EXPECT_NE(std::string(buffer).find("Linux"), std::string::npos) << buffer;
     core->getSystemInfo3(buffer, sizeof buffer);
     EXPECT_NE(std::string(buffer).find(" MB"), std::string::npos) << buffer;
+    // Headless, the graphics lines name the device that draws: the surfaceless context.
+    core->getSystemInfo4(buffer, sizeof buffer);
+    EXPECT_EQ(std::string(buffer).find("no OpenGL"), std::string::npos) << buffer;
+    core->getSystemInfo7(buffer, sizeof buffer);
+    EXPECT_EQ(std::string(buffer).find("not available"), std::string::npos) << buffer;
+    EXPECT_NE(std::string(buffer).find("Core Profile"), std::string::npos) << buffer;
 }
 
 TEST_F(Core, FileSystemIsMadeOnceAndSharedWithGetFileSystem)
