@@ -337,6 +337,38 @@ TEST_F(Core, GameControllersAttachAsPadsWithXInputMasks)
     input->release();
 }
 
+TEST_F(Core, VirtualControllerStatesReachThePadThroughSdlsMapping)
+{
+    // Raw joystick states go through SDL's controller mapping (events arrive without a focused window:
+    // the test environment allows background joystick events).
+    const int device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                                 SDL_CONTROLLER_BUTTON_MAX, 0);
+    ASSERT_GE(device, 0) << SDL_GetError();
+    const SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(device);
+    EXPECT_EQ(drain(), 0);
+    SDL_Joystick* joystick = SDL_JoystickFromInstanceID(instance);
+    ASSERT_NE(joystick, nullptr) << "the core opens attached controllers";
+
+    IInputManager* input = core->getInputManager();
+    IGamepad* gamepad = input->getGamepad();
+    ASSERT_EQ(SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_B, 1), 0) << SDL_GetError();
+    ASSERT_EQ(SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTX, 32767), 0) << SDL_GetError();
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(gamepad->getButtonState(0, 0x2000), 1); // XINPUT_GAMEPAD_B
+    EXPECT_EQ(gamepad->getButtonState(0, 0x1000), 0);
+    Vector2D stick;
+    EXPECT_FLOAT_EQ(gamepad->getThumbValue(stick, 0, 0).x, 1.0f);
+
+    ASSERT_EQ(SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_B, 0), 0);
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(gamepad->getButtonState(0, 0x2000), 3);
+
+    SDL_JoystickDetachVirtual(device);
+    EXPECT_EQ(drain(), 0);
+    gamepad->release();
+    input->release();
+}
+
 TEST_F(Core, InjectedTouchesBecomeContactsInLogicalPixels)
 {
     IInputManager* input = core->getInputManager();
