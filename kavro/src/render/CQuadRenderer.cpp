@@ -14,7 +14,8 @@ namespace
 
 // Positions arrive in the library's clip space (y up, depth 0..w). Framebuffer row 0 holds the top of the
 // image in every target, so y is negated; depth is moved to OpenGL's -w..w.
-const char* vertexSource = R"(#version 330 core
+// ADJUSTED adds the draw's offset; without it (no offset) the corners pass as they are.
+const char* vertexSource = R"(
 layout(location = 0) in vec4 aPosition;
 layout(location = 1) in vec4 aColour;
 layout(location = 2) in vec2 aUv;
@@ -26,12 +27,16 @@ void main()
     vColour = aColour;
     vUv = aUv;
     vec4 p = aPosition;
+#if ADJUSTED
     p.xy += uOffset * p.w;
+#endif
     gl_Position = vec4(p.x, -p.y, 2.0 * p.z - p.w, p.w);
 }
 )";
 
 // One program per fragment output (see BlendMode.h), chosen by OUTPUT, so no draw branches per fragment.
+// Without ADJUSTED (white draw colour, no uv offset) the shader is a plain texture times colour, which the
+// software rasteriser runs on its fast path.
 const char* fragmentSource = R"(
 in vec4 vColour;
 in vec2 vUv;
@@ -41,7 +46,11 @@ uniform vec2 uUvOffset;
 out vec4 fragColour;
 void main()
 {
+#if ADJUSTED
     vec4 c = texture(uTexture, vUv + uUvOffset) * vColour * uColour;
+#else
+    vec4 c = texture(uTexture, vUv) * vColour;
+#endif
 #if OUTPUT == 1
     c.rgb *= c.a;
 #elif OUTPUT == 2
@@ -88,19 +97,19 @@ std::unique_ptr<CQuadRenderer> CQuadRenderer::create()
     return renderer;
 }
 
-bool CQuadRenderer::buildProgram(int output)
+bool CQuadRenderer::buildProgram(int index)
 {
-    GLuint vertex = compile(GL_VERTEX_SHADER, "", vertexSource);
-    GLuint fragment =
-        compile(GL_FRAGMENT_SHADER, "#version 330 core\n#define OUTPUT " + std::to_string(output) + "\n",
-                fragmentSource);
+    const std::string header = "#version 330 core\n#define OUTPUT " + std::to_string(index % 3) +
+                               "\n#define ADJUSTED " + std::to_string(index / 3) + "\n";
+    GLuint vertex = compile(GL_VERTEX_SHADER, header, vertexSource);
+    GLuint fragment = compile(GL_FRAGMENT_SHADER, header, fragmentSource);
     if (!vertex || !fragment)
     {
         glDeleteShader(vertex);
         glDeleteShader(fragment);
         return false;
     }
-    Program& program = programs_[output];
+    Program& program = programs_[index];
     program.id = glCreateProgram();
     glAttachShader(program.id, vertex);
     glAttachShader(program.id, fragment);
@@ -126,8 +135,8 @@ bool CQuadRenderer::buildProgram(int output)
 
 bool CQuadRenderer::build()
 {
-    for (int output = 0; output < 3; ++output)
-        if (!buildProgram(output))
+    for (int index = 0; index < ProgramCount; ++index)
+        if (!buildProgram(index))
             return false;
 
     glGenVertexArrays(1, &vertexArray_);
@@ -211,7 +220,10 @@ void CQuadRenderer::flush()
     glBindFramebuffer(GL_FRAMEBUFFER, state_.framebuffer);
     glViewport(0, 0, state_.targetWidth, state_.targetHeight);
     const int output = int(ApplyBlendMode(state_.blendMode));
-    const Program& program = programs_[output];
+    const bool adjusted = state_.offset.x != 0.0f || state_.offset.y != 0.0f || state_.uvOffset.x != 0.0f ||
+                          state_.uvOffset.y != 0.0f || state_.colour.x != 1.0f || state_.colour.y != 1.0f ||
+                          state_.colour.z != 1.0f || state_.colour.w != 1.0f;
+    const Program& program = programs_[output + (adjusted ? 3 : 0)];
     glUseProgram(program.id);
     glBindVertexArray(vertexArray_);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);

@@ -59,7 +59,9 @@ private:
 
     CQuadRenderer() = default;
     bool build();
-    bool buildProgram(int output);
+    // Index: fragment output (0..2), plus 3 for the program that applies the draw's adjustments.
+    bool buildProgram(int index);
+    static constexpr int ProgramCount = 6;
 
     struct Program
     {
@@ -68,7 +70,7 @@ private:
         GLint offset = -1;
         GLint uvOffset = -1;
     };
-    Program programs_[3];
+    Program programs_[ProgramCount];
     GLuint vertexArray_ = 0;
     GLuint vertexBuffer_ = 0;
     GLuint indexBuffer_ = 0;
