@@ -460,6 +460,18 @@ TEST_F(Core, RenderDeviceIsMadeOnceOverTheCoreScreen)
     device->release();
 }
 
+TEST_F(Core, RenderDeviceHeldPastFinalizeHasNoContextLeft)
+{
+    IRenderDevice* device = core->getRenderDevice();
+    ASSERT_NE(device, nullptr);
+    ASSERT_GE(device->beginFrame(), 0);
+    core->finalize();
+    // The context went with the core; the device only answers failures until it is released.
+    EXPECT_LT(device->beginFrame(), 0);
+    EXPECT_EQ(device->createRenderTexture(8, 8, 4, 0, 0, 0), nullptr);
+    device->release();
+}
+
 TEST(CoreBeforeInitialize, AnswersSystemInformationAndLeavesNoWindowSystemRunning)
 {
     // The launcher asks for the information before the core opens its window.
