@@ -1,0 +1,26 @@
+// Feeds arbitrary bytes to the markup tokenizer and checks what must hold for any input: a failed
+// ruby shorthand leaves no lines, a token is text or tag but never both, and no text holds a CR.
+#include "text/CTextTokenizer.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    Orvane::CTextTokenizer tokenizer;
+    const int result = tokenizer.tokenize(text);
+    if (result == 0 && !tokenizer.lines.empty())
+        std::abort();
+    for (const auto& line : tokenizer.lines)
+        for (const auto& token : line)
+        {
+            const bool tag = !token.name.empty() || !token.attributes.empty();
+            if (tag == !token.text.empty() || token.text.find('\r') != std::string::npos)
+                std::abort();
+        }
+    std::string upper = text;
+    Orvane::toUpperAscii(upper);
+    return 0;
+}
