@@ -221,7 +221,7 @@ class DeviceRenderer
 {
 public:
     DeviceRenderer(Kavro::IRenderDevice* device, const std::vector<Quad>& quads, Kavro::ITexture* texture)
-        : device_(device)
+        : device_(device), probe_(device->createRenderTexture(1, 1, 4, 0, 0, 0))
     {
         for (const Quad& quad : quads)
         {
@@ -235,6 +235,7 @@ public:
     }
     ~DeviceRenderer()
     {
+        probe_->release();
         for (Kavro::ISpriteQuad* sprite : sprites_)
             sprite->release();
     }
@@ -247,12 +248,10 @@ public:
         for (Kavro::ISpriteQuad* sprite : sprites_)
             sprite->draw({0, 0}, nullptr, 1.0f);
         device_->endFrame();
-        // The device's read-back waits for the frame, as the bare program's does.
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        // Reading one pixel back waits for the frame, as the bare program's read does.
         uint32_t pixel = 0;
-        static Kavro::ITexture* probe = device_->createRenderTexture(1, 1, 4, 0, 0, 0);
-        device_->copyRect(probe, {0, 0, 1, 1}, nullptr, {0, 0, 1, 1});
-        device_->readPixels(probe, &pixel);
+        device_->copyRect(probe_, {0, 0, 1, 1}, nullptr, {0, 0, 1, 1});
+        device_->readPixels(probe_, &pixel);
     }
 
     std::vector<uint32_t> pixels()
@@ -264,6 +263,7 @@ public:
 
 private:
     Kavro::IRenderDevice* device_;
+    Kavro::ITexture* probe_;
     std::vector<Kavro::ISpriteQuad*> sprites_;
 };
 
