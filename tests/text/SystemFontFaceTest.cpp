@@ -112,6 +112,20 @@ double overlap(const Mask& a, const Mask& b)
     return either ? double(both) / either : 0.0;
 }
 
+// Name-table strings: bytes as they are, or UTF-16 big-endian.
+std::string bigEndian(const std::string& bytes)
+{
+    return bytes;
+}
+
+std::string bigEndian(const std::u16string& text)
+{
+    std::string out;
+    for (const char16_t u : text)
+        out += std::string{char(u >> 8), char(u & 0xFF)};
+    return out;
+}
+
 class SystemFontFaceTest : public ::testing::Test
 {
 protected:
@@ -248,19 +262,17 @@ TEST_F(SystemFontFaceTest, FontFileFromAnArchiveWinsOverTheInstalledFace)
     std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
     ASSERT_FALSE(bytes.empty());
     // The same face renamed in its name table to a family that is also installed.
-    auto rename = [&](const std::string& from, const std::string& to) {
+    auto rename = [&](const auto& fromText, const auto& toText) {
+        const std::string fromBytes = bigEndian(fromText), toBytes = bigEndian(toText);
+        const std::vector<uint8_t> from(fromBytes.begin(), fromBytes.end()), to(toBytes.begin(), toBytes.end());
         auto at = std::search(bytes.begin(), bytes.end(), from.begin(), from.end());
         for (; at != bytes.end(); at = std::search(at, bytes.end(), from.begin(), from.end()))
             at = std::copy(to.begin(), to.end(), at);
     };
-    auto wide = [](const std::string& ascii) {
-        std::string out;
-        for (const char c : ascii)
-            out += std::string{'\0', c};
-        return out;
-    };
-    rename("IPAexGothic", "DejaVu Sans");
-    rename(wide("IPAexGothic"), wide("DejaVu Sans"));
+    rename(std::string("IPAexGothic"), std::string("DejaVu Sans"));
+    rename(std::u16string(u"IPAexGothic"), std::u16string(u"DejaVu Sans"));
+    // Its Japanese family name too, to one that nothing installed carries.
+    rename(std::u16string(u"IPAexゴシック"), std::u16string(u"テスト用ゴシック体"));
     Kavro::Wpk2Writer writer(Kavro::BuildArchiveKey());
     writer.add("media/font/gothic.ttf", bytes);
     ASSERT_TRUE(writer.writeFile(dir.file("fonts.wpk"), nullptr));
@@ -269,15 +281,20 @@ TEST_F(SystemFontFaceTest, FontFileFromAnArchiveWinsOverTheInstalledFace)
     const uint32_t keyLength = 32;
     ASSERT_EQ(core->fileSystem->mount(dir.file("fonts.wpk").c_str(), key.data(), &keyLength), 0);
 
-    CSystemFont gothic(0), before(0), after(0);
+    CSystemFont gothic(0), before(0), after(0), unknown(0);
     gothic.create(24, 400, 0, 0, 0, "IPAexGothic");
     before.create(24, 400, 0, 0, 0, "DejaVu Sans");
     EXPECT_NE(before.getMaxGlyphSize(), gothic.getMaxGlyphSize()); // the installed face
+    unknown.create(24, 400, 0, 0, 0, "テスト用ゴシック体");
+    EXPECT_NE(unknown.getMaxGlyphSize(), gothic.getMaxGlyphSize()); // a default face
     EXPECT_EQ(CSystemFont::loadFontFile("media/font/missing.ttf"), -1);
     ASSERT_EQ(CSystemFont::loadFontFile("media/font/gothic.ttf"), 0);
     after.create(24, 400, 0, 0, 0, "dejavu sans");
     EXPECT_EQ(after.getMaxGlyphSize(), gothic.getMaxGlyphSize());
     EXPECT_EQ(after.metrics.ascent, gothic.metrics.ascent);
+    CSystemFont japanese(0);
+    japanese.create(24, 400, 0, 0, 0, "テスト用ゴシック体");
+    EXPECT_EQ(japanese.getMaxGlyphSize(), gothic.getMaxGlyphSize());
 }
 
 TEST_F(SystemFontFaceTest, MissingFaceStillDraws)
