@@ -88,8 +88,8 @@ void CApp::leaveFullScreen()
     if (!core || !core->isFullScreen())
         return;
     const Kavro::IntPair size = core->getScreenSize();
-    if (core->changeDisplayMode(size.x, size.y, 0, 1) == 0)
-        core->applyDisplayMode();
+    core->setDisplayMode(size.x, size.y, 0, 1);
+    core->applyDisplayMode();
 }
 
 } // namespace Orvane

@@ -403,9 +403,8 @@ const CTask::RenderList* CTask::renderListOf(IRenderTarget* target) const
 int CTask::drawRenderTarget(IRenderTarget* target, IRenderTarget* source, int32_t limit)
 {
     IRenderTarget* listOwner = source ? source : target;
-    if (!target || findRenderTarget(listOwner) < 0 || contains(targetsBeingDrawn, target))
+    if (!target || findRenderTarget(listOwner) < 0 || !enterTarget(target))
         return -1;
-    targetsBeingDrawn.push_back(target);
     target->beginRender();
     CRenderListDrawer drawer(*this, target, renderListOf(target));
     if (const RenderList* list = renderListOf(listOwner))
@@ -414,8 +413,21 @@ int CTask::drawRenderTarget(IRenderTarget* target, IRenderTarget* source, int32_
                 drawer.drawEntry((*list)[i]);
     drawer.closeBatch();
     target->endRender();
-    std::erase(targetsBeingDrawn, target);
+    leaveTarget(target);
     return 0;
+}
+
+bool CTask::enterTarget(IRenderTarget* target)
+{
+    if (contains(targetsBeingDrawn, target))
+        return false;
+    targetsBeingDrawn.push_back(target);
+    return true;
+}
+
+void CTask::leaveTarget(IRenderTarget* target)
+{
+    std::erase(targetsBeingDrawn, target);
 }
 
 IRenderTarget* CTask::getBackSurface()

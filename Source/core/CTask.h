@@ -169,6 +169,9 @@ protected:
     int findRenderTarget(IRenderTarget* target) const;
     const RenderList* renderListOf(IRenderTarget* target) const;
     bool isTopTask() const;
+    // Marks a target as being drawn; false when it already is (a draw must not re-enter its own target).
+    bool enterTarget(IRenderTarget* target);
+    void leaveTarget(IRenderTarget* target);
 
     ITaskCallback* closeHandler = nullptr;
 

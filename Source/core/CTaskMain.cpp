@@ -71,7 +71,7 @@ int CTaskMain::render()
             delayed.push_back(target);
             continue;
         }
-        if (target->isSuspended())
+        if (target->isSuspended() || !enterTarget(target))
             continue;
         target->beginRender();
         {
@@ -84,6 +84,7 @@ int CTaskMain::render()
             drawer.closeBatch();
         }
         target->endRender();
+        leaveTarget(target);
     }
     return 0;
 }

@@ -12,6 +12,14 @@ using namespace OrvaneTest;
 namespace
 {
 
+// Clearing an object held elsewhere trips an assertion in debug builds; what it does without the
+// assertion is tested where assertions are off.
+#ifdef NDEBUG
+#define SKIP_WHERE_CLEAR_ASSERTS()
+#else
+#define SKIP_WHERE_CLEAR_ASSERTS() GTEST_SKIP() << "clear asserts on objects held elsewhere"
+#endif
+
 class TaskTest : public ::testing::Test
 {
 protected:
@@ -136,6 +144,7 @@ TEST_F(TaskTest, RemovingATaskObjectDetachesItFromTheTaskFrame)
 
 TEST_F(TaskTest, ClearReleasesOncePerListAndKeepsObjectsHeldElsewhere)
 {
+    SKIP_WHERE_CLEAR_ASSERTS();
     task->initialize();
     ASSERT_NE(task->getBackSurface(), nullptr);
     auto* alone = drawable("alone", 1);
@@ -170,6 +179,7 @@ TEST_F(TaskTest, ClearReleasesOncePerListAndKeepsObjectsHeldElsewhere)
 
 TEST_F(TaskTest, ObjectsHeldElsewhereOutliveTheirTaskSafely)
 {
+    SKIP_WHERE_CLEAR_ASSERTS();
     auto* held = drawable("held", 1);
     held->addRef();
     held->addRef();
@@ -193,6 +203,7 @@ TEST_F(TaskTest, ClearAssertsThatNoOtherHolderRemains)
 
 TEST_F(TaskTest, ClearRenderListsKeepsASurvivingBackSurfaceAsTheOnlyTarget)
 {
+    SKIP_WHERE_CLEAR_ASSERTS();
     task->initialize();
     IRenderTarget* back = task->getBackSurface();
     auto* target = new FakeRenderTarget(log, "target");
@@ -207,13 +218,20 @@ TEST_F(TaskTest, ClearRenderListsKeepsASurvivingBackSurfaceAsTheOnlyTarget)
     EXPECT_EQ(task->getRenderTargets(), (std::vector<IRenderTarget*>{back}));
     EXPECT_TRUE(task->getTaskObjects().empty());
 
-    // Removing the back surface makes the task forget it; clearRenderLists then leaves no target.
+    back->getTargetObject()->release();
+}
+
+TEST_F(TaskTest, RemovingTheBackSurfaceMakesTheTaskForgetIt)
+{
+    task->initialize();
+    IRenderTarget* back = task->getBackSurface();
     EXPECT_EQ(task->removeRenderTarget(back), 0);
     EXPECT_EQ(task->removeRenderTarget(back), -1);
     EXPECT_EQ(task->getBackSurface(), nullptr);
+    // Still a listed object: clearing releases it, and no render target is left.
     task->clearRenderLists();
     EXPECT_TRUE(task->getRenderTargets().empty());
-    back->getTargetObject()->release();
+    EXPECT_TRUE(task->getTaskObjects().empty());
 }
 
 TEST_F(TaskTest, RenderTargetsRegisterOnceAndSurfacesAreCounted)
