@@ -1139,7 +1139,14 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
 // ---------------------------------------------------------------------------------------------
 // The interpreter loop
 
-#define STK(a) _stack[static_cast<size_t>(_stackbase + (a))]
+// stk is the current frame's first cell: the stack never moves, so it only changes when the
+// running frame does (calls, returns, generator switches, exceptions).
+#define STK(a) stk[(a)]
+#define FRAME_CHANGED()                       \
+    {                                         \
+        stk = _stack.data() + _stackbase;     \
+        continue;                             \
+    }
 #define TARGET STK(arg0)
 #define _SPEND_ON_BACKJUMP(offset)                                                  \
     if ((offset) < 0 && --_budget < 0) {                                           \
@@ -1197,8 +1204,10 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
         break;
     }
 
+    SQObjectPtr *stk;
     for (;;) {
     try {
+    stk = _stack.data() + _stackbase;
     for (;;) {
         const SQInstruction &_i_ = *ci->_ip++;
         const SQInteger arg0 = _i_._arg0;
@@ -1210,11 +1219,11 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             if (sq_type(_debughook) != OT_NULL && !_debughook_running) CallDebugHook('l', arg1);
             continue;
         case _OP_LOAD: TARGET = ci->_literals[arg1]; continue;
-        case _OP_LOADINT: TARGET = SQObjectPtr(static_cast<SQInteger>(arg1)); continue;
+        case _OP_LOADINT: TARGET.SetInteger(arg1); continue;
         case _OP_LOADFLOAT: {
             SQFloat f;
             std::memcpy(&f, &_i_._arg1, sizeof(f));
-            TARGET = SQObjectPtr(f);
+            TARGET.SetFloat(f);
             continue;
         }
         case _OP_DLOAD:
@@ -1230,7 +1239,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                 ci->_vargs_size = 0;
                 for (SQInteger i = 0; i < arg3; i++) STK(i) = STK(arg2 + i);
                 _GUARD(StartCall(_closure(clo), ci->_target, arg3, _stackbase, true));
-                continue;
+                FRAME_CHANGED();
             }
         }
             [[fallthrough]];
@@ -1247,7 +1256,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                 } else {
                     _GUARD(StartCall(_closure(clo), arg0, arg3, _stackbase + arg2, false));
                 }
-                continue;
+                FRAME_CHANGED();
             case OT_NATIVECLOSURE: {
                 bool suspend;
                 SQObjectPtr ret;
@@ -1261,7 +1270,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                     return true;
                 }
                 TARGET = ret;
-                continue;
+                FRAME_CHANGED();
             }
             case OT_CLASS: {
                 SQObjectPtr inst, ctor;
@@ -1275,7 +1284,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                     SQObjectPtr ret;
                     _GUARD(Call(ctor, arg3, _stackbase + arg2, ret, SQFalse));
                 }
-                continue;
+                FRAME_CHANGED();
             }
             case OT_TABLE:
             case OT_USERDATA:
@@ -1290,7 +1299,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                     Pop(arg3 + 1);
                     if (ok) {
                         TARGET = ret;
-                        continue;
+                        FRAME_CHANGED();
                     }
                     // A failing metamethod counts as absent.
                 }
@@ -1358,7 +1367,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
         case _OP_EQ:
         case _OP_NE: {
             bool res = IsEqual(STK(arg2), arg3 != 0 ? ci->_literals[arg1] : STK(arg1));
-            TARGET = SQObjectPtr(_i_.op == _OP_EQ ? res : !res);
+            TARGET.SetBool(_i_.op == _OP_EQ ? res : !res);
             continue;
         }
         case _OP_ARITH: {
@@ -1366,7 +1375,14 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             const SQObjectPtr &o2 = STK(arg1);
             SQInteger r;
             if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER && sqFastIntArith(arg3, _integer(o1), _integer(o2), r)) {
-                TARGET = SQObjectPtr(r);
+                TARGET.SetInteger(r);
+                continue;
+            }
+            if (sq_type(o1) == OT_FLOAT && sq_type(o2) == OT_FLOAT && arg3 != '%') {
+                // Float with float: the result rounded once, as the general path does.
+                double f1 = _float(o1), f2 = _float(o2);
+                double f = arg3 == '+' ? f1 + f2 : arg3 == '-' ? f1 - f2 : arg3 == '*' ? f1 * f2 : f1 / f2;
+                TARGET.SetFloat(static_cast<SQFloat>(f));
                 continue;
             }
             SQObjectPtr res;
@@ -1393,13 +1409,13 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                 outres = ret;
                 return true;
             }
-            continue;
+            FRAME_CHANGED();
         }
         case _OP_LOADNULLS:
             for (SQInteger n = 0; n < arg1; n++) STK(arg0 + n).Null();
             continue;
         case _OP_LOADROOTTABLE: TARGET = _roottable; continue;
-        case _OP_LOADBOOL: TARGET = SQObjectPtr(arg1 != 0); continue;
+        case _OP_LOADBOOL: TARGET.SetBool(arg1 != 0); continue;
         case _OP_DMOVE:
             STK(arg0) = STK(arg1);
             STK(arg2) = STK(arg3);
@@ -1467,8 +1483,8 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             SQInteger r;
             if (sq_type(STK(arg1)) == OT_INTEGER && sq_type(STK(arg2)) == OT_INTEGER &&
                 sqFastIntArith(arg3, _integer(STK(arg1)), _integer(STK(arg2)), r)) {
-                TARGET = SQObjectPtr(r);
-                STK(arg1) = SQObjectPtr(r);
+                TARGET.SetInteger(r);
+                STK(arg1).SetInteger(r);
                 continue;
             }
             SQObjectPtr res;
@@ -1487,6 +1503,13 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
         }
         case _OP_INCL:
         case _OP_PINCL: {
+            if (sq_type(STK(arg1)) == OT_INTEGER) {
+                SQInteger old = _integer(STK(arg1));
+                SQInteger res = sqWrapAdd(old, static_cast<signed char>(arg3));
+                TARGET.SetInteger(_i_.op == _OP_INCL ? res : old);
+                STK(arg1).SetInteger(res);
+                continue;
+            }
             SQObjectPtr incr(static_cast<SQInteger>(static_cast<signed char>(arg3)));
             SQObjectPtr old = STK(arg1), res;
             if (sq_type(old) == OT_INTEGER) res = SQObjectPtr(sqWrapAdd(_integer(old), _integer(incr)));
@@ -1504,7 +1527,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             if (sq_type(STK(arg1)) == OT_INTEGER && sq_type(STK(arg2)) == OT_INTEGER) {
                 SQInteger d = sqWrapSub(_integer(STK(arg2)), _integer(STK(arg1)));
                 bool r = arg3 == CMP_G ? d > 0 : arg3 == CMP_GE ? d >= 0 : arg3 == CMP_L ? d < 0 : d <= 0;
-                TARGET = SQObjectPtr(r);
+                TARGET.SetBool(r);
                 continue;
             }
             SQObjectPtr res;
@@ -1548,7 +1571,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = res;
             continue;
         }
-        case _OP_NOT: TARGET = SQObjectPtr(IsFalse(STK(arg1))); continue;
+        case _OP_NOT: TARGET.SetBool(IsFalse(STK(arg1))); continue;
         case _OP_BWNOT:
             if (sq_type(STK(arg1)) == OT_INTEGER) {
                 TARGET = SQObjectPtr(static_cast<SQInteger>(~_integer(STK(arg1))));
@@ -1580,7 +1603,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                 outres = ret;
                 return true;
             }
-            continue;
+            FRAME_CHANGED();
         }
         case _OP_RESUME: {
             SQObjectPtr g = STK(arg1);
@@ -1590,7 +1613,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             }
             _GUARD(_generator(g)->Resume(this, arg0));
             traps += ci->_etraps;
-            continue;
+            FRAME_CHANGED();
         }
         case _OP_FOREACH: {
             SQInteger tojump;
@@ -1600,7 +1623,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             _callsstack[static_cast<size_t>(callerci)]._ip += tojump;
             _SPEND_ON_BACKJUMP(tojump);
             if (resumed) traps += ci->_etraps;
-            continue;
+            FRAME_CHANGED();
         }
         case _OP_POSTFOREACH: {
             const SQObjectPtr &g = STK(arg0);
