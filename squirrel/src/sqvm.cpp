@@ -803,27 +803,34 @@ bool SQVM::StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQIn
         _stack[static_cast<size_t>(stackbase)] = _weakref(closure->_env)->_obj;
     }
     if (!tailcall) {
-        SQCallInfo lc;
-        lc._generator = nullptr;
-        lc._etraps = 0;
-        lc._prevstkbase = stackbase - _stackbase;
-        lc._target = target;
-        lc._prevtop = _top - _stackbase;
-        lc._ncalls = 1;
-        lc._root = false;
-        PushCallInfo(lc);
+        // Filled in place: a free slot's closure is already null.
+        if (_callsstacksize == static_cast<SQInteger>(_callsstack.size())) _callsstack.resize(_callsstack.size() * 2);
+        SQCallInfo &c = _callsstack[static_cast<size_t>(_callsstacksize++)];
+        c._generator = nullptr;
+        c._etraps = 0;
+        c._prevstkbase = stackbase - _stackbase;
+        c._target = target;
+        c._prevtop = _top - _stackbase;
+        c._ncalls = 1;
+        c._root = false;
+        ci = &c;
     } else {
         if (ci->_ncalls < kMaxCallDepth) ci->_ncalls++;  // debug hook return events of absorbed calls
         for (SQInteger i = newtop; i < _top; i++) _stack[static_cast<size_t>(i)].Null();
     }
     ci->_vargs_size = nargs - paramssize;
     ci->_vargs_base = static_cast<SQInteger>(_vargsstack.size()) - ci->_vargs_size;
-    ci->_closure = SQObjectPtr(closure);
+    closure->_uiRef++;
+    sqReleaseRaw(ci->_closure._type == OT_NULL ? nullptr : ci->_closure._unVal.pRefCounted);
+    ci->_closure._type = OT_CLOSURE;
+    ci->_closure._unVal.raw = 0;
+    ci->_closure._unVal.pClosure = closure;
     ci->_literals = func->_literals.data();
     ci->_ip = func->_instructions.data();
     // Every 8-bit register operand stays inside the stack even for a prototype whose declared
     // stack size is too small (bytecode from a file).
-    EnsureStack(std::max(newtop, stackbase + kFrameRegisters) + kMinStackOverhead);
+    SQInteger need = std::max(newtop, stackbase + kFrameRegisters) + kMinStackOverhead;
+    if (need > static_cast<SQInteger>(_stack.size())) EnsureStack(need);
     // Registers beyond the arguments start out null.
     for (SQInteger i = stackbase + nargs; i < newtop; i++) _stack[static_cast<size_t>(i)].Null();
     _top = newtop;
