@@ -119,7 +119,7 @@ SQString *SQStringTable::Add(const SQChar *news, SQInteger len) {
     t->_next = _strings[slot];
     _strings[slot] = t;
     _slotused++;
-    if (_slotused > _numofslots) Resize(_numofslots * 2);
+    if (_slotused > _numofslots / 2) Resize(_numofslots * 2);  // short chains: each link is a cache miss
     return t;
 }
 

@@ -1251,6 +1251,12 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
         }
             [[fallthrough]];
         case _OP_CALL: {
+            // Script function below the callee's frame (all compiled code): the frame takes its
+            // own reference, so no copy is needed.
+            if (sq_type(STK(arg1)) == OT_CLOSURE && arg1 < arg2 && !_closure(STK(arg1))->Proto()->_bgenerator) {
+                _GUARD(StartCall(_closure(STK(arg1)), arg0, arg3, _stackbase + arg2, false));
+                FRAME_CHANGED();
+            }
             SQObjectPtr clo = STK(arg1);
             switch (sq_type(clo)) {
             case OT_CLOSURE:
@@ -1319,8 +1325,9 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
         }
         case _OP_PREPCALL:
         case _OP_PREPCALLK: {
-            SQObjectPtr key = (_i_.op == _OP_PREPCALLK) ? ci->_literals[arg1] : STK(arg1);
-            SQObjectPtr o = STK(arg2);
+            // Cells never move and Get copies what it passes to metamethods.
+            const SQObjectPtr &key = (_i_.op == _OP_PREPCALLK) ? ci->_literals[arg1] : STK(arg1);
+            const SQObjectPtr &o = STK(arg2);
             SQObjectPtr fn;
             if (!Get(o, key, fn, false, true)) {
                 if (sq_type(o) == OT_CLASS && _table(_sharedstate->_class_default_delegate)->Get(key, fn)) {
@@ -1356,13 +1363,21 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             continue;
         }
         case _OP_SET:
-            if (!Set(STK(arg1), STK(arg2), STK(arg3), true)) {
+            if (sq_type(STK(arg1)) == OT_ARRAY && sq_type(STK(arg2)) == OT_INTEGER &&
+                static_cast<SQUnsignedInteger>(_integer(STK(arg2))) < static_cast<SQUnsignedInteger>(_array(STK(arg1))->Size())) {
+                _array(STK(arg1))->_values[static_cast<size_t>(_integer(STK(arg2)))] = STK(arg3);
+            } else if (!Set(STK(arg1), STK(arg2), STK(arg3), true)) {
                 Raise_IdxError(STK(arg2));
                 goto exception_trap;
             }
             if (arg0 != arg3) TARGET = STK(arg3);
             continue;
         case _OP_GET: {
+            if (sq_type(STK(arg1)) == OT_ARRAY && sq_type(STK(arg2)) == OT_INTEGER &&
+                static_cast<SQUnsignedInteger>(_integer(STK(arg2))) < static_cast<SQUnsignedInteger>(_array(STK(arg1))->Size())) {
+                TARGET = sqDerefWeak(_array(STK(arg1))->_values[static_cast<size_t>(_integer(STK(arg2)))]);
+                continue;
+            }
             SQObjectPtr v;
             if (!Get(STK(arg1), STK(arg2), v, false, true)) {
                 Raise_IdxError(STK(arg2));
