@@ -19,6 +19,8 @@ static constexpr SQInteger kMaxCallDepth = 1 << 18;
 static constexpr SQInteger kMaxSizeHint = 1 << 16;
 // Longest string concatenation makes (lengths are 32-bit).
 static constexpr SQInteger kMaxStringLength = 1 << 30;
+// Largest concatenation buffer a thread keeps between concatenations.
+static constexpr size_t kKeptScratch = 1 << 16;
 
 SQVM::SQVM(SQSharedState *ss) : SQCollectable(ss) {}
 
@@ -462,10 +464,12 @@ bool SQVM::StringCat(const SQObjectPtr &str, const SQObjectPtr &obj, SQObjectPtr
         Raise_Error("not enough memory");
         return false;
     }
-    std::vector<SQChar> buf(static_cast<size_t>(l + ol) + 1);
-    if (l) std::memcpy(buf.data(), _stringval(a), static_cast<size_t>(l));
-    if (ol) std::memcpy(buf.data() + l, _stringval(b), static_cast<size_t>(ol));
-    dest = SQString::Create(_sharedstate, buf.data(), l + ol);
+    // One scratch buffer per thread: no allocation per concatenation.
+    if (_catbuf.size() < static_cast<size_t>(l + ol) + 1) _catbuf.resize(static_cast<size_t>(l + ol) + 1);
+    if (l) std::memcpy(_catbuf.data(), _stringval(a), static_cast<size_t>(l));
+    if (ol) std::memcpy(_catbuf.data() + l, _stringval(b), static_cast<size_t>(ol));
+    dest = SQString::Create(_sharedstate, _catbuf.data(), l + ol);
+    if (_catbuf.size() > kKeptScratch) std::vector<SQChar>().swap(_catbuf);
     return true;
 }
 
@@ -1216,11 +1220,12 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
     try {
     stk = _stack.data() + _stackbase;
     for (;;) {
-        const SQInstruction &_i_ = *ci->_ip++;
-        const SQInteger arg0 = _i_._arg0;
-        const SQInteger arg1 = _i_._arg1;
-        const SQInteger arg2 = _i_._arg2;
-        const SQInteger arg3 = _i_._arg3;
+        // Operands are read where used (keeping all four live across the switch spills them).
+        const SQInstruction _i_ = *ci->_ip++;
+#define arg0 static_cast<SQInteger>(_i_._arg0)
+#define arg1 static_cast<SQInteger>(_i_._arg1)
+#define arg2 static_cast<SQInteger>(_i_._arg2)
+#define arg3 static_cast<SQInteger>(_i_._arg3)
         switch (_i_.op) {
         case _OP_LINE:
             if (sq_type(_debughook) != OT_NULL && !_debughook_running) CallDebugHook('l', arg1);
@@ -1742,6 +1747,10 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             goto exception_trap;
         }
     }
+#undef arg0
+#undef arg1
+#undef arg2
+#undef arg3
     } catch (const std::bad_alloc &) {
         Raise_Error("not enough memory");
     }
