@@ -272,3 +272,18 @@ TEST_F(Binding, GetOfTheWrongTypeRaises)
     }
     sq_poptop(machine.vm);
 }
+
+TEST_F(Binding, InitWithoutAMachineOpensOne)
+{
+    machine.close();
+    ASSERT_TRUE(SquirrelVM::Init());
+    HSQUIRRELVM own = SquirrelVM::GetVMPtr();
+    ASSERT_NE(own, nullptr);
+    SquirrelObject root = SquirrelVM::GetRootTable();
+    EXPECT_TRUE(root.Exists("file"));
+    EXPECT_TRUE(root.Exists("blob"));
+    EXPECT_TRUE(root.Exists("format"));
+    EXPECT_TRUE(SquirrelVM::Init(own)); // already current: nothing changes
+    EXPECT_EQ(SquirrelVM::GetRootTable().GetType(), OT_TABLE);
+    SquirrelVM::Release(); // the machine itself is closed when the process ends
+}
