@@ -5,6 +5,7 @@
 #include "core/CInitializeCallback.h"
 #include "core/CRenderingTaskObject.h"
 #include "core/CSerializeObject.h"
+#include "core/CSquirrelHost.h"
 #include "core/CTask.h"
 #include "core/CTaskMain.h"
 #include "core/IAppSystemState.h"
@@ -207,7 +208,7 @@ IAppSystemState* CApp::createSystemState(int, int)
 
 IScriptHost* CApp::createScriptHost()
 {
-    return nullptr;
+    return new CSquirrelHost;
 }
 
 CTask* CApp::createMainTask()

@@ -192,6 +192,7 @@ struct StartKnobs
 {
     bool noCore = false;
     bool withSprite = true;
+    bool squirrel = false; // the real script host instead of the fake
 };
 
 // The application with the fake core, record, script host, main task and sprite.
@@ -230,7 +231,12 @@ protected:
         state->screenHeight = uint32_t(height);
         return state;
     }
-    Orvane::IScriptHost* createScriptHost() override { return host = new FakeScriptHost; }
+    Orvane::IScriptHost* createScriptHost() override
+    {
+        if (knobs.squirrel)
+            return CApp::createScriptHost();
+        return host = new FakeScriptHost;
+    }
     Orvane::CTask* createMainTask() override { return mainTask = new MainTask(fake->log); }
     Orvane::IScreenSprite* createScreenSprite(Kavro::ITexture* texture, int width, int height) override
     {
@@ -801,6 +807,20 @@ TEST_F(SoftResetTest, AVisibleCursorStaysVisible)
     app->reset();
     EXPECT_EQ(core->cursorCount, 0);
     EXPECT_EQ(core->log.named("showCursor"), (Calls{"showCursor(1)", "showCursor(0)"}));
+}
+
+TEST_F(AppTest, TheSquirrelHostLetsTheTasksReleaseTheirScriptObjectsOnReset)
+{
+    knobs.squirrel = true;
+    ASSERT_EQ(start(), 0);
+    ASSERT_EQ(app->pushTask("MAIN"), 0);
+    ASSERT_NE(app->scriptHost, nullptr);
+    EXPECT_EQ(app->scriptHost->getRunState(), -1);
+    core->log.clear();
+    core->input.keyboard.wentUp[0x3C] = 1;
+    EXPECT_EQ(app->resetOnKeyRelease(), 1);
+    EXPECT_EQ(core->log.named("releaseObjects").size(), 1u);
+    EXPECT_LT(position("releaseObjects(MAIN)"), position("terminate(MAIN)"));
 }
 
 // --- Services --------------------------------------------------------------------------------
