@@ -299,3 +299,17 @@ TEST_F(SystemFontTest, ClearingTheCacheStartsNumberingAgain)
     EXPECT_EQ(font.getMaxGlyphSize(), std::make_pair(40, 30));
     EXPECT_NE(font.textures[0].get(), texture);
 }
+
+TEST_F(SystemFontTest, FailedLockDropsTheQueue)
+{
+    CSystemFont font(0);
+    font.create(24, 400, 0, 0, 0, "Gothic");
+    greyGlyph('A', 4, 4, 0, 20, 20, 64);
+    const FontGlyph a = font.getGlyph('A', 0);
+    ASSERT_EQ(a.texture->lock(6, nullptr), 0); // someone else holds the lock
+    font.renderGlyph();
+    a.texture->unlock();
+    EXPECT_TRUE(font.pendingGlyphs.empty());
+    EXPECT_EQ(pixel(a, a.x, a.y + 4), 0u);
+    EXPECT_EQ(font.getGlyph('A', 0).x, a.x); // the cell stays taken, blank
+}

@@ -227,6 +227,14 @@ TEST_F(SystemFontFaceTest, VerticalFontUsesUprightVerticalForms)
     horizontal.renderGlyph();
     vertical.renderGlyph();
 
+    // Turned glyphs keep their ink inside their cells too.
+    for (const uint32_t code : codes)
+    {
+        const FontGlyph g = vertical.getGlyph(code, 0);
+        const Mask around = readMask(g, g.x - 8, g.y - 8, g.width + 16, g.height + 16);
+        const Box box = inkBox(around);
+        EXPECT_TRUE(box.left >= 8 && box.top >= 8 && box.right < g.width + 8 && box.bottom < g.height + 8) << code;
+    }
     // Brackets and the long vowel mark: the vertical form is the horizontal glyph turned clockwise.
     for (const uint32_t code : {0x300Cu, 0x30FCu})
     {
@@ -306,4 +314,15 @@ TEST_F(SystemFontFaceTest, MissingFaceStillDraws)
     font.renderGlyph();
     const Mask mask = cellOf(a);
     EXPECT_GT(std::count_if(mask.alpha.begin(), mask.alpha.end(), [](uint8_t v) { return v > 64; }), 20);
+}
+
+TEST_F(SystemFontFaceTest, MonochromeGlyphsAreFullyOnOrOff)
+{
+    CSystemFont font(0);
+    font.create(24, 400, 10, 0, 1, "IPAexGothic");
+    const FontGlyph a = font.getGlyph(0x3042, 0);
+    font.renderGlyph();
+    const Mask mask = cellOf(a);
+    EXPECT_TRUE(std::all_of(mask.alpha.begin(), mask.alpha.end(), [](uint8_t v) { return v == 0 || v == 255; }));
+    EXPECT_GT(std::count(mask.alpha.begin(), mask.alpha.end(), uint8_t(255)), 40);
 }
