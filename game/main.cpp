@@ -1,7 +1,11 @@
 // The program's entry: orvane <game folder>. Opens the window named by the game's "Setting.ini"
 // (in its "system.wpk") and runs frames until the window is closed.
 
-#include "core/CIniLoader.h"
+#include "PatchArchives.h"
+#include "SingleInstanceLock.h"
+#include "StartupSettings.h"
+
+#include "core/StartupState.h"
 #include "core/SystemArchive.h"
 #include "core/TextEncoding.h"
 
@@ -9,6 +13,7 @@
 #include <kavro/ICore.h>
 #include <kavro/IFileSystem.h>
 #include <kavro/IRenderDevice.h>
+#include <kavro/MessageBox.h>
 
 #include <cstdio>
 #include <string>
@@ -19,30 +24,42 @@ namespace
 
 Kavro::ICore* g_core = nullptr;
 
-struct StartSettings
+// The text of "Setting.ini" out of "system.wpk"; empty when it cannot be read.
+std::string readSettingsText(const uint8_t* key)
 {
-    std::string windowName = "OrvaneEngineStudio";
-    int width = 1280;
-    int height = 720;
-};
-
-// The [Init] keys of "Setting.ini"; the defaults stand when the archive or a key is missing.
-StartSettings readStartSettings()
-{
-    StartSettings settings;
-    const auto key = Kavro::BuildArchiveKey();
     std::string text;
-    const int read = Orvane::ArchiveReadSettings(key.data(), text);
-    std::u16string wide;
-    if (read != 0 || text.empty() ||
-        (Orvane::toWide(65001, text, wide) != 0 && Orvane::toWide(932, text, wide) != 0))
-        return settings;
-    Orvane::CIniLoader ini;
-    ini.parse(wide);
-    settings.windowName = ini.getString("Init", "WINDOW_NAME", settings.windowName);
-    settings.width = ini.getInt("Init", "SCREEN_WIDTH", settings.width);
-    settings.height = ini.getInt("Init", "SCREEN_HEIGHT", settings.height);
-    return settings;
+    if (Orvane::ArchiveReadSettings(key, text) != 0) text.clear();
+    return text;
+}
+
+void showSettingsError()
+{
+    Kavro::ShowMessageBox("システム情報の読み込みに失敗しました", "起動エラー", Kavro::MB_ICONERROR);
+}
+
+void queueGameArchives(const uint8_t* key)
+{
+    for (const std::string& name : Orvane::baseArchiveNames()) Orvane::queueArchiveMount(name, key, 32);
+    for (const std::string& name : Orvane::listPatchArchives()) Orvane::queueArchiveMount(name, key, 32);
+}
+
+void applyStartupSettings(const Orvane::StartupSettings& settings)
+{
+    Orvane::setSettingsFileName("system.dat");
+    Orvane::setSavePathRoot(settings.savePath);
+    Orvane::setSoundType(settings.soundType);
+    Orvane::setVersionString(settings.version);
+    Orvane::setEngineCodePage(Orvane::CodePageUtf8);
+    Orvane::setMessageLanguage(1);
+}
+
+void mountPendingArchives(Kavro::IFileSystem* fileSystem)
+{
+    for (const Orvane::PendingMount& mount : Orvane::takePendingMounts())
+    {
+        const uint32_t length = static_cast<uint32_t>(mount.key.size());
+        fileSystem->mount(mount.name.c_str(), mount.key.empty() ? nullptr : mount.key.data(), &length);
+    }
 }
 
 intptr_t windowProc(void* window, uint32_t message, uintptr_t wParam, intptr_t lParam)
@@ -76,16 +93,31 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "orvane: cannot enter the game folder %s\n", argv[1]);
         return 0;
     }
-    const StartSettings settings = readStartSettings();
+    Orvane::SingleInstanceLock instanceLock;
+    if (!instanceLock.acquire()) return -1;
+
+    const auto key = Kavro::BuildArchiveKey();
+    Orvane::StartupSettings settings;
+    const std::string settingsText = readSettingsText(key.data());
+    if (settingsText.empty() || Orvane::parseStartupSettings(settingsText, settings) != 0)
+    {
+        instanceLock.release();
+        showSettingsError();
+        return 0;
+    }
+    queueGameArchives(key.data());
+    applyStartupSettings(settings);
+
     g_core = Kavro::CreateKavro();
     if (!g_core) return 0;
     g_core->setWindowName(settings.windowName.c_str());
-    g_core->setScreenSize(settings.width, settings.height);
-    g_core->setDisplayMode(settings.width, settings.height, 0, 1);
+    g_core->setScreenSize(settings.screenWidth, settings.screenHeight);
+    g_core->setDisplayMode(settings.screenWidth, settings.screenHeight, 0, 1);
     Kavro::IFileSystem* fileSystem = g_core->createFileSystem();
     Kavro::IRenderDevice* render = nullptr;
     if (g_core->initialize() >= 0)
     {
+        if (fileSystem) mountPendingArchives(fileSystem);
         render = g_core->getRenderDevice();
         g_core->setWindowProc(windowProc);
         g_core->completeStartup();

@@ -54,12 +54,11 @@ int CFile::open(const char* path, int, int mode, int flag)
     return plainFile->Open(path, mode);
 }
 
-void CFile::close()
+int CFile::close()
 {
     if (stream)
-        stream->close();
-    else if (plainFile)
-        plainFile->Close();
+        return stream->close();
+    return plainFile ? plainFile->Close() : 0;
 }
 
 bool CFile::isOpen()

@@ -26,10 +26,11 @@ public:
 
     // Mode 0 reads, mode 1 writes. 0 on success, -1 on failure. The second argument is not used.
     int open(const char* path, int reserved, int mode, int flag);
-    void close();
+    // 0 on success; negative when a written file could not be saved whole (the old file is kept).
+    int close();
     uint32_t read(void* buffer, uint32_t size);
     uint32_t write(const void* buffer, uint32_t size);
-    // Negative on failure.
+    // Negative when buffered bytes could not be written.
     int flush();
     int seekStart(int64_t offset);
     // Relative to the current position.

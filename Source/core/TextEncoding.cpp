@@ -12,24 +12,6 @@ namespace
 
 uint32_t engineCodePage = CodePageShiftJis;
 
-// Length of the sequence a lead byte opens; 0 for a byte that cannot lead.
-int sequenceLength(uint8_t b)
-{
-    if (b < 0x80)
-        return 1;
-    if ((b & 0xE0) == 0xC0)
-        return 2;
-    if ((b & 0xF0) == 0xE0)
-        return 3;
-    if ((b & 0xF8) == 0xF0)
-        return 4;
-    if ((b & 0xFC) == 0xF8)
-        return 5;
-    if ((b & 0xFE) == 0xFC)
-        return 6;
-    return 0; // continuation byte, 0xFE, 0xFF
-}
-
 char16_t decodeSequence(const uint8_t* s, int length)
 {
     switch (length)
@@ -83,6 +65,23 @@ bool convert(const std::string& to, const std::string& from, const char* input, 
 
 } // namespace
 
+int utf8SequenceLength(uint8_t b)
+{
+    if (b < 0x80)
+        return 1;
+    if ((b & 0xE0) == 0xC0)
+        return 2;
+    if ((b & 0xF0) == 0xE0)
+        return 3;
+    if ((b & 0xF8) == 0xF0)
+        return 4;
+    if ((b & 0xFC) == 0xF8)
+        return 5;
+    if ((b & 0xFE) == 0xFC)
+        return 6;
+    return 0; // continuation byte, 0xFE, 0xFF
+}
+
 uint32_t getEngineCodePage()
 {
     return engineCodePage;
@@ -103,7 +102,7 @@ int utf8ToUtf16(const std::string& input, std::u16string& output)
         i = 3;
     while (i < size)
     {
-        const int length = sequenceLength(bytes[i]);
+        const int length = utf8SequenceLength(bytes[i]);
         if (length == 0)
             return 0;
         uint8_t sequence[6] = {};

@@ -70,9 +70,11 @@ inline void sqAddRef(const SQObject &o) {
     if (ISREFCOUNTED(o._type)) o._unVal.pRefCounted->_uiRef++;
 }
 // Frees an object whose count reached zero (kept out of line so value copies stay small).
-void sqFreeObject(SQRefCounted *o);
+// leaf: the object holds no references (strings, weak references).
+void sqFreeObject(SQRefCounted *o, bool leaf = false);
 inline void sqRelease(const SQObject &o) {
-    if (ISREFCOUNTED(o._type) && --o._unVal.pRefCounted->_uiRef == 0) sqFreeObject(o._unVal.pRefCounted);
+    if (ISREFCOUNTED(o._type) && --o._unVal.pRefCounted->_uiRef == 0)
+        sqFreeObject(o._unVal.pRefCounted, o._type == OT_STRING || o._type == OT_WEAKREF);
 }
 // Drops a strong reference held as a raw object pointer (clear the field before calling, so that
 // whatever the release reaches sees it empty).
@@ -207,6 +209,9 @@ struct SQGCMarker {
 
 struct SQDelegable : public SQCollectable {
     SQTable *_delegate = nullptr;
+    // How many tables and userdata use this one as their delegate (none: it is in no chain, so
+    // giving it a delegate cannot close a cycle).
+    SQInteger _ndelegators = 0;
     explicit SQDelegable(SQSharedState *ss) : SQCollectable(ss) {}
     bool SetDelegate(SQTable *m);
     bool GetMetaMethod(SQVM *v, int mm, SQObjectPtr &res);

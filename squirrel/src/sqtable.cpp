@@ -6,7 +6,8 @@ SQTable *SQTable::Create(SQSharedState *ss, SQInteger nInitialSize) { return new
 
 SQTable::SQTable(SQSharedState *ss, SQInteger nInitialSize) : SQDelegable(ss) {
     SQInteger pow2size = 4;
-    while (nInitialSize > pow2size) pow2size <<= 1;
+    // A size hint only: past a million slots the table grows as it fills.
+    while (nInitialSize > pow2size && pow2size < (1 << 20)) pow2size <<= 1;
     AllocNodes(pow2size);
 }
 

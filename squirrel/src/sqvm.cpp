@@ -4,15 +4,21 @@
 #include <cstdarg>
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "sqfuncproto.h"
 #include "sqinternal.h"
 
-// Cells reserved per thread so that the value stack does not move while the interpreter holds
-// references into it (deeper stacks still grow, by reallocation).
-static constexpr SQInteger kStackReserve = 1 << 17;
 static constexpr SQInteger kMinStackOverhead = 16;
+// Registers a frame may address whatever its prototype declares (8-bit operands).
+static constexpr SQInteger kFrameRegisters = 256;
+// Deepest chain of call frames; beyond it a call fails with "stack overflow".
+static constexpr SQInteger kMaxCallDepth = 1 << 18;
+// Table and array size hints in bytecode are only hints: larger ones are not honoured.
+static constexpr SQInteger kMaxSizeHint = 1 << 16;
+// Longest string concatenation makes (lengths are 32-bit).
+static constexpr SQInteger kMaxStringLength = 1 << 30;
 
 SQVM::SQVM(SQSharedState *ss) : SQCollectable(ss) {}
 
@@ -22,8 +28,8 @@ void SQVM::Release() { delete this; }
 
 bool SQVM::Init(SQVM *friendvm, SQInteger stacksize) {
     if (stacksize < 64) stacksize = 64;
-    _stack.reserve(static_cast<size_t>(kStackReserve));
-    _stack.resize(static_cast<size_t>(stacksize));
+    if (stacksize > SQValueStack::kScriptLimit) stacksize = SQValueStack::kScriptLimit;
+    if (!_stack.Reserve() || !_stack.Grow(stacksize)) return false;
     _callsstack.resize(4);
     _callsstacksize = 0;
     ci = nullptr;
@@ -66,12 +72,19 @@ void SQVM::Mark(SQGCMarker &marker) {
     for (SQInteger i = 0; i < _callsstacksize; i++) marker.MarkObject(_callsstack[static_cast<size_t>(i)]._closure);
 }
 
-void SQVM::EnsureStack(SQInteger size) {
-    if (size > static_cast<SQInteger>(_stack.size())) {
-        SQInteger n = static_cast<SQInteger>(_stack.size());
-        while (n < size) n *= 2;
-        _stack.resize(static_cast<size_t>(n));
+bool SQVM::EnsureStack(SQInteger size) {
+    SQInteger have = static_cast<SQInteger>(_stack.size());
+    if (size <= have) return true;
+    if (size > SQValueStack::kCapacity) return false;
+    return _stack.Grow(std::min(std::max(size, have * 2), SQValueStack::kCapacity));
+}
+
+bool SQVM::CheckFrameRoom(SQInteger top) {
+    if (top > SQValueStack::kScriptLimit || _callsstacksize >= kMaxCallDepth) {
+        Raise_Error("stack overflow");
+        return false;
     }
+    return true;
 }
 
 void SQVM::PushCallInfo(const SQCallInfo &nci) {
@@ -81,14 +94,16 @@ void SQVM::PushCallInfo(const SQCallInfo &nci) {
 }
 
 void SQVM::LeaveFrame() {
-    SQInteger last_top = _top;
+    // Every cell of the frame dies with it, including the caller's argument cells it started
+    // at, so that what the script dropped is released now rather than when a register is reused.
+    SQInteger last_top = _top, first = _stackbase;
     SQInteger css = --_callsstacksize;
     ci->_closure.Null();
     for (SQInteger n = 0; n < ci->_vargs_size; n++) _vargsstack.pop_back();
     _stackbase -= ci->_prevstkbase;
     _top = _stackbase + ci->_prevtop;
     ci = css ? &_callsstack[static_cast<size_t>(css - 1)] : nullptr;
-    while (last_top > _top) _stack[static_cast<size_t>(--last_top)].Null();
+    while (last_top > first) _stack[static_cast<size_t>(--last_top)].Null();
 }
 
 void SQVM::Remove(SQInteger n) {
@@ -443,6 +458,10 @@ bool SQVM::StringCat(const SQObjectPtr &str, const SQObjectPtr &obj, SQObjectPtr
     ToString(str, a);
     ToString(obj, b);
     SQInteger l = _string(a)->_len, ol = _string(b)->_len;
+    if (l > kMaxStringLength - ol) {
+        Raise_Error("not enough memory");
+        return false;
+    }
     std::vector<SQChar> buf(static_cast<size_t>(l + ol) + 1);
     if (l) std::memcpy(buf.data(), _stringval(a), static_cast<size_t>(l));
     if (ol) std::memcpy(buf.data() + l, _stringval(b), static_cast<size_t>(ol));
@@ -530,18 +549,30 @@ bool SQVM::FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObject
     switch (sq_type(self)) {
     case OT_CLASS: return _class(self)->Get(key, dest);
     case OT_TABLE:
-    case OT_USERDATA:
-        if (_delegable(self)->_delegate) {
-            SQObjectPtr del(_delegable(self)->_delegate);
-            if (Get(del, key, dest, raw, false)) return true;
-            if (raw) return false;
-            if (CallGetMetaMethod(self, key, dest)) return true;
-        }
-        if (sq_type(self) == OT_TABLE) {
-            if (raw) return false;
+    case OT_USERDATA: {
+        if (!_delegable(self)->_delegate) {
+            if (sq_type(self) != OT_TABLE || raw) return false;
             return _table(ss->_table_default_delegate)->Get(key, dest);
         }
+        // Walked in a loop (chains can be very long): the own slots of every delegate down the
+        // chain first, then, from the deepest level back up, each level's _get metamethod.
+        std::vector<SQObjectPtr> chain;
+        chain.push_back(self);
+        for (SQTable *d = _delegable(self)->_delegate; d; d = d->_delegate) {
+            if (d->Get(key, dest)) {
+                if (sq_type(dest) == OT_WEAKREF) dest = sqDerefWeak(dest);
+                return true;
+            }
+            chain.push_back(SQObjectPtr(d));
+        }
+        if (raw) return false;
+        if (_table(ss->_table_default_delegate)->Get(key, dest)) return true;
+        for (size_t n = chain.size() - 1; n-- > 0;) {
+            if (CallGetMetaMethod(chain[n], key, dest)) return true;
+            if (sq_type(chain[n]) == OT_TABLE && _table(ss->_table_default_delegate)->Get(key, dest)) return true;
+        }
         return false;
+    }
     case OT_ARRAY:
         if (raw) return false;
         return _table(ss->_array_default_delegate)->Get(key, dest);
@@ -581,10 +612,19 @@ bool SQVM::Set(const SQObjectPtr &self0, const SQObjectPtr &key0, const SQObject
     switch (sq_type(self)) {
     case OT_TABLE:
         if (_table(self)->_delegate) {
-            SQObjectPtr del(_table(self)->_delegate);
-            if (Set(del, key, val, false)) return true;
+            // Existing slots down the delegate chain first, then the _set metamethods from the
+            // deepest level back up (a loop: chains can be very long).
+            std::vector<SQObjectPtr> chain;
+            chain.push_back(self);
+            for (SQTable *d = _table(self)->_delegate; d; d = d->_delegate) {
+                if (d->Set(key, val)) return true;
+                chain.push_back(SQObjectPtr(d));
+            }
+            for (size_t n = chain.size() - 1; n-- > 0;) {
+                if (CallSetMetaMethod(chain[n], key, val)) return true;
+            }
         }
-        [[fallthrough]];
+        break;
     case OT_USERDATA:
         if (_delegable(self)->_delegate) {
             if (CallSetMetaMethod(self, key, val)) return true;
@@ -733,6 +773,11 @@ bool SQVM::StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQIn
     SQFunctionProto *func = closure->Proto();
     SQInteger paramssize = static_cast<SQInteger>(func->_parameters.size());
     SQInteger newtop = stackbase + func->_stacksize;
+    if (!CheckFrameRoom(newtop)) return false;
+    if (--_budget < 0) {
+        Raise_Error("execution budget exhausted");
+        return false;
+    }
     if (paramssize != nargs) {
         SQInteger ndef = static_cast<SQInteger>(func->_defaultparams.size());
         if (!func->_varparams && ndef && nargs < paramssize && (paramssize - nargs) <= ndef) {
@@ -768,7 +813,7 @@ bool SQVM::StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQIn
         lc._root = false;
         PushCallInfo(lc);
     } else {
-        ci->_ncalls++;
+        if (ci->_ncalls < kMaxCallDepth) ci->_ncalls++;  // debug hook return events of absorbed calls
         for (SQInteger i = newtop; i < _top; i++) _stack[static_cast<size_t>(i)].Null();
     }
     ci->_vargs_size = nargs - paramssize;
@@ -778,7 +823,7 @@ bool SQVM::StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQIn
     ci->_ip = func->_instructions.data();
     // Every 8-bit register operand stays inside the stack even for a prototype whose declared
     // stack size is too small (bytecode from a file).
-    EnsureStack(std::max(newtop, stackbase + 256) + kMinStackOverhead);
+    EnsureStack(std::max(newtop, stackbase + kFrameRegisters) + kMinStackOverhead);
     // Registers beyond the arguments start out null.
     for (SQInteger i = stackbase + nargs; i < newtop; i++) _stack[static_cast<size_t>(i)].Null();
     _top = newtop;
@@ -793,15 +838,12 @@ bool SQVM::Return(SQInteger _arg0, SQInteger _arg1, SQObjectPtr &retval) {
     }
     bool isroot = ci->_root;
     SQInteger callerbase = _stackbase - ci->_prevstkbase;
-    SQObjectPtr *dest;
-    if (isroot) dest = &retval;
-    else if (ci->_target == -1) dest = nullptr;
-    else dest = &_stack[static_cast<size_t>(callerbase + ci->_target)];
-    if (dest) {
-        if (_arg0 != SQ_NO_OPERAND) *dest = _stack[static_cast<size_t>(_stackbase + _arg1)];
-        else dest->Null();
-    }
+    SQInteger target = ci->_target;
+    SQObjectPtr ret;
+    if (_arg0 != SQ_NO_OPERAND) ret = std::move(_stack[static_cast<size_t>(_stackbase + _arg1)]);
     LeaveFrame();
+    if (isroot) retval = std::move(ret);
+    else if (target != -1) _stack[static_cast<size_t>(callerbase + target)] = std::move(ret);
     return isroot;
 }
 
@@ -826,9 +868,10 @@ bool SQVM::CallNative(SQNativeClosure *nclosure, SQInteger nargs, SQInteger stac
             return false;
         }
     }
+    SQInteger outers = static_cast<SQInteger>(nclosure->_outervalues.size());
+    if (!CheckFrameRoom(stackbase + nargs + outers)) return false;
     SQObjectPtr keepalive(nclosure);
     _nnativecalls++;
-    SQInteger outers = static_cast<SQInteger>(nclosure->_outervalues.size());
     EnsureStack(stackbase + nargs + outers + kMinStackOverhead * 2);
     SQInteger oldtop = _top, oldstackbase = _stackbase;
     _top = stackbase + nargs;
@@ -844,7 +887,13 @@ bool SQVM::CallNative(SQNativeClosure *nclosure, SQInteger nargs, SQInteger stac
     _stackbase = stackbase;
     for (SQInteger i = 0; i < outers; i++) Push(nclosure->_outervalues[static_cast<size_t>(i)]);
     if (sq_type(nclosure->_env) == OT_WEAKREF) _stack[static_cast<size_t>(stackbase)] = _weakref(nclosure->_env)->_obj;
-    SQInteger ret = (nclosure->_function)(this);
+    SQInteger ret;
+    try {
+        ret = (nclosure->_function)(this);
+    } catch (const std::bad_alloc &) {
+        Raise_Error("not enough memory");
+        ret = SQ_ERROR;
+    }
     _nnativecalls--;
     bool ok = true;
     if (ret == SQ_SUSPEND_FLAG) {
@@ -863,8 +912,8 @@ bool SQVM::CallNative(SQNativeClosure *nclosure, SQInteger nargs, SQInteger stac
     _callsstacksize--;
     _callsstack[static_cast<size_t>(_callsstacksize)]._closure.Null();
     ci = _callsstacksize ? &_callsstack[static_cast<size_t>(_callsstacksize - 1)] : nullptr;
-    // Values the native left above the caller's frame are dropped now (deterministic release).
-    for (SQInteger i = std::max(oldtop, stackbase + nargs); i < nativetop; i++) _stack[static_cast<size_t>(i)].Null();
+    // The arguments and whatever the native pushed are dead now (deterministic release).
+    for (SQInteger i = stackbase; i < nativetop; i++) _stack[static_cast<size_t>(i)].Null();
     if (!ok) {
         SQObjectPtr err = _lasterror;
         Raise_Error(err);
@@ -1092,6 +1141,11 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
 
 #define STK(a) _stack[static_cast<size_t>(_stackbase + (a))]
 #define TARGET STK(arg0)
+#define _SPEND_ON_BACKJUMP(offset)                                                  \
+    if ((offset) < 0 && --_budget < 0) {                                           \
+        Raise_Error("execution budget exhausted");                                  \
+        goto exception_trap;                                                       \
+    }
 #define _GUARD(exp)                  \
     {                                \
         if (!(exp)) goto exception_trap; \
@@ -1111,8 +1165,11 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
     case ET_CALL: {
         SQClosure *c = _closure(closure);
         if (!StartCall(c, target, nargs, stackbase, false)) {
-            // Errors before the first frame exists are reported by this entry.
-            if (raiseerror || _sharedstate->_notifyallexceptions) CallErrorHandler(_lasterror);
+            // A call that fails before its function starts is reported here only when no frame
+            // is on the stack; otherwise the error goes on to the enclosing frame.
+            if (_callsstacksize == 0 && (raiseerror || _sharedstate->_notifyallexceptions)) {
+                CallErrorHandler(_lasterror);
+            }
             return false;
         }
         ci->_root = true;
@@ -1140,7 +1197,8 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
         break;
     }
 
-exec:
+    for (;;) {
+    try {
     for (;;) {
         const SQInstruction &_i_ = *ci->_ip++;
         const SQInteger arg0 = _i_._arg0;
@@ -1165,7 +1223,8 @@ exec:
             continue;
         case _OP_TAILCALL: {
             SQObjectPtr &t = STK(arg1);
-            if (sq_type(t) == OT_CLOSURE && !_closure(t)->Proto()->_bgenerator) {
+            // A frame with live traps keeps its frame (the traps point into its code).
+            if (sq_type(t) == OT_CLOSURE && !_closure(t)->Proto()->_bgenerator && ci->_etraps == 0) {
                 SQObjectPtr clo = t;
                 for (SQInteger n = 0; n < ci->_vargs_size; n++) _vargsstack.pop_back();
                 ci->_vargs_size = 0;
@@ -1323,6 +1382,12 @@ exec:
         }
         case _OP_RETURN: {
             if (ci->_generator) ci->_generator->Kill();
+            if (ci->_etraps > 0) {
+                // Only bytecode from a file returns with traps left; they die with the frame.
+                _etraps.resize(_etraps.size() - static_cast<size_t>(ci->_etraps));
+                traps -= ci->_etraps;
+                ci->_etraps = 0;
+            }
             SQObjectPtr ret;
             if (Return(arg0, arg1, ret)) {
                 outres = ret;
@@ -1339,12 +1404,21 @@ exec:
             STK(arg0) = STK(arg1);
             STK(arg2) = STK(arg3);
             continue;
-        case _OP_JMP: ci->_ip += arg1; continue;
+        case _OP_JMP:
+            ci->_ip += arg1;
+            _SPEND_ON_BACKJUMP(arg1);
+            continue;
         case _OP_JNZ:
-            if (!IsFalse(STK(arg0))) ci->_ip += arg1;
+            if (!IsFalse(STK(arg0))) {
+                ci->_ip += arg1;
+                _SPEND_ON_BACKJUMP(arg1);
+            }
             continue;
         case _OP_JZ:
-            if (IsFalse(STK(arg0))) ci->_ip += arg1;
+            if (IsFalse(STK(arg0))) {
+                ci->_ip += arg1;
+                _SPEND_ON_BACKJUMP(arg1);
+            }
             continue;
         case _OP_LOADFREEVAR: TARGET = _closure(ci->_closure)->_outervalues[static_cast<size_t>(arg1)]; continue;
         case _OP_VARGC: TARGET = SQObjectPtr(ci->_vargs_size); continue;
@@ -1354,14 +1428,18 @@ exec:
             TARGET = res;
             continue;
         }
-        case _OP_NEWTABLE: TARGET = SQObjectPtr(SQTable::Create(_sharedstate, arg1)); continue;
+        case _OP_NEWTABLE: TARGET = SQObjectPtr(SQTable::Create(_sharedstate, std::clamp<SQInteger>(arg1, 0, kMaxSizeHint))); continue;
         case _OP_NEWARRAY: {
             SQArray *a = SQArray::Create(_sharedstate, 0);
-            a->_values.reserve(static_cast<size_t>(arg1));
+            a->_values.reserve(static_cast<size_t>(std::clamp<SQInteger>(arg1, 0, kMaxSizeHint)));
             TARGET = SQObjectPtr(a);
             continue;
         }
         case _OP_APPENDARRAY:
+            if (sq_type(STK(arg0)) != OT_ARRAY) {
+                Raise_Error("internal vm error, appending to a %s", GetTypeName(STK(arg0)));
+                goto exception_trap;
+            }
             _array(STK(arg0))->Append(arg3 != 0 ? ci->_literals[arg1] : STK(arg1));
             continue;
         case _OP_GETPARENT: {
@@ -1454,12 +1532,14 @@ exec:
             if (IsFalse(STK(arg2))) {
                 TARGET = STK(arg2);
                 ci->_ip += arg1;
+                _SPEND_ON_BACKJUMP(arg1);
             }
             continue;
         case _OP_OR:
             if (!IsFalse(STK(arg2))) {
                 TARGET = STK(arg2);
                 ci->_ip += arg1;
+                _SPEND_ON_BACKJUMP(arg1);
             }
             continue;
         case _OP_NEG: {
@@ -1518,6 +1598,7 @@ exec:
             SQInteger callerci = _callsstacksize - 1;
             _GUARD(FOREACH_OP(arg0, arg2, arg1, tojump, resumed));
             _callsstack[static_cast<size_t>(callerci)]._ip += tojump;
+            _SPEND_ON_BACKJUMP(tojump);
             if (resumed) traps += ci->_etraps;
             continue;
         }
@@ -1571,6 +1652,10 @@ exec:
             continue;
         }
         case _OP_POPTRAP:
+            if (arg0 > ci->_etraps) {
+                Raise_Error("internal vm error, popping a trap that was not pushed");
+                goto exception_trap;
+            }
             for (SQInteger i = 0; i < arg0; i++) {
                 _etraps.pop_back();
                 traps--;
@@ -1612,13 +1697,16 @@ exec:
             goto exception_trap;
         }
     }
+    } catch (const std::bad_alloc &) {
+        Raise_Error("not enough memory");
+    }
 
 exception_trap : {
     SQObjectPtr currerror = _lasterror;
     SQInteger last_top = _top;
     if (_sharedstate->_notifyallexceptions || (!traps && raiseerror)) CallErrorHandler(currerror);
     while (ci) {
-        if (ci->_etraps > 0) {
+        if (ci->_etraps > 0 && _budget-- > 0) {
             SQExceptionTrap &et = _etraps.back();
             ci->_ip = et._ip;
             _top = et._stacksize;
@@ -1628,7 +1716,13 @@ exception_trap : {
             traps--;
             ci->_etraps--;
             while (last_top > _top) _stack[static_cast<size_t>(--last_top)].Null();
-            goto exec;
+            goto next_instruction;
+        }
+        if (ci->_etraps > 0) {
+            // Traps skipped because the budget ran out go with their frame.
+            _etraps.resize(_etraps.size() - static_cast<size_t>(ci->_etraps));
+            traps -= ci->_etraps;
+            ci->_etraps = 0;
         }
         if (ci->_generator) ci->_generator->Kill();
         bool mustbreak = ci->_root;
@@ -1638,4 +1732,6 @@ exception_trap : {
     _lasterror = currerror;
     return false;
 }
+next_instruction:;
+    }
 }

@@ -4,8 +4,11 @@
 
 #include "support/DirectoryFileSystem.h"
 #include "support/FakeCore.h"
+#include "support/TempDirectory.h"
 
 #include <kavro/CRandom.h>
+
+#include "value/SafeFileFaults.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +16,9 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -36,11 +42,7 @@ class EngineFile : public ::testing::TestWithParam<Backend>
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() /
-              ("orvane_cfile_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        dir = temp.path();
         if (GetParam() == Backend::LibraryStream)
         {
             auto* core = new OrvaneTest::FakeCore;
@@ -56,7 +58,6 @@ protected:
         if (app)
             app->release();
         CApp::set(nullptr);
-        fs::remove_all(dir);
     }
 
     // The path CFile is given: relative to the file system's root, or a full plain path.
@@ -75,6 +76,7 @@ protected:
         out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
 
+    OrvaneTest::TempDirectory temp;
     fs::path dir;
     CApp* app = nullptr;
 };
@@ -256,6 +258,80 @@ TEST_P(EngineFile, LoadSeekAndReopen)
     EXPECT_EQ(file.getFileSize(), 2u);
     EXPECT_EQ(file.read(&b, 1), 1u);
     EXPECT_EQ(b, 9);
+}
+
+namespace
+{
+
+struct LimitedSave
+{
+    const char* what;
+    size_t saveSize;
+    bool saveStringSucceeds; // small enough to stay in the write buffer until close
+};
+
+enum ChildResult
+{
+    SaveStringSucceeded = 1,
+    CloseSucceeded = 2,
+};
+
+// Saves in a child process whose files may not grow past 1 KiB; the exit code holds what it saw.
+int SaveUnderAWriteLimit(const std::string& path, size_t saveSize)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1024, 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        int result = 0;
+        {
+            CFile file;
+            if (file.open(path.c_str(), 0, 1, 0) != 0)
+                ::_exit(100);
+            result |= SaveString(file, std::string(saveSize, 's')) == 1 ? SaveStringSucceeded : 0;
+            result |= file.close() == 0 ? CloseSucceeded : 0;
+        }
+        ::_exit(result);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+TEST_P(EngineFile, ASaveUnderAWriteLimitFailsAndKeepsTheOldFile)
+{
+    const Bytes old(700, 0x5A);
+    for (const LimitedSave& c : {LimitedSave{"fails while writing", 300 * 1024, false},
+                                 LimitedSave{"fails when closing", 2000, true}})
+    {
+        SCOPED_TRACE(c.what);
+        writeBytes("save.dat", old);
+        const int result = SaveUnderAWriteLimit(path("save.dat"), c.saveSize);
+        ASSERT_GE(result, 0);
+        ASSERT_NE(result, 100) << "the child could not open the file";
+        EXPECT_EQ((result & SaveStringSucceeded) != 0, c.saveStringSucceeds);
+        EXPECT_EQ(result & CloseSucceeded, 0) << "the failed save was reported as saved";
+        EXPECT_EQ(contents("save.dat"), old);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1) << "a temporary file is left";
+    }
+}
+
+TEST_P(EngineFile, AFailedRenameAtCloseIsReportedAndKeepsTheOldFile)
+{
+    const Bytes old(100, 7);
+    writeBytes("save.dat", old);
+    CFile file;
+    ASSERT_EQ(file.open(path("save.dat").c_str(), 0, 1, 0), 0);
+    EXPECT_EQ(SaveString(file, "new save"), 1);
+    EXPECT_EQ(file.flush(), 0);
+    Kavro::SafeFileFaults::failNext(Kavro::SafeFileFaults::Rename, ENOSPC);
+    EXPECT_LT(file.close(), 0);
+    EXPECT_EQ(contents("save.dat"), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, EngineFile, ::testing::Values(Backend::PlainFile, Backend::LibraryStream),

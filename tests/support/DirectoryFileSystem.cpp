@@ -14,7 +14,7 @@ class PlainStream : public Kavro::RefCounted<Kavro::IFileStream>
 public:
     Kavro::CFile file;
 
-    void close() override { file.Close(); }
+    int close() override { return file.Close(); }
     int isOpened() override { return file.IsOpened(); }
     uint32_t write(const void* b, uint32_t n) override { return file.Write(b, n); }
     uint32_t read(void* b, uint32_t n) override { return file.Read(b, n); }

@@ -2,6 +2,7 @@
 
 #include <kavro/ArchiveKey.h>
 #include <kavro/Wpk2Archive.h>
+#include <kavro/SafeFileWriter.h>
 #include <kavro/Wpk2DigestIndex.h>
 #include <kavro/Wpk2Writer.h>
 
@@ -68,26 +69,6 @@ bool ReadFile(const fs::path& path, std::vector<uint8_t>& bytes)
         return false;
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return !in.bad();
-}
-
-// Writes to a temporary name beside the target and renames it over the target on success.
-bool WriteFileReplacing(const fs::path& path, const std::vector<uint8_t>& bytes)
-{
-    const fs::path temporary = path.string() + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size())) || !out.flush())
-        {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code code;
-    fs::rename(temporary, path, code);
-    if (code)
-        fs::remove(temporary, code);
-    return !code;
 }
 
 // An entry name may only name a place inside the extraction directory.
@@ -235,8 +216,11 @@ int ArchiveTool::extract(const std::string& archive, const fs::path& directory)
         const fs::path target = directory / entry.name;
         std::error_code code;
         fs::create_directories(target.parent_path(), code);
-        if (code || !WriteFileReplacing(target, bytes))
-            return fail("cannot write " + target.string());
+        if (code)
+            return fail("cannot create " + target.parent_path().string() + ": " + code.message());
+        std::string error;
+        if (WriteFileReplacing(target.string(), bytes.data(), bytes.size(), &error) < 0)
+            return fail(error);
     }
     out_ << "extracted " << index.entries().size() << " files into " << directory.string() << "\n";
     return Success;

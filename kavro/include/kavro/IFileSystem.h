@@ -9,7 +9,8 @@ namespace Kavro
 class IFileStream : public IInterface
 {
 public:
-    virtual void close() = 0;
+    // 0 on success; negative when a written file could not be saved (the old file is then kept).
+    virtual int close() = 0;
     virtual int isOpened() = 0;
     // Byte counts moved.
     virtual uint32_t write(const void* buffer, uint32_t size) = 0;
@@ -35,7 +36,8 @@ public:
     virtual int mount(const char* name, const uint8_t* key, const uint32_t* keyLength) = 0;
     virtual int unmount(const char* name) = 0;
     virtual int isMounted(const char* name) = 0;
-    // mode 0 reads, 1 writes (plain files only). Null when it cannot be opened.
+    // mode 0 reads, 1 writes a plain file that replaces path when closed (kept old on failure). Null when
+    // it cannot be opened.
     virtual IFileStream* open(const char* path, int reserved, int mode, int flag) = 0;
 };
 

@@ -42,7 +42,8 @@ public:
     virtual int fillTexture(ITexture* texture, const uint32_t* rgba) = 0;
     // Clears the texture (null: the screen) to the ARGB colour.
     virtual int clearTexture(ITexture* texture, uint32_t argb) = 0;
-    // Built-in 8x8-pixel font; position is the top-left in screen pixels, colour ARGB.
+    // Small built-in font (capitals 7 pixels high, about 6 pixels per character, lines 12 apart); position
+    // is the top-left in pixels of the current target, colour ARGB.
     virtual int drawDebugText(const Vector2D& position, uint32_t colour, const char* font, const char* text) = 0;
 
     // Scene sprites: a textured quad list over texture (null: the default texture), and an untextured one.

@@ -5,6 +5,7 @@
 #include "CRandom.h"
 #include "ColorF.h"
 #include "ICore.h"
+#include "ICamera.h"
 #include "IFileSystem.h"
 #include "IInputManager.h"
 #include "IPhysicsWorld.h"

@@ -107,6 +107,9 @@ int CCore::initialize()
 
 void CCore::finalize()
 {
+    // Whoever still holds the device keeps an object without a context: the context has to go while
+    // its window and the video subsystem are still there.
+    if (renderDevice_) ReleaseRenderContext(renderDevice_);
     if (renderDevice_) renderDevice_->release();
     renderDevice_ = nullptr;
     if (fileSystem_) fileSystem_->release();

@@ -1,6 +1,8 @@
 #include "core/CSystemInfo.h"
 
 #include "core/MessageBoxOwner.h"
+#include "render/CEglContext.h"
+#include "render/GL.h"
 
 #include <SDL2/SDL.h>
 
@@ -10,6 +12,7 @@
 #include <cctype>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -77,7 +80,8 @@ struct GraphicsFacts
     std::string version;
 };
 
-GraphicsFacts readGraphics()
+// From the current SDL context, or one made on a hidden window when there is a display.
+GraphicsFacts readFromWindow()
 {
     using GetString = const unsigned char* (*)(unsigned int);
     constexpr unsigned int kRenderer = 0x1F01, kVersion = 0x1F02;
@@ -106,6 +110,30 @@ GraphicsFacts readGraphics()
     if (context) SDL_GL_DeleteContext(context);
     if (window) SDL_DestroyWindow(window);
     if (previousContext) SDL_GL_MakeCurrent(previousWindow, previousContext);
+    return facts;
+}
+
+// The context tests and headless runs draw with: EGL without a surface.
+GraphicsFacts readHeadless()
+{
+    GraphicsFacts facts;
+    std::unique_ptr<CEglContext> context;
+    if (eglGetCurrentContext() == EGL_NO_CONTEXT)
+    {
+        context = CEglContext::create();
+        if (!context) return facts;
+    }
+    const GLubyte* renderer = glGetString(GL_RENDERER);
+    const GLubyte* version = glGetString(GL_VERSION);
+    facts.renderer = renderer ? reinterpret_cast<const char*>(renderer) : "";
+    facts.version = version ? reinterpret_cast<const char*>(version) : "";
+    return facts;
+}
+
+GraphicsFacts readGraphics()
+{
+    GraphicsFacts facts = readFromWindow();
+    if (facts.renderer.empty()) facts = readHeadless();
     return facts;
 }
 

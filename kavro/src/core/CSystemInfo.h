@@ -16,7 +16,8 @@ public:
     static std::string Audio();
     static std::string Controllers();
     // Graphics renderer and interface version, read from a current OpenGL context when there is
-    // one, else from a hidden window made for the purpose.
+    // one, else from a hidden window made for the purpose, else (no display) from a surfaceless
+    // context as the headless render device uses.
     static std::string Renderer();
     static std::string GraphicsVersion();
 

@@ -9,11 +9,12 @@ CArchiveStream::CArchiveStream(std::shared_ptr<const MountedArchive> archive, co
     reader_.emplace(archive_->archive, entry, archive_->file);
 }
 
-void CArchiveStream::close()
+int CArchiveStream::close()
 {
     reader_.reset();
     loadData_ = {};
     loaded_ = false;
+    return 0;
 }
 
 uint32_t CArchiveStream::read(void* buffer, uint32_t size)

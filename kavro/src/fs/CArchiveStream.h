@@ -19,7 +19,7 @@ class CArchiveStream : public RefCounted<IFileStream>
 public:
     CArchiveStream(std::shared_ptr<const MountedArchive> archive, const Wpk2Entry& entry);
 
-    void close() override;
+    int close() override;
     int isOpened() override { return reader_ ? 1 : 0; }
     // Archives are not written.
     uint32_t write(const void*, uint32_t) override { return 0; }

@@ -14,7 +14,7 @@ public:
     // False when the path cannot be opened in that mode (0 read, 1 write).
     bool open(const char* path, int mode) { return file_.Open(path, mode) == 0; }
 
-    void close() override { file_.Close(); }
+    int close() override { return file_.Close(); }
     int isOpened() override { return file_.IsOpened() ? 1 : 0; }
     uint32_t write(const void* buffer, uint32_t size) override { return file_.Write(buffer, size); }
     uint32_t read(void* buffer, uint32_t size) override { return file_.Read(buffer, size); }

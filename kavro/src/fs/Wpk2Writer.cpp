@@ -1,14 +1,12 @@
 #include "kavro/Wpk2Writer.h"
 
+#include "kavro/SafeFileWriter.h"
 #include "kavro/Wpk2Cipher.h"
 
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 #include <zlib.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <unistd.h>
 
 namespace Kavro
 {
@@ -157,33 +155,7 @@ std::vector<uint8_t> Wpk2Writer::build() const
 bool Wpk2Writer::writeFile(const std::string& path, std::string* error) const
 {
     const std::vector<uint8_t> bytes = build();
-    const std::string temporary = path + ".tmp" + std::to_string(::getpid());
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file)
-    {
-        if (error)
-            *error = "cannot create " + temporary;
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    std::error_code code;
-    if (!written || !closed)
-    {
-        std::filesystem::remove(temporary, code);
-        if (error)
-            *error = "cannot write " + temporary;
-        return false;
-    }
-    std::filesystem::rename(temporary, path, code);
-    if (code)
-    {
-        std::filesystem::remove(temporary, code);
-        if (error)
-            *error = "cannot rename " + temporary + " to " + path;
-        return false;
-    }
-    return true;
+    return WriteFileReplacing(path, bytes.data(), bytes.size(), error) == 0;
 }
 
 } // namespace Kavro

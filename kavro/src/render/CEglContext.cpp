@@ -43,6 +43,8 @@ CEglContext::~CEglContext()
 
 bool CEglContext::makeCurrent()
 {
+    if (eglGetCurrentContext() == context_)
+        return true;
     return eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_) == EGL_TRUE;
 }
 

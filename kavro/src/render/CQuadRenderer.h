@@ -6,50 +6,78 @@
 #include <kavro/Vector2D.h>
 #include <kavro/Vector4D.h>
 
+#include <cstddef>
 #include <memory>
 #include <vector>
 
 namespace Kavro
 {
 
-// What one draw call needs besides its vertices.
+// Everything a batch of quads shares. Quads whose state equals the pending batch's join it.
 struct QuadDrawState
 {
-    GLuint texture = 0;
-    int linearFilter = 0;
-    int blendMode = 1;
-    // Pixels of the render target to move by, and the target's size.
-    Vector2D offset;
+    GLuint framebuffer = 0;
     int targetWidth = 1;
     int targetHeight = 1;
+    GLuint texture = 0;
+    // Bit 0: linear minification, bit 1: linear magnification.
+    int filter = 0;
+    // 0..5 (other modes already mapped to 1).
+    int blendMode = 1;
+    // Clip units to move every corner by (times its w).
+    Vector2D offset;
     // Multiplies every vertex colour (alpha already scaled by the draw factor).
     Vector4D colour{1.0f, 1.0f, 1.0f, 1.0f};
     Vector2D uvOffset;
+
+    bool operator==(const QuadDrawState& other) const;
 };
 
-// The shader program, vertex buffer and samplers that every quad draw goes through.
+// The shader programs, streaming vertex buffer and samplers that every quad goes through. Quads are
+// collected in submission order and drawn as one call until the state changes or flush is called.
 class CQuadRenderer
 {
 public:
-    // Null when the shaders do not compile (the reason goes to stderr).
+    // Null when the shaders do not compile or link (the reason goes to stderr).
     static std::unique_ptr<CQuadRenderer> create();
     ~CQuadRenderer();
 
-    // Draws triangles (three vertices each) into the bound framebuffer.
-    void draw(const std::vector<QuadVertex>& triangles, const QuadDrawState& state);
+    // Adds quads (four corners each) to the batch; a different state draws the pending batch first, and so
+    // the GL context must be current whenever hasPending() or a flush may follow.
+    void append(const QuadVertex* corners, size_t quadCount, const QuadDrawState& state);
+    // Draws the pending batch into its framebuffer; leaves that framebuffer bound.
+    void flush();
+    bool hasPending() const { return !corners_.empty(); }
+    // Drops the pending quads and the names of the GL objects, which went with their context.
+    void abandon();
+    // Draw calls made so far.
+    long drawCalls() const { return drawCalls_; }
 
 private:
+    // Quads per draw call: 16-bit indices reach 65536 corners.
+    static constexpr size_t MaxBatchQuads = 16384;
+
     CQuadRenderer() = default;
     bool build();
+    // Index: fragment output (0..2), plus 3 for the program that applies the draw's adjustments.
+    bool buildProgram(int index);
+    static constexpr int ProgramCount = 6;
 
-    GLuint program_ = 0;
+    struct Program
+    {
+        GLuint id = 0;
+        GLint colour = -1;
+        GLint offset = -1;
+        GLint uvOffset = -1;
+    };
+    Program programs_[ProgramCount];
     GLuint vertexArray_ = 0;
     GLuint vertexBuffer_ = 0;
-    GLuint samplers_[2] = {0, 0};
-    GLint colourLocation_ = -1;
-    GLint offsetLocation_ = -1;
-    GLint uvOffsetLocation_ = -1;
-    GLint outputLocation_ = -1;
+    GLuint indexBuffer_ = 0;
+    GLuint samplers_[4] = {0, 0, 0, 0};
+    std::vector<QuadVertex> corners_;
+    QuadDrawState state_;
+    long drawCalls_ = 0;
 };
 
 } // namespace Kavro

@@ -4,6 +4,7 @@
 #include "render/CSdlGLContext.h"
 #include "render/CTexture.h"
 #include "render/DebugText.h"
+#include "render/GLErrors.h"
 #include "render/ImageCodec.h"
 #include "render/RenderDeviceFactory.h"
 #include "scene/CSceneManager.h"
@@ -80,6 +81,18 @@ void SetPresentRectProvider(IRenderDevice* device, std::function<Rect2D<int>()> 
         ours->setPresentRectProvider(std::move(provider));
 }
 
+void ReleaseRenderContext(IRenderDevice* device)
+{
+    if (auto* ours = dynamic_cast<CRenderDevice*>(device))
+        ours->releaseContext();
+}
+
+long GetRenderDrawCalls(IRenderDevice* device)
+{
+    auto* ours = dynamic_cast<CRenderDevice*>(device);
+    return ours ? ours->drawCalls() : 0;
+}
+
 CRenderDevice::CRenderDevice(std::unique_ptr<CGLContext> context, int screenWidth, int screenHeight,
                              IFileSystem* fileSystem)
     : context_(std::move(context)), screenSize_{screenWidth, screenHeight}, fileSystem_(fileSystem)
@@ -111,9 +124,11 @@ bool CRenderDevice::build()
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     screen_ = new CTexture(this, false, CTexture::RenderTarget, screenSize_[0], screenSize_[1], "");
-    if (!screen_->framebuffer())
+    if (!screen_->valid() || !screen_->framebuffer())
         return false;
     defaultTexture_ = new CTexture(this, false, CTexture::Lockable, 1, 1, "");
+    if (!defaultTexture_->valid())
+        return false;
     const uint32_t white = 0xFFFFFFFFu;
     defaultTexture_->upload(&white);
     scene_ = new CSceneManager(this);
@@ -124,13 +139,15 @@ bool CRenderDevice::build()
 
 CRenderDevice::~CRenderDevice()
 {
-    makeCurrent();
+    flush();
     if (scene_)
         scene_->release();
     if (defaultTexture_)
         defaultTexture_->release();
     if (screen_)
         screen_->release();
+    if (renderer_ && !makeCurrent())
+        renderer_->abandon();
     renderer_.reset();
     if (fileSystem_)
         fileSystem_->release();
@@ -138,11 +155,32 @@ CRenderDevice::~CRenderDevice()
 
 bool CRenderDevice::makeCurrent()
 {
-    return context_->makeCurrent();
+    return context_ && context_->makeCurrent();
+}
+
+void CRenderDevice::releaseContext()
+{
+    if (!context_)
+        return;
+    if (makeCurrent())
+        flush();
+    else if (renderer_)
+        renderer_->abandon();
+    // Its objects die with it; the textures still alive find no context and leave theirs alone.
+    renderer_.reset();
+    context_.reset();
+}
+
+void CRenderDevice::flush()
+{
+    if (renderer_ && renderer_->hasPending() && makeCurrent())
+        renderer_->flush();
 }
 
 void CRenderDevice::forgetTexture(CTexture* texture)
 {
+    // Queued quads may sample it.
+    flush();
     if (current_ == texture)
         current_ = texture == screen_ ? nullptr : screen_;
     if (texture->getFileName())
@@ -172,6 +210,12 @@ CTexture* CRenderDevice::makeTexture(int kind, int width, int height, std::strin
     if (!sizeAllowed(width, height) || !makeCurrent())
         return nullptr;
     auto* texture = new CTexture(this, true, CTexture::Kind(kind), width, height, std::move(name));
+    if (!texture->valid())
+    {
+        std::fprintf(stderr, "kavro: the driver refused a %d x %d texture\n", width, height);
+        texture->release();
+        return nullptr;
+    }
     if (kind == CTexture::RenderTarget)
     {
         if (!texture->framebuffer())
@@ -193,6 +237,7 @@ int CRenderDevice::beginFrame()
 {
     if (!makeCurrent())
         return -1;
+    flush();
     current_ = screen_;
     bindCurrentTarget();
     return 0;
@@ -202,8 +247,10 @@ int CRenderDevice::endFrame()
 {
     if (!makeCurrent())
         return -1;
+    flush();
     presentToWindow();
     context_->present();
+    CheckGLErrors("presenting a frame");
     return 0;
 }
 
@@ -247,9 +294,8 @@ void CRenderDevice::presentToWindow()
 
 void CRenderDevice::bindCurrentTarget()
 {
-    CTexture* target = current_ ? current_ : screen_;
-    glBindFramebuffer(GL_FRAMEBUFFER, target->framebuffer());
-    glViewport(0, 0, target->getSize()[0], target->getSize()[1]);
+    glBindFramebuffer(GL_FRAMEBUFFER, target()->framebuffer());
+    glViewport(0, 0, target()->getSize()[0], target()->getSize()[1]);
 }
 
 int CRenderDevice::clear(int, const uint32_t* argb)
@@ -260,12 +306,14 @@ int CRenderDevice::clear(int, const uint32_t* argb)
 int CRenderDevice::clearTexture(ITexture* texture, uint32_t argb)
 {
     CTexture* target = texture ? own(texture) : screen_;
-    if (!target || !target->framebuffer() || !makeCurrent())
+    if (!target || !makeCurrent() || !target->framebuffer())
         return -1;
+    flush();
     glBindFramebuffer(GL_FRAMEBUFFER, target->framebuffer());
     setClearColour(argb);
     glClear(GL_COLOR_BUFFER_BIT);
     bindCurrentTarget();
+    CheckGLErrors("clearing a texture");
     return 0;
 }
 
@@ -352,6 +400,8 @@ int CRenderDevice::setRenderTarget(int index, ITexture* target, int)
     CTexture* texture = target ? own(target) : screen_;
     if (!texture || !texture->framebuffer())
         return -1;
+    if (texture != current_)
+        flush();
     current_ = texture;
     bindCurrentTarget();
     return 0;
@@ -366,15 +416,11 @@ ITexture* CRenderDevice::getRenderTarget(int index)
 
 int CRenderDevice::drawDebugText(const Vector2D& position, uint32_t colour, const char*, const char* text)
 {
-    if (!text || !makeCurrent())
+    if (!text)
         return -1;
-    CTexture* target = current_ ? current_ : screen_;
-    std::vector<QuadVertex> triangles =
-        BuildDebugText(position, colour, text, target->getSize()[0], target->getSize()[1]);
-    QuadDrawState state;
-    state.texture = defaultTexture_->glTexture();
-    drawTriangles(triangles, state);
-    return 0;
+    const std::vector<QuadVertex> corners =
+        BuildDebugText(position, colour, text, target()->getSize()[0], target()->getSize()[1]);
+    return drawQuads(corners, defaultTexture_, QuadDrawState());
 }
 
 ISpriteQuad* CRenderDevice::createSprite(ITexture* texture, int quadCount, int, int)
@@ -399,8 +445,9 @@ int CRenderDevice::blit(CTexture* destination, const Rect2DI& destinationRect, C
                         const Rect2DI& sourceRect)
 {
     if (!destination || !source || destination == source || !rectInside(destinationRect, destination) ||
-        !rectInside(sourceRect, source) || !destination->framebuffer() || !source->framebuffer() || !makeCurrent())
+        !rectInside(sourceRect, source) || !makeCurrent() || !destination->framebuffer() || !source->framebuffer())
         return -1;
+    flush();
     const bool sameSize = destinationRect.right - destinationRect.left == sourceRect.right - sourceRect.left &&
                           destinationRect.bottom - destinationRect.top == sourceRect.bottom - sourceRect.top;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, source->framebuffer());
@@ -409,6 +456,7 @@ int CRenderDevice::blit(CTexture* destination, const Rect2DI& destinationRect, C
                       destinationRect.top, destinationRect.right, destinationRect.bottom, GL_COLOR_BUFFER_BIT,
                       sameSize ? GL_NEAREST : GL_LINEAR);
     bindCurrentTarget();
+    CheckGLErrors("copying between textures");
     return 0;
 }
 
@@ -435,18 +483,29 @@ int CRenderDevice::readPixels(ITexture* target, void* out)
     CTexture* texture = target ? own(target) : screen_;
     if (!texture || !out || !makeCurrent())
         return -1;
+    flush();
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     if (texture->framebuffer())
     {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, texture->framebuffer());
-        glPixelStorei(GL_PACK_ALIGNMENT, 4);
-        glPixelStorei(GL_PACK_ROW_LENGTH, 0);
         glReadPixels(0, 0, texture->getSize()[0], texture->getSize()[1], GL_BGRA, GL_UNSIGNED_BYTE, out);
         bindCurrentTarget();
-        return 0;
     }
-    glBindTexture(GL_TEXTURE_2D, texture->glTexture());
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_BYTE, out);
+    else
+    {
+        glBindTexture(GL_TEXTURE_2D, texture->glTexture());
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_BYTE, out);
+    }
+    if (CheckGLErrors("reading pixels back"))
+        return -1;
+    // The window shows the screen opaque, whatever alpha the blend modes left in it; so do screenshots.
+    if (texture == screen_)
+    {
+        auto* pixels = static_cast<uint32_t*>(out);
+        for (size_t i = 0, n = size_t(screenSize_[0]) * size_t(screenSize_[1]); i < n; ++i)
+            pixels[i] |= 0xFF000000u;
+    }
     return 0;
 }
 
@@ -461,15 +520,26 @@ int CRenderDevice::saveTexture(const char* path, ITexture* target, int)
     return WritePng(path, texture->getSize()[0], texture->getSize()[1], pixels.data()) ? 0 : -1;
 }
 
-void CRenderDevice::drawTriangles(const std::vector<QuadVertex>& triangles, QuadDrawState& state)
+int CRenderDevice::drawQuads(const std::vector<QuadVertex>& corners, CTexture* texture, QuadDrawState state)
 {
-    if (!makeCurrent())
-        return;
-    CTexture* target = current_ ? current_ : screen_;
-    bindCurrentTarget();
-    state.targetWidth = target->getSize()[0];
-    state.targetHeight = target->getSize()[1];
-    renderer_->draw(triangles, state);
+    if (texture == target())
+        return -1;
+    if (!makeCurrent() || !renderer_)
+        return -1;
+    if (corners.empty())
+        return 0;
+    CTexture* into = target();
+    state.framebuffer = into->framebuffer();
+    state.targetWidth = into->getSize()[0];
+    state.targetHeight = into->getSize()[1];
+    state.texture = texture->glTexture();
+    state.filter |= texture->filterBits();
+    if (state.blendMode < 0 || state.blendMode > 5)
+        state.blendMode = 1;
+    // Pixels to clip units; y is up in clip space and down in pixels.
+    state.offset = {state.offset.x * 2.0f / float(state.targetWidth), -state.offset.y * 2.0f / float(state.targetHeight)};
+    renderer_->append(corners.data(), corners.size() / 4, state);
+    return 0;
 }
 
 } // namespace Kavro

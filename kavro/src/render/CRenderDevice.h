@@ -55,14 +55,22 @@ public:
     const int32_t* getScreenSize() override { return screenSize_; }
 
     void setPresentRectProvider(std::function<Rect2D<int>()> provider) { presentRect_ = std::move(provider); }
+    // Frees the GL context and everything in it; from then on every drawing operation fails.
+    void releaseContext();
+    // Draw calls sent to OpenGL so far (quads wait in a batch until something flushes them).
+    long drawCalls() const { return renderer_ ? renderer_->drawCalls() : 0; }
 
-    // For the device's textures and quads.
+    // For the device's textures and quads. False once the context is gone.
     bool makeCurrent();
     void forgetTexture(CTexture* texture);
     // Our texture behind an interface pointer; null for null and for textures of other devices.
     CTexture* own(ITexture* texture);
-    // Draws triangles into the current render target; state gets the target's size here.
-    void drawTriangles(const std::vector<QuadVertex>& triangles, QuadDrawState& state);
+    // Queues quads (four corners each) for the current render target, sampling texture. state carries the
+    // draw's filter switch, blend mode, offset in pixels, colour and uv offset; the rest is filled in here.
+    // -1 when texture is the current target itself (it cannot be read while it is drawn into).
+    int drawQuads(const std::vector<QuadVertex>& corners, CTexture* texture, QuadDrawState state);
+    // Draws every queued quad: before anything reads, copies, clears or changes pixels or textures.
+    void flush();
 
 private:
     CRenderDevice(std::unique_ptr<CGLContext> context, int screenWidth, int screenHeight, IFileSystem* fileSystem);
@@ -72,6 +80,7 @@ private:
     // source and destination may be null (the screen); rectangles are checked against the sizes.
     int blit(CTexture* destination, const Rect2DI& destinationRect, CTexture* source, const Rect2DI& sourceRect);
     void bindCurrentTarget();
+    CTexture* target() const { return current_ ? current_ : screen_; }
     void presentToWindow();
     Rect2D<int> presentRect(int windowWidth, int windowHeight) const;
 

@@ -36,6 +36,8 @@ CSdlGLContext::~CSdlGLContext()
 
 bool CSdlGLContext::makeCurrent()
 {
+    if (SDL_GL_GetCurrentContext() == context_ && SDL_GL_GetCurrentWindow() == window_)
+        return true;
     return SDL_GL_MakeCurrent(window_, context_) == 0;
 }
 

@@ -1,6 +1,7 @@
 #include "render/CTexture.h"
 
 #include "render/CRenderDevice.h"
+#include "render/GLErrors.h"
 
 namespace Kavro
 {
@@ -10,18 +11,29 @@ CTexture::CTexture(CRenderDevice* device, bool holdsDevice, Kind kind, int width
 {
     if (holdsDevice_)
         device_->addRef();
+    CheckGLErrors("making a texture");
     glGenTextures(1, &texture_);
     glBindTexture(GL_TEXTURE_2D, texture_);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    // Out of memory, or a size the driver does not take: the caller gets no texture.
+    if (TakeGLError() != GL_NO_ERROR)
+    {
+        glDeleteTextures(1, &texture_);
+        texture_ = 0;
+    }
 }
 
 CTexture::~CTexture()
 {
     device_->forgetTexture(this);
-    if (framebuffer_)
-        glDeleteFramebuffers(1, &framebuffer_);
-    glDeleteTextures(1, &texture_);
+    // Without the context its objects are gone already.
+    if (device_->makeCurrent())
+    {
+        if (framebuffer_)
+            glDeleteFramebuffers(1, &framebuffer_);
+        glDeleteTextures(1, &texture_);
+    }
     if (holdsDevice_)
         device_->release();
 }
@@ -53,13 +65,13 @@ int CTexture::unlock()
     if (!locked_)
         return -1;
     locked_ = false;
-    upload(lockBuffer_.data());
-    return 0;
+    return upload(lockBuffer_.data()) ? 0 : -1;
 }
 
-void CTexture::setFilter(int, int)
+void CTexture::setFilter(int minFilter, int magFilter)
 {
-    // Filtering is chosen per draw by the scene sprite (its filter switch), not per texture.
+    // A quad's filter switch still turns linear filtering on for its own draws.
+    filterBits_ = (minFilter ? 1 : 0) | (magFilter ? 2 : 0);
 }
 
 int CTexture::readPixels(void* out)
@@ -77,13 +89,17 @@ int CTexture::saveToFile(const char* path)
     return device_->saveTexture(path, this, 0) == 0 ? 1 : 0;
 }
 
-void CTexture::upload(const uint32_t* pixels)
+bool CTexture::upload(const uint32_t* pixels)
 {
-    device_->makeCurrent();
+    if (!device_->makeCurrent())
+        return false;
+    // Quads queued before still see the old pixels.
+    device_->flush();
     glBindTexture(GL_TEXTURE_2D, texture_);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, size_[0], size_[1], GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+    return !CheckGLErrors("uploading pixels");
 }
 
 GLuint CTexture::framebuffer()

@@ -50,8 +50,12 @@ public:
     void setContentsLost(int lost) override { lost_ = lost; }
 
     // Replaces every pixel (0xAARRGGBB, rows top down, width x height of them).
-    void upload(const uint32_t* pixels);
+    bool upload(const uint32_t* pixels);
     GLuint glTexture() const { return texture_; }
+    // False when the driver refused the texture's storage.
+    bool valid() const { return texture_ != 0; }
+    // setFilter's choice for the quad renderer: bit 0 linear minification, bit 1 linear magnification.
+    int filterBits() const { return filterBits_; }
     // The framebuffer that draws into this texture, made on first use; 0 when it cannot be made.
     GLuint framebuffer();
     CRenderDevice* device() const { return device_; }
@@ -65,6 +69,7 @@ private:
     GLuint texture_ = 0;
     GLuint framebuffer_ = 0;
     int lost_ = 0;
+    int filterBits_ = 0;
     bool locked_ = false;
     std::vector<uint32_t> lockBuffer_;
 };

@@ -27,9 +27,9 @@ struct EasyFontVertex
 std::vector<QuadVertex> BuildDebugText(const Vector2D& position, uint32_t argb, const char* text, int targetWidth,
                                        int targetHeight)
 {
-    std::vector<QuadVertex> triangles;
+    std::vector<QuadVertex> corners;
     if (!text || targetWidth <= 0 || targetHeight <= 0)
-        return triangles;
+        return corners;
     // The font draws at most about 270 bytes of vertices per character.
     std::vector<EasyFontVertex> quads(std::strlen(text) * 70 + 4);
     std::string copy(text);
@@ -43,14 +43,15 @@ std::vector<QuadVertex> BuildDebugText(const Vector2D& position, uint32_t argb, 
                           packed,
                           {0.0f, 0.0f}};
     };
-    triangles.reserve(size_t(quadCount) * 6);
+    corners.reserve(size_t(quadCount) * 4);
     for (int q = 0; q < quadCount; ++q)
     {
+        // The font goes round each rectangle; quads list top-left, top-right, bottom-left, bottom-right.
         const EasyFontVertex* v = &quads[size_t(q) * 4];
-        for (int index : {0, 1, 2, 0, 2, 3})
-            triangles.push_back(toClip(v[index]));
+        for (int index : {0, 1, 3, 2})
+            corners.push_back(toClip(v[index]));
     }
-    return triangles;
+    return corners;
 }
 
 } // namespace Kavro

@@ -1,5 +1,7 @@
 #include "render/ImageCodec.h"
 
+#include "kavro/SafeFileWriter.h"
+
 #include <png.h>
 #include <stb/stb_image_write.h>
 
@@ -157,20 +159,15 @@ bool WritePng(const std::string& path, int width, int height, const uint32_t* pi
         rgba[i * 4 + 2] = uint8_t(p);
         rgba[i * 4 + 3] = uint8_t(p >> 24);
     }
-    const std::string temporary = path + ".tmp";
-    if (!stbi_write_png(temporary.c_str(), width, height, 4, rgba.data(), width * 4))
-    {
-        std::remove(temporary.c_str());
+    std::vector<uint8_t> png;
+    const auto append = [](void* context, void* data, int size) {
+        auto* bytes = static_cast<const uint8_t*>(data);
+        static_cast<std::vector<uint8_t>*>(context)->insert(static_cast<std::vector<uint8_t>*>(context)->end(), bytes,
+                                                            bytes + size);
+    };
+    if (!stbi_write_png_to_func(append, &png, width, height, 4, rgba.data(), width * 4))
         return false;
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec)
-    {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    return WriteFileReplacing(path, png.data(), png.size()) == 0;
 }
 
 } // namespace Kavro

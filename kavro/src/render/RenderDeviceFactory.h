@@ -30,4 +30,11 @@ IRenderDevice* CreateRenderDevice(SDL_Window* window, int screenWidth, int scree
 // device that is not one of CreateRenderDevice's.
 void SetPresentRectProvider(IRenderDevice* device, std::function<Rect2D<int>()> provider);
 
+// Frees the device's OpenGL context at once; the core calls it before its window goes, since the context
+// cannot be freed after that. The device stays a valid object whose drawing operations fail.
+void ReleaseRenderContext(IRenderDevice* device);
+
+// Draw calls the device has sent to OpenGL so far (a debugging counter); 0 for other devices.
+long GetRenderDrawCalls(IRenderDevice* device);
+
 } // namespace Kavro

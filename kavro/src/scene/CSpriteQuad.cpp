@@ -24,7 +24,7 @@ CSpriteQuad::CSpriteQuad(CRenderDevice* device, CTexture* texture, int quadCount
     device_->addRef();
     texture_->addRef();
     if (quadCount > 0 && quadCount < 65536)
-        triangles_.reserve(size_t(quadCount) * 6);
+        corners_.reserve(size_t(quadCount) * 4);
 }
 
 CSpriteQuad::~CSpriteQuad()
@@ -35,7 +35,7 @@ CSpriteQuad::~CSpriteQuad()
 
 int CSpriteQuad::begin()
 {
-    triangles_.clear();
+    corners_.clear();
     return 0;
 }
 
@@ -50,17 +50,15 @@ int CSpriteQuad::addQuad(const Matrix4x4& matrix, const Vector4D corners[4], con
 {
     if (!corners || !colours || !uv)
         return -1;
-    QuadVertex v[4];
     for (int i = 0; i < 4; ++i)
     {
-        transform(corners[i], matrix, v[i].position);
-        v[i].colour = colours[i];
-        v[i].uv[0] = uv[i].x;
-        v[i].uv[1] = uv[i].y;
+        QuadVertex v;
+        transform(corners[i], matrix, v.position);
+        v.colour = colours[i];
+        v.uv[0] = uv[i].x;
+        v.uv[1] = uv[i].y;
+        corners_.push_back(v);
     }
-    // Corners are top-left, top-right, bottom-left, bottom-right: two triangles.
-    for (int index : {0, 1, 2, 2, 1, 3})
-        triangles_.push_back(v[index]);
     return 0;
 }
 
@@ -72,16 +70,14 @@ int CSpriteQuad::end()
 int CSpriteQuad::draw(const Vector2D& offset, const Vector4D* colour, float factor)
 {
     QuadDrawState state;
-    state.texture = texture_->glTexture();
-    state.linearFilter = filter_;
+    state.filter = filter_ ? 3 : 0;
     state.blendMode = blendMode_;
     state.offset = offset;
     if (colour)
         state.colour = *colour;
     state.colour.w *= factor;
     state.uvOffset = uvOffset_;
-    device_->drawTriangles(triangles_, state);
-    return 0;
+    return device_->drawQuads(corners_, texture_, state);
 }
 
 int CSpriteQuad::setBlendMode(int mode)

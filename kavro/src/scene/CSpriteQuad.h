@@ -14,7 +14,8 @@ class CRenderDevice;
 class CTexture;
 
 // A quad list over one texture (the default white texture for colour quads). Corners are transformed to
-// clip space when added; draw sends the list to the device's current render target at once.
+// clip space when added; draw queues the list for the device's current render target, which draws it
+// together with the quads before and after it while nothing changes between them.
 class CSpriteQuad : public RefCounted<ISpriteQuad>
 {
 public:
@@ -26,7 +27,7 @@ public:
     int addQuad(const Matrix4x4& matrix, const Vector4D corners[4], const uint32_t colours[4],
                 const Vector2D uv[4]) override;
     int end() override;
-    int getQuadCount() override { return int(triangles_.size() / 6); }
+    int getQuadCount() override { return int(corners_.size() / 4); }
     int draw(const Vector2D& offset, const Vector4D* colour, float factor) override;
     int setBlendMode(int mode) override;
     int getBlendMode() override { return blendMode_; }
@@ -40,7 +41,7 @@ public:
 private:
     CRenderDevice* device_;
     CTexture* texture_;
-    std::vector<QuadVertex> triangles_;
+    std::vector<QuadVertex> corners_;
     int blendMode_ = 1;
     int filter_ = 0;
     Vector2D uvOffset_;

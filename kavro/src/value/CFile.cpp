@@ -10,46 +10,65 @@ int CFile::Open(const char* path, int mode)
     Close();
     if (!path || (mode != ModeRead && mode != ModeWrite))
         return -1;
-    file_ = std::fopen(path, mode == ModeRead ? "rb" : "wb");
+    if (mode == ModeWrite)
+    {
+        if (writer_.open(path) < 0)
+            return -1;
+        file_ = writer_.stream();
+        return 0;
+    }
+    file_ = std::fopen(path, "rb");
     return file_ ? 0 : -1;
 }
 
-void CFile::Close()
+int CFile::Close()
 {
-    if (file_)
+    int result = 0;
+    if (writer_.isOpen())
+        result = writer_.commit();
+    else if (file_)
         std::fclose(file_);
     file_ = nullptr;
     loaded_.clear();
+    return result;
 }
 
 uint32_t CFile::Read(void* buffer, uint32_t size)
 {
-    if (!file_ || !buffer)
+    if (!file_ || !buffer || writer_.isOpen())
         return 0;
     return uint32_t(std::fread(buffer, 1, size, file_));
 }
 
 uint32_t CFile::Write(const void* buffer, uint32_t size)
 {
-    if (!file_ || !buffer)
+    if (!writer_.isOpen() || !buffer)
         return 0;
-    return uint32_t(std::fwrite(buffer, 1, size, file_));
+    return writer_.write(buffer, size) == 0 ? size : 0;
 }
 
 int CFile::Flush()
 {
+    if (writer_.isOpen())
+        return writer_.flush();
     return file_ && std::fflush(file_) == 0 ? 0 : -1;
+}
+
+int64_t CFile::size64()
+{
+    if (!file_)
+        return -1;
+    const off_t here = ::ftello(file_);
+    if (here < 0 || ::fseeko(file_, 0, SEEK_END) != 0)
+        return -1;
+    const off_t size = ::ftello(file_);
+    ::fseeko(file_, here, SEEK_SET);
+    return size;
 }
 
 uint32_t CFile::GetFileSize()
 {
-    if (!file_)
-        return 0;
-    const long here = std::ftell(file_);
-    if (here < 0 || std::fseek(file_, 0, SEEK_END) != 0)
-        return 0;
-    const long size = std::ftell(file_);
-    std::fseek(file_, here, SEEK_SET);
+    const int64_t size = size64();
     if (size < 0 || uint64_t(size) > std::numeric_limits<uint32_t>::max())
         return 0;
     return uint32_t(size);
@@ -57,11 +76,11 @@ uint32_t CFile::GetFileSize()
 
 int CFile::Load()
 {
-    if (!file_)
+    const int64_t size = size64();
+    if (size < 0 || uint64_t(size) > std::numeric_limits<uint32_t>::max() || writer_.isOpen())
         return -1;
-    const uint32_t size = GetFileSize();
-    std::vector<uint8_t> data(size);
-    if (std::fseek(file_, 0, SEEK_SET) != 0 || (size && std::fread(data.data(), 1, size, file_) != size))
+    std::vector<uint8_t> data(static_cast<size_t>(size));
+    if (::fseeko(file_, 0, SEEK_SET) != 0 || (size && std::fread(data.data(), 1, size_t(size), file_) != size_t(size)))
         return -1;
     loaded_ = std::move(data);
     return 0;
@@ -69,22 +88,22 @@ int CFile::Load()
 
 int CFile::SeekStart(int64_t offset)
 {
-    return file_ && offset >= 0 && std::fseek(file_, long(offset), SEEK_SET) == 0 ? 0 : -1;
+    return file_ && offset >= 0 && ::fseeko(file_, off_t(offset), SEEK_SET) == 0 ? 0 : -1;
 }
 
 int CFile::SeekEnd(int64_t offset)
 {
-    return file_ && std::fseek(file_, long(offset), SEEK_END) == 0 ? 0 : -1;
+    return file_ && ::fseeko(file_, off_t(offset), SEEK_END) == 0 ? 0 : -1;
 }
 
 int CFile::Seek(int64_t offset)
 {
-    return file_ && std::fseek(file_, long(offset), SEEK_CUR) == 0 ? 0 : -1;
+    return file_ && ::fseeko(file_, off_t(offset), SEEK_CUR) == 0 ? 0 : -1;
 }
 
 int64_t CFile::GetFilePosition()
 {
-    return file_ ? int64_t(std::ftell(file_)) : -1;
+    return file_ ? int64_t(::ftello(file_)) : -1;
 }
 
 } // namespace Kavro

@@ -337,6 +337,38 @@ TEST_F(Core, GameControllersAttachAsPadsWithXInputMasks)
     input->release();
 }
 
+TEST_F(Core, VirtualControllerStatesReachThePadThroughSdlsMapping)
+{
+    // Raw joystick states go through SDL's controller mapping (events arrive without a focused window:
+    // the test environment allows background joystick events).
+    const int device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                                 SDL_CONTROLLER_BUTTON_MAX, 0);
+    ASSERT_GE(device, 0) << SDL_GetError();
+    const SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(device);
+    EXPECT_EQ(drain(), 0);
+    SDL_Joystick* joystick = SDL_JoystickFromInstanceID(instance);
+    ASSERT_NE(joystick, nullptr) << "the core opens attached controllers";
+
+    IInputManager* input = core->getInputManager();
+    IGamepad* gamepad = input->getGamepad();
+    ASSERT_EQ(SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_B, 1), 0) << SDL_GetError();
+    ASSERT_EQ(SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTX, 32767), 0) << SDL_GetError();
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(gamepad->getButtonState(0, 0x2000), 1); // XINPUT_GAMEPAD_B
+    EXPECT_EQ(gamepad->getButtonState(0, 0x1000), 0);
+    Vector2D stick;
+    EXPECT_FLOAT_EQ(gamepad->getThumbValue(stick, 0, 0).x, 1.0f);
+
+    ASSERT_EQ(SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_B, 0), 0);
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(gamepad->getButtonState(0, 0x2000), 3);
+
+    SDL_JoystickDetachVirtual(device);
+    EXPECT_EQ(drain(), 0);
+    gamepad->release();
+    input->release();
+}
+
 TEST_F(Core, InjectedTouchesBecomeContactsInLogicalPixels)
 {
     IInputManager* input = core->getInputManager();
@@ -393,6 +425,12 @@ TEST_F(Core, SystemInformationNamesThisMachine)
     EXPECT_NE(std::string(buffer).find("Linux"), std::string::npos) << buffer;
     core->getSystemInfo3(buffer, sizeof buffer);
     EXPECT_NE(std::string(buffer).find(" MB"), std::string::npos) << buffer;
+    // Headless, the graphics lines name the device that draws: the surfaceless context.
+    core->getSystemInfo4(buffer, sizeof buffer);
+    EXPECT_EQ(std::string(buffer).find("no OpenGL"), std::string::npos) << buffer;
+    core->getSystemInfo7(buffer, sizeof buffer);
+    EXPECT_EQ(std::string(buffer).find("not available"), std::string::npos) << buffer;
+    EXPECT_NE(std::string(buffer).find("Core Profile"), std::string::npos) << buffer;
 }
 
 TEST_F(Core, FileSystemIsMadeOnceAndSharedWithGetFileSystem)
@@ -419,6 +457,18 @@ TEST_F(Core, RenderDeviceIsMadeOnceOverTheCoreScreen)
     const uint32_t black = 0xFF000000;
     EXPECT_GE(device->clear(1, &black), 0);
     EXPECT_GE(device->endFrame(), 0);
+    device->release();
+}
+
+TEST_F(Core, RenderDeviceHeldPastFinalizeHasNoContextLeft)
+{
+    IRenderDevice* device = core->getRenderDevice();
+    ASSERT_NE(device, nullptr);
+    ASSERT_GE(device->beginFrame(), 0);
+    core->finalize();
+    // The context went with the core; the device only answers failures until it is released.
+    EXPECT_LT(device->beginFrame(), 0);
+    EXPECT_EQ(device->createRenderTexture(8, 8, 4, 0, 0, 0), nullptr);
     device->release();
 }
 

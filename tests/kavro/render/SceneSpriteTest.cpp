@@ -223,8 +223,14 @@ TEST_F(SceneSpriteTest, DrawOffsetColourAndFactorApplyToTheWholeList)
     EXPECT_LE(ChannelDistance(pixel(79, 39), Argb(255, 255, 128, 0)), 1) << Hex(pixel(79, 39));
     EXPECT_EQ(Hex(pixel(19, 30)), Hex(Argb(255, 0, 0, 0)));
     EXPECT_EQ(Hex(pixel(20, 29)), Hex(Argb(255, 0, 0, 0)));
-    // Replace writes the halved alpha itself.
+    // Replace writes the halved alpha itself; the screen's read-back shows it opaque, a copy keeps it.
+    EXPECT_LE(ChannelDistance(pixel(100, 30), Argb(255, 255, 255, 255)), 1) << Hex(pixel(100, 30));
+    Kavro::ITexture* copy = device_->createRenderTexture(ScreenWidth, ScreenHeight, 4, 0, 0, 0);
+    ASSERT_NE(copy, nullptr);
+    ASSERT_EQ(device_->copyTexture(copy, nullptr, 0), 0);
+    readBack(copy);
     EXPECT_LE(ChannelDistance(pixel(100, 30), Argb(128, 255, 255, 255)), 1) << Hex(pixel(100, 30));
+    copy->release();
 }
 
 TEST_F(SceneSpriteTest, QuadsDrawInSubmissionOrder)
