@@ -1,7 +1,5 @@
 #pragma once
 
-#include <kavro/Wpk2Archive.h>
-#include <kavro/Wpk2File.h>
 #include <kavro/Wpk2Format.h>
 
 #include <filesystem>
@@ -29,8 +27,6 @@ private:
     int list(const std::string& archive);
     int extract(const std::string& archive, const std::filesystem::path& directory);
     int printKey();
-    int extractEntry(const Kavro::Wpk2File& file, const Kavro::Wpk2Archive& index, const Kavro::Wpk2Entry& entry,
-                     const std::filesystem::path& directory, const std::string& archive);
     int usage(std::ostream& to, int exitCode);
     int fail(const std::string& message);
 
