@@ -612,6 +612,7 @@ bool SQVM::FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObject
 
 bool SQVM::Set(const SQObjectPtr &self0, const SQObjectPtr &key0, const SQObjectPtr &val0, bool fetchroot) {
     if (sq_type(self0) == OT_TABLE && _table(self0)->Set(key0, val0)) return true;
+    if (sq_type(self0) == OT_INSTANCE && _instance(self0)->Set(key0, val0)) return true;
     SQObjectPtr self = self0, key = key0, val = val0;  // see Get
     switch (sq_type(self)) {
     case OT_TABLE:
