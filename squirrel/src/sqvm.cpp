@@ -1556,6 +1556,15 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                 SQInteger d = sqWrapSub(_integer(STK(arg2)), _integer(STK(arg1)));
                 bool r = arg3 == CMP_G ? d > 0 : arg3 == CMP_GE ? d >= 0 : arg3 == CMP_L ? d < 0 : d <= 0;
                 TARGET.SetBool(r);
+                // A loop or if test: the JZ on this result runs here, saving its dispatch.
+                const SQInstruction &next = *ci->_ip;
+                if (next.op == _OP_JZ && next._arg0 == _i_._arg0) {
+                    ci->_ip++;
+                    if (!r) {
+                        ci->_ip += next._arg1;
+                        _SPEND_ON_BACKJUMP(next._arg1);
+                    }
+                }
                 continue;
             }
             SQObjectPtr res;
