@@ -464,6 +464,7 @@ bool SQVM::StringCat(const SQObjectPtr &str, const SQObjectPtr &obj, SQObjectPtr
         Raise_Error("not enough memory");
         return false;
     }
+    SpendBulk(static_cast<std::int64_t>(l) + ol);
     // One scratch buffer per thread: no allocation per concatenation.
     if (_catbuf.size() < static_cast<size_t>(l + ol) + 1) _catbuf.resize(static_cast<size_t>(l + ol) + 1);
     if (l) std::memcpy(_catbuf.data(), _stringval(a), static_cast<size_t>(l));
