@@ -95,7 +95,7 @@ void SQVM::PushCallInfo(const SQCallInfo &nci) {
     *ci = nci;
 }
 
-void SQVM::LeaveFrame() {
+inline void SQVM::LeaveFrame() {
     // Every cell of the frame dies with it, including the caller's argument cells it started
     // at, so that what the script dropped is released now rather than when a register is reused.
     SQInteger last_top = _top, first = _stackbase;

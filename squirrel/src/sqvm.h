@@ -92,7 +92,7 @@ struct SQVM : public SQCollectable {
     bool CLOSURE_OP(SQObjectPtr &target, SQFunctionProto *func);
     bool GETVARGV_OP(SQObjectPtr &target, const SQObjectPtr &idx);
     bool CLASS_OP(SQObjectPtr &target, SQInteger base, SQInteger attributes);
-    void LeaveFrame();
+    [[gnu::always_inline]] inline void LeaveFrame();
     void PushCallInfo(const SQCallInfo &nci);
 
     // Errors (set _lasterror to a string built from the message).
