@@ -883,20 +883,26 @@ bool SQVM::CallNative(SQNativeClosure *nclosure, SQInteger nargs, SQInteger stac
     }
     SQInteger outers = static_cast<SQInteger>(nclosure->_outervalues.size());
     if (!CheckFrameRoom(stackbase + nargs + outers)) return false;
-    SQObjectPtr keepalive(nclosure);
     _nnativecalls++;
     EnsureStack(stackbase + nargs + outers + kMinStackOverhead * 2);
     SQInteger oldtop = _top, oldstackbase = _stackbase;
     _top = stackbase + nargs;
-    SQCallInfo lci;
-    lci._closure = keepalive;
-    lci._generator = nullptr;
-    lci._etraps = 0;
-    lci._prevstkbase = stackbase - _stackbase;
-    lci._ncalls = 1;
-    lci._prevtop = oldtop - oldstackbase;
-    lci._target = -1;
-    PushCallInfo(lci);
+    // The frame is filled in place; its closure reference keeps the native alive during the call.
+    if (_callsstacksize == static_cast<SQInteger>(_callsstack.size())) _callsstack.resize(_callsstack.size() * 2);
+    SQCallInfo &c = _callsstack[static_cast<size_t>(_callsstacksize++)];
+    c._ip = nullptr;
+    c._literals = nullptr;
+    c._closure = SQObjectPtr(nclosure);
+    c._generator = nullptr;
+    c._etraps = 0;
+    c._prevstkbase = stackbase - _stackbase;
+    c._prevtop = oldtop - oldstackbase;
+    c._target = -1;
+    c._ncalls = 1;
+    c._root = false;
+    c._vargs_size = 0;
+    c._vargs_base = 0;
+    ci = &c;
     _stackbase = stackbase;
     for (SQInteger i = 0; i < outers; i++) Push(nclosure->_outervalues[static_cast<size_t>(i)]);
     if (sq_type(nclosure->_env) == OT_WEAKREF) _stack[static_cast<size_t>(stackbase)] = _weakref(nclosure->_env)->_obj;
