@@ -4,6 +4,7 @@
 #include "sound/CSoundDecoder.h"
 #include "sound/CStreamSource.h"
 #include "sound/SoundDeviceFactory.h"
+#include "sound/SoundSpace.h"
 
 #include "fs/ArchiveFileSystem.h"
 
@@ -387,13 +388,23 @@ float CSoundDevice::getAmplitude(uint32_t handle, int)
     return rms;
 }
 
-int CSoundDevice::setListenerPosition(const Vector3D&)
+int CSoundDevice::setListenerPosition(const Vector3D& position)
 {
+    std::lock_guard guard(lock_);
+    output_.bind();
+    listenerPosition_ = position;
+    const Vector3D at = ToOpenAL(position);
+    alListener3f(AL_POSITION, at.x, at.y, at.z);
     return 0;
 }
 
-int CSoundDevice::setListenerRotation(const Vector3D&)
+int CSoundDevice::setListenerRotation(const Vector3D& rotation)
 {
+    std::lock_guard guard(lock_);
+    output_.bind();
+    listenerRotation_ = rotation;
+    const auto orientation = ListenerOrientation(rotation);
+    alListenerfv(AL_ORIENTATION, orientation.data());
     return 0;
 }
 
@@ -405,32 +416,49 @@ int CSoundDevice::setPosition3D(uint32_t handle, const Vector3D& position)
     });
 }
 
+template <typename Change> int CSoundDevice::changeEffects(uint32_t handle, Change change)
+{
+    std::lock_guard guard(lock_);
+    output_.bind();
+    Sound* sound = find(handle);
+    if (!sound) return BadHandle;
+    if (!sound->effects) sound->effects = std::make_unique<CSoundEffects>();
+    if (!change(*sound->effects)) return BadHandle;
+    for (auto& voice : sound->voices)
+        voice->setEffects(sound->effects.get());
+    return 0;
+}
+
 int CSoundDevice::setEffect1(uint32_t handle, float, float, float, float, int, float)
 {
+    // Has no meaning of its own: accepted and ignored.
     std::lock_guard guard(lock_);
     return find(handle) ? 0 : BadHandle;
 }
 
-int CSoundDevice::setEcho(uint32_t handle, float, float, float, float, int)
+int CSoundDevice::setEcho(uint32_t handle, float wetDry, float feedback, float leftDelay, float rightDelay,
+                          int panSwap)
 {
-    std::lock_guard guard(lock_);
-    return find(handle) ? 0 : BadHandle;
+    return changeEffects(handle, [&](CSoundEffects& effects) {
+        return effects.setEcho(wetDry, feedback, leftDelay, rightDelay, panSwap != 0);
+    });
 }
 
-int CSoundDevice::setEffect2(uint32_t handle, float, float, float, float)
+int CSoundDevice::setEffect2(uint32_t handle, float inGain, float mix, float time, float highFrequencyRatio)
 {
-    std::lock_guard guard(lock_);
-    return find(handle) ? 0 : BadHandle;
+    return changeEffects(handle, [&](CSoundEffects& effects) {
+        return effects.setReverb(inGain, mix, time, highFrequencyRatio);
+    });
 }
 
-int CSoundDevice::setPresetReverb(uint32_t handle, int)
+int CSoundDevice::setPresetReverb(uint32_t handle, int preset)
 {
-    std::lock_guard guard(lock_);
-    return find(handle) ? 0 : BadHandle;
+    return changeEffects(handle, [&](CSoundEffects& effects) { return effects.setPreset(preset); });
 }
 
 int CSoundDevice::setEffect3(uint32_t handle)
 {
+    // Has no meaning of its own: accepted and ignored.
     std::lock_guard guard(lock_);
     return find(handle) ? 0 : BadHandle;
 }

@@ -81,6 +81,8 @@ private:
         std::string name;
         bool streamed = false;
         bool positional = false;
+        // Before the voices, so they go first: their sources point at the effects.
+        std::unique_ptr<CSoundEffects> effects;
         std::vector<std::unique_ptr<CVoice>> voices;
         int lastStarted = -1;
         int64_t startFrame = 0; // where the next play starts (set by seek)
@@ -101,6 +103,8 @@ private:
     int64_t toFrames(const Sound& sound, int64_t milliseconds) const;
     int toMilliseconds(const Sound& sound, int64_t frames) const;
     void meter(uint32_t handle, float& peak, float& rms);
+    // Runs change on the handle's effects (made when first needed) and routes every instance through them.
+    template <typename Change> int changeEffects(uint32_t handle, Change change);
     void updateVoices();
     void work();
     void renderByClock();
@@ -113,6 +117,8 @@ private:
     std::map<uint32_t, Sound> sounds_;
     std::map<std::string, std::weak_ptr<const CSoundData>> cache_;
     std::map<std::string, std::shared_ptr<const CSoundData>> injected_;
+    Vector3D listenerPosition_;
+    Vector3D listenerRotation_;
 
     // Worker: refills buffers; on the null output it also mixes in step with the clock.
     std::thread worker_;

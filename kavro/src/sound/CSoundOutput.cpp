@@ -2,6 +2,7 @@
 
 #define AL_ALEXT_PROTOTYPES
 #include <AL/alext.h>
+#include <AL/efx.h>
 
 #include <cstring>
 
@@ -44,6 +45,7 @@ bool CSoundOutput::makeContext(const int* attributes)
     }
     bind();
     alcGetIntegerv(device_, ALC_FREQUENCY, 1, &rate_);
+    alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
     return true;
 }
 
@@ -53,7 +55,7 @@ bool CSoundOutput::openPlayback()
     device_ = alcOpenDevice(nullptr);
     if (!device_) return false;
     // Positional sound is plain panning: no head-related filters.
-    const int attributes[] = {ALC_HRTF_SOFT, ALC_FALSE, 0};
+    const int attributes[] = {ALC_HRTF_SOFT, ALC_FALSE, ALC_MAX_AUXILIARY_SENDS, 2, 0};
     if (!makeContext(attributes)) return false;
     const char* name = alcGetString(device_, ALC_ALL_DEVICES_SPECIFIER);
     audible_ = name && std::strcmp(name, NoOutputName) != 0;
@@ -69,7 +71,8 @@ bool CSoundOutput::openLoopback(int rate)
     if (!device_) return false;
     // Measurements need the mix as it is: no limiter, no head-related filters.
     const int attributes[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
-                              ALC_FREQUENCY, rate, ALC_HRTF_SOFT, ALC_FALSE, ALC_OUTPUT_LIMITER_SOFT, ALC_FALSE, 0};
+                              ALC_FREQUENCY, rate, ALC_HRTF_SOFT, ALC_FALSE, ALC_OUTPUT_LIMITER_SOFT, ALC_FALSE,
+                              ALC_MAX_AUXILIARY_SENDS, 2, 0};
     if (!makeContext(attributes)) return false;
     loopback_ = true;
     audible_ = false;

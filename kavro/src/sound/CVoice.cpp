@@ -1,5 +1,7 @@
 #include "sound/CVoice.h"
 
+#include "sound/SoundSpace.h"
+
 #include <AL/alext.h>
 
 #include <algorithm>
@@ -59,7 +61,9 @@ bool CVoice::acquire()
     }
     alSourcei(alSource_, AL_SOURCE_RELATIVE, positional_ ? AL_FALSE : AL_TRUE);
     alSourcei(alSource_, AL_DIRECT_CHANNELS_SOFT, positional_ ? AL_FALSE : AL_TRUE);
-    if (!positional_) alSourcef(alSource_, AL_ROLLOFF_FACTOR, 0.0f);
+    alSourcef(alSource_, AL_ROLLOFF_FACTOR, positional_ ? 1.0f : 0.0f);
+    alSourcef(alSource_, AL_REFERENCE_DISTANCE, ReferenceDistance);
+    alSourcef(alSource_, AL_MAX_DISTANCE, MaxDistance);
     applyParameters();
     return true;
 }
@@ -68,7 +72,9 @@ void CVoice::applyParameters()
 {
     alSourcef(alSource_, AL_GAIN, volume_);
     alSourcef(alSource_, AL_PITCH, pitch_);
-    alSource3f(alSource_, AL_POSITION, position_.x, position_.y, position_.z);
+    const Vector3D at = positional_ ? ToOpenAL(position_) : Vector3D();
+    alSource3f(alSource_, AL_POSITION, at.x, at.y, at.z);
+    if (effects_) effects_->attach(alSource_);
 }
 
 void CVoice::clearQueue()
@@ -146,7 +152,14 @@ void CVoice::setPitch(float pitch)
 void CVoice::setPosition(const Vector3D& position)
 {
     position_ = position;
-    if (alSource_ && positional_) alSource3f(alSource_, AL_POSITION, position.x, position.y, position.z);
+    const Vector3D at = ToOpenAL(position);
+    if (alSource_ && positional_) alSource3f(alSource_, AL_POSITION, at.x, at.y, at.z);
+}
+
+void CVoice::setEffects(const CSoundEffects* effects)
+{
+    effects_ = effects;
+    if (alSource_ && effects_) effects_->attach(alSource_);
 }
 
 void CVoice::fill()

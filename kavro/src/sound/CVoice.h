@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sound/CLoopCursor.h"
+#include "sound/CSoundEffects.h"
 #include "sound/ISampleSource.h"
 
 #include "kavro/Vector3D.h"
@@ -48,7 +49,10 @@ public:
     void setVolume(float volume);
     void setPan(float pan);
     void setPitch(float pitch);
+    // In the library's space; positional voices only.
     void setPosition(const Vector3D& position);
+    // Routes the voice through a sound's effects (kept by the caller for the voice's life).
+    void setEffects(const CSoundEffects* effects);
     // Refills played buffers; notices the end of the sound.
     void update();
 
@@ -103,7 +107,12 @@ private:
     std::array<float, 2> panGains_{};
     std::array<float, 2> appliedGains_{};
     Vector3D position_;
+    const CSoundEffects* effects_ = nullptr;
 };
+
+// Positional voices: gain falls as reference / distance (OpenAL's inverse distance, clamped) between these.
+constexpr float ReferenceDistance = 1.0f;
+constexpr float MaxDistance = 100.0f;
 
 // Equal-power gains (left, right) for pan -1..1: a mono sound is cos/sin of (pan + 1) * pi / 4, so the
 // centre gives 0.707 to each side; a stereo sound keeps its channels and lowers the far side only.
