@@ -209,4 +209,29 @@ TEST_F(SpriteRenderTest, CornerOffsetSpriteHasItsCornersAtCornerPlusOffset)
     EXPECT_EQ(pixel(222, 101), Red);
 }
 
+TEST_F(SpriteRenderTest, UvOffsetWrapsTheTextureAround)
+{
+    constexpr int W = 8, H = 4;
+    std::vector<uint32_t> texels(W * H);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            texels[size_t(y) * W + size_t(x)] = x < W / 2 ? Red : 0xFF0000FFu;
+    ASSERT_TRUE(Kavro::WritePng((directory / "halves.png").string(), W, H, texels.data()));
+    Kavro::ITexture* texture = device->loadTexture("halves.png", 1, 0);
+    ASSERT_NE(texture, nullptr);
+    const int32_t rect[4] = {0, 0, W, H};
+    auto* s = new CSprite(texture, {40.0f, 20.0f}, rect);
+    owned.push_back(s);
+    texture->release();
+    ASSERT_EQ(s->create(), 0);
+    s->setUVOffset({0.5f, 0.0f});
+    drawFrame({s});
+    // Half a texture further on: the blue half first, then the red half again instead of the edge texel.
+    EXPECT_EQ(pixel(41, 21), 0xFF0000FFu);
+    EXPECT_EQ(pixel(43, 22), 0xFF0000FFu);
+    EXPECT_EQ(pixel(44, 21), Red);
+    EXPECT_EQ(pixel(47, 23), Red);
+    EXPECT_EQ(pixel(48, 21), Black);
+}
+
 } // namespace
