@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CObject.h"
+#include "core/IScriptHost.h"
 #include "script/SquirrelObject.h"
 
 #include <squirrel.h>
@@ -17,7 +18,7 @@ class IScriptHostApplication;
 // The host of the script machine: creates and configures it, runs the main script one step per
 // frame and resumes it after it suspends itself, runs further files, calls script closures for the
 // engine, and collects compile and runtime errors into the process-wide error text.
-class CSquirrel : public CObject
+class CSquirrel : public CObject, public IScriptHost
 {
 public:
     using Registration = void (*)(HSQUIRRELVM);
@@ -43,7 +44,7 @@ public:
     // Soft reset: the application releases its script objects, then a new machine replaces the old.
     void reset();
     // One frame of the main script; returns and stores the new run state.
-    int update();
+    int update() override;
     // Loads and runs a file once; 0, or -1 when it cannot be loaded. A compile failure leaves as a
     // SquirrelError.
     int runFile(const char* name, int rewriteFunctions);
@@ -77,7 +78,7 @@ public:
     HSQUIRRELVM getVM() const { return vm; }
     int getRunState() const { return runState; }
     const std::string& getMainScriptPath() const { return mainScriptPath; }
-    void setMainScriptPath(const std::string& path) { mainScriptPath = path; }
+    void setMainScriptPath(const std::string& path) override { mainScriptPath = path; }
     void setAfterInitHook(Hook hook) { afterInitHook = hook; }
     // Scripts' print output goes here when set (also for the live machine), else it is discarded.
     void setPrintCallback(SQPRINTFUNCTION callback);

@@ -280,7 +280,7 @@ Kavro::ITexture* RecordingRenderDevice::createRenderTexture(int width, int heigh
                                                             int flag, int reserved2)
 {
     log_.add("createRenderTexture", width, height, format, reserved, flag, reserved2);
-    return new FakeTexture("", width, height, 2);
+    return noRenderTexture ? nullptr : new FakeTexture("", width, height, 2);
 }
 
 Kavro::ITexture* RecordingRenderDevice::createNamedRenderTexture(const char* name, int width, int height,

@@ -13,7 +13,7 @@ namespace OrvaneTest
 {
 
 // Texture of a given size whose pixels live in memory; logs nothing.
-class FakeTexture : public Kavro::RefCounted<Kavro::ITexture>
+class FakeTexture : public LoggedRefCounted<Kavro::ITexture>
 {
 public:
     FakeTexture(std::string name, int width, int height, int kind = 0);
@@ -101,7 +101,7 @@ private:
     std::string prefix_;
 };
 
-class RecordingSceneManager : public Kavro::RefCounted<Kavro::ISceneManager>
+class RecordingSceneManager : public LoggedRefCounted<Kavro::ISceneManager>
 {
 public:
     explicit RecordingSceneManager(CallLog& log) : log_(log) {}
@@ -115,7 +115,7 @@ private:
 };
 
 // Render device that logs every call with its arguments and hands out FakeTextures.
-class RecordingRenderDevice : public Kavro::RefCounted<Kavro::IRenderDevice>
+class RecordingRenderDevice : public LoggedRefCounted<Kavro::IRenderDevice>
 {
 public:
     explicit RecordingRenderDevice(CallLog& log);
@@ -124,7 +124,7 @@ public:
     int beginFrame() override;
     int endFrame() override;
     int clear(int count, const uint32_t* argb) override;
-    Kavro::ISceneManager* getSceneManager() override { return scene_; }
+    Kavro::ISceneManager* getSceneManager() override { return noSceneManager ? nullptr : scene_; }
     Kavro::ITexture* loadTexture(const char* name, int mipLevels, int flags) override;
     Kavro::ITexture* createTexture(int width, int height, int format, int flags) override;
     Kavro::ITexture* createRenderTexture(int width, int height, int format, int reserved, int flag,
@@ -150,6 +150,9 @@ public:
 
     // What beginFrame answers; a texture name listed here fails to load.
     int beginResult = 0;
+    bool noSceneManager = false;
+    bool noRenderTexture = false;
+    RecordingSceneManager* sceneManager() const { return scene_; }
     std::vector<std::string> missingTextures;
     int loadedWidth = 64, loadedHeight = 64;
     int32_t screenSize[2] = {1280, 720};

@@ -157,14 +157,18 @@ public:
     FakeCamera* camera = new FakeCamera;
 };
 
-// Script host answering scripted run states (then repeating the last one); logs update and the path.
+// Script host answering scripted run states (then repeating the last one); logs update, the path and
+// reset (which asks the application to release the script objects, as the real host does).
 class FakeScriptHost : public Orvane::IScriptHost
 {
 public:
     int update() override;
     void setMainScriptPath(const std::string& path) override;
+    int getRunState() const override { return runState; }
+    void reset() override;
 
     std::deque<int> states{2};
+    int runState = -1;
     std::string mainScriptPath;
     CallLog log;
 };

@@ -15,6 +15,11 @@ struct SearchCase {
     int end;
 };
 
+// Names the case by pattern and text in test listings instead of the struct's raw bytes.
+void PrintTo(const SearchCase &c, std::ostream *out) {
+    *out << ::testing::PrintToString(std::string(c.pattern)) << " in " << ::testing::PrintToString(std::string(c.text));
+}
+
 class RexSearch : public testing::TestWithParam<SearchCase> {};
 
 TEST_P(RexSearch, FindsFirstMatchByTheNonBacktrackingRules)
