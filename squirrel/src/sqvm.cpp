@@ -19,6 +19,8 @@ static constexpr SQInteger kMaxCallDepth = 1 << 18;
 static constexpr SQInteger kMaxSizeHint = 1 << 16;
 // Longest string concatenation makes (lengths are 32-bit).
 static constexpr SQInteger kMaxStringLength = 1 << 30;
+// Largest concatenation buffer a thread keeps between concatenations.
+static constexpr size_t kKeptScratch = 1 << 16;
 
 SQVM::SQVM(SQSharedState *ss) : SQCollectable(ss) {}
 
@@ -462,10 +464,12 @@ bool SQVM::StringCat(const SQObjectPtr &str, const SQObjectPtr &obj, SQObjectPtr
         Raise_Error("not enough memory");
         return false;
     }
-    std::vector<SQChar> buf(static_cast<size_t>(l + ol) + 1);
-    if (l) std::memcpy(buf.data(), _stringval(a), static_cast<size_t>(l));
-    if (ol) std::memcpy(buf.data() + l, _stringval(b), static_cast<size_t>(ol));
-    dest = SQString::Create(_sharedstate, buf.data(), l + ol);
+    // One scratch buffer per thread: no allocation per concatenation.
+    if (_catbuf.size() < static_cast<size_t>(l + ol) + 1) _catbuf.resize(static_cast<size_t>(l + ol) + 1);
+    if (l) std::memcpy(_catbuf.data(), _stringval(a), static_cast<size_t>(l));
+    if (ol) std::memcpy(_catbuf.data() + l, _stringval(b), static_cast<size_t>(ol));
+    dest = SQString::Create(_sharedstate, _catbuf.data(), l + ol);
+    if (_catbuf.size() > kKeptScratch) std::vector<SQChar>().swap(_catbuf);
     return true;
 }
 
@@ -803,27 +807,34 @@ bool SQVM::StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQIn
         _stack[static_cast<size_t>(stackbase)] = _weakref(closure->_env)->_obj;
     }
     if (!tailcall) {
-        SQCallInfo lc;
-        lc._generator = nullptr;
-        lc._etraps = 0;
-        lc._prevstkbase = stackbase - _stackbase;
-        lc._target = target;
-        lc._prevtop = _top - _stackbase;
-        lc._ncalls = 1;
-        lc._root = false;
-        PushCallInfo(lc);
+        // Filled in place: a free slot's closure is already null.
+        if (_callsstacksize == static_cast<SQInteger>(_callsstack.size())) _callsstack.resize(_callsstack.size() * 2);
+        SQCallInfo &c = _callsstack[static_cast<size_t>(_callsstacksize++)];
+        c._generator = nullptr;
+        c._etraps = 0;
+        c._prevstkbase = stackbase - _stackbase;
+        c._target = target;
+        c._prevtop = _top - _stackbase;
+        c._ncalls = 1;
+        c._root = false;
+        ci = &c;
     } else {
         if (ci->_ncalls < kMaxCallDepth) ci->_ncalls++;  // debug hook return events of absorbed calls
         for (SQInteger i = newtop; i < _top; i++) _stack[static_cast<size_t>(i)].Null();
     }
     ci->_vargs_size = nargs - paramssize;
     ci->_vargs_base = static_cast<SQInteger>(_vargsstack.size()) - ci->_vargs_size;
-    ci->_closure = SQObjectPtr(closure);
+    closure->_uiRef++;
+    sqReleaseRaw(ci->_closure._type == OT_NULL ? nullptr : ci->_closure._unVal.pRefCounted);
+    ci->_closure._type = OT_CLOSURE;
+    ci->_closure._unVal.raw = 0;
+    ci->_closure._unVal.pClosure = closure;
     ci->_literals = func->_literals.data();
     ci->_ip = func->_instructions.data();
     // Every 8-bit register operand stays inside the stack even for a prototype whose declared
     // stack size is too small (bytecode from a file).
-    EnsureStack(std::max(newtop, stackbase + kFrameRegisters) + kMinStackOverhead);
+    SQInteger need = std::max(newtop, stackbase + kFrameRegisters) + kMinStackOverhead;
+    if (need > static_cast<SQInteger>(_stack.size())) EnsureStack(need);
     // Registers beyond the arguments start out null.
     for (SQInteger i = stackbase + nargs; i < newtop; i++) _stack[static_cast<size_t>(i)].Null();
     _top = newtop;
@@ -1139,7 +1150,14 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
 // ---------------------------------------------------------------------------------------------
 // The interpreter loop
 
-#define STK(a) _stack[static_cast<size_t>(_stackbase + (a))]
+// stk is the current frame's first cell: the stack never moves, so it only changes when the
+// running frame does (calls, returns, generator switches, exceptions).
+#define STK(a) stk[(a)]
+#define FRAME_CHANGED()                       \
+    {                                         \
+        stk = _stack.data() + _stackbase;     \
+        continue;                             \
+    }
 #define TARGET STK(arg0)
 #define _SPEND_ON_BACKJUMP(offset)                                                  \
     if ((offset) < 0 && --_budget < 0) {                                           \
@@ -1197,24 +1215,27 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
         break;
     }
 
+    SQObjectPtr *stk;
     for (;;) {
     try {
+    stk = _stack.data() + _stackbase;
     for (;;) {
-        const SQInstruction &_i_ = *ci->_ip++;
-        const SQInteger arg0 = _i_._arg0;
-        const SQInteger arg1 = _i_._arg1;
-        const SQInteger arg2 = _i_._arg2;
-        const SQInteger arg3 = _i_._arg3;
+        // Operands are read where used (keeping all four live across the switch spills them).
+        const SQInstruction _i_ = *ci->_ip++;
+#define arg0 static_cast<SQInteger>(_i_._arg0)
+#define arg1 static_cast<SQInteger>(_i_._arg1)
+#define arg2 static_cast<SQInteger>(_i_._arg2)
+#define arg3 static_cast<SQInteger>(_i_._arg3)
         switch (_i_.op) {
         case _OP_LINE:
             if (sq_type(_debughook) != OT_NULL && !_debughook_running) CallDebugHook('l', arg1);
             continue;
         case _OP_LOAD: TARGET = ci->_literals[arg1]; continue;
-        case _OP_LOADINT: TARGET = SQObjectPtr(static_cast<SQInteger>(arg1)); continue;
+        case _OP_LOADINT: TARGET.SetInteger(arg1); continue;
         case _OP_LOADFLOAT: {
             SQFloat f;
             std::memcpy(&f, &_i_._arg1, sizeof(f));
-            TARGET = SQObjectPtr(f);
+            TARGET.SetFloat(f);
             continue;
         }
         case _OP_DLOAD:
@@ -1230,11 +1251,17 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                 ci->_vargs_size = 0;
                 for (SQInteger i = 0; i < arg3; i++) STK(i) = STK(arg2 + i);
                 _GUARD(StartCall(_closure(clo), ci->_target, arg3, _stackbase, true));
-                continue;
+                FRAME_CHANGED();
             }
         }
             [[fallthrough]];
         case _OP_CALL: {
+            // Script function below the callee's frame (all compiled code): the frame takes its
+            // own reference, so no copy is needed.
+            if (sq_type(STK(arg1)) == OT_CLOSURE && arg1 < arg2 && !_closure(STK(arg1))->Proto()->_bgenerator) {
+                _GUARD(StartCall(_closure(STK(arg1)), arg0, arg3, _stackbase + arg2, false));
+                FRAME_CHANGED();
+            }
             SQObjectPtr clo = STK(arg1);
             switch (sq_type(clo)) {
             case OT_CLOSURE:
@@ -1247,7 +1274,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                 } else {
                     _GUARD(StartCall(_closure(clo), arg0, arg3, _stackbase + arg2, false));
                 }
-                continue;
+                FRAME_CHANGED();
             case OT_NATIVECLOSURE: {
                 bool suspend;
                 SQObjectPtr ret;
@@ -1261,7 +1288,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                     return true;
                 }
                 TARGET = ret;
-                continue;
+                FRAME_CHANGED();
             }
             case OT_CLASS: {
                 SQObjectPtr inst, ctor;
@@ -1275,7 +1302,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                     SQObjectPtr ret;
                     _GUARD(Call(ctor, arg3, _stackbase + arg2, ret, SQFalse));
                 }
-                continue;
+                FRAME_CHANGED();
             }
             case OT_TABLE:
             case OT_USERDATA:
@@ -1290,7 +1317,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                     Pop(arg3 + 1);
                     if (ok) {
                         TARGET = ret;
-                        continue;
+                        FRAME_CHANGED();
                     }
                     // A failing metamethod counts as absent.
                 }
@@ -1303,8 +1330,9 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
         }
         case _OP_PREPCALL:
         case _OP_PREPCALLK: {
-            SQObjectPtr key = (_i_.op == _OP_PREPCALLK) ? ci->_literals[arg1] : STK(arg1);
-            SQObjectPtr o = STK(arg2);
+            // Cells never move and Get copies what it passes to metamethods.
+            const SQObjectPtr &key = (_i_.op == _OP_PREPCALLK) ? ci->_literals[arg1] : STK(arg1);
+            const SQObjectPtr &o = STK(arg2);
             SQObjectPtr fn;
             if (!Get(o, key, fn, false, true)) {
                 if (sq_type(o) == OT_CLASS && _table(_sharedstate->_class_default_delegate)->Get(key, fn)) {
@@ -1340,13 +1368,21 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             continue;
         }
         case _OP_SET:
-            if (!Set(STK(arg1), STK(arg2), STK(arg3), true)) {
+            if (sq_type(STK(arg1)) == OT_ARRAY && sq_type(STK(arg2)) == OT_INTEGER &&
+                static_cast<SQUnsignedInteger>(_integer(STK(arg2))) < static_cast<SQUnsignedInteger>(_array(STK(arg1))->Size())) {
+                _array(STK(arg1))->_values[static_cast<size_t>(_integer(STK(arg2)))] = STK(arg3);
+            } else if (!Set(STK(arg1), STK(arg2), STK(arg3), true)) {
                 Raise_IdxError(STK(arg2));
                 goto exception_trap;
             }
             if (arg0 != arg3) TARGET = STK(arg3);
             continue;
         case _OP_GET: {
+            if (sq_type(STK(arg1)) == OT_ARRAY && sq_type(STK(arg2)) == OT_INTEGER &&
+                static_cast<SQUnsignedInteger>(_integer(STK(arg2))) < static_cast<SQUnsignedInteger>(_array(STK(arg1))->Size())) {
+                TARGET = sqDerefWeak(_array(STK(arg1))->_values[static_cast<size_t>(_integer(STK(arg2)))]);
+                continue;
+            }
             SQObjectPtr v;
             if (!Get(STK(arg1), STK(arg2), v, false, true)) {
                 Raise_IdxError(STK(arg2));
@@ -1358,7 +1394,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
         case _OP_EQ:
         case _OP_NE: {
             bool res = IsEqual(STK(arg2), arg3 != 0 ? ci->_literals[arg1] : STK(arg1));
-            TARGET = SQObjectPtr(_i_.op == _OP_EQ ? res : !res);
+            TARGET.SetBool(_i_.op == _OP_EQ ? res : !res);
             continue;
         }
         case _OP_ARITH: {
@@ -1366,7 +1402,14 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             const SQObjectPtr &o2 = STK(arg1);
             SQInteger r;
             if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER && sqFastIntArith(arg3, _integer(o1), _integer(o2), r)) {
-                TARGET = SQObjectPtr(r);
+                TARGET.SetInteger(r);
+                continue;
+            }
+            if (sq_type(o1) == OT_FLOAT && sq_type(o2) == OT_FLOAT && arg3 != '%') {
+                // Float with float: the result rounded once, as the general path does.
+                double f1 = _float(o1), f2 = _float(o2);
+                double f = arg3 == '+' ? f1 + f2 : arg3 == '-' ? f1 - f2 : arg3 == '*' ? f1 * f2 : f1 / f2;
+                TARGET.SetFloat(static_cast<SQFloat>(f));
                 continue;
             }
             SQObjectPtr res;
@@ -1393,13 +1436,13 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                 outres = ret;
                 return true;
             }
-            continue;
+            FRAME_CHANGED();
         }
         case _OP_LOADNULLS:
             for (SQInteger n = 0; n < arg1; n++) STK(arg0 + n).Null();
             continue;
         case _OP_LOADROOTTABLE: TARGET = _roottable; continue;
-        case _OP_LOADBOOL: TARGET = SQObjectPtr(arg1 != 0); continue;
+        case _OP_LOADBOOL: TARGET.SetBool(arg1 != 0); continue;
         case _OP_DMOVE:
             STK(arg0) = STK(arg1);
             STK(arg2) = STK(arg3);
@@ -1467,8 +1510,8 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             SQInteger r;
             if (sq_type(STK(arg1)) == OT_INTEGER && sq_type(STK(arg2)) == OT_INTEGER &&
                 sqFastIntArith(arg3, _integer(STK(arg1)), _integer(STK(arg2)), r)) {
-                TARGET = SQObjectPtr(r);
-                STK(arg1) = SQObjectPtr(r);
+                TARGET.SetInteger(r);
+                STK(arg1).SetInteger(r);
                 continue;
             }
             SQObjectPtr res;
@@ -1487,6 +1530,13 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
         }
         case _OP_INCL:
         case _OP_PINCL: {
+            if (sq_type(STK(arg1)) == OT_INTEGER) {
+                SQInteger old = _integer(STK(arg1));
+                SQInteger res = sqWrapAdd(old, static_cast<signed char>(arg3));
+                TARGET.SetInteger(_i_.op == _OP_INCL ? res : old);
+                STK(arg1).SetInteger(res);
+                continue;
+            }
             SQObjectPtr incr(static_cast<SQInteger>(static_cast<signed char>(arg3)));
             SQObjectPtr old = STK(arg1), res;
             if (sq_type(old) == OT_INTEGER) res = SQObjectPtr(sqWrapAdd(_integer(old), _integer(incr)));
@@ -1504,7 +1554,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             if (sq_type(STK(arg1)) == OT_INTEGER && sq_type(STK(arg2)) == OT_INTEGER) {
                 SQInteger d = sqWrapSub(_integer(STK(arg2)), _integer(STK(arg1)));
                 bool r = arg3 == CMP_G ? d > 0 : arg3 == CMP_GE ? d >= 0 : arg3 == CMP_L ? d < 0 : d <= 0;
-                TARGET = SQObjectPtr(r);
+                TARGET.SetBool(r);
                 continue;
             }
             SQObjectPtr res;
@@ -1548,7 +1598,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = res;
             continue;
         }
-        case _OP_NOT: TARGET = SQObjectPtr(IsFalse(STK(arg1))); continue;
+        case _OP_NOT: TARGET.SetBool(IsFalse(STK(arg1))); continue;
         case _OP_BWNOT:
             if (sq_type(STK(arg1)) == OT_INTEGER) {
                 TARGET = SQObjectPtr(static_cast<SQInteger>(~_integer(STK(arg1))));
@@ -1580,7 +1630,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                 outres = ret;
                 return true;
             }
-            continue;
+            FRAME_CHANGED();
         }
         case _OP_RESUME: {
             SQObjectPtr g = STK(arg1);
@@ -1590,7 +1640,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             }
             _GUARD(_generator(g)->Resume(this, arg0));
             traps += ci->_etraps;
-            continue;
+            FRAME_CHANGED();
         }
         case _OP_FOREACH: {
             SQInteger tojump;
@@ -1600,7 +1650,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             _callsstack[static_cast<size_t>(callerci)]._ip += tojump;
             _SPEND_ON_BACKJUMP(tojump);
             if (resumed) traps += ci->_etraps;
-            continue;
+            FRAME_CHANGED();
         }
         case _OP_POSTFOREACH: {
             const SQObjectPtr &g = STK(arg0);
@@ -1697,6 +1747,10 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             goto exception_trap;
         }
     }
+#undef arg0
+#undef arg1
+#undef arg2
+#undef arg3
     } catch (const std::bad_alloc &) {
         Raise_Error("not enough memory");
     }

@@ -146,6 +146,7 @@ struct SQVM : public SQCollectable {
     // Backward jumps, calls and caught exceptions left before the VM stops script code with
     // "execution budget exhausted" (the fuzz target's bound on loaded code; never set otherwise).
     std::int64_t _budget = INT64_MAX;
+    std::vector<SQChar> _catbuf;  // scratch of string concatenation
 };
 
 struct SQAutoDec {

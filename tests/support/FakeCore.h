@@ -23,6 +23,35 @@ public:
     int output = 1;
     int hasOutput() override { return output; }
     int requestHandle(int, int) override { return 0; }
+    // Sound operations fail until a test needs them recorded.
+    int open(const char*, int, uint32_t, int, int) override { return -1; }
+    int open3D(const char*, int, uint32_t, int, int) override { return -1; }
+    int releaseHandle(uint32_t) override { return -1; }
+    int play(uint32_t, int, int, int, int) override { return -1; }
+    int stop(uint32_t, int) override { return -1; }
+    int pause(uint32_t, int) override { return -1; }
+    int resume(uint32_t, int) override { return -1; }
+    int setLoop(uint32_t, int, int, int, int) override { return -1; }
+    int setVolume(uint32_t, float, int) override { return -1; }
+    int setPan(uint32_t, float, int) override { return -1; }
+    int setFrequency(uint32_t, float, int) override { return -1; }
+    int seek(uint32_t, int) override { return -1; }
+    int isPlaying(uint32_t, int) override { return 0; }
+    int isPaused(uint32_t, int) override { return 0; }
+    int getDuration(uint32_t) override { return 0; }
+    int getPosition(uint32_t) override { return 0; }
+    int setListenerPosition(const Kavro::Vector3D&) override { return 0; }
+    int setListenerRotation(const Kavro::Vector3D&) override { return 0; }
+    int setPosition3D(uint32_t, const Kavro::Vector3D&) override { return -1; }
+    float getPulse(uint32_t, int) override { return 0.0f; }
+    float getAmplitude(uint32_t, int) override { return 0.0f; }
+    int setEffect1(uint32_t, float, float, float, float, int, float) override { return -1; }
+    int setEcho(uint32_t, float, float, float, float, int) override { return -1; }
+    int setEffect2(uint32_t, float, float, float, float) override { return -1; }
+    int setPresetReverb(uint32_t, int) override { return -1; }
+    int setEffect3(uint32_t) override { return -1; }
+    int injectFile(const char*) override { return -1; }
+    int ejectFile(const char*) override { return -1; }
 };
 
 // Physics world that logs step and the parameter it was given, by its label.
