@@ -40,7 +40,8 @@ std::vector<float> Tone(int channels, int frames, double hertz)
     std::vector<float> samples(size_t(frames) * size_t(channels));
     for (int i = 0; i < frames; ++i)
         for (int c = 0; c < channels; ++c)
-            samples[size_t(i * channels + c)] = float(0.01 * std::sin(2 * std::numbers::pi * hertz * (i + c * 7) / Rate));
+            samples[size_t(i * channels + c)] =
+                float(0.01 * std::sin(2 * std::numbers::pi * hertz * (i + c * 7) / Rate));
     return samples;
 }
 
@@ -86,8 +87,15 @@ double MixDevice(const std::filesystem::path& dir)
 double MixOpenAlAlone()
 {
     ALCdevice* device = alcLoopbackOpenDeviceSOFT(nullptr);
-    const int attributes[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
-                              ALC_FREQUENCY, Rate, ALC_HRTF_SOFT, ALC_FALSE, 0};
+    const int attributes[] = {ALC_FORMAT_CHANNELS_SOFT,
+                              ALC_STEREO_SOFT,
+                              ALC_FORMAT_TYPE_SOFT,
+                              ALC_FLOAT_SOFT,
+                              ALC_FREQUENCY,
+                              Rate,
+                              ALC_HRTF_SOFT,
+                              ALC_FALSE,
+                              0};
     ALCcontext* context = alcCreateContext(device, attributes);
     alcSetThreadContext(context);
     std::vector<ALuint> buffers(Memory + Streamed), sources(Memory + Streamed);
@@ -96,7 +104,8 @@ double MixOpenAlAlone()
     for (size_t i = 0; i < sources.size(); ++i)
     {
         const auto samples = Tone(2, Rate, 200.0 + double(i));
-        alBufferData(buffers[i], AL_FORMAT_STEREO_FLOAT32, samples.data(), ALsizei(samples.size() * sizeof(float)), Rate);
+        alBufferData(buffers[i], AL_FORMAT_STEREO_FLOAT32, samples.data(),
+                     ALsizei(samples.size() * sizeof(float)), Rate);
         alSourcei(sources[i], AL_BUFFER, ALint(buffers[i]));
         alSourcei(sources[i], AL_LOOPING, AL_TRUE);
         alSourcei(sources[i], AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
@@ -119,7 +128,8 @@ double MixOpenAlAlone()
 
 int main()
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("orvane-sound-bench-" + std::to_string(getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("orvane-sound-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     for (int i = 0; i < 16; ++i)
         Write((dir / ("effect" + std::to_string(i) + ".wav")).string(), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1,
@@ -134,8 +144,8 @@ int main()
     if (device < 0) return 1;
     std::printf("%d in-memory + %d streamed sounds, %d s of 44.1 kHz stereo\n", Memory, Streamed, Seconds);
     std::printf("sound device:  %.4f CPU s per audio s (%.2f%% of one core)\n", device, device * 100);
-    std::printf("OpenAL alone:  %.4f CPU s per audio s (%.2f%% of one core, static buffers, no decoding)\n", alone,
-                alone * 100);
+    std::printf("OpenAL alone:  %.4f CPU s per audio s (%.2f%% of one core, static buffers, no decoding)\n",
+                alone, alone * 100);
     std::printf("ratio device / OpenAL alone: %.2f\n", device / alone);
     return 0;
 }

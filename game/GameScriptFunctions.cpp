@@ -1,6 +1,7 @@
 #include "GameScriptFunctions.h"
 
 #include "core/CApp.h"
+#include "script/CW1TextParser.h"
 #include "script/SqPlus.h"
 #include "script/Squirrel/SQIniFileReader.h"
 #include "script/Squirrel/SQW1ScriptReader.h"
@@ -30,16 +31,6 @@ bool isAllDigits(const std::string& part)
     return true;
 }
 
-std::string upperCased(std::string text)
-{
-    for (char& c : text)
-    {
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    }
-    return text;
-}
-
 SquirrelObject operand(const std::string& part)
 {
     SquirrelObject value;
@@ -53,7 +44,8 @@ SquirrelObject operand(const std::string& part)
         value.SetByValue(SQInteger(number));
         return value;
     }
-    const std::string upper = upperCased(part);
+    std::string upper = part;
+    CW1TextParser::upperCase(upper);
     if (upper == "TRUE" || upper == "FALSE")
         value.SetByValue(SQInteger(upper == "TRUE" ? 1 : 0));
     else

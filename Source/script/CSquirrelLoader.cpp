@@ -18,7 +18,6 @@ constexpr uint32_t TypeNull = 0x01000001;
 constexpr uint32_t TypeInteger = 0x05000002;
 constexpr uint32_t TypeFloat = 0x05000004;
 constexpr uint32_t TypeString = 0x08000010;
-constexpr uint32_t HeaderSize = 16;
 
 // Little-endian reads over a byte range; a read that cannot be satisfied in full fails and moves
 // nothing, so no read ever looks past the range.
@@ -68,11 +67,6 @@ private:
     uint32_t size;
     uint32_t position = 0;
 };
-
-uint32_t readLe32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 // Reads one value of the table and pushes it; false when the file is cut short. Unknown types
 // push nothing and consume nothing.
@@ -162,11 +156,10 @@ int CSquirrel::loadScript(const char* name, int rewriteFunctions)
 
 int CSquirrel::readPrecompiled(const uint8_t* data, uint32_t size)
 {
-    if (size < HeaderSize)
+    ByteReader header(data, size);
+    uint32_t magic = 0, closureOffset = 0, closureSize = 0, tableOffset = 0;
+    if (!header.u32(magic) || !header.u32(closureOffset) || !header.u32(closureSize) || !header.u32(tableOffset))
         return -1;
-    const uint32_t closureOffset = readLe32(data + 4);
-    const uint32_t closureSize = readLe32(data + 8);
-    const uint32_t tableOffset = readLe32(data + 12);
     if (tableOffset > size)
         return -1;
     ByteReader reader(data + tableOffset, size - tableOffset);

@@ -1,5 +1,7 @@
 #include "script/CW1TextParser.h"
 
+#include "core/TextEncoding.h"
+
 #include <algorithm>
 
 namespace Orvane
@@ -27,32 +29,13 @@ constexpr uint8_t TAB = 9;
 // Length of the UTF-8 sequence a lead byte starts (2 to 6), or 0 for any other byte.
 size_t leadLength(uint8_t byte)
 {
-    if (byte < 0xC0 || byte == 0xFE || byte == 0xFF)
-        return 0;
-    if (byte < 0xE0)
-        return 2;
-    if (byte < 0xF0)
-        return 3;
-    if (byte < 0xF8)
-        return 4;
-    if (byte < 0xFC)
-        return 5;
-    return 6;
+    const int length = utf8SequenceLength(byte);
+    return length >= 2 ? size_t(length) : 0;
 }
 
 bool isAsciiLetter(uint8_t byte)
 {
     return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
-}
-
-// ASCII letters only; multibyte sequences never contain bytes in that range.
-void upperCase(std::string& text)
-{
-    for (char& c : text)
-    {
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    }
 }
 
 // The working state of one parse.
@@ -199,7 +182,7 @@ private:
     {
         pop(); // quoted
         std::string name = pendingName;
-        upperCase(name);
+        CW1TextParser::upperCase(name);
         record.attributes.emplace_back(std::move(name), token);
         pendingName.clear();
         token.clear();
@@ -212,7 +195,7 @@ private:
     {
         if (!token.empty() && state == State::Text)
             record.value = token;
-        upperCase(record.name);
+        CW1TextParser::upperCase(record.name);
         if (!record.name.empty() || !record.attributes.empty() || !record.value.empty())
             lineRecords.push_back(std::move(record));
         record = {};
@@ -278,6 +261,16 @@ private:
 };
 
 } // namespace
+
+void CW1TextParser::upperCase(std::string& text)
+{
+    // Bytes of multibyte sequences never fall in a..z, so the sequences stay whole.
+    for (char& c : text)
+    {
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    }
+}
 
 void CW1TextParser::parse(const uint8_t* data, size_t size, std::vector<Line>& lines)
 {

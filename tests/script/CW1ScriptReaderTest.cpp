@@ -168,3 +168,14 @@ TEST(W1Reader, ReadFromFilesAppends)
     EXPECT_EQ(reader.read(dir.file("second.w1").c_str()), 1);
     EXPECT_EQ(describe(reader), (Lines{"<A>,'one'", "'\xFF\xFEtwo'"}));
 }
+
+TEST(W1Reader, TextOfAnotherCodePageIsConverted)
+{
+    OrvaneTest::TempDirectory dir;
+    dir.write("sjis.w1", {'<', 0x96, 0xBC, ' ', 'a', '=', '"', 0x92, 0x6C, '"', '>'}); // <名 a="値">
+    Orvane::setEngineCodePage(Orvane::CodePageShiftJis);
+    CW1ScriptReader reader;
+    EXPECT_EQ(reader.read(dir.file("sjis.w1").c_str()), 1);
+    Orvane::setEngineCodePage(Orvane::CodePageUtf8);
+    EXPECT_EQ(describe(reader), Lines{"<名 A=値>"});
+}

@@ -46,11 +46,23 @@ public:
     std::vector<uint32_t> pixels;
 };
 
-// Quad list that logs what the engine hands it: "quad.<operation>(...)" lines.
+// Quad list that logs every setter, apply, begin/end and added quad with its values:
+// "quad.<operation>(...)" lines ("colorQuad." for a colour quad). An added quad logs its matrix (16 values,
+// row by row), its four corners (x, y, z, w each), its four colours in hex and, when textured, its four
+// uv pairs; the last added quad is also kept in `quads`.
 class RecordingSpriteQuad : public Kavro::RefCounted<Kavro::ISpriteQuad>
 {
 public:
-    RecordingSpriteQuad(CallLog& log, Kavro::ITexture* texture);
+    struct Quad
+    {
+        Kavro::Matrix4x4 matrix;
+        Kavro::Vector4D corners[4];
+        uint32_t colours[4] = {};
+        Kavro::Vector2D uv[4];
+        bool textured = false;
+    };
+
+    RecordingSpriteQuad(CallLog& log, Kavro::ITexture* texture, const std::string& prefix = "quad");
     ~RecordingSpriteQuad() override;
 
     int begin() override;
@@ -62,6 +74,9 @@ public:
     int draw(const Kavro::Vector2D& offset, const Kavro::Vector4D* colour, float factor) override;
     int setBlendMode(int mode) override;
     int getBlendMode() override { return blendMode; }
+    int setQuadCount(int count) override;
+    int setCamera(Kavro::ICamera* camera) override;
+    Kavro::ICamera* getCamera() override { return camera_; }
     Kavro::ITexture* getTexture() override { return texture_; }
     int setTexture(Kavro::ITexture* texture) override;
     int setFilter(int linear) override;
@@ -72,10 +87,18 @@ public:
     int quadCount = 0;
     int blendMode = 1;
     int filter = 0;
+    Kavro::Vector2D uvOffset;
+    // The quads of the current list.
+    std::vector<Quad> quads;
 
 private:
+    void record(const Quad& quad);
+    std::string op(const char* name) const { return prefix_ + "." + name; }
+
     CallLog& log_;
     Kavro::ITexture* texture_;
+    Kavro::ICamera* camera_ = nullptr;
+    std::string prefix_;
 };
 
 class RecordingSceneManager : public LoggedRefCounted<Kavro::ISceneManager>

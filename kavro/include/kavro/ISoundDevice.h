@@ -66,7 +66,8 @@ public:
     virtual int setEffect1(uint32_t handle, float a, float b, float c, float d, int e, float f) = 0;
     virtual int setEcho(uint32_t handle, float wetDry, float feedback, float leftDelay, float rightDelay,
                         int panSwap) = 0;
-    virtual int setEffect2(uint32_t handle, float inGain, float mix, float time, float highFrequencyRatio) = 0;
+    virtual int setEffect2(uint32_t handle, float inGain, float mix, float time,
+                           float highFrequencyRatio) = 0;
     virtual int setPresetReverb(uint32_t handle, int preset) = 0;
     virtual int setEffect3(uint32_t handle) = 0;
 

@@ -28,7 +28,8 @@ bool CLoopCursor::jumpBack(ISampleSource& source)
     return true;
 }
 
-int64_t CLoopCursor::read(ISampleSource& source, float* out, int64_t count, std::vector<SoundSegment>& segments)
+int64_t CLoopCursor::read(ISampleSource& source, float* out, int64_t count,
+                          std::vector<SoundSegment>& segments)
 {
     const int width = source.channels();
     int64_t done = 0;

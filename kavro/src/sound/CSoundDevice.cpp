@@ -195,7 +195,8 @@ int CSoundDevice::openSound(const char* name, int mode, uint32_t handle, int ins
     std::lock_guard guard(lock_);
     output_.bind();
     if (streamed)
-        sound.voices.push_back(std::make_unique<CVoice>(std::make_unique<CStreamSource>(std::move(decoder)), positional));
+        sound.voices.push_back(
+            std::make_unique<CVoice>(std::make_unique<CStreamSource>(std::move(decoder)), positional));
     for (int i = 0; data && i < count; ++i)
         sound.voices.push_back(std::make_unique<CVoice>(std::make_unique<CMemorySource>(data), positional));
     sounds_.erase(handle);
@@ -278,37 +279,45 @@ int CSoundDevice::resume(uint32_t handle, int instance)
 
 int CSoundDevice::setLoop(uint32_t handle, int loopMode, int loopStart, int loopEnd, int instance)
 {
-    return forVoices(handle, instance, [&](Sound& sound, CVoice& voice) {
-        sound.loop = {loopMode, loopStart, loopEnd};
-        voice.setLoop(sound.loop);
-    });
+    return forVoices(handle, instance,
+                     [&](Sound& sound, CVoice& voice)
+                     {
+                         sound.loop = {loopMode, loopStart, loopEnd};
+                         voice.setLoop(sound.loop);
+                     });
 }
 
 int CSoundDevice::setVolume(uint32_t handle, float volume, int instance)
 {
     const float value = std::clamp(volume, 0.0f, 1.0f);
-    return forVoices(handle, instance, [&](Sound& sound, CVoice& voice) {
-        sound.volume = value;
-        voice.setVolume(value);
-    });
+    return forVoices(handle, instance,
+                     [&](Sound& sound, CVoice& voice)
+                     {
+                         sound.volume = value;
+                         voice.setVolume(value);
+                     });
 }
 
 int CSoundDevice::setPan(uint32_t handle, float pan, int instance)
 {
     const float value = std::clamp(pan, -1.0f, 1.0f);
-    return forVoices(handle, instance, [&](Sound& sound, CVoice& voice) {
-        sound.pan = value;
-        voice.setPan(value);
-    });
+    return forVoices(handle, instance,
+                     [&](Sound& sound, CVoice& voice)
+                     {
+                         sound.pan = value;
+                         voice.setPan(value);
+                     });
 }
 
 int CSoundDevice::setFrequency(uint32_t handle, float frequency, int instance)
 {
     const float value = std::clamp(frequency, 0.0f, MaxFrequency);
-    return forVoices(handle, instance, [&](Sound& sound, CVoice& voice) {
-        sound.frequency = value;
-        voice.setPitch(value);
-    });
+    return forVoices(handle, instance,
+                     [&](Sound& sound, CVoice& voice)
+                     {
+                         sound.frequency = value;
+                         voice.setPitch(value);
+                     });
 }
 
 int CSoundDevice::seek(uint32_t handle, int position)
@@ -329,10 +338,12 @@ int CSoundDevice::seek(uint32_t handle, int position)
 int CSoundDevice::isPlaying(uint32_t handle, int instance)
 {
     bool playing = false;
-    forVoices(handle, instance, [&](Sound&, CVoice& voice) {
-        voice.update();
-        playing = playing || voice.isPlaying();
-    });
+    forVoices(handle, instance,
+              [&](Sound&, CVoice& voice)
+              {
+                  voice.update();
+                  playing = playing || voice.isPlaying();
+              });
     return playing ? 1 : 0;
 }
 
@@ -410,10 +421,12 @@ int CSoundDevice::setListenerRotation(const Vector3D& rotation)
 
 int CSoundDevice::setPosition3D(uint32_t handle, const Vector3D& position)
 {
-    return forVoices(handle, -1, [&](Sound& sound, CVoice& voice) {
-        sound.position = position;
-        voice.setPosition(position);
-    });
+    return forVoices(handle, -1,
+                     [&](Sound& sound, CVoice& voice)
+                     {
+                         sound.position = position;
+                         voice.setPosition(position);
+                     });
 }
 
 template <typename Change> int CSoundDevice::changeEffects(uint32_t handle, Change change)
@@ -439,16 +452,14 @@ int CSoundDevice::setEffect1(uint32_t handle, float, float, float, float, int, f
 int CSoundDevice::setEcho(uint32_t handle, float wetDry, float feedback, float leftDelay, float rightDelay,
                           int panSwap)
 {
-    return changeEffects(handle, [&](CSoundEffects& effects) {
-        return effects.setEcho(wetDry, feedback, leftDelay, rightDelay, panSwap != 0);
-    });
+    return changeEffects(handle, [&](CSoundEffects& effects)
+                         { return effects.setEcho(wetDry, feedback, leftDelay, rightDelay, panSwap != 0); });
 }
 
 int CSoundDevice::setEffect2(uint32_t handle, float inGain, float mix, float time, float highFrequencyRatio)
 {
-    return changeEffects(handle, [&](CSoundEffects& effects) {
-        return effects.setReverb(inGain, mix, time, highFrequencyRatio);
-    });
+    return changeEffects(handle, [&](CSoundEffects& effects)
+                         { return effects.setReverb(inGain, mix, time, highFrequencyRatio); });
 }
 
 int CSoundDevice::setPresetReverb(uint32_t handle, int preset)

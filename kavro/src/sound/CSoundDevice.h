@@ -22,8 +22,8 @@ namespace Kavro
 class CSoundDecoder;
 
 // The sound device over OpenAL Soft and libsndfile. One lock guards everything; a worker thread refills the
-// voices' buffers (and, on the null output, mixes by the clock). Offline devices have no worker: renderOffline
-// refills and mixes, so tests get the same samples on every run.
+// voices' buffers (and, on the null output, mixes by the clock). Offline devices have no worker:
+// renderOffline refills and mixes, so tests get the same samples on every run.
 class CSoundDevice : public RefCounted<ISoundDevice>
 {
 public:

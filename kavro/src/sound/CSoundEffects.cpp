@@ -16,10 +16,10 @@ namespace
 
 constexpr EFXEAXREVERBPROPERTIES Presets[CSoundEffects::PresetCount] = {
     EFX_REVERB_PRESET_GENERIC, // 0: unused, the reverb is off
-    EFX_REVERB_PRESET_GENERIC,         EFX_REVERB_PRESET_PADDEDCELL,  EFX_REVERB_PRESET_ROOM,
-    EFX_REVERB_PRESET_BATHROOM,        EFX_REVERB_PRESET_LIVINGROOM,  EFX_REVERB_PRESET_STONEROOM,
-    EFX_REVERB_PRESET_AUDITORIUM,      EFX_REVERB_PRESET_CONCERTHALL, EFX_REVERB_PRESET_CAVE,
-    EFX_REVERB_PRESET_ARENA,           EFX_REVERB_PRESET_HANGAR,      EFX_REVERB_PRESET_CARPETEDHALLWAY,
+    EFX_REVERB_PRESET_GENERIC,    EFX_REVERB_PRESET_PADDEDCELL,  EFX_REVERB_PRESET_ROOM,
+    EFX_REVERB_PRESET_BATHROOM,   EFX_REVERB_PRESET_LIVINGROOM,  EFX_REVERB_PRESET_STONEROOM,
+    EFX_REVERB_PRESET_AUDITORIUM, EFX_REVERB_PRESET_CONCERTHALL, EFX_REVERB_PRESET_CAVE,
+    EFX_REVERB_PRESET_ARENA,      EFX_REVERB_PRESET_HANGAR,      EFX_REVERB_PRESET_CARPETEDHALLWAY,
 };
 
 float DecibelsToGain(float decibels)
@@ -116,7 +116,8 @@ bool CSoundEffects::setEcho(float wetDry, float feedback, float leftDelay, float
     alEffectf(echo_.effect, AL_ECHO_DELAY, std::clamp(std::min(left, right), 0.0f, AL_ECHO_MAX_DELAY));
     alEffectf(echo_.effect, AL_ECHO_LRDELAY, std::clamp(std::fabs(right - left), 0.0f, AL_ECHO_MAX_LRDELAY));
     alEffectf(echo_.effect, AL_ECHO_DAMPING, 0.0f);
-    alEffectf(echo_.effect, AL_ECHO_FEEDBACK, std::clamp(feedback, 0.0f, 100.0f) / 100.0f * AL_ECHO_MAX_FEEDBACK);
+    alEffectf(echo_.effect, AL_ECHO_FEEDBACK,
+              std::clamp(feedback, 0.0f, 100.0f) / 100.0f * AL_ECHO_MAX_FEEDBACK);
     const bool leftFirst = left <= right;
     alEffectf(echo_.effect, AL_ECHO_SPREAD, leftFirst != panSwap ? 1.0f : -1.0f);
     alAuxiliaryEffectSloti(echo_.slot, AL_EFFECTSLOT_EFFECT, ALint(echo_.effect));

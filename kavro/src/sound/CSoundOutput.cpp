@@ -70,9 +70,19 @@ bool CSoundOutput::openLoopback(int rate)
     device_ = alcLoopbackOpenDeviceSOFT(nullptr);
     if (!device_) return false;
     // Measurements need the mix as it is: no limiter, no head-related filters.
-    const int attributes[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
-                              ALC_FREQUENCY, rate, ALC_HRTF_SOFT, ALC_FALSE, ALC_OUTPUT_LIMITER_SOFT, ALC_FALSE,
-                              ALC_MAX_AUXILIARY_SENDS, 2, 0};
+    const int attributes[] = {ALC_FORMAT_CHANNELS_SOFT,
+                              ALC_STEREO_SOFT,
+                              ALC_FORMAT_TYPE_SOFT,
+                              ALC_FLOAT_SOFT,
+                              ALC_FREQUENCY,
+                              rate,
+                              ALC_HRTF_SOFT,
+                              ALC_FALSE,
+                              ALC_OUTPUT_LIMITER_SOFT,
+                              ALC_FALSE,
+                              ALC_MAX_AUXILIARY_SENDS,
+                              2,
+                              0};
     if (!makeContext(attributes)) return false;
     loopback_ = true;
     audible_ = false;

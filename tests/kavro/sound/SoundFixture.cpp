@@ -12,12 +12,12 @@ namespace OrvaneTest
 
 Signal Sine(double hertz, double amplitude)
 {
-    return [=](int64_t frame, int) {
-        return float(amplitude * std::sin(2.0 * std::numbers::pi * hertz * double(frame) / Rate));
-    };
+    return [=](int64_t frame, int)
+    { return float(amplitude * std::sin(2.0 * std::numbers::pi * hertz * double(frame) / Rate)); };
 }
 
-void WriteSound(const std::string& path, int format, int channels, int64_t frames, const Signal& signal, int rate)
+void WriteSound(const std::string& path, int format, int channels, int64_t frames, const Signal& signal,
+                int rate)
 {
     SF_INFO info{};
     info.samplerate = rate;

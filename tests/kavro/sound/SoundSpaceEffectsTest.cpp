@@ -15,12 +15,13 @@ namespace
 
 constexpr int Wav = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
 constexpr double SineRms = 0.5 / 1.41421356; // amplitude 0.5
-constexpr double Half = 0.70710678;           // equal-power centre gain
+constexpr double Half = 0.70710678;          // equal-power centre gain
 
 // A 10 ms burst of 1 kHz, then silence to one second.
 float Burst(int64_t frame, int)
 {
-    return frame < Rate / 100 ? float(0.5 * std::sin(2.0 * 3.14159265358979 * 1000.0 * double(frame) / Rate)) : 0.0f;
+    return frame < Rate / 100 ? float(0.5 * std::sin(2.0 * 3.14159265358979 * 1000.0 * double(frame) / Rate))
+                              : 0.0f;
 }
 
 // RMS of both channels together over [from, to).
@@ -70,8 +71,8 @@ TEST_F(SoundSpaceTest, DistanceLowersTheGainInverselyBetweenTheClamps)
         float distance;
         double gain; // reference 1 / distance clamped to 1..100
     };
-    for (const Case& c : {Case{0.5f, 1.0}, Case{1.0f, 1.0}, Case{2.0f, 0.5}, Case{4.0f, 0.25}, Case{10.0f, 0.1},
-                          Case{100.0f, 0.01}, Case{400.0f, 0.01}})
+    for (const Case& c : {Case{0.5f, 1.0}, Case{1.0f, 1.0}, Case{2.0f, 0.5}, Case{4.0f, 0.25},
+                          Case{10.0f, 0.1}, Case{100.0f, 0.01}, Case{400.0f, 0.01}})
     {
         SCOPED_TRACE(c.distance);
         const auto [left, right] = levels({c.distance, 0, 0});
@@ -90,21 +91,19 @@ TEST_F(SoundSpaceTest, ListenerPositionAndRotationDecideTheSide)
         int louder;        // 0 left, 1 right, -1 both alike
     };
     const Case cases[] = {
-        {{2, 0, 0}, {}, {}, 1},
-        {{-2, 0, 0}, {}, {}, 0},
-        {{2, 0, 0}, {}, {0, 180, 0}, 0},  // turned round
-        {{2, 0, 0}, {}, {0, 0, 180}, 0},  // upside down
-        {{2, 0, 0}, {}, {180, 0, 0}, 1},  // head over: still right
-        {{2, 0, 0}, {}, {0, 90, 0}, -1},  // facing the source
-        {{0, 0, -3}, {}, {0, 90, 0}, 1},  // facing +x, the right hand points to -z
-        {{0, 0, 3}, {}, {0, -90, 0}, 1},
-        {{5, 0, 0}, {6, 0, 0}, {}, 0},    // the listener moved past the source
+        {{2, 0, 0}, {}, {}, 1},          {{-2, 0, 0}, {}, {}, 0},
+        {{2, 0, 0}, {}, {0, 180, 0}, 0}, // turned round
+        {{2, 0, 0}, {}, {0, 0, 180}, 0}, // upside down
+        {{2, 0, 0}, {}, {180, 0, 0}, 1}, // head over: still right
+        {{2, 0, 0}, {}, {0, 90, 0}, -1}, // facing the source
+        {{0, 0, -3}, {}, {0, 90, 0}, 1}, // facing +x, the right hand points to -z
+        {{0, 0, 3}, {}, {0, -90, 0}, 1}, {{5, 0, 0}, {6, 0, 0}, {}, 0}, // the listener moved past the source
     };
     for (const Case& c : cases)
     {
-        SCOPED_TRACE(testing::Message() << "source " << c.source.x << "," << c.source.y << "," << c.source.z
-                                        << " rotation " << c.rotation.x << "," << c.rotation.y << ","
-                                        << c.rotation.z);
+        SCOPED_TRACE(testing::Message()
+                     << "source " << c.source.x << "," << c.source.y << "," << c.source.z << " rotation "
+                     << c.rotation.x << "," << c.rotation.y << "," << c.rotation.z);
         const auto [left, right] = levels(c.source, c.listener, c.rotation);
         if (c.louder < 0)
             EXPECT_NEAR(left, right, 0.01 * right);
@@ -122,9 +121,8 @@ TEST_F(SoundTest, EchoAddsADelayedCopy)
     WriteSound(path("burst.wav"), Wav, 1, Rate, Burst);
     const uint32_t handle = openSound("burst.wav", 0);
     const double burst = SineRms; // the burst's own level
-    const auto window = [](const Stereo& out, int channel, int ms) {
-        return out.rms(channel, size_t(ms) * 441 / 10, size_t(ms + 10) * 441 / 10);
-    };
+    const auto window = [](const Stereo& out, int channel, int ms)
+    { return out.rms(channel, size_t(ms) * 441 / 10, size_t(ms + 10) * 441 / 10); };
     struct Case
     {
         float wet;
@@ -133,7 +131,8 @@ TEST_F(SoundTest, EchoAddsADelayedCopy)
     };
     for (const Case& c : {Case{50, 0, 0}, Case{25, 0, 0}, Case{50, 0, 1}, Case{80, 50, 0}})
     {
-        SCOPED_TRACE(testing::Message() << "wet " << c.wet << " feedback " << c.feedback << " swap " << c.panSwap);
+        SCOPED_TRACE(testing::Message()
+                     << "wet " << c.wet << " feedback " << c.feedback << " swap " << c.panSwap);
         EXPECT_EQ(device->setEcho(handle, c.wet, c.feedback, 100.0f, 150.0f, c.panSwap), 0);
         device->play(handle, 1, 0, 0, 0);
         const Stereo out = render(Rate / 2);
@@ -212,9 +211,8 @@ TEST_F(SoundTest, MeterReadsPeakAndRmsBeforeVolume)
     }
 
     // The window is the last 20 ms heard: half tone, half silence; then silence alone. Streamed alike.
-    WriteSound(path("half.wav"), Wav, 1, Rate, [](int64_t frame, int c) {
-        return frame < Rate / 2 ? Sine(441, 0.5)(frame, c) : 0.0f;
-    });
+    WriteSound(path("half.wav"), Wav, 1, Rate,
+               [](int64_t frame, int c) { return frame < Rate / 2 ? Sine(441, 0.5)(frame, c) : 0.0f; });
     for (int mode : {0, 1})
     {
         const uint32_t half = openSound("half.wav", mode);
