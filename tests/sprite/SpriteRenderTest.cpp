@@ -151,7 +151,7 @@ TEST_F(SpriteRenderTest, ImageSpriteTurnedThirtyDegreesMatchesTheReference)
     owned.push_back(s);
     texture->release();
     ASSERT_EQ(s->create(), 0);
-    setAt(s->rotate, Vector3D(0.0f, 0.0f, 30.0f));
+    setAt(s->rotation, Vector3D(0.0f, 0.0f, 30.0f));
     drawFrame({s});
 
     // Screen point -> sprite's own texels: undo the turn about the sprite's middle (y up there).
