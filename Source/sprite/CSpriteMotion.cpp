@@ -215,7 +215,7 @@ int CSprite::saveEffect(CFile& file)
 {
     CChunkWriter chunk(file);
     const uint32_t type = shakeEffect ? shakeEffect->type : 0;
-    bool ok = chunk.marker() && chunk.fieldDword(type);
+    bool ok = chunk.fieldDword(type);
     if (ok && shakeEffect && type != 0)
         ok = chunk.marker() && shakeEffect->save(file);
     return chunk.close() && ok ? 1 : 0;
@@ -225,7 +225,7 @@ int CSprite::loadEffect(CFile& file)
 {
     CChunkReader chunk(file);
     uint32_t type = 0;
-    if (!(chunk.marker() && chunk.fieldDword(type)))
+    if (!chunk.fieldDword(type))
         return chunk.finish();
     if (shakeEffect)
         shakeEffect->release();
