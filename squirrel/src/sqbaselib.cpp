@@ -236,6 +236,7 @@ SQInteger base_array(HSQUIRRELVM v)
         return sq_throwerror(v, "negative size");
     SQArray *a = SQArray::Create(_ss(v), 0);
     SQObjectPtr holder(a);
+    v->SpendBulk(static_cast<std::int64_t>(size) * static_cast<std::int64_t>(sizeof(SQObjectPtr)));
     if (!a->Resize(size, sq_gettop(v) > 2 ? arg(v, 3) : SQObjectPtr()))
         return sq_throwerror(v, "not enough memory");
     pushObject(v, holder);
@@ -414,6 +415,7 @@ SQInteger array_resize(HSQUIRRELVM v)
     SQInteger size = sqToInteger(arg(v, 2));
     if (size < 0)
         return sq_throwerror(v, "negative size");
+    v->SpendBulk(static_cast<std::int64_t>(size) * static_cast<std::int64_t>(sizeof(SQObjectPtr)));
     if (!selfArray(v)->Resize(size, sq_gettop(v) > 2 ? arg(v, 3) : SQObjectPtr()))
         return sq_throwerror(v, "not enough memory");
     return 0;

@@ -47,7 +47,7 @@ std::uint64_t hashBytes(std::uint64_t h, const SQChar *s, size_t n) {
 SQHash sqInternHash(const SQChar *s, SQInteger len) {
     // Short strings: every byte. Long ones: both ends in full and words spread over the middle,
     // so the hash stays cheap for the long strings that concatenation builds.
-    constexpr size_t kWhole = 256, kEnd = 128, kMiddleWords = 16;
+    constexpr size_t kWhole = 128, kEnd = 32, kMiddleWords = 8;
     size_t n = static_cast<size_t>(len);
     std::uint64_t h = 0x243F6A8885A308D3ull ^ n;
     if (n <= kWhole) {

@@ -66,25 +66,6 @@ SQTable *SQTable::Clone() {
     return nt;
 }
 
-bool SQTable::Get(const SQObjectPtr &key, SQObjectPtr &val) const {
-    if (sq_type(key) == OT_NULL) return false;
-    _HashNode *n = _Get(key, sqHashKey(key));
-    if (n) {
-        val = n->val;
-        return true;
-    }
-    return false;
-}
-
-bool SQTable::Set(const SQObjectPtr &key, const SQObjectPtr &val) {
-    _HashNode *n = _Get(key, sqHashKey(key));
-    if (n) {
-        n->val = val;
-        return true;
-    }
-    return false;
-}
-
 bool SQTable::NewSlot(const SQObjectPtr &key, const SQObjectPtr &val) {
     SQHash h = sqHashKey(key);
     _HashNode *n = _Get(key, h);

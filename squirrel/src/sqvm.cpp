@@ -95,7 +95,7 @@ void SQVM::PushCallInfo(const SQCallInfo &nci) {
     *ci = nci;
 }
 
-void SQVM::LeaveFrame() {
+inline void SQVM::LeaveFrame() {
     // Every cell of the frame dies with it, including the caller's argument cells it started
     // at, so that what the script dropped is released now rather than when a register is reused.
     SQInteger last_top = _top, first = _stackbase;
@@ -464,6 +464,7 @@ bool SQVM::StringCat(const SQObjectPtr &str, const SQObjectPtr &obj, SQObjectPtr
         Raise_Error("not enough memory");
         return false;
     }
+    SpendBulk(static_cast<std::int64_t>(l) + ol);
     // One scratch buffer per thread: no allocation per concatenation.
     if (_catbuf.size() < static_cast<size_t>(l + ol) + 1) _catbuf.resize(static_cast<size_t>(l + ol) + 1);
     if (l) std::memcpy(_catbuf.data(), _stringval(a), static_cast<size_t>(l));
@@ -612,6 +613,7 @@ bool SQVM::FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObject
 
 bool SQVM::Set(const SQObjectPtr &self0, const SQObjectPtr &key0, const SQObjectPtr &val0, bool fetchroot) {
     if (sq_type(self0) == OT_TABLE && _table(self0)->Set(key0, val0)) return true;
+    if (sq_type(self0) == OT_INSTANCE && _instance(self0)->Set(key0, val0)) return true;
     SQObjectPtr self = self0, key = key0, val = val0;  // see Get
     switch (sq_type(self)) {
     case OT_TABLE:
@@ -881,20 +883,26 @@ bool SQVM::CallNative(SQNativeClosure *nclosure, SQInteger nargs, SQInteger stac
     }
     SQInteger outers = static_cast<SQInteger>(nclosure->_outervalues.size());
     if (!CheckFrameRoom(stackbase + nargs + outers)) return false;
-    SQObjectPtr keepalive(nclosure);
     _nnativecalls++;
     EnsureStack(stackbase + nargs + outers + kMinStackOverhead * 2);
     SQInteger oldtop = _top, oldstackbase = _stackbase;
     _top = stackbase + nargs;
-    SQCallInfo lci;
-    lci._closure = keepalive;
-    lci._generator = nullptr;
-    lci._etraps = 0;
-    lci._prevstkbase = stackbase - _stackbase;
-    lci._ncalls = 1;
-    lci._prevtop = oldtop - oldstackbase;
-    lci._target = -1;
-    PushCallInfo(lci);
+    // The frame is filled in place; its closure reference keeps the native alive during the call.
+    if (_callsstacksize == static_cast<SQInteger>(_callsstack.size())) _callsstack.resize(_callsstack.size() * 2);
+    SQCallInfo &c = _callsstack[static_cast<size_t>(_callsstacksize++)];
+    c._ip = nullptr;
+    c._literals = nullptr;
+    c._closure = SQObjectPtr(nclosure);
+    c._generator = nullptr;
+    c._etraps = 0;
+    c._prevstkbase = stackbase - _stackbase;
+    c._prevtop = oldtop - oldstackbase;
+    c._target = -1;
+    c._ncalls = 1;
+    c._root = false;
+    c._vargs_size = 0;
+    c._vargs_base = 0;
+    ci = &c;
     _stackbase = stackbase;
     for (SQInteger i = 0; i < outers; i++) Push(nclosure->_outervalues[static_cast<size_t>(i)]);
     if (sq_type(nclosure->_env) == OT_WEAKREF) _stack[static_cast<size_t>(stackbase)] = _weakref(nclosure->_env)->_obj;
@@ -1555,6 +1563,15 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                 SQInteger d = sqWrapSub(_integer(STK(arg2)), _integer(STK(arg1)));
                 bool r = arg3 == CMP_G ? d > 0 : arg3 == CMP_GE ? d >= 0 : arg3 == CMP_L ? d < 0 : d <= 0;
                 TARGET.SetBool(r);
+                // A loop or if test: the JZ on this result runs here, saving its dispatch.
+                const SQInstruction &next = *ci->_ip;
+                if (next.op == _OP_JZ && next._arg0 == _i_._arg0) {
+                    ci->_ip++;
+                    if (!r) {
+                        ci->_ip += next._arg1;
+                        _SPEND_ON_BACKJUMP(next._arg1);
+                    }
+                }
                 continue;
             }
             SQObjectPtr res;

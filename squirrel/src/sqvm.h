@@ -92,7 +92,7 @@ struct SQVM : public SQCollectable {
     bool CLOSURE_OP(SQObjectPtr &target, SQFunctionProto *func);
     bool GETVARGV_OP(SQObjectPtr &target, const SQObjectPtr &idx);
     bool CLASS_OP(SQObjectPtr &target, SQInteger base, SQInteger attributes);
-    void LeaveFrame();
+    [[gnu::always_inline]] inline void LeaveFrame();
     void PushCallInfo(const SQCallInfo &nci);
 
     // Errors (set _lasterror to a string built from the message).
@@ -145,7 +145,9 @@ struct SQVM : public SQCollectable {
     bool _debughook_running = false;  // the hook gets no events for its own frames
     // Backward jumps, calls and caught exceptions left before the VM stops script code with
     // "execution budget exhausted" (the fuzz target's bound on loaded code; never set otherwise).
+    // Bulk work (long strings, big arrays) spends one unit per 64 KiB.
     std::int64_t _budget = INT64_MAX;
+    void SpendBulk(std::int64_t bytes) { _budget -= bytes >> 16; }
     std::vector<SQChar> _catbuf;  // scratch of string concatenation
 };
 
