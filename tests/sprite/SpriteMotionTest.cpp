@@ -584,6 +584,15 @@ TEST_F(SpriteMotionTest, PixelHitTestMissesAtTheThreshold)
         mouse().x = 100 + 2 * pair + 1;
         EXPECT_EQ(s->isOver(0), pair * 32 > 64 ? 1 : 0) << "alpha " << pair * 32; // 64 itself misses
     }
+    // The first frame only: over an opaque texel for exactly one frame so far.
+    mouse().x = 100 + 2 * 5 + 1;
+    EXPECT_EQ(s->isOver(1), 0); // no update has counted it yet
+    frame(s);
+    EXPECT_EQ(s->overFrames, 1u);
+    EXPECT_EQ(s->isOver(1), 1);
+    frame(s);
+    EXPECT_EQ(s->isOver(1), 0);
+    EXPECT_EQ(s->isOver(0), 1);
     mouse().x = 99; // outside
     EXPECT_EQ(s->isOver(0), 0);
     s->setClickable(1, 0);
@@ -666,6 +675,28 @@ TEST_F(SpriteMotionTest, PointerStatesAndTheHandCursor)
     s->setVisible(0);
     mouse().x = 120;
     EXPECT_EQ(s->isOver(0), 0);
+}
+
+TEST_F(SpriteMotionTest, TimeScaleReachesEveryAnimationButTheCornerOffsets)
+{
+    CSprite* s = sprite();
+    s->shake({1, 1, 1}, {1, 1, 1}, 100, 0, 1000, 0, 0);
+    s->setTimeScale(2.0f);
+    EXPECT_EQ(*s->getTimeScale(), 2.0f);
+    for (auto* ip : {&s->opacity, &s->transition, &s->volume, &s->colorEffect[CSprite::Shading], &s->splitAction,
+                     &s->raster.rotation, &s->lens.radius})
+        EXPECT_EQ(ip->timeScale, 2.0f);
+    EXPECT_EQ(s->position.timeScale, 2.0f);
+    EXPECT_EQ(s->vertexColor[3].timeScale, 2.0f);
+    EXPECT_EQ(s->spline.progress.timeScale, 2.0f);
+    EXPECT_EQ(s->getShakeEffect()->timeline.timeScale, 2.0f);
+    EXPECT_EQ(s->vertexMove[0].timeScale, 1.0f);
+    // Twice as fast: half the frames.
+    s->fade(0.0f, 160, 0);
+    t.app->frameTimeCap = 40.0f;
+    for (int i = 0; i < 5; ++i)
+        frame(s);
+    EXPECT_EQ(s->isFading(), 0u);
 }
 
 TEST_F(SpriteMotionTest, NullSpriteIgnoresMotions)
