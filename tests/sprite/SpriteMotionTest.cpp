@@ -547,6 +547,37 @@ TEST_F(SpriteMotionTest, VectorTimersAndTheirSpecialRules)
     s->setShakeTimer(1500.0f);
     EXPECT_EQ(s->getShakeTimer(), 1000.0f);
 
+    // Colour level and balance: vector eases with their own marks.
+    s->colorLevel.set(Vector3D(0, 1, 1), Vector3D(1, 1, 1), 100u, 0);
+    s->colorLevelDirty = 0;
+    s->setColorLevelTimer(150.0f);
+    EXPECT_EQ(s->getColorLevelTimer(), 100.0f);
+    EXPECT_EQ(s->colorLevel.value.x, 1.0f);
+    EXPECT_EQ(s->colorLevelDirty, 1u);
+    s->colorBalance.set(Vector3D(1, 1, 1), Vector3D(0, 1, 1), 200u, 0);
+    s->setColorBalanceTimer(50.0f);
+    EXPECT_EQ(s->getColorBalanceTimer(), 50.0f);
+    EXPECT_NEAR(s->colorBalance.value.x, 0.75f, 1e-6f);
+    EXPECT_EQ(s->colorBalanceDirty, 1u);
+
+    // Paths with points: the seek puts the sprite on the path at once.
+    for (const Vector3D& p : {Vector3D(0, 0, 0), Vector3D(0, 0, 0), Vector3D(100, 0, 0), Vector3D(100, 0, 0)})
+        s->setBezier(p);
+    s->beginBezier(1000.0f, 0);
+    s->dirty = 0;
+    s->setBezierTimer(1000.0f);
+    EXPECT_EQ(s->getBezierTimer(), 1000.0f);
+    EXPECT_EQ(s->getMove(), Vector3D(100, 0, 0));
+    EXPECT_EQ(s->dirty, 1u);
+    s->setSpline({0.0f, 0.0f, 0.0f}, 0.0f, 0.0f);
+    s->setSpline({0.0f, 60.0f, 0.0f}, 600.0f, 0.0f);
+    s->beginSpline(600, 0);
+    s->dirty = 0;
+    s->setSplineTimer(900.0f);
+    EXPECT_EQ(s->getSplineTimer(), 600.0f);
+    EXPECT_NEAR(s->getMove().y, 60.0f, 1e-3f);
+    EXPECT_EQ(s->dirty, 1u);
+
     // The split action: time beyond its duration counts only while it runs.
     s->splitAction.set(0.0f, 1.0f, 300u, 0);
     s->setSplitActionTimer(450.0f);
