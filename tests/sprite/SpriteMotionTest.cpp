@@ -547,6 +547,37 @@ TEST_F(SpriteMotionTest, VectorTimersAndTheirSpecialRules)
     s->setShakeTimer(1500.0f);
     EXPECT_EQ(s->getShakeTimer(), 1000.0f);
 
+    // Colour level and balance: vector eases with their own marks.
+    s->colorLevel.set(Vector3D(0, 1, 1), Vector3D(1, 1, 1), 100u, 0);
+    s->colorLevelDirty = 0;
+    s->setColorLevelTimer(150.0f);
+    EXPECT_EQ(s->getColorLevelTimer(), 100.0f);
+    EXPECT_EQ(s->colorLevel.value.x, 1.0f);
+    EXPECT_EQ(s->colorLevelDirty, 1u);
+    s->colorBalance.set(Vector3D(1, 1, 1), Vector3D(0, 1, 1), 200u, 0);
+    s->setColorBalanceTimer(50.0f);
+    EXPECT_EQ(s->getColorBalanceTimer(), 50.0f);
+    EXPECT_NEAR(s->colorBalance.value.x, 0.75f, 1e-6f);
+    EXPECT_EQ(s->colorBalanceDirty, 1u);
+
+    // Paths with points: the seek puts the sprite on the path at once.
+    for (const Vector3D& p : {Vector3D(0, 0, 0), Vector3D(0, 0, 0), Vector3D(100, 0, 0), Vector3D(100, 0, 0)})
+        s->setBezier(p);
+    s->beginBezier(1000.0f, 0);
+    s->dirty = 0;
+    s->setBezierTimer(1000.0f);
+    EXPECT_EQ(s->getBezierTimer(), 1000.0f);
+    EXPECT_EQ(s->getMove(), Vector3D(100, 0, 0));
+    EXPECT_EQ(s->dirty, 1u);
+    s->setSpline({0.0f, 0.0f, 0.0f}, 0.0f, 0.0f);
+    s->setSpline({0.0f, 60.0f, 0.0f}, 600.0f, 0.0f);
+    s->beginSpline(600, 0);
+    s->dirty = 0;
+    s->setSplineTimer(900.0f);
+    EXPECT_EQ(s->getSplineTimer(), 600.0f);
+    EXPECT_NEAR(s->getMove().y, 60.0f, 1e-3f);
+    EXPECT_EQ(s->dirty, 1u);
+
     // The split action: time beyond its duration counts only while it runs.
     s->splitAction.set(0.0f, 1.0f, 300u, 0);
     s->setSplitActionTimer(450.0f);
@@ -584,6 +615,15 @@ TEST_F(SpriteMotionTest, PixelHitTestMissesAtTheThreshold)
         mouse().x = 100 + 2 * pair + 1;
         EXPECT_EQ(s->isOver(0), pair * 32 > 64 ? 1 : 0) << "alpha " << pair * 32; // 64 itself misses
     }
+    // The first frame only: over an opaque texel for exactly one frame so far.
+    mouse().x = 100 + 2 * 5 + 1;
+    EXPECT_EQ(s->isOver(1), 0); // no update has counted it yet
+    frame(s);
+    EXPECT_EQ(s->overFrames, 1u);
+    EXPECT_EQ(s->isOver(1), 1);
+    frame(s);
+    EXPECT_EQ(s->isOver(1), 0);
+    EXPECT_EQ(s->isOver(0), 1);
     mouse().x = 99; // outside
     EXPECT_EQ(s->isOver(0), 0);
     s->setClickable(1, 0);
@@ -666,6 +706,28 @@ TEST_F(SpriteMotionTest, PointerStatesAndTheHandCursor)
     s->setVisible(0);
     mouse().x = 120;
     EXPECT_EQ(s->isOver(0), 0);
+}
+
+TEST_F(SpriteMotionTest, TimeScaleReachesEveryAnimationButTheCornerOffsets)
+{
+    CSprite* s = sprite();
+    s->shake({1, 1, 1}, {1, 1, 1}, 100, 0, 1000, 0, 0);
+    s->setTimeScale(2.0f);
+    EXPECT_EQ(*s->getTimeScale(), 2.0f);
+    for (auto* ip : {&s->opacity, &s->transition, &s->volume, &s->colorEffect[CSprite::Shading], &s->splitAction,
+                     &s->raster.rotation, &s->lens.radius})
+        EXPECT_EQ(ip->timeScale, 2.0f);
+    EXPECT_EQ(s->position.timeScale, 2.0f);
+    EXPECT_EQ(s->vertexColor[3].timeScale, 2.0f);
+    EXPECT_EQ(s->spline.progress.timeScale, 2.0f);
+    EXPECT_EQ(s->getShakeEffect()->timeline.timeScale, 2.0f);
+    EXPECT_EQ(s->vertexMove[0].timeScale, 1.0f);
+    // Twice as fast: half the frames.
+    s->fade(0.0f, 160, 0);
+    t.app->frameTimeCap = 40.0f;
+    for (int i = 0; i < 5; ++i)
+        frame(s);
+    EXPECT_EQ(s->isFading(), 0u);
 }
 
 TEST_F(SpriteMotionTest, NullSpriteIgnoresMotions)
