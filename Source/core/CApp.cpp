@@ -551,6 +551,7 @@ int CApp::runFrame()
     update();
     if (fontPool)
         fontPool->renderGlyphs();
+    soundManager.update();
     render();
     if (systemState && systemState->resetRequested)
         reset();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CObject.h"
+#include "core/CSoundManager.h"
 
 #include <kavro/CCriticalSection.h>
 #include <kavro/Vector2D.h>
@@ -170,6 +171,8 @@ public:
     // Owned once initialize made it (deleted at shutdown); a test may set one it keeps.
     IScriptHost* scriptHost = nullptr;
     CFontPool* fontPool = nullptr;
+    // Sound groups, type volumes and the volume control of every sound; stepped once per frame.
+    CSoundManager soundManager;
 
     // The application lock: recursive, taken before any task lock.
     Kavro::CCriticalSection lock;
