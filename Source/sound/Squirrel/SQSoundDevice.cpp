@@ -1,6 +1,9 @@
 #include "sound/Squirrel/SQSoundDevice.h"
 
 #include "core/CApp.h"
+#include "sound/Squirrel/SQSound.h"
+#include "sound/Squirrel/SQSound3D.h"
+#include "sound/Squirrel/SQSoundRegistration.h"
 
 #include <kavro/ISoundDevice.h>
 
@@ -22,6 +25,8 @@ int32_t checkedEasing(int32_t easing)
 } // namespace
 
 SQSoundDevice::SQSoundDevice(const std::string& name) : CTaskObject(name) {}
+
+SQSoundDevice::SQSoundDevice(const char* name) : CTaskObject(name ? name : "") {}
 
 void SQSoundDevice::moveListener(float x, float y, float z, uint32_t time, int32_t easing)
 {
@@ -50,6 +55,31 @@ int SQSoundDevice::update()
             dev->setListenerPosition(listenerPosition.value);
         }
     return 0;
+}
+
+void SQSoundDevice::registerClass()
+{
+    SquirrelObject c = SqPlus::RegisterClassType<SQSoundDevice>("SQSoundDevice");
+    SqPlus::RegisterConstructor<SQSoundDevice, const char*>(c);
+    registerMethod<SQSoundDevice>(c, &SQSoundDevice::moveListenerScript, "moveListener");
+    registerMethod<SQSoundDevice>(c, &SQSoundDevice::rotateListenerScript, "rotateListener");
+}
+
+void SQSoundDevice::moveListenerScript(float x, float y, float z, int time, int easing)
+{
+    moveListener(x, y, z, uint32_t(time), easing);
+}
+
+void SQSoundDevice::rotateListenerScript(float x, float y, float z, int time, int easing)
+{
+    rotateListener(x, y, z, uint32_t(time), easing);
+}
+
+void RegisterSoundClasses()
+{
+    SQSound::registerClass();
+    SQSound3D::registerClass();
+    SQSoundDevice::registerClass();
 }
 
 } // namespace Orvane::Squirrel
