@@ -1,18 +1,23 @@
-// The program's entry: orvane <game folder>. Opens the window named by the game's "Setting.ini"
-// (in its "system.wpk") and runs frames until the window is closed.
+// The program's entry: orvane <game folder>. Runs the game found in that folder (its "system.wpk"
+// and the other archives) until the window is closed or the game quits.
 
+#include "GameScriptFunctions.h"
+#include "MainWindowProc.h"
 #include "PatchArchives.h"
 #include "SingleInstanceLock.h"
 #include "StartupSettings.h"
 
+#include "core/CApp.h"
+#include "core/CInitializeCallback.h"
+#include "core/CSquirrelHost.h"
 #include "core/StartupState.h"
 #include "core/SystemArchive.h"
 #include "core/TextEncoding.h"
+#include "script/CSquirrel.h"
+#include "text/CSystemFont.h"
 
 #include <kavro/ArchiveKey.h>
 #include <kavro/ICore.h>
-#include <kavro/IFileSystem.h>
-#include <kavro/IRenderDevice.h>
 #include <kavro/MessageBox.h>
 
 #include <cstdio>
@@ -21,8 +26,6 @@
 
 namespace
 {
-
-Kavro::ICore* g_core = nullptr;
 
 // The text of "Setting.ini" out of "system.wpk"; empty when it cannot be read.
 std::string readSettingsText(const uint8_t* key)
@@ -53,35 +56,26 @@ void applyStartupSettings(const Orvane::StartupSettings& settings)
     Orvane::setMessageLanguage(1);
 }
 
-void mountPendingArchives(Kavro::IFileSystem* fileSystem)
+void afterScriptInit() {}
+
+Orvane::CSquirrel* squirrelOf(Orvane::CApp& app)
 {
-    for (const Orvane::PendingMount& mount : Orvane::takePendingMounts())
-    {
-        const uint32_t length = static_cast<uint32_t>(mount.key.size());
-        fileSystem->mount(mount.name.c_str(), mount.key.empty() ? nullptr : mount.key.data(), &length);
-    }
+    auto* host = dynamic_cast<Orvane::CSquirrelHost*>(app.scriptHost);
+    return host ? host->getSquirrel() : nullptr;
 }
 
-intptr_t windowProc(void* window, uint32_t message, uintptr_t wParam, intptr_t lParam)
+void prepareRun(Orvane::CApp& app, const Orvane::StartupSettings& settings)
 {
-    if (message == Kavro::WM_DESTROY) g_core->postQuitMessage(0);
-    return g_core->defWindowProc(window, message, wParam, lParam);
-}
-
-void runFrames(Kavro::IRenderDevice* render)
-{
-    const uint32_t black = 0xFF000000;
-    for (;;)
+    app.getCore()->setWindowProc(Orvane::mainWindowProc);
+    app.frameHook = Orvane::frameHook;
+    if (Orvane::CSquirrel* squirrel = squirrelOf(app))
     {
-        const int pumped = g_core->pumpMessages();
-        if (pumped < 0) return;
-        if (pumped > 0 || !render) continue;
-        if (render->beginFrame() >= 0)
-        {
-            render->clear(1, &black);
-            render->endFrame();
-        }
+        squirrel->setAfterInitHook(afterScriptInit);
+        squirrel->addRegistration(Orvane::RegisterGameScriptFunctions);
+        squirrel->runRegistrations();
     }
+    // A font that cannot be loaded leaves the game to the fonts it has.
+    for (const std::string& file : settings.fontFiles) Orvane::CSystemFont::loadFontFile(file);
 }
 
 } // namespace
@@ -107,25 +101,19 @@ int main(int argc, char** argv)
     }
     queueGameArchives(key.data());
     applyStartupSettings(settings);
+    Orvane::sceneManagerStartWord() = 0;
 
-    g_core = Kavro::CreateKavro();
-    if (!g_core) return 0;
-    g_core->setWindowName(settings.windowName.c_str());
-    g_core->setScreenSize(settings.screenWidth, settings.screenHeight);
-    g_core->setDisplayMode(settings.screenWidth, settings.screenHeight, 0, 1);
-    Kavro::IFileSystem* fileSystem = g_core->createFileSystem();
-    Kavro::IRenderDevice* render = nullptr;
-    if (g_core->initialize() >= 0)
+    Orvane::CInitializeCallback callback;
+    if (Orvane::CApp::create(settings.screenWidth, settings.screenHeight, settings.windowName, nullptr, &callback) >= 0)
     {
-        if (fileSystem) mountPendingArchives(fileSystem);
-        render = g_core->getRenderDevice();
-        g_core->setWindowProc(windowProc);
-        g_core->completeStartup();
-        runFrames(render);
+        prepareRun(*Orvane::CApp::get(), settings);
+        Orvane::CApp::get()->run();
     }
-    if (render) render->release();
-    if (fileSystem) fileSystem->release();
-    g_core->finalize();
-    Kavro::ReleaseKavro();
+    Orvane::CApp::shutdown();
+    if (Orvane::CApp* app = Orvane::CApp::get())
+    {
+        Orvane::CApp::set(nullptr);
+        app->release();
+    }
     return 0;
 }

@@ -6,7 +6,7 @@ packages=(
   cmake g++ pkg-config
   libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libpng-dev libjpeg62-turbo-dev zlib1g-dev libssl-dev libstb-dev
-  libfreetype-dev libfontconfig-dev libharfbuzz-dev fonts-ipaexfont-gothic
+  libfreetype-dev libfontconfig-dev libharfbuzz-dev fonts-ipaexfont-gothic fonts-dejavu-core
   libopenal-dev libsndfile1-dev libvorbis-dev libogg-dev libtheora-dev
   libbullet-dev libtinygltf-dev libimgui-dev
   libgtest-dev libgmock-dev

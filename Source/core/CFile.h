@@ -24,7 +24,8 @@ public:
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
 
-    // Mode 0 reads, mode 1 writes. 0 on success, -1 on failure. The second argument is not used.
+    // Mode 0 reads; mode 1 writes a new file that replaces path at close (the old one is kept when saving
+    // fails). 0 on success, -1 on failure. The second argument is not used.
     int open(const char* path, int reserved, int mode, int flag);
     // 0 on success; negative when a written file could not be saved whole (the old file is kept).
     int close();

@@ -9,6 +9,7 @@
 #include "core/INullTouch.h"
 #include "core/IRenderTarget.h"
 #include "core/ITaskCallback.h"
+#include "sprite/CSprite.h"
 
 #include <kavro/ICore.h>
 #include <kavro/IRenderDevice.h>
@@ -535,24 +536,52 @@ int CTask::requestSoundHandle()
     return app && app->soundDevice ? app->soundDevice->requestHandle(-4096, -1) : 0;
 }
 
-CSprite* CTask::createSprite(const std::string& textureName, const Kavro::Vector2D&, int, int, int, int)
+namespace
 {
-    if (Kavro::ITexture* texture = acquireTexture(textureName))
-        texture->release();
-    return nullptr;
+
+// A textured sprite over the texture, with a negative x standing for the whole texture; the sprite holds
+// its own reference to the texture.
+CSprite* buildSprite(Kavro::ITexture* texture, const Kavro::Vector2D& position, int x, int y, int width, int height)
+{
+    int32_t rect[4] = {x, y, width, height};
+    if (x < 0)
+        rect[0] = 0, rect[1] = 0, rect[2] = texture->getSize()[0], rect[3] = texture->getSize()[1];
+    CSprite* sprite = new CSprite(texture, position, rect);
+    sprite->create();
+    return sprite;
 }
 
-CSprite* CTask::createSpriteSubresource(const std::string& textureName, const Kavro::Vector2D&, int subresource)
+} // namespace
+
+CSprite* CTask::createSprite(const std::string& textureName, const Kavro::Vector2D& position, int x, int y,
+                             int width, int height)
+{
+    Kavro::ITexture* texture = acquireTexture(textureName);
+    if (!texture)
+        return nullptr;
+    CSprite* sprite = buildSprite(texture, position, x, y, width, height);
+    texture->release();
+    return sprite;
+}
+
+CSprite* CTask::createSpriteSubresource(const std::string& textureName, const Kavro::Vector2D& position,
+                                        int subresource)
 {
     Kavro::IRenderDevice* device = appRenderDevice();
-    if (Kavro::ITexture* texture = device ? device->loadTexture(textureName.c_str(), 1, subresource) : nullptr)
-        texture->release();
-    return nullptr;
+    Kavro::ITexture* texture = device ? device->loadTexture(textureName.c_str(), 1, subresource) : nullptr;
+    if (!texture)
+        return nullptr;
+    CSprite* sprite = buildSprite(texture, position, -1, 0, 0, 0);
+    texture->release();
+    return sprite;
 }
 
-CSprite* CTask::createSpriteFromTexture(Kavro::ITexture*, const Kavro::Vector2D&, int, int, int, int)
+CSprite* CTask::createSpriteFromTexture(Kavro::ITexture* texture, const Kavro::Vector2D& position, int x, int y,
+                                        int width, int height)
 {
-    return nullptr;
+    if (!texture)
+        return nullptr;
+    return buildSprite(texture, position, x, y, width, height);
 }
 
 CSprite* CTask::createMovieSprite(const std::string&, int, const Kavro::Vector2D&)

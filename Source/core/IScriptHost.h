@@ -5,7 +5,7 @@
 namespace Orvane
 {
 
-// What the main task needs of the script host.
+// What the application and the main task need of the script host.
 class IScriptHost
 {
 public:
@@ -13,6 +13,10 @@ public:
     // One frame of the main script: -1 failed, 0 finished, 1 a call in progress, 2 suspended.
     virtual int update() = 0;
     virtual void setMainScriptPath(const std::string& path) = 0;
+    // The state the last update left: -1 not started or failed, 0 finished, 1 running, 2 suspended.
+    virtual int getRunState() const = 0;
+    // Soft reset: the application releases its script objects, then a new machine replaces the old.
+    virtual void reset() = 0;
 };
 
 } // namespace Orvane

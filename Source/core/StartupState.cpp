@@ -13,6 +13,7 @@ struct StartupState
     std::string version = "0.00";
     int messageLanguage = 0;
     int soundType = -1;
+    uint32_t sceneManagerStartWord = 1;
     std::vector<PendingMount> pendingMounts;
 };
 
@@ -41,6 +42,8 @@ void setMessageLanguage(int language) { state().messageLanguage = language; }
 
 int getSoundType() { return state().soundType; }
 void setSoundType(int type) { state().soundType = type; }
+
+uint32_t& sceneManagerStartWord() { return state().sceneManagerStartWord; }
 
 const std::string& getVersionString() { return state().version; }
 void setVersionString(const std::string& version) { state().version = version; }

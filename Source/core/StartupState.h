@@ -26,6 +26,9 @@ void setMessageLanguage(int language);
 int getSoundType();
 void setSoundType(int type);
 
+// The word the scene manager's setup receives: 1 until start-up sets it to 0.
+uint32_t& sceneManagerStartWord();
+
 const std::string& getVersionString();
 void setVersionString(const std::string& version);
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <list>
-#include <new>
 #include <vector>
 
 namespace Orvane
@@ -19,6 +18,7 @@ using namespace Kavro;
 constexpr const char* ArchivePath = "system.wpk";
 constexpr const char* SettingsName = "Setting.ini";
 constexpr std::chrono::milliseconds WorkerExitLimit{10000};
+constexpr uint32_t MaxSettingsSize = 1024 * 1024;
 
 // Mounted archives, newest first.
 std::list<std::shared_ptr<CArchiveRecord>>& MountedArchives()
@@ -196,16 +196,13 @@ int ArchiveReadSettings(const uint8_t* key, std::string& text)
     std::vector<char> buffer;
     if (code == Wpk2::Ok)
     {
-        // One more byte than the entry, zeroed, so the text always ends; computed wide so it cannot wrap.
+        // The size comes from the archive: a settings file is small, so anything larger is refused before
+        // memory is taken for it. One more byte than the entry, zeroed, so the text always ends.
         const uint32_t size = file->entry.size;
-        try
-        {
-            buffer.assign(size_t(size) + 1, 0);
-        }
-        catch (const std::bad_alloc&)
-        {
+        if (size > MaxSettingsSize)
             code = Wpk2::DestinationTooSmall;
-        }
+        else
+            buffer.assign(size_t(size) + 1, 0);
         if (code == Wpk2::Ok && !file->archive->running)
             code = Wpk2::NotRunning;
         if (code == Wpk2::Ok && !file->entry.onePiece)

@@ -42,7 +42,7 @@ int ArchiveQueueRead(CArchiveFile* file, void* destination, uint32_t size, uint6
 void ArchiveWorkerProc(const std::shared_ptr<CArchiveRecord>& archive);
 
 // The start-up sequence: mount, open, read "Setting.ini" whole, close, unmount. The text ends at its first
-// zero byte; an empty entry gives empty text and 0.
+// zero byte; an empty entry gives empty text and 0. An entry over 1 MiB is refused (13) unread.
 int ArchiveReadSettings(const uint8_t* key, std::string& text);
 
 } // namespace Orvane

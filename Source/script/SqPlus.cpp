@@ -1,22 +1,12 @@
 #include "script/SqPlus.h"
 
+#include "script/StackGuard.h"
+
 namespace Orvane::SqPlus
 {
 
 namespace
 {
-
-// Restores a machine's stack top when it leaves scope.
-class StackGuard
-{
-public:
-    explicit StackGuard(HSQUIRRELVM vm) : vm(vm), top(sq_gettop(vm)) {}
-    ~StackGuard() { sq_settop(vm, top); }
-
-private:
-    HSQUIRRELVM vm;
-    SQInteger top;
-};
 
 SQInteger absoluteIndex(HSQUIRRELVM vm, SQInteger index)
 {

@@ -262,10 +262,10 @@ template <typename T, typename... A> void RegisterConstructor(SquirrelObject& ta
     sq_settop(vm, top);
 }
 
-template <typename C, typename R, typename... A>
-void RegisterInstance(SquirrelObject& targetClass, R (C::*method)(A...), const SQChar* name)
+// One method closure of targetClass over a member-function pointer of either constness.
+template <typename C, typename Member, typename R, typename... A>
+void RegisterMember(SquirrelObject& targetClass, Member method, const SQChar* name)
 {
-    using Member = R (C::*)(A...);
     HSQUIRRELVM vm = SquirrelVM::GetVMPtr();
     const SQInteger top = sq_gettop(vm);
     targetClass.Push();
@@ -275,15 +275,15 @@ void RegisterInstance(SquirrelObject& targetClass, R (C::*method)(A...), const S
 }
 
 template <typename C, typename R, typename... A>
+void RegisterInstance(SquirrelObject& targetClass, R (C::*method)(A...), const SQChar* name)
+{
+    RegisterMember<C, decltype(method), R, A...>(targetClass, method, name);
+}
+
+template <typename C, typename R, typename... A>
 void RegisterInstance(SquirrelObject& targetClass, R (C::*method)(A...) const, const SQChar* name)
 {
-    using Member = R (C::*)(A...) const;
-    HSQUIRRELVM vm = SquirrelVM::GetVMPtr();
-    const SQInteger top = sq_gettop(vm);
-    targetClass.Push();
-    PushBoundClosure(vm, name, &DirectCallInstanceMemberFunction<C, Member, R, A...>::Dispatch, &method, sizeof method);
-    sq_newslot(vm, -3, SQFalse);
-    sq_settop(vm, top);
+    RegisterMember<C, decltype(method), R, A...>(targetClass, method, name);
 }
 
 template <typename R, typename... A> void RegisterGlobal(R (*function)(A...), const SQChar* name)

@@ -1,6 +1,7 @@
 // Member variables of bound classes and variables of the engine bound into tables, read and
 // written through the "_get" and "_set" metamethods.
 #include "script/SqPlus.h"
+#include "script/StackGuard.h"
 
 #include <cstdio>
 #include <cstring>
@@ -32,16 +33,14 @@ VarRef* findVarRef(HSQUIRRELVM vm)
     const SQChar* name = nullptr;
     if (SQ_FAILED(sq_getstring(vm, 2, &name)))
         return nullptr;
-    const SQInteger top = sq_gettop(vm);
+    StackGuard guard(vm);
     const std::string key = varKey(name);
     sq_pushstring(vm, key.c_str(), SQInteger(key.size()));
-    VarRef* ref = nullptr;
     SQUserPointer data = nullptr;
     if (SQ_SUCCEEDED(sq_rawget(vm, 1)) && sq_gettype(vm, -1) == OT_USERDATA &&
         sq_getsize(vm, -1) >= SQInteger(sizeof(VarRef)) && SQ_SUCCEEDED(sq_getuserdata(vm, -1, &data, nullptr)))
-        ref = static_cast<VarRef*>(data);
-    sq_settop(vm, top);
-    return ref;
+        return static_cast<VarRef*>(data);
+    return nullptr;
 }
 
 bool isFixedAddress(const VarRef& ref)
@@ -213,12 +212,10 @@ template <bool Write> SQInteger tableVariable(HSQUIRRELVM vm)
 bool hasRawSlot(SquirrelObject& target, const SQChar* key)
 {
     HSQUIRRELVM vm = SquirrelVM::GetVMPtr();
-    const SQInteger top = sq_gettop(vm);
+    StackGuard guard(vm);
     target.Push();
     sq_pushstring(vm, key, -1);
-    const bool found = SQ_SUCCEEDED(sq_rawget(vm, -2));
-    sq_settop(vm, top);
-    return found;
+    return SQ_SUCCEEDED(sq_rawget(vm, -2));
 }
 
 void recordTypeName(const ClassTypeBase& varType)

@@ -1,6 +1,7 @@
 #include "script/SquirrelObject.h"
 
 #include "script/SquirrelVM.h"
+#include "script/StackGuard.h"
 
 #include <cstdio>
 
@@ -14,18 +15,6 @@ HSQUIRRELVM machine()
 {
     return SquirrelVM::GetVMPtr();
 }
-
-// Restores the stack top of the framework's machine when it leaves scope.
-class StackRestore
-{
-public:
-    explicit StackRestore(HSQUIRRELVM vm) : vm(vm), top(sq_gettop(vm)) {}
-    ~StackRestore() { sq_settop(vm, top); }
-
-private:
-    HSQUIRRELVM vm;
-    SQInteger top;
-};
 
 void pushKey(HSQUIRRELVM vm, const SQChar* key) { sq_pushstring(vm, key, -1); }
 void pushKey(HSQUIRRELVM vm, SQInteger key) { sq_pushinteger(vm, key); }
@@ -123,7 +112,7 @@ SQInteger SquirrelObject::Len() const
     case OT_ARRAY:
     case OT_STRING:
     {
-        StackRestore restore(machine());
+        StackGuard restore(machine());
         Push();
         return sq_getsize(machine(), -1);
     }
@@ -135,7 +124,7 @@ SQInteger SquirrelObject::Len() const
 template <typename Key, typename Value> bool SquirrelObject::setValueOf(const Key& key, const Value& value)
 {
     HSQUIRRELVM vm = machine();
-    StackRestore restore(vm);
+    StackGuard restore(vm);
     Push();
     pushKey(vm, key);
     pushValue(vm, value);
@@ -153,7 +142,7 @@ bool SquirrelObject::SetUserPointer(SQInteger key, SQUserPointer pointer) { retu
 template <typename Key> SquirrelObject SquirrelObject::getValueOf(const Key& key) const
 {
     HSQUIRRELVM vm = machine();
-    StackRestore restore(vm);
+    StackGuard restore(vm);
     SquirrelObject result;
     Push();
     pushKey(vm, key);
@@ -170,7 +159,7 @@ SquirrelObject SquirrelObject::GetValue(SQInteger key) const { return getValueOf
 SQUserPointer SquirrelObject::GetUserPointer(SQInteger key) const
 {
     HSQUIRRELVM vm = machine();
-    StackRestore restore(vm);
+    StackGuard restore(vm);
     Push();
     sq_pushinteger(vm, key);
     if (SQ_FAILED(sq_get(vm, -2)))
@@ -187,7 +176,7 @@ SQUserPointer SquirrelObject::GetUserPointer(SQInteger key) const
 bool SquirrelObject::Exists(const SQChar* key) const
 {
     HSQUIRRELVM vm = machine();
-    StackRestore restore(vm);
+    StackGuard restore(vm);
     Push();
     pushKey(vm, key);
     if (SQ_SUCCEEDED(sq_get(vm, -2)))
@@ -201,7 +190,7 @@ void SquirrelObject::ArrayAppend(const SquirrelObject& value)
     if (object._type != OT_ARRAY)
         return;
     HSQUIRRELVM vm = machine();
-    StackRestore restore(vm);
+    StackGuard restore(vm);
     Push();
     value.Push();
     sq_arrayappend(vm, -2);
@@ -213,7 +202,7 @@ SquirrelObject SquirrelObject::GetDelegate() const
     if (object._type != OT_TABLE && object._type != OT_USERDATA)
         return result;
     HSQUIRRELVM vm = machine();
-    StackRestore restore(vm);
+    StackGuard restore(vm);
     Push();
     if (SQ_SUCCEEDED(sq_getdelegate(vm, -1)))
         result.AttachToStackObject(-1);
@@ -227,7 +216,7 @@ bool SquirrelObject::SetDelegate(const SquirrelObject& table)
     if (table.GetType() != OT_TABLE && table.GetType() != OT_NULL)
         return false;
     HSQUIRRELVM vm = machine();
-    StackRestore restore(vm);
+    StackGuard restore(vm);
     Push();
     table.Push();
     return SQ_SUCCEEDED(sq_setdelegate(vm, -2));
@@ -236,7 +225,7 @@ bool SquirrelObject::SetDelegate(const SquirrelObject& table)
 SQUserPointer SquirrelObject::NewUserData(const SQChar* key, SQInteger size, SQUserPointer* typeTag)
 {
     HSQUIRRELVM vm = machine();
-    StackRestore restore(vm);
+    StackGuard restore(vm);
     Push();
     sq_pushstring(vm, key, -1);
     SQUserPointer data = sq_newuserdata(vm, SQUnsignedInteger(size));
@@ -250,7 +239,7 @@ SQUserPointer SquirrelObject::NewUserData(const SQChar* key, SQInteger size, SQU
 bool SquirrelObject::GetUserData(const SQChar* key, SQUserPointer* data, SQUserPointer* typeTag) const
 {
     HSQUIRRELVM vm = machine();
-    StackRestore restore(vm);
+    StackGuard restore(vm);
     Push();
     sq_pushstring(vm, key, -1);
     if (SQ_FAILED(sq_rawget(vm, -2)) || sq_gettype(vm, -1) != OT_USERDATA)
@@ -314,7 +303,7 @@ SQUserPointer SquirrelObject::GetInstanceUP() const
     if (object._type != OT_INSTANCE)
         return nullptr;
     HSQUIRRELVM vm = machine();
-    StackRestore restore(vm);
+    StackGuard restore(vm);
     Push();
     SQUserPointer pointer = nullptr;
     sq_getinstanceup(vm, -1, &pointer, nullptr);

@@ -712,7 +712,7 @@ SQRESULT sq_arrayresize(HSQUIRRELVM v, SQInteger idx, SQInteger newsize) {
     SQObjectPtr *arr;
     if (!GetTyped(v, idx, OT_ARRAY, arr)) return SQ_ERROR;
     if (newsize < 0) return sq_throwerror(v, "negative size");
-    _array(*arr)->Resize(newsize);
+    if (!_array(*arr)->Resize(newsize)) return sq_throwerror(v, "not enough memory");
     return SQ_OK;
 }
 

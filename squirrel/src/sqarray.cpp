@@ -66,8 +66,10 @@ bool SQArray::Remove(SQInteger idx) {
     return true;
 }
 
-void SQArray::Resize(SQInteger size, const SQObjectPtr &fill) {
+bool SQArray::Resize(SQInteger size, const SQObjectPtr &fill) {
     if (size < 0) size = 0;
+    if (size > kMaxSize) return false;
     _values.resize(static_cast<size_t>(size), fill);
     if (_values.size() <= _values.capacity() / 4) _values.shrink_to_fit();
+    return true;
 }

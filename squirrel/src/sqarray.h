@@ -24,5 +24,8 @@ struct SQArray : public SQCollectable {
     void Pop() { _values.pop_back(); }
     bool Insert(SQInteger idx, const SQObject &val);
     bool Remove(SQInteger idx);
-    void Resize(SQInteger size, const SQObjectPtr &fill = SQObjectPtr());
+    // False (nothing changed) above kMaxSize elements.
+    bool Resize(SQInteger size, const SQObjectPtr &fill = SQObjectPtr());
+    // Largest size a script can ask for at once (1 GiB of values); more is "not enough memory".
+    static constexpr SQInteger kMaxSize = 1 << 26;
 };

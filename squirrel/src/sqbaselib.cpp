@@ -236,10 +236,9 @@ SQInteger base_array(HSQUIRRELVM v)
         return sq_throwerror(v, "negative size");
     SQArray *a = SQArray::Create(_ss(v), 0);
     SQObjectPtr holder(a);
-    if (sq_gettop(v) > 2)
-        a->Resize(size, arg(v, 3));
-    else
-        a->Resize(size);
+    v->SpendBulk(static_cast<std::int64_t>(size) * static_cast<std::int64_t>(sizeof(SQObjectPtr)));
+    if (!a->Resize(size, sq_gettop(v) > 2 ? arg(v, 3) : SQObjectPtr()))
+        return sq_throwerror(v, "not enough memory");
     pushObject(v, holder);
     return 1;
 }
@@ -416,10 +415,9 @@ SQInteger array_resize(HSQUIRRELVM v)
     SQInteger size = sqToInteger(arg(v, 2));
     if (size < 0)
         return sq_throwerror(v, "negative size");
-    if (sq_gettop(v) > 2)
-        selfArray(v)->Resize(size, arg(v, 3));
-    else
-        selfArray(v)->Resize(size);
+    v->SpendBulk(static_cast<std::int64_t>(size) * static_cast<std::int64_t>(sizeof(SQObjectPtr)));
+    if (!selfArray(v)->Resize(size, sq_gettop(v) > 2 ? arg(v, 3) : SQObjectPtr()))
+        return sq_throwerror(v, "not enough memory");
     return 0;
 }
 
@@ -738,7 +736,8 @@ SQInteger closureArrayCall(HSQUIRRELVM v, SQBool raiseerror)
     if (a->Size() == 0)
         return sq_throwerror(v, "wrong number of parameters");
     sq_push(v, 1);
-    sq_reservestack(v, a->Size());
+    if (!v->EnsureStack(v->_top + a->Size()))
+        return sq_throwerror(v, "stack overflow");
     for (SQInteger i = 0; i < a->Size(); ++i) {
         SQObjectPtr val;
         a->Get(i, val);

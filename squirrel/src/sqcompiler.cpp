@@ -3,10 +3,13 @@
 #include "sqfuncproto.h"
 
 #include <cstring>
+#include <new>
 
 namespace {
 constexpr int kNoDeref = -1;
 constexpr int kField = -2;
+// Statements, expressions and operands nested inside each other (a parenthesis counts twice).
+constexpr int kMaxNesting = 500;
 
 std::int32_t floatBits(float f) {
     std::int32_t bits;
@@ -18,6 +21,13 @@ std::int32_t floatBits(float f) {
 SQCompiler::SQCompiler(std::function<int()> read, std::string sourcename, bool debuginfo,
                        SQConstantTable &consts)
     : _lex(std::move(read)), _sourcename(std::move(sourcename)), _debuginfo(debuginfo), _consts(consts) {}
+
+SQCompiler::NestingGuard::NestingGuard(SQCompiler &c) : _c(c) {
+    if (++_c._nesting > kMaxNesting) {
+        _c._nesting--;
+        _c.error("nesting too deep");
+    }
+}
 
 SQCompileResult SQCompiler::compile() {
     SQCompileResult result;
@@ -39,6 +49,10 @@ SQCompileResult SQCompiler::compile() {
         result.ok = true;
     } catch (const SQCompileError &e) {
         result.error = e.message;
+        result.line = _lex.currentLine();
+        result.column = _lex.currentColumn();
+    } catch (const std::bad_alloc &) {
+        result.error = "not enough memory";
         result.line = _lex.currentLine();
         result.column = _lex.currentColumn();
     }
@@ -82,6 +96,7 @@ std::string SQCompiler::expectName() {
 // Statements
 
 void SQCompiler::statement() {
+    NestingGuard guard(*this);
     _fs->addLineInfo(_lex.currentLine(), _debuginfo, false);
     switch (token()) {
         case ';': lex(); break;
@@ -500,6 +515,7 @@ void SQCompiler::commaExpr() {
 }
 
 void SQCompiler::expression() {
+    NestingGuard guard(*this);
     ExpState saved = _es;
     _es = ExpState{};
     logicalOrExp();
@@ -705,6 +721,7 @@ void SQCompiler::emitDerefOp(SQOpcode op) {
 }
 
 void SQCompiler::prefixedExp() {
+    NestingGuard guard(*this);
     factor();
     for (;;) {
         switch (token()) {

@@ -58,6 +58,18 @@ private:
     void expect(int tok);
     std::string expectName();
     [[noreturn]] void error(const std::string &msg) const { SQLexer::error(msg); }
+    // Counts one level of statement/expression nesting for its lifetime; too deep a nesting is a
+    // compile error instead of running out of native stack.
+    class NestingGuard {
+    public:
+        explicit NestingGuard(SQCompiler &c);
+        ~NestingGuard() { _c._nesting--; }
+        NestingGuard(const NestingGuard &) = delete;
+        NestingGuard &operator=(const NestingGuard &) = delete;
+
+    private:
+        SQCompiler &_c;
+    };
 
     // Statements.
     void statement();
@@ -122,6 +134,7 @@ private:
     SQConstantTable &_consts;
     SQFuncState *_fs = nullptr;
     ExpState _es;
+    int _nesting = 0;
     std::vector<JumpScope> _breaks;
     std::vector<JumpScope> _continues;
 };

@@ -1,5 +1,7 @@
 #include "sqgenerator.h"
 
+#include <algorithm>
+
 #include "sqinternal.h"
 
 SQGenerator *SQGenerator::Create(SQSharedState *ss, SQClosure *closure) { return new SQGenerator(ss, closure); }
@@ -77,7 +79,8 @@ bool SQGenerator::Resume(SQVM *v, SQInteger target) {
     SQInteger prevtop = v->_top - v->_stackbase;
     SQInteger oldstackbase = v->_stackbase;
     SQInteger newbase = v->_top;
-    v->EnsureStack(newbase + size + 16);
+    if (!v->CheckFrameRoom(newbase + size)) return false;
+    v->EnsureStack(newbase + std::max<SQInteger>(size, 256) + 16);
     v->PushCallInfo(_ci);
     v->_stackbase = newbase;
     v->ci->_target = target;

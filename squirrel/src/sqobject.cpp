@@ -2,7 +2,41 @@
 
 const SQObject sq_null_object = sqMakeNull();
 
-void sqFreeObject(SQRefCounted *o) { o->Release(); }
+// Objects whose count reaches zero while another object is being freed wait in a list, so that
+// freeing a long chain (nested tables, linked lists) runs in a loop instead of recursing.
+namespace {
+struct SQFreeQueue {
+    std::vector<SQRefCounted *> pending;
+    bool draining = false;
+};
+thread_local SQFreeQueue t_freequeue;
+}  // namespace
+
+void sqFreeObject(SQRefCounted *o, bool leaf) {
+    // A weak reference reads null as soon as the last strong reference is gone.
+    if (o->_weakref) {
+        o->_weakref->_obj = sqMakeNull();
+        o->_weakref = nullptr;
+    }
+    SQFreeQueue &q = t_freequeue;
+    // Strings go at once: they hold nothing, and the intern table must not hand out a dying one.
+    if (leaf) {
+        o->Release();
+        return;
+    }
+    if (q.draining) {
+        q.pending.push_back(o);
+        return;
+    }
+    q.draining = true;
+    o->Release();
+    while (!q.pending.empty()) {
+        SQRefCounted *next = q.pending.back();
+        q.pending.pop_back();
+        next->Release();
+    }
+    q.draining = false;
+}
 
 SQRefCounted::~SQRefCounted() {
     if (_weakref) {
@@ -67,15 +101,19 @@ void SQGCMarker::Drain() {
 }
 
 bool SQDelegable::SetDelegate(SQTable *mt) {
-    SQTable *temp = mt;
-    if (temp == this) return false;
-    while (temp) {
-        if (temp->_delegate == this) return false;
-        temp = temp->_delegate;
+    if (static_cast<SQDelegable *>(mt) == this) return false;
+    if (_ndelegators > 0) {
+        for (SQTable *temp = mt; temp; temp = temp->_delegate) {
+            if (temp->_delegate == this) return false;
+        }
     }
-    if (mt) mt->_uiRef++;
+    if (mt) {
+        mt->_uiRef++;
+        mt->_ndelegators++;
+    }
     SQTable *old = _delegate;
     _delegate = mt;
+    if (old) old->_ndelegators--;
     sqReleaseRaw(old);
     return true;
 }

@@ -66,13 +66,15 @@ struct SQRefCounted {
     virtual void Release() = 0;
 };
 
-inline void sqAddRef(const SQObject &o) {
+[[gnu::always_inline]] inline void sqAddRef(const SQObject &o) {
     if (ISREFCOUNTED(o._type)) o._unVal.pRefCounted->_uiRef++;
 }
 // Frees an object whose count reached zero (kept out of line so value copies stay small).
-void sqFreeObject(SQRefCounted *o);
-inline void sqRelease(const SQObject &o) {
-    if (ISREFCOUNTED(o._type) && --o._unVal.pRefCounted->_uiRef == 0) sqFreeObject(o._unVal.pRefCounted);
+// leaf: the object holds no references (strings, weak references).
+void sqFreeObject(SQRefCounted *o, bool leaf = false);
+[[gnu::always_inline]] inline void sqRelease(const SQObject &o) {
+    if (ISREFCOUNTED(o._type) && --o._unVal.pRefCounted->_uiRef == 0) [[unlikely]]
+        sqFreeObject(o._unVal.pRefCounted, o._type == OT_STRING || o._type == OT_WEAKREF);
 }
 // Drops a strong reference held as a raw object pointer (clear the field before calling, so that
 // whatever the release reaches sees it empty).
@@ -86,7 +88,7 @@ struct SQObjectPtr : public SQObject {
         _type = OT_NULL;
         _unVal.raw = 0;
     }
-    SQObjectPtr(const SQObjectPtr &o) : SQObject(o) { sqAddRef(*this); }
+    [[gnu::always_inline]] SQObjectPtr(const SQObjectPtr &o) : SQObject(o) { sqAddRef(*this); }
     SQObjectPtr(const SQObject &o) : SQObject(o) { sqAddRef(*this); }
     SQObjectPtr(SQObjectPtr &&o) noexcept : SQObject(o) {
         o._type = OT_NULL;
@@ -132,7 +134,7 @@ struct SQObjectPtr : public SQObject {
         _unVal.raw = 0;
         _unVal.nInteger = b ? 1 : 0;
     }
-    ~SQObjectPtr() { sqRelease(*this); }
+    [[gnu::always_inline]] ~SQObjectPtr() { sqRelease(*this); }
 
     [[gnu::always_inline]] SQObjectPtr &operator=(const SQObjectPtr &o) {
         SQObject old = *this;
@@ -161,10 +163,32 @@ struct SQObjectPtr : public SQObject {
         }
         return *this;
     }
-    void Null() {
+    [[gnu::always_inline]] void Null() {
         SQObject old = *this;
         _type = OT_NULL;
         _unVal.raw = 0;
+        sqRelease(old);
+    }
+    // Stores of values without a reference: only the old value may need releasing.
+    [[gnu::always_inline]] void SetInteger(SQInteger i) {
+        SQObject old = *this;
+        _type = OT_INTEGER;
+        _unVal.raw = 0;
+        _unVal.nInteger = i;
+        sqRelease(old);
+    }
+    [[gnu::always_inline]] void SetFloat(SQFloat f) {
+        SQObject old = *this;
+        _type = OT_FLOAT;
+        _unVal.raw = 0;
+        _unVal.fFloat = f;
+        sqRelease(old);
+    }
+    [[gnu::always_inline]] void SetBool(bool b) {
+        SQObject old = *this;
+        _type = OT_BOOL;
+        _unVal.raw = 0;
+        _unVal.nInteger = b ? 1 : 0;
         sqRelease(old);
     }
 };
@@ -207,6 +231,9 @@ struct SQGCMarker {
 
 struct SQDelegable : public SQCollectable {
     SQTable *_delegate = nullptr;
+    // How many tables and userdata use this one as their delegate (none: it is in no chain, so
+    // giving it a delegate cannot close a cycle).
+    SQInteger _ndelegators = 0;
     explicit SQDelegable(SQSharedState *ss) : SQCollectable(ss) {}
     bool SetDelegate(SQTable *m);
     bool GetMetaMethod(SQVM *v, int mm, SQObjectPtr &res);

@@ -121,7 +121,8 @@ SQInteger SQSharedState::CollectGarbage(SQVM *) {
     marker.Drain();
     std::vector<SQCollectable *> dead;
     for (SQCollectable *c = _gc_chain; c; c = c->_next) {
-        if (!c->_marked) dead.push_back(c);
+        // A count of zero means the object is already queued to be freed.
+        if (!c->_marked && c->_uiRef > 0) dead.push_back(c);
     }
     for (SQCollectable *c = _gc_chain; c; c = c->_next) c->_marked = false;
     return FinalizeObjects(dead);
@@ -141,12 +142,17 @@ void SQSharedState::FinalizeAll() {
                                 &_weakref_default_delegate};
     for (SQObjectPtr *d : delegates) d->Null();
     _root_vm.Null();
-    // Anything left was kept alive only by objects outside the collector's reach.
+    // Objects made while finalizing (release hooks) are finalized and freed in further rounds.
+    // What a round cannot free is held from outside the state: it is unlinked and left to its
+    // holder (or to the leak checker).
     while (_gc_chain) {
         std::vector<SQCollectable *> rest;
         for (SQCollectable *c = _gc_chain; c; c = c->_next) rest.push_back(c);
-        for (SQCollectable *c : rest) RemoveFromChain(c);
-        for (SQCollectable *c : rest) c->_sharedstate = nullptr;
-        break;
+        FinalizeObjects(rest);
+        std::vector<SQCollectable *> held;
+        for (SQCollectable *c = _gc_chain; c; c = c->_next) held.push_back(c);
+        if (held.size() < rest.size()) continue;
+        for (SQCollectable *c : held) RemoveFromChain(c);
+        for (SQCollectable *c : held) c->_sharedstate = nullptr;
     }
 }

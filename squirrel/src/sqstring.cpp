@@ -1,6 +1,9 @@
 #include "sqstring.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "sqstate.h"
@@ -18,6 +21,48 @@ SQHash sqHashString(const SQChar *s, SQInteger len) {
         l -= step;
     }
     return h;
+}
+
+namespace {
+
+inline std::uint64_t mixWord(std::uint64_t h, std::uint64_t w) {
+    h ^= w * 0x9E3779B97F4A7C15ull;
+    h = (h << 29) | (h >> 35);
+    return h * 0xBF58476D1CE4E5B9ull;
+}
+
+std::uint64_t hashBytes(std::uint64_t h, const SQChar *s, size_t n) {
+    for (; n >= 8; s += 8, n -= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s, 8);
+        h = mixWord(h, w);
+    }
+    std::uint64_t w = 0;
+    std::memcpy(&w, s, n);
+    return mixWord(h, w ^ (static_cast<std::uint64_t>(n) << 59));
+}
+
+}  // namespace
+
+SQHash sqInternHash(const SQChar *s, SQInteger len) {
+    // Short strings: every byte. Long ones: both ends in full and words spread over the middle,
+    // so the hash stays cheap for the long strings that concatenation builds.
+    constexpr size_t kWhole = 128, kEnd = 32, kMiddleWords = 8;
+    size_t n = static_cast<size_t>(len);
+    std::uint64_t h = 0x243F6A8885A308D3ull ^ n;
+    if (n <= kWhole) {
+        h = hashBytes(h, s, n);
+    } else {
+        h = hashBytes(h, s, kEnd);
+        h = hashBytes(h, s + n - kEnd, kEnd);
+        size_t step = (n - 2 * kEnd) / kMiddleWords;
+        for (size_t i = 0; i < kMiddleWords; i++) {
+            size_t pos = kEnd + i * step;
+            h = hashBytes(h, s + pos, std::min<size_t>(8, n - pos));
+        }
+    }
+    h ^= h >> 32;
+    return static_cast<SQHash>(h);
 }
 
 SQString *SQString::Create(SQSharedState *ss, const SQChar *s, SQInteger len) {
@@ -54,10 +99,13 @@ SQStringTable::~SQStringTable() {
 }
 
 SQString *SQStringTable::Add(const SQChar *news, SQInteger len) {
-    SQHash h = sqHashString(news, len);
+    SQHash h = sqInternHash(news, len);
     SQHash slot = h & static_cast<SQHash>(_numofslots - 1);
     for (SQString *s = _strings[slot]; s; s = s->_next) {
-        if (s->_len == len && (len == 0 || std::memcmp(news, s->_val, static_cast<size_t>(len)) == 0)) return s;
+        if (s->_internhash == h && s->_len == len &&
+            (len == 0 || std::memcmp(news, s->_val, static_cast<size_t>(len)) == 0)) {
+            return s;
+        }
     }
     void *mem = std::malloc(sizeof(SQString) + static_cast<size_t>(len));
     if (!mem) throw std::bad_alloc();
@@ -66,11 +114,12 @@ SQString *SQStringTable::Add(const SQChar *news, SQInteger len) {
     if (len) std::memcpy(t->_val, news, static_cast<size_t>(len));
     t->_val[len] = 0;
     t->_len = len;
-    t->_hash = h;
+    t->_hash = sqHashString(news, len);
+    t->_internhash = h;
     t->_next = _strings[slot];
     _strings[slot] = t;
     _slotused++;
-    if (_slotused > _numofslots) Resize(_numofslots * 2);
+    if (_slotused > _numofslots / 2) Resize(_numofslots * 2);  // short chains: each link is a cache miss
     return t;
 }
 
@@ -81,7 +130,7 @@ void SQStringTable::Resize(SQInteger size) {
         SQString *s = _strings[i];
         while (s) {
             SQString *next = s->_next;
-            SQHash slot = s->_hash & static_cast<SQHash>(size - 1);
+            SQHash slot = s->_internhash & static_cast<SQHash>(size - 1);
             s->_next = newtable[slot];
             newtable[slot] = s;
             s = next;
@@ -93,7 +142,7 @@ void SQStringTable::Resize(SQInteger size) {
 }
 
 void SQStringTable::Remove(SQString *bs) {
-    SQHash slot = bs->_hash & static_cast<SQHash>(_numofslots - 1);
+    SQHash slot = bs->_internhash & static_cast<SQHash>(_numofslots - 1);
     SQString *prev = nullptr;
     for (SQString *s = _strings[slot]; s; s = s->_next) {
         if (s == bs) {

@@ -9,7 +9,8 @@ struct SQString : public SQRefCounted {
     SQSharedState *_sharedstate = nullptr;
     SQString *_next = nullptr;  // chain of the string table bucket
     SQInteger _len = 0;
-    SQHash _hash = 0;
+    SQHash _hash = 0;       // the reference's sampled hash: table slots and iteration order
+    SQHash _internhash = 0;  // hash of every byte: the intern table's bucket
     SQChar _val[1];
 
     // Interned string of len bytes (len < 0: up to the terminating zero).
@@ -19,8 +20,11 @@ struct SQString : public SQRefCounted {
     SQInteger Next(const SQObjectPtr &refpos, SQObjectPtr &outkey, SQObjectPtr &outval);
 };
 
-// The reference's string hash (README "Strings"), all arithmetic in uint32.
+// The reference's string hash (README "Strings"), all arithmetic in uint32. It samples long
+// strings, so it only places strings in tables.
 SQHash sqHashString(const SQChar *s, SQInteger len);
+// Hash of every byte, for interning (long strings with a shared prefix stay spread out).
+SQHash sqInternHash(const SQChar *s, SQInteger len);
 
 // Per-family intern table.
 struct SQStringTable {

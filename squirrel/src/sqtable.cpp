@@ -6,7 +6,8 @@ SQTable *SQTable::Create(SQSharedState *ss, SQInteger nInitialSize) { return new
 
 SQTable::SQTable(SQSharedState *ss, SQInteger nInitialSize) : SQDelegable(ss) {
     SQInteger pow2size = 4;
-    while (nInitialSize > pow2size) pow2size <<= 1;
+    // A size hint only: past a million slots the table grows as it fills.
+    while (nInitialSize > pow2size && pow2size < (1 << 20)) pow2size <<= 1;
     AllocNodes(pow2size);
 }
 
@@ -63,25 +64,6 @@ SQTable *SQTable::Clone() {
     }
     nt->SetDelegate(_delegate);
     return nt;
-}
-
-bool SQTable::Get(const SQObjectPtr &key, SQObjectPtr &val) const {
-    if (sq_type(key) == OT_NULL) return false;
-    _HashNode *n = _Get(key, sqHashKey(key));
-    if (n) {
-        val = n->val;
-        return true;
-    }
-    return false;
-}
-
-bool SQTable::Set(const SQObjectPtr &key, const SQObjectPtr &val) {
-    _HashNode *n = _Get(key, sqHashKey(key));
-    if (n) {
-        n->val = val;
-        return true;
-    }
-    return false;
 }
 
 bool SQTable::NewSlot(const SQObjectPtr &key, const SQObjectPtr &val) {

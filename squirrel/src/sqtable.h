@@ -62,3 +62,24 @@ private:
     void AllocNodes(SQInteger nSize);
     void Rehash(bool force);
 };
+
+// Inline: these are the lookups of globals, members and methods.
+inline bool SQTable::Get(const SQObjectPtr &key, SQObjectPtr &val) const {
+    if (sq_type(key) == OT_NULL) return false;
+    _HashNode *n = _Get(key, sqHashKey(key));
+    if (n) {
+        val = n->val;
+        return true;
+    }
+    return false;
+}
+
+inline bool SQTable::Set(const SQObjectPtr &key, const SQObjectPtr &val) {
+    _HashNode *n = _Get(key, sqHashKey(key));
+    if (n) {
+        n->val = val;
+        return true;
+    }
+    return false;
+}
+

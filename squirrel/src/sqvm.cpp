@@ -4,15 +4,23 @@
 #include <cstdarg>
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "sqfuncproto.h"
 #include "sqinternal.h"
 
-// Cells reserved per thread so that the value stack does not move while the interpreter holds
-// references into it (deeper stacks still grow, by reallocation).
-static constexpr SQInteger kStackReserve = 1 << 17;
 static constexpr SQInteger kMinStackOverhead = 16;
+// Registers a frame may address whatever its prototype declares (8-bit operands).
+static constexpr SQInteger kFrameRegisters = 256;
+// Deepest chain of call frames; beyond it a call fails with "stack overflow".
+static constexpr SQInteger kMaxCallDepth = 1 << 18;
+// Table and array size hints in bytecode are only hints: larger ones are not honoured.
+static constexpr SQInteger kMaxSizeHint = 1 << 16;
+// Longest string concatenation makes (lengths are 32-bit).
+static constexpr SQInteger kMaxStringLength = 1 << 30;
+// Largest concatenation buffer a thread keeps between concatenations.
+static constexpr size_t kKeptScratch = 1 << 16;
 
 SQVM::SQVM(SQSharedState *ss) : SQCollectable(ss) {}
 
@@ -22,8 +30,8 @@ void SQVM::Release() { delete this; }
 
 bool SQVM::Init(SQVM *friendvm, SQInteger stacksize) {
     if (stacksize < 64) stacksize = 64;
-    _stack.reserve(static_cast<size_t>(kStackReserve));
-    _stack.resize(static_cast<size_t>(stacksize));
+    if (stacksize > SQValueStack::kScriptLimit) stacksize = SQValueStack::kScriptLimit;
+    if (!_stack.Reserve() || !_stack.Grow(stacksize)) return false;
     _callsstack.resize(4);
     _callsstacksize = 0;
     ci = nullptr;
@@ -66,12 +74,19 @@ void SQVM::Mark(SQGCMarker &marker) {
     for (SQInteger i = 0; i < _callsstacksize; i++) marker.MarkObject(_callsstack[static_cast<size_t>(i)]._closure);
 }
 
-void SQVM::EnsureStack(SQInteger size) {
-    if (size > static_cast<SQInteger>(_stack.size())) {
-        SQInteger n = static_cast<SQInteger>(_stack.size());
-        while (n < size) n *= 2;
-        _stack.resize(static_cast<size_t>(n));
+bool SQVM::EnsureStack(SQInteger size) {
+    SQInteger have = static_cast<SQInteger>(_stack.size());
+    if (size <= have) return true;
+    if (size > SQValueStack::kCapacity) return false;
+    return _stack.Grow(std::min(std::max(size, have * 2), SQValueStack::kCapacity));
+}
+
+bool SQVM::CheckFrameRoom(SQInteger top) {
+    if (top > SQValueStack::kScriptLimit || _callsstacksize >= kMaxCallDepth) {
+        Raise_Error("stack overflow");
+        return false;
     }
+    return true;
 }
 
 void SQVM::PushCallInfo(const SQCallInfo &nci) {
@@ -80,15 +95,17 @@ void SQVM::PushCallInfo(const SQCallInfo &nci) {
     *ci = nci;
 }
 
-void SQVM::LeaveFrame() {
-    SQInteger last_top = _top;
+inline void SQVM::LeaveFrame() {
+    // Every cell of the frame dies with it, including the caller's argument cells it started
+    // at, so that what the script dropped is released now rather than when a register is reused.
+    SQInteger last_top = _top, first = _stackbase;
     SQInteger css = --_callsstacksize;
     ci->_closure.Null();
     for (SQInteger n = 0; n < ci->_vargs_size; n++) _vargsstack.pop_back();
     _stackbase -= ci->_prevstkbase;
     _top = _stackbase + ci->_prevtop;
     ci = css ? &_callsstack[static_cast<size_t>(css - 1)] : nullptr;
-    while (last_top > _top) _stack[static_cast<size_t>(--last_top)].Null();
+    while (last_top > first) _stack[static_cast<size_t>(--last_top)].Null();
 }
 
 void SQVM::Remove(SQInteger n) {
@@ -443,10 +460,17 @@ bool SQVM::StringCat(const SQObjectPtr &str, const SQObjectPtr &obj, SQObjectPtr
     ToString(str, a);
     ToString(obj, b);
     SQInteger l = _string(a)->_len, ol = _string(b)->_len;
-    std::vector<SQChar> buf(static_cast<size_t>(l + ol) + 1);
-    if (l) std::memcpy(buf.data(), _stringval(a), static_cast<size_t>(l));
-    if (ol) std::memcpy(buf.data() + l, _stringval(b), static_cast<size_t>(ol));
-    dest = SQString::Create(_sharedstate, buf.data(), l + ol);
+    if (l > kMaxStringLength - ol) {
+        Raise_Error("not enough memory");
+        return false;
+    }
+    SpendBulk(static_cast<std::int64_t>(l) + ol);
+    // One scratch buffer per thread: no allocation per concatenation.
+    if (_catbuf.size() < static_cast<size_t>(l + ol) + 1) _catbuf.resize(static_cast<size_t>(l + ol) + 1);
+    if (l) std::memcpy(_catbuf.data(), _stringval(a), static_cast<size_t>(l));
+    if (ol) std::memcpy(_catbuf.data() + l, _stringval(b), static_cast<size_t>(ol));
+    dest = SQString::Create(_sharedstate, _catbuf.data(), l + ol);
+    if (_catbuf.size() > kKeptScratch) std::vector<SQChar>().swap(_catbuf);
     return true;
 }
 
@@ -530,18 +554,30 @@ bool SQVM::FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObject
     switch (sq_type(self)) {
     case OT_CLASS: return _class(self)->Get(key, dest);
     case OT_TABLE:
-    case OT_USERDATA:
-        if (_delegable(self)->_delegate) {
-            SQObjectPtr del(_delegable(self)->_delegate);
-            if (Get(del, key, dest, raw, false)) return true;
-            if (raw) return false;
-            if (CallGetMetaMethod(self, key, dest)) return true;
-        }
-        if (sq_type(self) == OT_TABLE) {
-            if (raw) return false;
+    case OT_USERDATA: {
+        if (!_delegable(self)->_delegate) {
+            if (sq_type(self) != OT_TABLE || raw) return false;
             return _table(ss->_table_default_delegate)->Get(key, dest);
         }
+        // Walked in a loop (chains can be very long): the own slots of every delegate down the
+        // chain first, then, from the deepest level back up, each level's _get metamethod.
+        std::vector<SQObjectPtr> chain;
+        chain.push_back(self);
+        for (SQTable *d = _delegable(self)->_delegate; d; d = d->_delegate) {
+            if (d->Get(key, dest)) {
+                if (sq_type(dest) == OT_WEAKREF) dest = sqDerefWeak(dest);
+                return true;
+            }
+            chain.push_back(SQObjectPtr(d));
+        }
+        if (raw) return false;
+        if (_table(ss->_table_default_delegate)->Get(key, dest)) return true;
+        for (size_t n = chain.size() - 1; n-- > 0;) {
+            if (CallGetMetaMethod(chain[n], key, dest)) return true;
+            if (sq_type(chain[n]) == OT_TABLE && _table(ss->_table_default_delegate)->Get(key, dest)) return true;
+        }
         return false;
+    }
     case OT_ARRAY:
         if (raw) return false;
         return _table(ss->_array_default_delegate)->Get(key, dest);
@@ -577,14 +613,24 @@ bool SQVM::FallBackGet(const SQObjectPtr &self, const SQObjectPtr &key, SQObject
 
 bool SQVM::Set(const SQObjectPtr &self0, const SQObjectPtr &key0, const SQObjectPtr &val0, bool fetchroot) {
     if (sq_type(self0) == OT_TABLE && _table(self0)->Set(key0, val0)) return true;
+    if (sq_type(self0) == OT_INSTANCE && _instance(self0)->Set(key0, val0)) return true;
     SQObjectPtr self = self0, key = key0, val = val0;  // see Get
     switch (sq_type(self)) {
     case OT_TABLE:
         if (_table(self)->_delegate) {
-            SQObjectPtr del(_table(self)->_delegate);
-            if (Set(del, key, val, false)) return true;
+            // Existing slots down the delegate chain first, then the _set metamethods from the
+            // deepest level back up (a loop: chains can be very long).
+            std::vector<SQObjectPtr> chain;
+            chain.push_back(self);
+            for (SQTable *d = _table(self)->_delegate; d; d = d->_delegate) {
+                if (d->Set(key, val)) return true;
+                chain.push_back(SQObjectPtr(d));
+            }
+            for (size_t n = chain.size() - 1; n-- > 0;) {
+                if (CallSetMetaMethod(chain[n], key, val)) return true;
+            }
         }
-        [[fallthrough]];
+        break;
     case OT_USERDATA:
         if (_delegable(self)->_delegate) {
             if (CallSetMetaMethod(self, key, val)) return true;
@@ -733,6 +779,11 @@ bool SQVM::StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQIn
     SQFunctionProto *func = closure->Proto();
     SQInteger paramssize = static_cast<SQInteger>(func->_parameters.size());
     SQInteger newtop = stackbase + func->_stacksize;
+    if (!CheckFrameRoom(newtop)) return false;
+    if (--_budget < 0) {
+        Raise_Error("execution budget exhausted");
+        return false;
+    }
     if (paramssize != nargs) {
         SQInteger ndef = static_cast<SQInteger>(func->_defaultparams.size());
         if (!func->_varparams && ndef && nargs < paramssize && (paramssize - nargs) <= ndef) {
@@ -758,27 +809,34 @@ bool SQVM::StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQIn
         _stack[static_cast<size_t>(stackbase)] = _weakref(closure->_env)->_obj;
     }
     if (!tailcall) {
-        SQCallInfo lc;
-        lc._generator = nullptr;
-        lc._etraps = 0;
-        lc._prevstkbase = stackbase - _stackbase;
-        lc._target = target;
-        lc._prevtop = _top - _stackbase;
-        lc._ncalls = 1;
-        lc._root = false;
-        PushCallInfo(lc);
+        // Filled in place: a free slot's closure is already null.
+        if (_callsstacksize == static_cast<SQInteger>(_callsstack.size())) _callsstack.resize(_callsstack.size() * 2);
+        SQCallInfo &c = _callsstack[static_cast<size_t>(_callsstacksize++)];
+        c._generator = nullptr;
+        c._etraps = 0;
+        c._prevstkbase = stackbase - _stackbase;
+        c._target = target;
+        c._prevtop = _top - _stackbase;
+        c._ncalls = 1;
+        c._root = false;
+        ci = &c;
     } else {
-        ci->_ncalls++;
+        if (ci->_ncalls < kMaxCallDepth) ci->_ncalls++;  // debug hook return events of absorbed calls
         for (SQInteger i = newtop; i < _top; i++) _stack[static_cast<size_t>(i)].Null();
     }
     ci->_vargs_size = nargs - paramssize;
     ci->_vargs_base = static_cast<SQInteger>(_vargsstack.size()) - ci->_vargs_size;
-    ci->_closure = SQObjectPtr(closure);
+    closure->_uiRef++;
+    sqReleaseRaw(ci->_closure._type == OT_NULL ? nullptr : ci->_closure._unVal.pRefCounted);
+    ci->_closure._type = OT_CLOSURE;
+    ci->_closure._unVal.raw = 0;
+    ci->_closure._unVal.pClosure = closure;
     ci->_literals = func->_literals.data();
     ci->_ip = func->_instructions.data();
     // Every 8-bit register operand stays inside the stack even for a prototype whose declared
     // stack size is too small (bytecode from a file).
-    EnsureStack(std::max(newtop, stackbase + 256) + kMinStackOverhead);
+    SQInteger need = std::max(newtop, stackbase + kFrameRegisters) + kMinStackOverhead;
+    if (need > static_cast<SQInteger>(_stack.size())) EnsureStack(need);
     // Registers beyond the arguments start out null.
     for (SQInteger i = stackbase + nargs; i < newtop; i++) _stack[static_cast<size_t>(i)].Null();
     _top = newtop;
@@ -793,15 +851,12 @@ bool SQVM::Return(SQInteger _arg0, SQInteger _arg1, SQObjectPtr &retval) {
     }
     bool isroot = ci->_root;
     SQInteger callerbase = _stackbase - ci->_prevstkbase;
-    SQObjectPtr *dest;
-    if (isroot) dest = &retval;
-    else if (ci->_target == -1) dest = nullptr;
-    else dest = &_stack[static_cast<size_t>(callerbase + ci->_target)];
-    if (dest) {
-        if (_arg0 != SQ_NO_OPERAND) *dest = _stack[static_cast<size_t>(_stackbase + _arg1)];
-        else dest->Null();
-    }
+    SQInteger target = ci->_target;
+    SQObjectPtr ret;
+    if (_arg0 != SQ_NO_OPERAND) ret = std::move(_stack[static_cast<size_t>(_stackbase + _arg1)]);
     LeaveFrame();
+    if (isroot) retval = std::move(ret);
+    else if (target != -1) _stack[static_cast<size_t>(callerbase + target)] = std::move(ret);
     return isroot;
 }
 
@@ -826,25 +881,38 @@ bool SQVM::CallNative(SQNativeClosure *nclosure, SQInteger nargs, SQInteger stac
             return false;
         }
     }
-    SQObjectPtr keepalive(nclosure);
-    _nnativecalls++;
     SQInteger outers = static_cast<SQInteger>(nclosure->_outervalues.size());
+    if (!CheckFrameRoom(stackbase + nargs + outers)) return false;
+    _nnativecalls++;
     EnsureStack(stackbase + nargs + outers + kMinStackOverhead * 2);
     SQInteger oldtop = _top, oldstackbase = _stackbase;
     _top = stackbase + nargs;
-    SQCallInfo lci;
-    lci._closure = keepalive;
-    lci._generator = nullptr;
-    lci._etraps = 0;
-    lci._prevstkbase = stackbase - _stackbase;
-    lci._ncalls = 1;
-    lci._prevtop = oldtop - oldstackbase;
-    lci._target = -1;
-    PushCallInfo(lci);
+    // The frame is filled in place; its closure reference keeps the native alive during the call.
+    if (_callsstacksize == static_cast<SQInteger>(_callsstack.size())) _callsstack.resize(_callsstack.size() * 2);
+    SQCallInfo &c = _callsstack[static_cast<size_t>(_callsstacksize++)];
+    c._ip = nullptr;
+    c._literals = nullptr;
+    c._closure = SQObjectPtr(nclosure);
+    c._generator = nullptr;
+    c._etraps = 0;
+    c._prevstkbase = stackbase - _stackbase;
+    c._prevtop = oldtop - oldstackbase;
+    c._target = -1;
+    c._ncalls = 1;
+    c._root = false;
+    c._vargs_size = 0;
+    c._vargs_base = 0;
+    ci = &c;
     _stackbase = stackbase;
     for (SQInteger i = 0; i < outers; i++) Push(nclosure->_outervalues[static_cast<size_t>(i)]);
     if (sq_type(nclosure->_env) == OT_WEAKREF) _stack[static_cast<size_t>(stackbase)] = _weakref(nclosure->_env)->_obj;
-    SQInteger ret = (nclosure->_function)(this);
+    SQInteger ret;
+    try {
+        ret = (nclosure->_function)(this);
+    } catch (const std::bad_alloc &) {
+        Raise_Error("not enough memory");
+        ret = SQ_ERROR;
+    }
     _nnativecalls--;
     bool ok = true;
     if (ret == SQ_SUSPEND_FLAG) {
@@ -863,8 +931,8 @@ bool SQVM::CallNative(SQNativeClosure *nclosure, SQInteger nargs, SQInteger stac
     _callsstacksize--;
     _callsstack[static_cast<size_t>(_callsstacksize)]._closure.Null();
     ci = _callsstacksize ? &_callsstack[static_cast<size_t>(_callsstacksize - 1)] : nullptr;
-    // Values the native left above the caller's frame are dropped now (deterministic release).
-    for (SQInteger i = std::max(oldtop, stackbase + nargs); i < nativetop; i++) _stack[static_cast<size_t>(i)].Null();
+    // The arguments and whatever the native pushed are dead now (deterministic release).
+    for (SQInteger i = stackbase; i < nativetop; i++) _stack[static_cast<size_t>(i)].Null();
     if (!ok) {
         SQObjectPtr err = _lasterror;
         Raise_Error(err);
@@ -1090,8 +1158,20 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
 // ---------------------------------------------------------------------------------------------
 // The interpreter loop
 
-#define STK(a) _stack[static_cast<size_t>(_stackbase + (a))]
+// stk is the current frame's first cell: the stack never moves, so it only changes when the
+// running frame does (calls, returns, generator switches, exceptions).
+#define STK(a) stk[(a)]
+#define FRAME_CHANGED()                       \
+    {                                         \
+        stk = _stack.data() + _stackbase;     \
+        continue;                             \
+    }
 #define TARGET STK(arg0)
+#define _SPEND_ON_BACKJUMP(offset)                                                  \
+    if ((offset) < 0 && --_budget < 0) {                                           \
+        Raise_Error("execution budget exhausted");                                  \
+        goto exception_trap;                                                       \
+    }
 #define _GUARD(exp)                  \
     {                                \
         if (!(exp)) goto exception_trap; \
@@ -1111,8 +1191,11 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
     case ET_CALL: {
         SQClosure *c = _closure(closure);
         if (!StartCall(c, target, nargs, stackbase, false)) {
-            // Errors before the first frame exists are reported by this entry.
-            if (raiseerror || _sharedstate->_notifyallexceptions) CallErrorHandler(_lasterror);
+            // A call that fails before its function starts is reported here only when no frame
+            // is on the stack; otherwise the error goes on to the enclosing frame.
+            if (_callsstacksize == 0 && (raiseerror || _sharedstate->_notifyallexceptions)) {
+                CallErrorHandler(_lasterror);
+            }
             return false;
         }
         ci->_root = true;
@@ -1140,23 +1223,27 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
         break;
     }
 
-exec:
+    SQObjectPtr *stk;
     for (;;) {
-        const SQInstruction &_i_ = *ci->_ip++;
-        const SQInteger arg0 = _i_._arg0;
-        const SQInteger arg1 = _i_._arg1;
-        const SQInteger arg2 = _i_._arg2;
-        const SQInteger arg3 = _i_._arg3;
+    try {
+    stk = _stack.data() + _stackbase;
+    for (;;) {
+        // Operands are read where used (keeping all four live across the switch spills them).
+        const SQInstruction _i_ = *ci->_ip++;
+#define arg0 static_cast<SQInteger>(_i_._arg0)
+#define arg1 static_cast<SQInteger>(_i_._arg1)
+#define arg2 static_cast<SQInteger>(_i_._arg2)
+#define arg3 static_cast<SQInteger>(_i_._arg3)
         switch (_i_.op) {
         case _OP_LINE:
             if (sq_type(_debughook) != OT_NULL && !_debughook_running) CallDebugHook('l', arg1);
             continue;
         case _OP_LOAD: TARGET = ci->_literals[arg1]; continue;
-        case _OP_LOADINT: TARGET = SQObjectPtr(static_cast<SQInteger>(arg1)); continue;
+        case _OP_LOADINT: TARGET.SetInteger(arg1); continue;
         case _OP_LOADFLOAT: {
             SQFloat f;
             std::memcpy(&f, &_i_._arg1, sizeof(f));
-            TARGET = SQObjectPtr(f);
+            TARGET.SetFloat(f);
             continue;
         }
         case _OP_DLOAD:
@@ -1165,17 +1252,24 @@ exec:
             continue;
         case _OP_TAILCALL: {
             SQObjectPtr &t = STK(arg1);
-            if (sq_type(t) == OT_CLOSURE && !_closure(t)->Proto()->_bgenerator) {
+            // A frame with live traps keeps its frame (the traps point into its code).
+            if (sq_type(t) == OT_CLOSURE && !_closure(t)->Proto()->_bgenerator && ci->_etraps == 0) {
                 SQObjectPtr clo = t;
                 for (SQInteger n = 0; n < ci->_vargs_size; n++) _vargsstack.pop_back();
                 ci->_vargs_size = 0;
                 for (SQInteger i = 0; i < arg3; i++) STK(i) = STK(arg2 + i);
                 _GUARD(StartCall(_closure(clo), ci->_target, arg3, _stackbase, true));
-                continue;
+                FRAME_CHANGED();
             }
         }
             [[fallthrough]];
         case _OP_CALL: {
+            // Script function below the callee's frame (all compiled code): the frame takes its
+            // own reference, so no copy is needed.
+            if (sq_type(STK(arg1)) == OT_CLOSURE && arg1 < arg2 && !_closure(STK(arg1))->Proto()->_bgenerator) {
+                _GUARD(StartCall(_closure(STK(arg1)), arg0, arg3, _stackbase + arg2, false));
+                FRAME_CHANGED();
+            }
             SQObjectPtr clo = STK(arg1);
             switch (sq_type(clo)) {
             case OT_CLOSURE:
@@ -1188,7 +1282,7 @@ exec:
                 } else {
                     _GUARD(StartCall(_closure(clo), arg0, arg3, _stackbase + arg2, false));
                 }
-                continue;
+                FRAME_CHANGED();
             case OT_NATIVECLOSURE: {
                 bool suspend;
                 SQObjectPtr ret;
@@ -1202,7 +1296,7 @@ exec:
                     return true;
                 }
                 TARGET = ret;
-                continue;
+                FRAME_CHANGED();
             }
             case OT_CLASS: {
                 SQObjectPtr inst, ctor;
@@ -1216,7 +1310,7 @@ exec:
                     SQObjectPtr ret;
                     _GUARD(Call(ctor, arg3, _stackbase + arg2, ret, SQFalse));
                 }
-                continue;
+                FRAME_CHANGED();
             }
             case OT_TABLE:
             case OT_USERDATA:
@@ -1231,7 +1325,7 @@ exec:
                     Pop(arg3 + 1);
                     if (ok) {
                         TARGET = ret;
-                        continue;
+                        FRAME_CHANGED();
                     }
                     // A failing metamethod counts as absent.
                 }
@@ -1244,8 +1338,9 @@ exec:
         }
         case _OP_PREPCALL:
         case _OP_PREPCALLK: {
-            SQObjectPtr key = (_i_.op == _OP_PREPCALLK) ? ci->_literals[arg1] : STK(arg1);
-            SQObjectPtr o = STK(arg2);
+            // Cells never move and Get copies what it passes to metamethods.
+            const SQObjectPtr &key = (_i_.op == _OP_PREPCALLK) ? ci->_literals[arg1] : STK(arg1);
+            const SQObjectPtr &o = STK(arg2);
             SQObjectPtr fn;
             if (!Get(o, key, fn, false, true)) {
                 if (sq_type(o) == OT_CLASS && _table(_sharedstate->_class_default_delegate)->Get(key, fn)) {
@@ -1281,13 +1376,21 @@ exec:
             continue;
         }
         case _OP_SET:
-            if (!Set(STK(arg1), STK(arg2), STK(arg3), true)) {
+            if (sq_type(STK(arg1)) == OT_ARRAY && sq_type(STK(arg2)) == OT_INTEGER &&
+                static_cast<SQUnsignedInteger>(_integer(STK(arg2))) < static_cast<SQUnsignedInteger>(_array(STK(arg1))->Size())) {
+                _array(STK(arg1))->_values[static_cast<size_t>(_integer(STK(arg2)))] = STK(arg3);
+            } else if (!Set(STK(arg1), STK(arg2), STK(arg3), true)) {
                 Raise_IdxError(STK(arg2));
                 goto exception_trap;
             }
             if (arg0 != arg3) TARGET = STK(arg3);
             continue;
         case _OP_GET: {
+            if (sq_type(STK(arg1)) == OT_ARRAY && sq_type(STK(arg2)) == OT_INTEGER &&
+                static_cast<SQUnsignedInteger>(_integer(STK(arg2))) < static_cast<SQUnsignedInteger>(_array(STK(arg1))->Size())) {
+                TARGET = sqDerefWeak(_array(STK(arg1))->_values[static_cast<size_t>(_integer(STK(arg2)))]);
+                continue;
+            }
             SQObjectPtr v;
             if (!Get(STK(arg1), STK(arg2), v, false, true)) {
                 Raise_IdxError(STK(arg2));
@@ -1299,7 +1402,7 @@ exec:
         case _OP_EQ:
         case _OP_NE: {
             bool res = IsEqual(STK(arg2), arg3 != 0 ? ci->_literals[arg1] : STK(arg1));
-            TARGET = SQObjectPtr(_i_.op == _OP_EQ ? res : !res);
+            TARGET.SetBool(_i_.op == _OP_EQ ? res : !res);
             continue;
         }
         case _OP_ARITH: {
@@ -1307,7 +1410,14 @@ exec:
             const SQObjectPtr &o2 = STK(arg1);
             SQInteger r;
             if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER && sqFastIntArith(arg3, _integer(o1), _integer(o2), r)) {
-                TARGET = SQObjectPtr(r);
+                TARGET.SetInteger(r);
+                continue;
+            }
+            if (sq_type(o1) == OT_FLOAT && sq_type(o2) == OT_FLOAT && arg3 != '%') {
+                // Float with float: the result rounded once, as the general path does.
+                double f1 = _float(o1), f2 = _float(o2);
+                double f = arg3 == '+' ? f1 + f2 : arg3 == '-' ? f1 - f2 : arg3 == '*' ? f1 * f2 : f1 / f2;
+                TARGET.SetFloat(static_cast<SQFloat>(f));
                 continue;
             }
             SQObjectPtr res;
@@ -1323,28 +1433,43 @@ exec:
         }
         case _OP_RETURN: {
             if (ci->_generator) ci->_generator->Kill();
+            if (ci->_etraps > 0) {
+                // Only bytecode from a file returns with traps left; they die with the frame.
+                _etraps.resize(_etraps.size() - static_cast<size_t>(ci->_etraps));
+                traps -= ci->_etraps;
+                ci->_etraps = 0;
+            }
             SQObjectPtr ret;
             if (Return(arg0, arg1, ret)) {
                 outres = ret;
                 return true;
             }
-            continue;
+            FRAME_CHANGED();
         }
         case _OP_LOADNULLS:
             for (SQInteger n = 0; n < arg1; n++) STK(arg0 + n).Null();
             continue;
         case _OP_LOADROOTTABLE: TARGET = _roottable; continue;
-        case _OP_LOADBOOL: TARGET = SQObjectPtr(arg1 != 0); continue;
+        case _OP_LOADBOOL: TARGET.SetBool(arg1 != 0); continue;
         case _OP_DMOVE:
             STK(arg0) = STK(arg1);
             STK(arg2) = STK(arg3);
             continue;
-        case _OP_JMP: ci->_ip += arg1; continue;
+        case _OP_JMP:
+            ci->_ip += arg1;
+            _SPEND_ON_BACKJUMP(arg1);
+            continue;
         case _OP_JNZ:
-            if (!IsFalse(STK(arg0))) ci->_ip += arg1;
+            if (!IsFalse(STK(arg0))) {
+                ci->_ip += arg1;
+                _SPEND_ON_BACKJUMP(arg1);
+            }
             continue;
         case _OP_JZ:
-            if (IsFalse(STK(arg0))) ci->_ip += arg1;
+            if (IsFalse(STK(arg0))) {
+                ci->_ip += arg1;
+                _SPEND_ON_BACKJUMP(arg1);
+            }
             continue;
         case _OP_LOADFREEVAR: TARGET = _closure(ci->_closure)->_outervalues[static_cast<size_t>(arg1)]; continue;
         case _OP_VARGC: TARGET = SQObjectPtr(ci->_vargs_size); continue;
@@ -1354,14 +1479,18 @@ exec:
             TARGET = res;
             continue;
         }
-        case _OP_NEWTABLE: TARGET = SQObjectPtr(SQTable::Create(_sharedstate, arg1)); continue;
+        case _OP_NEWTABLE: TARGET = SQObjectPtr(SQTable::Create(_sharedstate, std::clamp<SQInteger>(arg1, 0, kMaxSizeHint))); continue;
         case _OP_NEWARRAY: {
             SQArray *a = SQArray::Create(_sharedstate, 0);
-            a->_values.reserve(static_cast<size_t>(arg1));
+            a->_values.reserve(static_cast<size_t>(std::clamp<SQInteger>(arg1, 0, kMaxSizeHint)));
             TARGET = SQObjectPtr(a);
             continue;
         }
         case _OP_APPENDARRAY:
+            if (sq_type(STK(arg0)) != OT_ARRAY) {
+                Raise_Error("internal vm error, appending to a %s", GetTypeName(STK(arg0)));
+                goto exception_trap;
+            }
             _array(STK(arg0))->Append(arg3 != 0 ? ci->_literals[arg1] : STK(arg1));
             continue;
         case _OP_GETPARENT: {
@@ -1389,8 +1518,8 @@ exec:
             SQInteger r;
             if (sq_type(STK(arg1)) == OT_INTEGER && sq_type(STK(arg2)) == OT_INTEGER &&
                 sqFastIntArith(arg3, _integer(STK(arg1)), _integer(STK(arg2)), r)) {
-                TARGET = SQObjectPtr(r);
-                STK(arg1) = SQObjectPtr(r);
+                TARGET.SetInteger(r);
+                STK(arg1).SetInteger(r);
                 continue;
             }
             SQObjectPtr res;
@@ -1409,6 +1538,13 @@ exec:
         }
         case _OP_INCL:
         case _OP_PINCL: {
+            if (sq_type(STK(arg1)) == OT_INTEGER) {
+                SQInteger old = _integer(STK(arg1));
+                SQInteger res = sqWrapAdd(old, static_cast<signed char>(arg3));
+                TARGET.SetInteger(_i_.op == _OP_INCL ? res : old);
+                STK(arg1).SetInteger(res);
+                continue;
+            }
             SQObjectPtr incr(static_cast<SQInteger>(static_cast<signed char>(arg3)));
             SQObjectPtr old = STK(arg1), res;
             if (sq_type(old) == OT_INTEGER) res = SQObjectPtr(sqWrapAdd(_integer(old), _integer(incr)));
@@ -1426,7 +1562,16 @@ exec:
             if (sq_type(STK(arg1)) == OT_INTEGER && sq_type(STK(arg2)) == OT_INTEGER) {
                 SQInteger d = sqWrapSub(_integer(STK(arg2)), _integer(STK(arg1)));
                 bool r = arg3 == CMP_G ? d > 0 : arg3 == CMP_GE ? d >= 0 : arg3 == CMP_L ? d < 0 : d <= 0;
-                TARGET = SQObjectPtr(r);
+                TARGET.SetBool(r);
+                // A loop or if test: the JZ on this result runs here, saving its dispatch.
+                const SQInstruction &next = *ci->_ip;
+                if (next.op == _OP_JZ && next._arg0 == _i_._arg0) {
+                    ci->_ip++;
+                    if (!r) {
+                        ci->_ip += next._arg1;
+                        _SPEND_ON_BACKJUMP(next._arg1);
+                    }
+                }
                 continue;
             }
             SQObjectPtr res;
@@ -1454,12 +1599,14 @@ exec:
             if (IsFalse(STK(arg2))) {
                 TARGET = STK(arg2);
                 ci->_ip += arg1;
+                _SPEND_ON_BACKJUMP(arg1);
             }
             continue;
         case _OP_OR:
             if (!IsFalse(STK(arg2))) {
                 TARGET = STK(arg2);
                 ci->_ip += arg1;
+                _SPEND_ON_BACKJUMP(arg1);
             }
             continue;
         case _OP_NEG: {
@@ -1468,7 +1615,7 @@ exec:
             TARGET = res;
             continue;
         }
-        case _OP_NOT: TARGET = SQObjectPtr(IsFalse(STK(arg1))); continue;
+        case _OP_NOT: TARGET.SetBool(IsFalse(STK(arg1))); continue;
         case _OP_BWNOT:
             if (sq_type(STK(arg1)) == OT_INTEGER) {
                 TARGET = SQObjectPtr(static_cast<SQInteger>(~_integer(STK(arg1))));
@@ -1500,7 +1647,7 @@ exec:
                 outres = ret;
                 return true;
             }
-            continue;
+            FRAME_CHANGED();
         }
         case _OP_RESUME: {
             SQObjectPtr g = STK(arg1);
@@ -1510,7 +1657,7 @@ exec:
             }
             _GUARD(_generator(g)->Resume(this, arg0));
             traps += ci->_etraps;
-            continue;
+            FRAME_CHANGED();
         }
         case _OP_FOREACH: {
             SQInteger tojump;
@@ -1518,8 +1665,9 @@ exec:
             SQInteger callerci = _callsstacksize - 1;
             _GUARD(FOREACH_OP(arg0, arg2, arg1, tojump, resumed));
             _callsstack[static_cast<size_t>(callerci)]._ip += tojump;
+            _SPEND_ON_BACKJUMP(tojump);
             if (resumed) traps += ci->_etraps;
-            continue;
+            FRAME_CHANGED();
         }
         case _OP_POSTFOREACH: {
             const SQObjectPtr &g = STK(arg0);
@@ -1571,6 +1719,10 @@ exec:
             continue;
         }
         case _OP_POPTRAP:
+            if (arg0 > ci->_etraps) {
+                Raise_Error("internal vm error, popping a trap that was not pushed");
+                goto exception_trap;
+            }
             for (SQInteger i = 0; i < arg0; i++) {
                 _etraps.pop_back();
                 traps--;
@@ -1612,13 +1764,20 @@ exec:
             goto exception_trap;
         }
     }
+#undef arg0
+#undef arg1
+#undef arg2
+#undef arg3
+    } catch (const std::bad_alloc &) {
+        Raise_Error("not enough memory");
+    }
 
 exception_trap : {
     SQObjectPtr currerror = _lasterror;
     SQInteger last_top = _top;
     if (_sharedstate->_notifyallexceptions || (!traps && raiseerror)) CallErrorHandler(currerror);
     while (ci) {
-        if (ci->_etraps > 0) {
+        if (ci->_etraps > 0 && _budget-- > 0) {
             SQExceptionTrap &et = _etraps.back();
             ci->_ip = et._ip;
             _top = et._stacksize;
@@ -1628,7 +1787,13 @@ exception_trap : {
             traps--;
             ci->_etraps--;
             while (last_top > _top) _stack[static_cast<size_t>(--last_top)].Null();
-            goto exec;
+            goto next_instruction;
+        }
+        if (ci->_etraps > 0) {
+            // Traps skipped because the budget ran out go with their frame.
+            _etraps.resize(_etraps.size() - static_cast<size_t>(ci->_etraps));
+            traps -= ci->_etraps;
+            ci->_etraps = 0;
         }
         if (ci->_generator) ci->_generator->Kill();
         bool mustbreak = ci->_root;
@@ -1638,4 +1803,6 @@ exception_trap : {
     _lasterror = currerror;
     return false;
 }
+next_instruction:;
+    }
 }

@@ -4,6 +4,7 @@
 
 #include "sqobject.h"
 #include "sqopcodes.h"
+#include "sqvaluestack.h"
 
 #define MAX_NATIVE_CALLS 100
 #define SQ_SUSPEND_FLAG -666
@@ -91,7 +92,7 @@ struct SQVM : public SQCollectable {
     bool CLOSURE_OP(SQObjectPtr &target, SQFunctionProto *func);
     bool GETVARGV_OP(SQObjectPtr &target, const SQObjectPtr &idx);
     bool CLASS_OP(SQObjectPtr &target, SQInteger base, SQInteger attributes);
-    void LeaveFrame();
+    [[gnu::always_inline]] inline void LeaveFrame();
     void PushCallInfo(const SQCallInfo &nci);
 
     // Errors (set _lasterror to a string built from the message).
@@ -102,8 +103,10 @@ struct SQVM : public SQCollectable {
     void Raise_ParamTypeError(SQInteger nparam, SQInteger typemask, SQInteger type);
 
     // Stack access.
+    // A push past the stack's capacity is dropped (only a native that pushes without bound gets
+    // there: script calls stop far below it with "stack overflow").
     void Push(const SQObject &o) {
-        if (_top >= static_cast<SQInteger>(_stack.size())) EnsureStack(_top + 1);
+        if (_top >= static_cast<SQInteger>(_stack.size()) && !EnsureStack(_top + 1)) return;
         _stack[static_cast<size_t>(_top++)] = o;
     }
     void Pop() { _stack[static_cast<size_t>(--_top)].Null(); }
@@ -115,11 +118,12 @@ struct SQVM : public SQCollectable {
     SQObjectPtr &PopGet() { return _stack[static_cast<size_t>(--_top)]; }
     SQObjectPtr &GetUp(SQInteger n) { return _stack[static_cast<size_t>(_top + n)]; }
     SQObjectPtr &GetAt(SQInteger n) { return _stack[static_cast<size_t>(n)]; }
-    // Makes sure cells [0, size) exist. Cells are reserved up front so that growing does not
-    // move them while references into the stack are held.
-    void EnsureStack(SQInteger size);
+    // Makes sure cells [0, size) exist (cells never move); false beyond the stack's capacity.
+    bool EnsureStack(SQInteger size);
+    // Room for a new frame reaching cell `top`: false and "stack overflow" past the limits.
+    bool CheckFrameRoom(SQInteger top);
 
-    std::vector<SQObjectPtr> _stack;
+    SQValueStack _stack;
     std::vector<SQObjectPtr> _vargsstack;
     SQInteger _top = 0;
     SQInteger _stackbase = 0;
@@ -139,6 +143,12 @@ struct SQVM : public SQCollectable {
     SQInteger _suspended_target = -1;
     SQInteger _suspended_traps = 0;
     bool _debughook_running = false;  // the hook gets no events for its own frames
+    // Backward jumps, calls and caught exceptions left before the VM stops script code with
+    // "execution budget exhausted" (the fuzz target's bound on loaded code; never set otherwise).
+    // Bulk work (long strings, big arrays) spends one unit per 64 KiB.
+    std::int64_t _budget = INT64_MAX;
+    void SpendBulk(std::int64_t bytes) { _budget -= bytes >> 16; }
+    std::vector<SQChar> _catbuf;  // scratch of string concatenation
 };
 
 struct SQAutoDec {

@@ -81,6 +81,11 @@ protected:
     CApp* app = nullptr;
 };
 
+void PrintTo(Backend backend, std::ostream* out)
+{
+    *out << (backend == Backend::PlainFile ? "plain file" : "library stream");
+}
+
 std::string backendName(const ::testing::TestParamInfo<Backend>& info)
 {
     return info.param == Backend::PlainFile ? "PlainFile" : "LibraryStream";

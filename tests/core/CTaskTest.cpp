@@ -303,7 +303,6 @@ TEST_F(TaskTest, TexturesLoadOnceAndTheApplicationsSharedOnesWin)
 
 TEST_F(TaskTest, FactoriesWithoutTheirObjectKindAnswerNullAndKeepNothing)
 {
-    EXPECT_EQ(task->createSprite("cg/a.png", {}, -1, 0, 0, 0), nullptr);
     EXPECT_EQ(task->createSpriteMask("cg/a.png", {}, 0, 0, 8, 8), nullptr);
     EXPECT_EQ(task->createRenderTarget(0, "screen", 64, 32, {}), nullptr);
     EXPECT_EQ(task->createRenderTarget(0, "", 64, 32, {}), nullptr);

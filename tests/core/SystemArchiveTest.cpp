@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <sys/resource.h>
 
 using namespace Orvane;
 using Kavro::Wpk2Writer;
@@ -249,6 +251,43 @@ TEST_F(SystemArchiveTest, BlockAndWholeReadCodes)
     EXPECT_EQ(ArchiveReadWhole(archive, &file->entry, &file->file, whole.data(), &capacity), Wpk2::ReadFailed);
     ASSERT_EQ(ArchiveSeek(file, 65536 * 2, 0), Wpk2::Ok);
     EXPECT_EQ(ArchiveRead(file, out.data(), &capacity), Wpk2::ReadFailed);
+}
+
+long PeakMemoryKiB()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// A small archive whose one-piece "setting.ini" claims a huge size: refused before memory is taken for it.
+TEST_F(SystemArchiveTest, OversizedSettingsClaimsAreRefusedQuicklyWithLittleMemory)
+{
+    struct Case
+    {
+        const char* what;
+        uint32_t claim;
+        int expected;
+    };
+    const uint32_t stored = 290000 / 16 * 16;
+    for (const Case& c : {Case{"1 GiB, beyond what the block can inflate to", 1u << 30, Wpk2::BadFormat},
+                          Case{"200 MiB, over the settings limit", 200u << 20, Wpk2::DestinationTooSmall},
+                          Case{"one byte over 1 MiB", (1u << 20) + 1, Wpk2::DestinationTooSmall},
+                          Case{"1 MiB, read (its zero bytes do not inflate)", 1u << 20, Wpk2::InflateFailed}})
+    {
+        SCOPED_TRACE(c.what);
+        OrvaneTest::RawArchive archive;
+        archive.entries.push_back({1, "setting.ini", c.claim, {{32, stored, stored, c.claim}}});
+        archive.tail = 300000;
+        dir.write("system.wpk", archive.build());
+        const long memoryBefore = PeakMemoryKiB();
+        const auto start = std::chrono::steady_clock::now();
+        std::string read = "old";
+        EXPECT_EQ(ArchiveReadSettings(key.data(), read), c.expected);
+        EXPECT_EQ(read, "");
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+        EXPECT_LT(PeakMemoryKiB() - memoryBefore, 64 * 1024);
+    }
 }
 
 TEST_F(SystemArchiveTest, DamagedDeflateStreamFailsWithTen)

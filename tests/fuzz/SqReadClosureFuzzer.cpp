@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to sq_readclosure. Whatever loads must write back to exactly the bytes
-// it was read from, and nothing may crash or leak.
+// it was read from, and then runs under an execution budget: nothing may crash or leak.
 #include <squirrel.h>
+
+#include "sqvm.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -34,15 +36,17 @@ SQInteger writeOutput(SQUserPointer up, SQUserPointer buf, SQInteger n) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size) {
-    // One VM for the whole run (opening one per input costs more than reading the input).
-    static HSQUIRRELVM v = sq_open(64);
-    SQInteger top = sq_gettop(v);
+    // A fresh VM per input: loaded code may change the root table, suspend or leave errors.
+    HSQUIRRELVM v = sq_open(64);
     Input in{data, size, 0};
     if (SQ_SUCCEEDED(sq_readclosure(v, readInput, &in))) {
         std::vector<std::uint8_t> out;
         if (SQ_FAILED(sq_writeclosure(v, writeOutput, &out))) std::abort();
         if (out.size() != in.pos || std::memcmp(out.data(), data, out.size()) != 0) std::abort();
+        v->_budget = 20000;
+        sq_pushroottable(v);
+        sq_call(v, 1, SQFalse, SQFalse);
     }
-    sq_settop(v, top);
+    sq_close(v);
     return 0;
 }

@@ -39,6 +39,7 @@ TEST(Program, SecondInstanceEndsAtOnceWithMinusOne)
 {
     GameFolder game;
     game.pack("system.wpk", {{"setting.ini", MinimalSettings}});
+    game.pack("script.wpk", {{"media/script/main.nut", "while (true) ::suspend();\n"}});
     OrvaneTest::TempDirectory runtime;
     // The first copy runs until it is killed; the second must not wait for it.
     std::thread first([&] { runProgram(game.path(), runtime.path().string(), 6); });

@@ -119,3 +119,36 @@ TEST(Matrix4x4, TransposedAndNormals)
     const Kavro::Vector4D v = Kavro::Vector4D(1, 2, 3, 1).Transform(Matrix4x4::GetTranslation(1, 1, 1));
     EXPECT_EQ(v, Kavro::Vector4D(2, 3, 4, 1));
 }
+
+TEST(Matrix4x4, Homographic2DCarriesEachCornerToCornerPlusOffset)
+{
+    const Kavro::Vector2D q[4] = {{0, 0}, {100, 0}, {0, 50}, {100, 50}};
+    const Kavro::Vector2D cases[][4] = {
+        {{0, 0}, {0, 0}, {0, 0}, {0, 0}},          // none: the identity
+        {{10, 0}, {0, 5}, {-3, 4}, {7, -2}},       // a true projective map
+        {{5, 5}, {5, 5}, {5, 5}, {5, 5}},          // all the same: a translation
+        {{0, 0}, {40, 0}, {0, 0}, {40, 0}},        // a stretch to the right
+    };
+    for (const auto& d : cases)
+    {
+        const Matrix4x4 h = Matrix4x4().Homographic2D(q, d);
+        for (int i = 0; i < 4; ++i)
+        {
+            const Vector3D p = Vector3D(q[i].x, q[i].y, 0).TransformCoord(h);
+            EXPECT_NEAR(p.x, q[i].x + d[i].x, 1e-3f) << i;
+            EXPECT_NEAR(p.y, q[i].y + d[i].y, 1e-3f) << i;
+        }
+    }
+    // Straight lines stay straight: the middle of the top edge stays on the moved top edge.
+    const Kavro::Vector2D d[4] = {{10, 0}, {0, 5}, {-3, 4}, {7, -2}};
+    const Matrix4x4 h = Matrix4x4().Homographic2D(q, d);
+    const Vector3D mid = Vector3D(50, 0, 0).TransformCoord(h);
+    // The top edge runs from (10, 0) to (100, 5).
+    const float crossProduct = 90.0f * mid.y - 5.0f * (mid.x - 10.0f);
+    EXPECT_NEAR(crossProduct / 90.0f, 0.0f, 1e-3f);
+    EXPECT_GT(mid.x, 10.0f);
+    EXPECT_LT(mid.x, 100.0f);
+    // Three corners on one line have no such map: the identity.
+    const Kavro::Vector2D line[4] = {{0, 0}, {1, 0}, {2, 0}, {3, 1}};
+    EXPECT_EQ(Matrix4x4().Homographic2D(line, cases[0]), Matrix4x4());
+}

@@ -272,3 +272,69 @@ TEST_F(Binding, GetOfTheWrongTypeRaises)
     }
     sq_poptop(machine.vm);
 }
+
+TEST_F(Binding, InitWithoutAMachineOpensOne)
+{
+    machine.close();
+    ASSERT_TRUE(SquirrelVM::Init());
+    HSQUIRRELVM own = SquirrelVM::GetVMPtr();
+    ASSERT_NE(own, nullptr);
+    SquirrelObject root = SquirrelVM::GetRootTable();
+    EXPECT_TRUE(root.Exists("file"));
+    EXPECT_TRUE(root.Exists("blob"));
+    EXPECT_TRUE(root.Exists("format"));
+    EXPECT_TRUE(SquirrelVM::Init(own)); // already current: nothing changes
+    EXPECT_EQ(SquirrelVM::GetRootTable().GetType(), OT_TABLE);
+    SquirrelVM::Release(); // the machine itself is closed when the process ends
+}
+
+TEST_F(Binding, HandleOperations)
+{
+    ASSERT_EQ(machine.run("t <- { a = 1, b = \"two\" }\narr <- [10, 20, 30]; s <- \"four\""), "");
+    SquirrelObject root = SquirrelVM::GetRootTable();
+    SquirrelObject table = root.GetValue("t");
+    SquirrelObject array = root.GetValue("arr");
+    EXPECT_EQ(table.Len(), 2);
+    EXPECT_EQ(array.Len(), 3);
+    EXPECT_EQ(root.GetValue("s").Len(), 4);
+    EXPECT_EQ(SquirrelObject().Len(), 0);
+    EXPECT_TRUE(table.Exists("a"));
+    EXPECT_FALSE(table.Exists("z"));
+    EXPECT_TRUE(table.GetValue("z").IsNull());
+    EXPECT_STREQ(table.GetValue("b").ToString(), "two");
+
+    SQInteger sum = 0;
+    ASSERT_TRUE(array.BeginIteration());
+    SquirrelObject key, value;
+    while (array.Next(key, value))
+        sum += key.ToInteger() * 100 + value.ToInteger();
+    EXPECT_EQ(sum, 300 + 60);
+    EXPECT_FALSE(root.GetValue("s").BeginIteration());
+
+    int marker = 0;
+    ASSERT_TRUE(table.SetUserPointer(5, &marker));
+    EXPECT_EQ(table.GetUserPointer(5), &marker);
+    EXPECT_EQ(table.GetUserPointer(6), nullptr);
+    EXPECT_TRUE(table.SetValue(7, "seven"));
+    EXPECT_EQ(table.GetUserPointer(7), nullptr); // another type
+    EXPECT_TRUE(table.SetValue("f", 1.5f));
+    EXPECT_EQ(table.GetValue("f").ToFloat(), 1.5f);
+    EXPECT_EQ(table.GetValue("f").ToInteger(), 1);
+
+    array.ArrayAppend(table);
+    EXPECT_EQ(array.Len(), 4);
+    SquirrelObject delegate = SquirrelVM::CreateTable();
+    delegate.SetValue("inherited", SQInteger(9));
+    EXPECT_TRUE(table.SetDelegate(delegate));
+    EXPECT_EQ(machine.run("if (t.inherited != 9) throw \"no delegate\""), "");
+    EXPECT_FALSE(array.SetDelegate(delegate));
+    EXPECT_TRUE(array.GetDelegate().IsNull());
+
+    SQUserPointer tag = nullptr;
+    EXPECT_TRUE(root.GetValue("Counter").GetTypeTag(&tag));
+    EXPECT_EQ(tag, SqPlus::ClassType<Counter>::Get().tag());
+    EXPECT_FALSE(table.GetTypeTag(&tag));
+    ASSERT_EQ(machine.run("inst <- Counter()"), "");
+    EXPECT_NE(root.GetValue("inst").GetInstanceUP(), nullptr);
+    EXPECT_EQ(table.GetInstanceUP(), nullptr);
+}

@@ -1,11 +1,23 @@
 #pragma once
 
+#include <kavro/RefCounted.h>
+
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace OrvaneTest
 {
+
+class CallLog;
+
+// Opt-in record of releases: with a log set, every release adds "release(label)" to it.
+struct ReleaseNote
+{
+    CallLog* log = nullptr;
+    std::string label;
+    void note() const;
+};
 
 // Every call a fake receives, as "name(arg, arg)" lines in order.
 class CallLog
@@ -27,6 +39,24 @@ public:
 
 private:
     std::vector<std::string> calls_;
+};
+
+inline void ReleaseNote::note() const
+{
+    if (log)
+        log->add("release", label);
+}
+
+// A library object's reference counting with an opt-in release record.
+template <typename Interface> class LoggedRefCounted : public Kavro::RefCounted<Interface>
+{
+public:
+    int release() override
+    {
+        releaseNote.note();
+        return Kavro::RefCounted<Interface>::release();
+    }
+    ReleaseNote releaseNote;
 };
 
 } // namespace OrvaneTest

@@ -45,16 +45,43 @@ void FakeCore::completeStartup()
 Kavro::IFileSystem* FakeCore::createFileSystem()
 {
     log.add("createFileSystem");
+    if (fileSystem)
+        fileSystem->addRef();
     return fileSystem;
 }
 
 Kavro::ISoundDevice* FakeCore::createSoundDevice(int type)
 {
     log.add("createSoundDevice", type);
+    if (noSoundDevice)
+        return nullptr;
     if (!sound)
+    {
         sound = new FakeSoundDevice;
+        sound->output = soundOutput;
+    }
     sound->addRef();
     return sound;
+}
+
+Kavro::IPhysicsWorld* FakeCore::createPhysicsWorld()
+{
+    log.add("createPhysicsWorld");
+    if (!makePhysicsWorlds)
+        return nullptr;
+    return new FakePhysicsWorld(log, "world" + std::to_string(++physicsWorldsMade));
+}
+
+int FakePhysicsWorld::step(float seconds)
+{
+    log_.add("step", label_, seconds);
+    return 0;
+}
+
+int FakePhysicsWorld::setParameter(const void* value)
+{
+    log_.add("setParameter", label_, *static_cast<const float*>(value));
+    return 0;
 }
 
 void FakeCore::setWindowName(const char* name)

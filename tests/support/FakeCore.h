@@ -6,6 +6,7 @@
 
 #include <kavro/ICore.h>
 #include <kavro/IFileSystem.h>
+#include <kavro/IPhysicsWorld.h>
 #include <kavro/ISoundDevice.h>
 #include <kavro/MessageBox.h>
 #include <kavro/RefCounted.h>
@@ -16,12 +17,54 @@
 namespace OrvaneTest
 {
 
-class FakeSoundDevice : public Kavro::RefCounted<Kavro::ISoundDevice>
+class FakeSoundDevice : public LoggedRefCounted<Kavro::ISoundDevice>
 {
 public:
     int output = 1;
     int hasOutput() override { return output; }
     int requestHandle(int, int) override { return 0; }
+    // Sound operations fail until a test needs them recorded.
+    int open(const char*, int, uint32_t, int, int) override { return -1; }
+    int open3D(const char*, int, uint32_t, int, int) override { return -1; }
+    int releaseHandle(uint32_t) override { return -1; }
+    int play(uint32_t, int, int, int, int) override { return -1; }
+    int stop(uint32_t, int) override { return -1; }
+    int pause(uint32_t, int) override { return -1; }
+    int resume(uint32_t, int) override { return -1; }
+    int setLoop(uint32_t, int, int, int, int) override { return -1; }
+    int setVolume(uint32_t, float, int) override { return -1; }
+    int setPan(uint32_t, float, int) override { return -1; }
+    int setFrequency(uint32_t, float, int) override { return -1; }
+    int seek(uint32_t, int) override { return -1; }
+    int isPlaying(uint32_t, int) override { return 0; }
+    int isPaused(uint32_t, int) override { return 0; }
+    int getDuration(uint32_t) override { return 0; }
+    int getPosition(uint32_t) override { return 0; }
+    int setListenerPosition(const Kavro::Vector3D&) override { return 0; }
+    int setListenerRotation(const Kavro::Vector3D&) override { return 0; }
+    int setPosition3D(uint32_t, const Kavro::Vector3D&) override { return -1; }
+    float getPulse(uint32_t, int) override { return 0.0f; }
+    float getAmplitude(uint32_t, int) override { return 0.0f; }
+    int setEffect1(uint32_t, float, float, float, float, int, float) override { return -1; }
+    int setEcho(uint32_t, float, float, float, float, int) override { return -1; }
+    int setEffect2(uint32_t, float, float, float, float) override { return -1; }
+    int setPresetReverb(uint32_t, int) override { return -1; }
+    int setEffect3(uint32_t) override { return -1; }
+    int injectFile(const char*) override { return -1; }
+    int ejectFile(const char*) override { return -1; }
+};
+
+// Physics world that logs step and the parameter it was given, by its label.
+class FakePhysicsWorld : public LoggedRefCounted<Kavro::IPhysicsWorld>
+{
+public:
+    FakePhysicsWorld(CallLog& log, std::string label) : log_(log), label_(std::move(label)) {}
+    int step(float seconds) override;
+    int setParameter(const void* value) override;
+
+private:
+    CallLog& log_;
+    std::string label_;
 };
 
 // Core with a settable millisecond clock, scripted pump results and recording devices.
@@ -45,16 +88,21 @@ public:
     // Hand out a reference each, as the library's core does.
     Kavro::IRenderDevice* getRenderDevice() override
     {
+        if (noRenderDevice)
+            return nullptr;
         render->addRef();
         return render;
     }
     Kavro::ISoundDevice* createSoundDevice(int type) override;
     Kavro::IInputManager* getInputManager() override
     {
+        if (noInputManager)
+            return nullptr;
         input.addRef();
         return &input;
     }
-    Kavro::IPhysicsWorld* createPhysicsWorld() override { return nullptr; }
+    // With makePhysicsWorlds set, a new FakePhysicsWorld "world<n>" (n counting from 1); else null.
+    Kavro::IPhysicsWorld* createPhysicsWorld() override;
     void* openMovie(const char*) override { return nullptr; }
     void setWindowName(const char* name) override;
     void setScreenSize(int width, int height) override;
@@ -102,8 +150,15 @@ public:
     int initializeResult = 0;
     int applyResult = 0;
     std::deque<int> pumpResults;
+    bool noRenderDevice = false;
+    bool noInputManager = false;
+    bool noSoundDevice = false;
+    int soundOutput = 1; // what a new sound device's hasOutput answers
+    bool makePhysicsWorlds = false;
+    int physicsWorldsMade = 0;
     Kavro::WindowProc windowProc = nullptr;
-    Kavro::IFileSystem* fileSystem = nullptr; // owned: released by the destructor
+    // Owned: released by the destructor; createFileSystem hands out a reference of it.
+    Kavro::IFileSystem* fileSystem = nullptr;
     RecordingRenderDevice* render;
     FakeInputManager input;
     FakeSoundDevice* sound = nullptr;

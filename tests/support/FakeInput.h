@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/CallLog.h"
+
 #include <kavro/IInputManager.h>
 #include <kavro/RefCounted.h>
 
@@ -15,9 +17,14 @@ namespace OrvaneTest
 template <typename Interface> class FakeCounted : public Interface
 {
 public:
-    int release() override { return --count_; }
+    int release() override
+    {
+        releaseNote.note();
+        return --count_;
+    }
     int addRef() override { return ++count_; }
     int getRefCount() override { return count_; }
+    ReleaseNote releaseNote;
 
 private:
     int count_ = 1;
@@ -146,15 +153,30 @@ public:
     FakeGamepad gamepad;
     FakeTouch touch;
 
+    // Devices named here are missing (their getter answers null).
+    bool noMouse = false, noKeyboard = false, noGamepad = false, noTouch = false;
+
     // Each hands out a reference, as the library's manager does.
-    Kavro::IMouse* getMouse() override { return shared(&mouse); }
-    Kavro::IKeyboard* getKeyboard() override { return shared(&keyboard); }
-    Kavro::IGamepad* getGamepad() override { return shared(&gamepad); }
-    Kavro::ITouch* getTouch() override { return shared(&touch); }
+    Kavro::IMouse* getMouse() override { return shared(&mouse, noMouse); }
+    Kavro::IKeyboard* getKeyboard() override { return shared(&keyboard, noKeyboard); }
+    Kavro::IGamepad* getGamepad() override { return shared(&gamepad, noGamepad); }
+    Kavro::ITouch* getTouch() override { return shared(&touch, noTouch); }
+
+    // Logs the release of the manager and each device as "release(<label>)".
+    void noteReleases(CallLog& log)
+    {
+        releaseNote = {&log, "inputManager"};
+        mouse.releaseNote = {&log, "mouse"};
+        keyboard.releaseNote = {&log, "keyboard"};
+        gamepad.releaseNote = {&log, "gamepad"};
+        touch.releaseNote = {&log, "touch"};
+    }
 
 private:
-    template <typename T> static T* shared(T* device)
+    template <typename T> static T* shared(T* device, bool missing)
     {
+        if (missing)
+            return nullptr;
         device->addRef();
         return device;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sstream>
 
 namespace OrvaneTest
 {
@@ -103,7 +104,8 @@ const char* nameOf(Kavro::ITexture* texture)
 
 } // namespace
 
-RecordingSpriteQuad::RecordingSpriteQuad(CallLog& log, Kavro::ITexture* texture) : log_(log), texture_(texture)
+RecordingSpriteQuad::RecordingSpriteQuad(CallLog& log, Kavro::ITexture* texture, const std::string& prefix)
+    : log_(log), texture_(texture), prefix_(prefix)
 {
     if (texture_)
         texture_->addRef();
@@ -111,58 +113,111 @@ RecordingSpriteQuad::RecordingSpriteQuad(CallLog& log, Kavro::ITexture* texture)
 
 RecordingSpriteQuad::~RecordingSpriteQuad()
 {
+    if (camera_)
+        camera_->release();
     if (texture_)
         texture_->release();
 }
 
 int RecordingSpriteQuad::begin()
 {
-    log_.add("quad.begin");
+    log_.add(op("begin"));
     quadCount = 0;
+    quads.clear();
     return 0;
 }
 
-int RecordingSpriteQuad::addQuad(const Kavro::Matrix4x4&, const Kavro::Vector4D corners[4], const uint32_t colours[4])
+void RecordingSpriteQuad::record(const Quad& quad)
 {
-    log_.add("quad.addQuad", corners[0].x, corners[0].y, corners[3].x, corners[3].y, colours[0], colours[3]);
+    std::ostringstream line;
+    line << "m=";
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            line << (r || c ? " " : "") << quad.matrix.m[r][c];
+    line << " c=";
+    for (int i = 0; i < 4; ++i)
+        line << (i ? " " : "") << quad.corners[i].x << ',' << quad.corners[i].y << ',' << quad.corners[i].z << ','
+             << quad.corners[i].w;
+    line << " rgba=" << std::hex;
+    for (int i = 0; i < 4; ++i)
+        line << (i ? " " : "") << quad.colours[i];
+    line << std::dec;
+    if (quad.textured)
+    {
+        line << " uv=";
+        for (int i = 0; i < 4; ++i)
+            line << (i ? " " : "") << quad.uv[i].x << ',' << quad.uv[i].y;
+    }
+    log_.add(op("addQuad"), line.str());
+    quads.push_back(quad);
     ++quadCount;
+}
+
+int RecordingSpriteQuad::addQuad(const Kavro::Matrix4x4& matrix, const Kavro::Vector4D corners[4],
+                                 const uint32_t colours[4])
+{
+    Quad quad;
+    quad.matrix = matrix;
+    for (int i = 0; i < 4; ++i)
+        quad.corners[i] = corners[i], quad.colours[i] = colours[i];
+    record(quad);
     return 0;
 }
 
-int RecordingSpriteQuad::addQuad(const Kavro::Matrix4x4&, const Kavro::Vector4D corners[4], const uint32_t colours[4],
-                                 const Kavro::Vector2D uv[4])
+int RecordingSpriteQuad::addQuad(const Kavro::Matrix4x4& matrix, const Kavro::Vector4D corners[4],
+                                 const uint32_t colours[4], const Kavro::Vector2D uv[4])
 {
-    log_.add("quad.addQuad", corners[0].x, corners[0].y, corners[3].x, corners[3].y, colours[0], colours[3], uv[0].x,
-             uv[0].y, uv[3].x, uv[3].y);
-    ++quadCount;
+    Quad quad;
+    quad.matrix = matrix;
+    quad.textured = true;
+    for (int i = 0; i < 4; ++i)
+        quad.corners[i] = corners[i], quad.colours[i] = colours[i], quad.uv[i] = uv[i];
+    record(quad);
     return 0;
 }
 
 int RecordingSpriteQuad::end()
 {
-    log_.add("quad.end");
+    log_.add(op("end"));
     return 0;
 }
 
 int RecordingSpriteQuad::draw(const Kavro::Vector2D& offset, const Kavro::Vector4D* colour, float factor)
 {
     if (colour)
-        log_.add("quad.draw", offset.x, offset.y, colour->x, colour->y, colour->z, colour->w, factor);
+        log_.add(op("draw"), offset.x, offset.y, colour->x, colour->y, colour->z, colour->w, factor);
     else
-        log_.add("quad.draw", offset.x, offset.y, "null", factor);
+        log_.add(op("draw"), offset.x, offset.y, "null", factor);
     return 0;
 }
 
 int RecordingSpriteQuad::setBlendMode(int mode)
 {
-    log_.add("quad.setBlendMode", mode);
+    log_.add(op("setBlendMode"), mode);
     blendMode = mode;
+    return 0;
+}
+
+int RecordingSpriteQuad::setQuadCount(int count)
+{
+    log_.add(op("setQuadCount"), count);
+    return 0;
+}
+
+int RecordingSpriteQuad::setCamera(Kavro::ICamera* camera)
+{
+    log_.add(op("setCamera"), camera ? "camera" : "null");
+    if (camera)
+        camera->addRef();
+    if (camera_)
+        camera_->release();
+    camera_ = camera;
     return 0;
 }
 
 int RecordingSpriteQuad::setTexture(Kavro::ITexture* texture)
 {
-    log_.add("quad.setTexture", nameOf(texture));
+    log_.add(op("setTexture"), nameOf(texture));
     if (texture)
         texture->addRef();
     if (texture_)
@@ -173,20 +228,21 @@ int RecordingSpriteQuad::setTexture(Kavro::ITexture* texture)
 
 int RecordingSpriteQuad::setFilter(int linear)
 {
-    log_.add("quad.setFilter", linear);
+    log_.add(op("setFilter"), linear);
     filter = linear;
     return 0;
 }
 
 int RecordingSpriteQuad::setUVOffset(const Kavro::Vector2D& offset)
 {
-    log_.add("quad.setUVOffset", offset.x, offset.y);
+    log_.add(op("setUVOffset"), offset.x, offset.y);
+    uvOffset = offset;
     return 0;
 }
 
 int RecordingSpriteQuad::apply()
 {
-    log_.add("quad.apply");
+    log_.add(op("apply"));
     return 0;
 }
 
@@ -242,7 +298,7 @@ Kavro::ITexture* RecordingRenderDevice::createRenderTexture(int width, int heigh
                                                             int flag, int reserved2)
 {
     log_.add("createRenderTexture", width, height, format, reserved, flag, reserved2);
-    return new FakeTexture("", width, height, 2);
+    return noRenderTexture ? nullptr : new FakeTexture("", width, height, 2);
 }
 
 Kavro::ITexture* RecordingRenderDevice::createNamedRenderTexture(const char* name, int width, int height,
@@ -309,7 +365,7 @@ Kavro::ISpriteQuad* RecordingRenderDevice::createSprite(Kavro::ITexture* texture
 Kavro::IQuad* RecordingRenderDevice::createColorQuad(int quadCount)
 {
     log_.add("createColorQuad", quadCount);
-    return new RecordingSpriteQuad(log_, nullptr);
+    return new RecordingSpriteQuad(log_, nullptr, "colorQuad");
 }
 
 int RecordingRenderDevice::copyTexture(Kavro::ITexture* destination, Kavro::ITexture* source, int mode)

@@ -13,7 +13,7 @@ namespace OrvaneTest
 {
 
 // Texture of a given size whose pixels live in memory; logs nothing.
-class FakeTexture : public Kavro::RefCounted<Kavro::ITexture>
+class FakeTexture : public LoggedRefCounted<Kavro::ITexture>
 {
 public:
     FakeTexture(std::string name, int width, int height, int kind = 0);
@@ -46,11 +46,23 @@ public:
     std::vector<uint32_t> pixels;
 };
 
-// Quad list that logs what the engine hands it: "quad.<operation>(...)" lines.
+// Quad list that logs every setter, apply, begin/end and added quad with its values:
+// "quad.<operation>(...)" lines ("colorQuad." for a colour quad). An added quad logs its matrix (16 values,
+// row by row), its four corners (x, y, z, w each), its four colours in hex and, when textured, its four
+// uv pairs; the last added quad is also kept in `quads`.
 class RecordingSpriteQuad : public Kavro::RefCounted<Kavro::ISpriteQuad>
 {
 public:
-    RecordingSpriteQuad(CallLog& log, Kavro::ITexture* texture);
+    struct Quad
+    {
+        Kavro::Matrix4x4 matrix;
+        Kavro::Vector4D corners[4];
+        uint32_t colours[4] = {};
+        Kavro::Vector2D uv[4];
+        bool textured = false;
+    };
+
+    RecordingSpriteQuad(CallLog& log, Kavro::ITexture* texture, const std::string& prefix = "quad");
     ~RecordingSpriteQuad() override;
 
     int begin() override;
@@ -62,6 +74,9 @@ public:
     int draw(const Kavro::Vector2D& offset, const Kavro::Vector4D* colour, float factor) override;
     int setBlendMode(int mode) override;
     int getBlendMode() override { return blendMode; }
+    int setQuadCount(int count) override;
+    int setCamera(Kavro::ICamera* camera) override;
+    Kavro::ICamera* getCamera() override { return camera_; }
     Kavro::ITexture* getTexture() override { return texture_; }
     int setTexture(Kavro::ITexture* texture) override;
     int setFilter(int linear) override;
@@ -72,13 +87,21 @@ public:
     int quadCount = 0;
     int blendMode = 1;
     int filter = 0;
+    Kavro::Vector2D uvOffset;
+    // The quads of the current list.
+    std::vector<Quad> quads;
 
 private:
+    void record(const Quad& quad);
+    std::string op(const char* name) const { return prefix_ + "." + name; }
+
     CallLog& log_;
     Kavro::ITexture* texture_;
+    Kavro::ICamera* camera_ = nullptr;
+    std::string prefix_;
 };
 
-class RecordingSceneManager : public Kavro::RefCounted<Kavro::ISceneManager>
+class RecordingSceneManager : public LoggedRefCounted<Kavro::ISceneManager>
 {
 public:
     explicit RecordingSceneManager(CallLog& log) : log_(log) {}
@@ -99,7 +122,7 @@ private:
 };
 
 // Render device that logs every call with its arguments and hands out FakeTextures.
-class RecordingRenderDevice : public Kavro::RefCounted<Kavro::IRenderDevice>
+class RecordingRenderDevice : public LoggedRefCounted<Kavro::IRenderDevice>
 {
 public:
     explicit RecordingRenderDevice(CallLog& log);
@@ -108,7 +131,7 @@ public:
     int beginFrame() override;
     int endFrame() override;
     int clear(int count, const uint32_t* argb) override;
-    Kavro::ISceneManager* getSceneManager() override { return scene_; }
+    Kavro::ISceneManager* getSceneManager() override { return noSceneManager ? nullptr : scene_; }
     RecordingSceneManager* recordingScene() { return scene_; }
     Kavro::ITexture* loadTexture(const char* name, int mipLevels, int flags) override;
     Kavro::ITexture* createTexture(int width, int height, int format, int flags) override;
@@ -135,6 +158,9 @@ public:
 
     // What beginFrame answers; a texture name listed here fails to load.
     int beginResult = 0;
+    bool noSceneManager = false;
+    bool noRenderTexture = false;
+    RecordingSceneManager* sceneManager() const { return scene_; }
     std::vector<std::string> missingTextures;
     int loadedWidth = 64, loadedHeight = 64;
     int32_t screenSize[2] = {1280, 720};

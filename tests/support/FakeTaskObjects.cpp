@@ -157,7 +157,16 @@ int FakeScriptHost::update()
     if (states.size() > 1)
         states.pop_front();
     log.add("update", state);
+    runState = state;
     return state;
+}
+
+void FakeScriptHost::reset()
+{
+    log.add("reset");
+    if (Orvane::CApp* app = Orvane::CApp::get())
+        app->releaseScriptObjects();
+    runState = -1;
 }
 
 void FakeScriptHost::setMainScriptPath(const std::string& path)

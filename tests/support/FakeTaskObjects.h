@@ -124,8 +124,25 @@ private:
     Kavro::ITexture* texture_;
 };
 
+// A camera whose answers a test sets.
 class FakeCamera : public Kavro::RefCounted<Kavro::ICamera>
 {
+public:
+    Kavro::Vector3D getEye() override { return eye; }
+    Kavro::Vector3D getTarget() override { return target; }
+    Kavro::Vector3D getUp() override { return up; }
+    int getProjection() override { return projection; }
+    float getFieldOfView() override { return fieldOfView; }
+    float getNear() override { return nearZ; }
+    float getFar() override { return farZ; }
+
+    Kavro::Vector3D eye{0.0f, 0.0f, -1000.0f};
+    Kavro::Vector3D target;
+    Kavro::Vector3D up{0.0f, 1.0f, 0.0f};
+    int projection = 0;
+    float fieldOfView = 45.0f;
+    float nearZ = 1.0f;
+    float farZ = 10000.0f;
 };
 
 // A camera's task object: answers isCamera and its camera.
@@ -140,14 +157,18 @@ public:
     FakeCamera* camera = new FakeCamera;
 };
 
-// Script host answering scripted run states (then repeating the last one); logs update and the path.
+// Script host answering scripted run states (then repeating the last one); logs update, the path and
+// reset (which asks the application to release the script objects, as the real host does).
 class FakeScriptHost : public Orvane::IScriptHost
 {
 public:
     int update() override;
     void setMainScriptPath(const std::string& path) override;
+    int getRunState() const override { return runState; }
+    void reset() override;
 
     std::deque<int> states{2};
+    int runState = -1;
     std::string mainScriptPath;
     CallLog log;
 };

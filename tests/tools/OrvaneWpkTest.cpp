@@ -5,6 +5,10 @@
 
 #include <kavro/ArchiveKey.h>
 #include <kavro/Wpk2Archive.h>
+#include <kavro/Wpk2Cipher.h>
+#include <kavro/Wpk2File.h>
+
+#include <zlib.h>
 
 #include <gtest/gtest.h>
 
@@ -148,8 +152,10 @@ TEST_F(OrvaneWpkTest, BadInputEndsWithAMessageAndNonZeroExit)
         {"pack only-one-argument", 2, "usage"},
         {"--key 12 key", 2, "64 hexadecimal"},
         {"--key", 2, "64 hexadecimal"},
-        {"pack out.wpk missing", 1, "not a directory"},
-        {"list missing.wpk", 1, "cannot be opened"},
+        {"pack out.wpk missing", 1, "missing: No such file or directory"},
+        {"pack out.wpk in/a.txt", 1, "in/a.txt: Not a directory"},
+        {"list missing.wpk", 1, "missing.wpk cannot be opened: No such file or directory"},
+        {"list in", 1, "in cannot be opened: Is a directory"},
         {"list notanarchive.wpk", 1, "not a WPK2 archive"},
         {"extract notanarchive.wpk out", 1, "not a WPK2 archive"},
         {"pack out.wpk clash", 1, "both become"},
@@ -217,4 +223,97 @@ TEST_F(OrvaneWpkTest, PackedSystemArchiveIsReadByTheStartUpReaderAndTheFileSyste
     stream->release();
     fs->release();
     std::filesystem::current_path(previous);
+}
+
+TEST_F(OrvaneWpkTest, HelpGoesToStandardOutputAndSucceeds)
+{
+    for (const char* option : {"--help", "-h"})
+    {
+        const ToolResult result = tool(option);
+        EXPECT_EQ(result.exit, 0) << option;
+        EXPECT_NE(result.out.find("usage: orvane-wpk"), std::string::npos) << option;
+        EXPECT_EQ(result.err, "") << option;
+    }
+}
+
+// /dev/null, a folder: pack never replaces what is not a regular file, and reads nothing first.
+TEST_F(OrvaneWpkTest, PackRefusesTargetsThatAreNotRegularFiles)
+{
+    dir.write("in/a.txt", {'a'});
+    std::filesystem::create_directory(dir.path() / "folder.wpk");
+    for (const std::string target : {"/dev/null", "folder.wpk"})
+    {
+        const ToolResult result = tool("pack " + target + " in");
+        EXPECT_EQ(result.exit, 1) << target;
+        EXPECT_EQ(result.err, "orvane-wpk: refusing to replace " + target + ": not a regular file\n");
+    }
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "folder.wpk"));
+}
+
+// A small archive whose single deflated piece declares far more than it inflates to.
+TEST_F(OrvaneWpkTest, ExtractRefusesAnEntryLargerThanItsBlocksHold)
+{
+    std::vector<uint8_t> packed(2048);
+    uLongf packedLength = packed.size();
+    const std::vector<uint8_t> zeros(1 << 20, 0);
+    z_stream stream{};
+    ASSERT_EQ(deflateInit2(&stream, 9, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY), Z_OK);
+    stream.next_in = const_cast<Bytef*>(zeros.data());
+    stream.avail_in = uInt(zeros.size());
+    stream.next_out = packed.data();
+    stream.avail_out = uInt(packed.size());
+    ASSERT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
+    packedLength = stream.total_out;
+    deflateEnd(&stream);
+    const uint32_t stored = uint32_t((packedLength + 15) / 16 * 16);
+    packed.resize(stored);
+    Wpk2Cipher(BuildArchiveKey(), OrvaneTest::FixedIv()).encrypt(packed.data(), packed.size());
+
+    OrvaneTest::RawArchive archive;
+    const uint32_t claim = uint32_t(packedLength) * 1000; // within what the format allows: about 200 MB
+    archive.entries.push_back({1, "big.bin", claim, {{0, stored, uint32_t(packedLength), claim}}});
+    archive.tail = stored;
+    std::vector<uint8_t> bytes = archive.build();
+    archive.entries[0].blocks[0].offset = bytes.size() - stored;
+    bytes = archive.build();
+    std::copy(packed.begin(), packed.end(), bytes.end() - stored);
+    dir.write("big.wpk", bytes);
+
+    const ToolResult result = tool("extract big.wpk out");
+    EXPECT_EQ(result.exit, 1);
+    EXPECT_EQ(result.err, "orvane-wpk: refusing big.bin in big.wpk: it declares " + std::to_string(claim) +
+                              " bytes, its blocks hold 1048576\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out/big.bin")));
+}
+
+TEST_F(OrvaneWpkTest, ExtractReplacesAnExistingFileWholeAndKeepsItOnFailure)
+{
+    const auto text = OrvaneTest::TextBytes(200000, 12);
+    dir.write("in/story.txt", text);
+    ASSERT_EQ(tool("pack story.wpk in").exit, 0);
+    dir.write("out/story.txt", {'o', 'l', 'd'});
+    ASSERT_EQ(tool("extract story.wpk out").exit, 0);
+    EXPECT_EQ(dir.read("out/story.txt"), text);
+
+    // Damage the second block: the extracted file stays as it was.
+    Wpk2File file;
+    Wpk2Archive archive;
+    ASSERT_TRUE(load("story.wpk", archive, file));
+    const Wpk2BlockRecord second = archive.entries()[0].blocks[1];
+    file.close();
+    auto bytes = dir.read("story.wpk");
+    auto noise = OrvaneTest::NoiseBytes(second.storedLength, 13);
+    noise[0] = 0xFF;
+    Wpk2Cipher(BuildArchiveKey(), archive.header().iv).encrypt(noise.data(), noise.size());
+    std::copy(noise.begin(), noise.end(), bytes.begin() + long(second.offset));
+    dir.write("story.wpk", bytes);
+    dir.write("out/story.txt", {'o', 'l', 'd'});
+    const ToolResult result = tool("extract story.wpk out");
+    EXPECT_EQ(result.exit, 1);
+    EXPECT_NE(result.err.find("does not decompress"), std::string::npos) << result.err;
+    EXPECT_EQ(dir.read("out/story.txt"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path() / "out"),
+                            std::filesystem::directory_iterator()),
+              1);
 }

@@ -27,7 +27,7 @@ private:
     int list(const std::string& archive);
     int extract(const std::string& archive, const std::filesystem::path& directory);
     int printKey();
-    int usage();
+    int usage(std::ostream& to, int exitCode);
     int fail(const std::string& message);
 
     std::ostream& out_;

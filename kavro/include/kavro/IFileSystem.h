@@ -12,9 +12,12 @@ public:
     // 0 on success; negative when a written file could not be saved (the old file is then kept).
     virtual int close() = 0;
     virtual int isOpened() = 0;
-    // Byte counts moved.
+    // Byte counts moved. A read that fails (a damaged archive block) moves nothing and leaves the
+    // position; getError() then tells it from the end of the file.
     virtual uint32_t write(const void* buffer, uint32_t size) = 0;
     virtual uint32_t read(void* buffer, uint32_t size) = 0;
+    // 0, or negative once a read has failed.
+    virtual int getError() { return 0; }
     // Loads the whole file; 0 on success, negative on failure.
     virtual int load() = 0;
     virtual uint32_t getFileSize() = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ICamera.h"
 #include "IInterface.h"
 #include "Matrix4x4.h"
 #include "Vector2D.h"
@@ -29,6 +30,11 @@ public:
     // 1 normal alpha, 0 replace, 2 add, 3 subtract, 4 multiply, 5 screen; any other value acts as 1.
     virtual int setBlendMode(int mode) = 0;
     virtual int getBlendMode() = 0;
+    // Room for that many quads, so that adding them allocates nothing (a split sprite's cells).
+    virtual int setQuadCount(int count) = 0;
+    // The camera whose scene the quads belong to (null: none); the quad keeps a reference.
+    virtual int setCamera(ICamera* camera) = 0;
+    virtual ICamera* getCamera() = 0;
 };
 
 } // namespace Kavro

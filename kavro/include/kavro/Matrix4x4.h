@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Vector2D.h"
 #include "Vector3D.h"
 
 namespace Kavro
@@ -46,6 +47,9 @@ struct Matrix4x4
     // Vertical field of view in degrees.
     Matrix4x4& Perspective(float fovDegrees, float aspect, float zNear, float zFar);
     Matrix4x4& Ortho(float width, float height, float zNear, float zFar);
+    // The projective map of the plane (z passes through) that carries each corner q[i] to q[i] + d[i];
+    // the identity when there is no such map (three of either set of corners on one line).
+    Matrix4x4& Homographic2D(const Vector2D q[4], const Vector2D d[4]);
 
     // Static forms of the builders.
     static Matrix4x4 GetTranslation(float x, float y, float z) { return Matrix4x4().Translation(x, y, z); }

@@ -18,7 +18,7 @@ public:
     Wpk2File(const Wpk2File&) = delete;
     Wpk2File& operator=(const Wpk2File&) = delete;
 
-    // False when the path cannot be opened for reading.
+    // False when the path cannot be opened for reading or is not a regular file (errno says why).
     bool open(const std::string& path);
     void openMemory(std::vector<uint8_t> bytes);
     void close();

@@ -7,6 +7,7 @@
 #include "kavro/IFileSystem.h"
 #include "kavro/IRenderDevice.h"
 #include "render/RenderDeviceFactory.h"
+#include "sound/SoundDeviceFactory.h"
 
 #include <chrono>
 #include <thread>
@@ -294,7 +295,8 @@ IRenderDevice* CCore::getRenderDevice()
 
 ISoundDevice* CCore::createSoundDevice(int)
 {
-    return nullptr;
+    // Every sound type is the one OpenAL Soft device on the default output.
+    return CreateSoundDevice(fileSystem_);
 }
 
 IInputManager* CCore::getInputManager()

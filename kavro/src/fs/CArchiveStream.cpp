@@ -21,8 +21,14 @@ uint32_t CArchiveStream::read(void* buffer, uint32_t size)
 {
     if (!reader_ || (!buffer && size))
         return 0;
+    const uint64_t start = reader_->position();
     uint64_t copied = 0;
-    reader_->read(buffer, size, &copied);
+    if (const int code = reader_->read(buffer, size, &copied))
+    {
+        error_ = code;
+        reader_->seek(int64_t(start), Wpk2EntryReader::FromStart);
+        return 0;
+    }
     return uint32_t(copied);
 }
 
@@ -33,8 +39,11 @@ int CArchiveStream::load()
     const Wpk2Entry& entry = reader_->entry();
     // One extra zero byte so text can be read as a terminated string; not counted in the size.
     std::vector<uint8_t> data(size_t(entry.size) + 1, 0);
-    if (archive_->archive.readWhole(archive_->file, entry, data.data(), entry.size) != Wpk2::Ok)
+    if (const int code = archive_->archive.readWhole(archive_->file, entry, data.data(), entry.size))
+    {
+        error_ = code;
         return -1;
+    }
     loadData_ = std::move(data);
     loaded_ = true;
     reader_->seek(0, Wpk2EntryReader::BackFromEnd);

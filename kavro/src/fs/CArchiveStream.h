@@ -23,7 +23,9 @@ public:
     int isOpened() override { return reader_ ? 1 : 0; }
     // Archives are not written.
     uint32_t write(const void*, uint32_t) override { return 0; }
+    // A block that does not decode fails the whole read: nothing is counted, the position stays.
     uint32_t read(void* buffer, uint32_t size) override;
+    int getError() override { return -error_; }
     // Decodes the whole entry for getLoadData; the read position moves to the end.
     int load() override;
     uint32_t getFileSize() override { return reader_ ? reader_->entry().size : 0; }
@@ -40,6 +42,7 @@ private:
     std::optional<Wpk2EntryReader> reader_;
     std::vector<uint8_t> loadData_;
     bool loaded_ = false;
+    int error_ = Wpk2::Ok; // of the last failed read
 };
 
 } // namespace Kavro

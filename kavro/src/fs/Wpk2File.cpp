@@ -21,9 +21,12 @@ bool Wpk2File::open(const std::string& path)
     if (fd < 0)
         return false;
     struct stat info{};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    const bool known = ::fstat(fd, &info) == 0;
+    if (!known || !S_ISREG(info.st_mode))
     {
+        const int code = !known ? errno : S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         ::close(fd);
+        errno = code; // callers report why
         return false;
     }
     fd_ = fd;

@@ -165,13 +165,14 @@ bool CQuadRenderer::build()
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * sizeof(uint16_t)), indices.data(),
                  GL_STATIC_DRAW);
 
-    glGenSamplers(4, samplers_);
-    for (int i = 0; i < 4; ++i)
+    glGenSamplers(8, samplers_);
+    for (int i = 0; i < 8; ++i)
     {
+        const GLint wrap = (i & QuadDrawState::RepeatBit) ? GL_REPEAT : GL_CLAMP_TO_EDGE;
         glSamplerParameteri(samplers_[i], GL_TEXTURE_MIN_FILTER, (i & 1) ? GL_LINEAR : GL_NEAREST);
         glSamplerParameteri(samplers_[i], GL_TEXTURE_MAG_FILTER, (i & 2) ? GL_LINEAR : GL_NEAREST);
-        glSamplerParameteri(samplers_[i], GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glSamplerParameteri(samplers_[i], GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glSamplerParameteri(samplers_[i], GL_TEXTURE_WRAP_S, wrap);
+        glSamplerParameteri(samplers_[i], GL_TEXTURE_WRAP_T, wrap);
     }
     corners_.reserve(4096);
     return !CheckGLErrors("building the quad renderer");
@@ -179,7 +180,7 @@ bool CQuadRenderer::build()
 
 CQuadRenderer::~CQuadRenderer()
 {
-    glDeleteSamplers(4, samplers_);
+    glDeleteSamplers(8, samplers_);
     glDeleteBuffers(1, &indexBuffer_);
     glDeleteBuffers(1, &vertexBuffer_);
     glDeleteVertexArrays(1, &vertexArray_);
@@ -236,7 +237,7 @@ void CQuadRenderer::flush()
     glUniform2f(program.uvOffset, state_.uvOffset.x, state_.uvOffset.y);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, state_.texture);
-    glBindSampler(0, samplers_[state_.filter & 3]);
+    glBindSampler(0, samplers_[state_.filter & 7]);
     glDrawElements(GL_TRIANGLES, GLsizei(corners_.size() / 4 * 6), GL_UNSIGNED_SHORT, nullptr);
     ++drawCalls_;
     corners_.clear();

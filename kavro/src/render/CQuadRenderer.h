@@ -20,8 +20,9 @@ struct QuadDrawState
     int targetWidth = 1;
     int targetHeight = 1;
     GLuint texture = 0;
-    // Bit 0: linear minification, bit 1: linear magnification.
+    // Bit 0: linear minification, bit 1: linear magnification, bit 2: repeat instead of clamp.
     int filter = 0;
+    static constexpr int RepeatBit = 4;
     // 0..5 (other modes already mapped to 1).
     int blendMode = 1;
     // Clip units to move every corner by (times its w).
@@ -74,7 +75,7 @@ private:
     GLuint vertexArray_ = 0;
     GLuint vertexBuffer_ = 0;
     GLuint indexBuffer_ = 0;
-    GLuint samplers_[4] = {0, 0, 0, 0};
+    GLuint samplers_[8] = {};
     std::vector<QuadVertex> corners_;
     QuadDrawState state_;
     long drawCalls_ = 0;

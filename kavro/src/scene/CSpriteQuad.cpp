@@ -23,12 +23,13 @@ CSpriteQuad::CSpriteQuad(CRenderDevice* device, CTexture* texture, int quadCount
 {
     device_->addRef();
     texture_->addRef();
-    if (quadCount > 0 && quadCount < 65536)
-        corners_.reserve(size_t(quadCount) * 4);
+    setQuadCount(quadCount);
 }
 
 CSpriteQuad::~CSpriteQuad()
 {
+    if (camera_)
+        camera_->release();
     texture_->release();
     device_->release();
 }
@@ -77,12 +78,33 @@ int CSpriteQuad::draw(const Vector2D& offset, const Vector4D* colour, float fact
         state.colour = *colour;
     state.colour.w *= factor;
     state.uvOffset = uvOffset_;
+    // A moved texture repeats rather than smearing its edge texels (scrolling backgrounds).
+    if (uvOffset_.x != 0.0f || uvOffset_.y != 0.0f)
+        state.filter |= QuadDrawState::RepeatBit;
     return device_->drawQuads(corners_, texture_, state);
 }
 
 int CSpriteQuad::setBlendMode(int mode)
 {
     blendMode_ = mode;
+    return 0;
+}
+
+int CSpriteQuad::setQuadCount(int count)
+{
+    if (count < 0 || count >= 65536)
+        return -1;
+    corners_.reserve(size_t(count) * 4);
+    return 0;
+}
+
+int CSpriteQuad::setCamera(ICamera* camera)
+{
+    if (camera)
+        camera->addRef();
+    if (camera_)
+        camera_->release();
+    camera_ = camera;
     return 0;
 }
 

@@ -31,6 +31,9 @@ public:
     int draw(const Vector2D& offset, const Vector4D* colour, float factor) override;
     int setBlendMode(int mode) override;
     int getBlendMode() override { return blendMode_; }
+    int setQuadCount(int count) override;
+    int setCamera(ICamera* camera) override;
+    ICamera* getCamera() override { return camera_; }
     ITexture* getTexture() override;
     int setTexture(ITexture* texture) override;
     int setFilter(int linear) override;
@@ -45,6 +48,7 @@ private:
     int blendMode_ = 1;
     int filter_ = 0;
     Vector2D uvOffset_;
+    ICamera* camera_ = nullptr;
 };
 
 } // namespace Kavro

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace Kavro
 {
@@ -158,6 +159,62 @@ Matrix4x4& Matrix4x4::Ortho(float width, float height, float zNear, float zFar)
 {
     *this = Matrix4x4(2.0f / width, 0, 0, 0, 0, 2.0f / height, 0, 0, 0, 0, 1.0f / (zFar - zNear), 0, 0, 0,
                       zNear / (zNear - zFar), 1.0f);
+    return *this;
+}
+
+namespace
+{
+
+// Solves a x = b (8 unknowns) by Gaussian elimination with partial pivoting; false when singular.
+bool solve8(double (&a)[8][9], double (&x)[8])
+{
+    for (int col = 0; col < 8; ++col)
+    {
+        int pivot = col;
+        for (int row = col + 1; row < 8; ++row)
+            if (std::fabs(a[row][col]) > std::fabs(a[pivot][col]))
+                pivot = row;
+        if (std::fabs(a[pivot][col]) < 1e-12)
+            return false;
+        for (int k = 0; k < 9; ++k)
+            std::swap(a[col][k], a[pivot][k]);
+        for (int row = 0; row < 8; ++row)
+        {
+            if (row == col)
+                continue;
+            const double f = a[row][col] / a[col][col];
+            for (int k = col; k < 9; ++k)
+                a[row][k] -= f * a[col][k];
+        }
+    }
+    for (int i = 0; i < 8; ++i)
+        x[i] = a[i][8] / a[i][i];
+    return true;
+}
+
+} // namespace
+
+Matrix4x4& Matrix4x4::Homographic2D(const Vector2D q[4], const Vector2D d[4])
+{
+    // x' = (h0 x + h1 y + h2) / (h6 x + h7 y + 1), y' = (h3 x + h4 y + h5) / (h6 x + h7 y + 1).
+    double a[8][9] = {};
+    for (int i = 0; i < 4; ++i)
+    {
+        const double x = q[i].x, y = q[i].y;
+        const double u = double(q[i].x) + double(d[i].x), v = double(q[i].y) + double(d[i].y);
+        double* rx = a[2 * i];
+        double* ry = a[2 * i + 1];
+        rx[0] = x, rx[1] = y, rx[2] = 1.0, rx[6] = -u * x, rx[7] = -u * y, rx[8] = u;
+        ry[3] = x, ry[4] = y, ry[5] = 1.0, ry[6] = -v * x, ry[7] = -v * y, ry[8] = v;
+    }
+    double h[8];
+    Identity();
+    if (!solve8(a, h))
+        return *this;
+    // Row vectors: column 0 gives x', column 1 y', column 3 the divisor.
+    _11 = float(h[0]), _21 = float(h[1]), _41 = float(h[2]);
+    _12 = float(h[3]), _22 = float(h[4]), _42 = float(h[5]);
+    _14 = float(h[6]), _24 = float(h[7]), _44 = 1.0f;
     return *this;
 }
 

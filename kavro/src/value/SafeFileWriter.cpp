@@ -81,10 +81,8 @@ int CreateTemporary(const std::string& target, std::string& name)
 // Makes the rename durable; the new file is already in place, so a failure here is not reported.
 void SyncFolderOf(const std::string& path)
 {
-    std::string folder = std::filesystem::path(path).parent_path().string();
-    if (folder.empty())
-        folder = ".";
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const std::string parent = std::filesystem::path(path).parent_path().string();
+    const int fd = ::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
     ::fsync(fd);

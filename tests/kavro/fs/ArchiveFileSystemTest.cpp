@@ -3,6 +3,8 @@
 #include "support/TempDirectory.h"
 
 #include <kavro/IFileSystem.h>
+#include <kavro/Wpk2Archive.h>
+#include <kavro/Wpk2File.h>
 
 #include <gtest/gtest.h>
 
@@ -203,4 +205,45 @@ TEST_F(ArchiveFileSystemTest, StreamSeeksStayInsideTheEntry)
     EXPECT_EQ(empty->getFileSize(), 0u);
     EXPECT_EQ(empty->read(&byte, 1), 0u);
     EXPECT_EQ(empty->load(), 0);
+}
+
+// A damaged block is an error, not an early end: nothing is counted, the position stays, getError says so.
+TEST_F(ArchiveFileSystemTest, ABlockThatDoesNotDecodeFailsTheReadInsteadOfEndingTheFile)
+{
+    const auto text = OrvaneTest::TextBytes(3 * 65536, 8);
+    auto writer = OrvaneTest::FixedWriter();
+    writer.add("story.txt", text, Wpk2Writer::Blocked);
+    auto bytes = writer.build();
+    Wpk2File file;
+    file.openMemory(bytes);
+    Wpk2Archive archive;
+    ASSERT_EQ(archive.load(file, BuildArchiveKey()), Wpk2::Ok);
+    const Wpk2BlockRecord second = archive.entries()[0].blocks[1];
+    ASSERT_TRUE(second.isCompressed());
+    auto noise = OrvaneTest::NoiseBytes(second.storedLength, 9);
+    noise[0] = 0xFF; // block type 3 does not exist in DEFLATE
+    Wpk2Cipher(BuildArchiveKey(), OrvaneTest::FixedIv()).encrypt(noise.data(), noise.size());
+    std::copy(noise.begin(), noise.end(), bytes.begin() + long(second.offset));
+    dir.write("data.wpk", bytes);
+    ASSERT_EQ(mount("data.wpk"), 0);
+
+    StreamPtr stream = open("story.txt");
+    ASSERT_TRUE(stream);
+    std::vector<uint8_t> out(65536);
+    EXPECT_EQ(stream->read(out.data(), 65536), 65536u);
+    EXPECT_EQ(std::vector<uint8_t>(text.begin(), text.begin() + 65536), out);
+    EXPECT_EQ(stream->getError(), 0);
+    EXPECT_EQ(stream->read(out.data(), 1000), 0u);
+    EXPECT_EQ(stream->getError(), -Wpk2::InflateFailed);
+    EXPECT_EQ(stream->getFilePosition(), 65536);
+    // A read spanning the good first block and the bad second one moves nothing either.
+    ASSERT_EQ(stream->seekStart(60000), 0);
+    EXPECT_EQ(stream->read(out.data(), 10000), 0u);
+    EXPECT_EQ(stream->getFilePosition(), 60000);
+    EXPECT_EQ(stream->load(), -1);
+    EXPECT_EQ(stream->getLoadData(), nullptr);
+
+    // The third block is sound and still reads.
+    ASSERT_EQ(stream->seekStart(2 * 65536), 0);
+    EXPECT_EQ(stream->read(out.data(), 65536), 65536u);
 }

@@ -80,6 +80,11 @@ struct BadArchiveCase
     int expected;
 };
 
+void PrintTo(const BadArchiveCase& c, std::ostream* out)
+{
+    *out << c.what;
+}
+
 class Wpk2ArchiveRejects : public ::testing::TestWithParam<BadArchiveCase>
 {
 };

@@ -185,6 +185,8 @@ TEST_F(DrawBatchTest, AGLErrorIsReportedAndFailsTheTest)
     EXPECT_DEATH(
         {
             setenv("KAVRO_GL_ERRORS", "abort", 1);
+            // The child dies before TearDown: its own scratch folder goes first.
+            std::filesystem::remove_all(directory_);
             // Fixed-function texturing does not exist in a core context.
             glEnable(GL_TEXTURE_2D);
             std::vector<uint32_t> screen(size_t(ScreenWidth) * ScreenHeight);

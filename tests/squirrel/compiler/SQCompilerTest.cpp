@@ -201,6 +201,11 @@ struct CompileErrorCase {
     int line;
 };
 
+// Names the case by its source in test listings instead of the struct's raw bytes.
+void PrintTo(const CompileErrorCase &c, std::ostream *out) {
+    *out << ::testing::PrintToString(std::string(c.source));
+}
+
 class SQCompileErrorTest : public ::testing::TestWithParam<CompileErrorCase> {};
 
 TEST_P(SQCompileErrorTest, ReportsTheReferenceMessageAndLine) {

@@ -47,6 +47,11 @@ struct Case {
     bool fails = false;
 };
 
+// Names the case by its format string in test listings instead of the struct's raw bytes.
+void PrintTo(const Case &c, std::ostream *out) {
+    *out << ::testing::PrintToString(c.fmt);
+}
+
 class Format : public testing::TestWithParam<Case> {};
 
 TEST_P(Format, ProducesTextOrError)

@@ -15,6 +15,11 @@ struct SearchCase {
     int end;
 };
 
+// Names the case by pattern and text in test listings instead of the struct's raw bytes.
+void PrintTo(const SearchCase &c, std::ostream *out) {
+    *out << ::testing::PrintToString(std::string(c.pattern)) << " in " << ::testing::PrintToString(std::string(c.text));
+}
+
 class RexSearch : public testing::TestWithParam<SearchCase> {};
 
 TEST_P(RexSearch, FindsFirstMatchByTheNonBacktrackingRules)
@@ -141,6 +146,19 @@ TEST(RexCompile, ReportsEachCompilerMessage)
         EXPECT_FALSE(rex.compile(c.pattern, error)) << c.pattern;
         EXPECT_STREQ(error, c.message) << c.pattern;
     }
+}
+
+TEST(RexCompile, DeepGroupNestingIsAnErrorNotAStackOverflow)
+{
+    SQRex rex;
+    const char *error = nullptr;
+    std::string deep(20000, '(');
+    EXPECT_FALSE(rex.compile(deep.c_str(), error));
+    EXPECT_STREQ(error, "groups nested too deep");
+    std::string fine = std::string(200, '(') + "a" + std::string(200, ')');
+    EXPECT_TRUE(rex.compile(fine.c_str(), error));
+    const char *text = "a";
+    EXPECT_TRUE(rex.match(text, text + 1));
 }
 
 } // namespace
