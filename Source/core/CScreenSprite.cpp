@@ -13,14 +13,13 @@ CScreenSprite::CScreenSprite(Kavro::ITexture* texture, int width, int height)
 
 int CScreenSprite::fadeTo(float value, uint32_t time, int32_t curve)
 {
-    fade.set(fade.value, value, time, curve);
+    fade(value, time, uint32_t(curve));
     return 0;
 }
 
 int CScreenSprite::scaleTo(float x, float y, uint32_t time, int32_t curve)
 {
-    scale.set(scale.value, Kavro::Vector2D(x, y), time, curve);
-    invalidate();
+    scale(x, y, time, uint32_t(curve));
     return 0;
 }
 

@@ -18,7 +18,7 @@ public:
     Kavro::ITexture* getTexture() override { return texture; }
     int create() override { return CSprite::create(); }
     int fadeTo(float value, uint32_t time, int32_t curve) override;
-    float getFade() override { return fade.value; }
+    float getFade() override { return CSprite::getFade(); }
     int scaleTo(float x, float y, uint32_t time, int32_t curve) override;
     void setBlendMode(int32_t mode) override { CSprite::setBlendMode(mode); }
 };
