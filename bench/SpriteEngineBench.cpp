@@ -93,7 +93,7 @@ public:
         {
             Orvane::CSprite* sprite = sprites_[size_t(i)];
             const Vector2D p = positionOf(i, f);
-            Orvane::setAt(sprite->move, Vector3D(p.x, p.y, 0.0f));
+            Orvane::setAt(sprite->position, Vector3D(p.x, p.y, 0.0f));
             sprite->update();
             sprite->updateWorldMatrix();
             sprite->render();

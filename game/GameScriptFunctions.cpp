@@ -1,7 +1,7 @@
 #include "GameScriptFunctions.h"
 
 #include "core/CApp.h"
-#include "script/CW1TextParser.h"
+#include "text/CTextTokenizer.h"
 #include "script/SqPlus.h"
 #include "script/Squirrel/SQIniFileReader.h"
 #include "script/Squirrel/SQW1ScriptReader.h"
@@ -45,7 +45,7 @@ SquirrelObject operand(const std::string& part)
         return value;
     }
     std::string upper = part;
-    CW1TextParser::upperCase(upper);
+    toUpperAscii(upper);
     if (upper == "TRUE" || upper == "FALSE")
         value.SetByValue(SQInteger(upper == "TRUE" ? 1 : 0));
     else

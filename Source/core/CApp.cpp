@@ -4,6 +4,7 @@
 #include "core/CFontPool.h"
 #include "core/CInitializeCallback.h"
 #include "core/CRenderingTaskObject.h"
+#include "core/CScreenSprite.h"
 #include "core/CSerializeObject.h"
 #include "core/CSquirrelHost.h"
 #include "core/CTask.h"
@@ -216,9 +217,9 @@ CTask* CApp::createMainTask()
     return new CTaskMain;
 }
 
-IScreenSprite* CApp::createScreenSprite(Kavro::ITexture*, int, int)
+IScreenSprite* CApp::createScreenSprite(Kavro::ITexture* texture, int width, int height)
 {
-    return nullptr;
+    return new CScreenSprite(texture, width, height);
 }
 
 int CApp::failInitialization(int code)
@@ -383,7 +384,7 @@ int CApp::createBackSurface()
     if (screenSprite)
     {
         screenSprite->create();
-        screenSprite->fade(0.0f, 0, 0);
+        screenSprite->fadeTo(0.0f, 0, 0);
     }
     return 0;
 }
@@ -658,7 +659,7 @@ void CApp::reset()
     }
     Particle::clearParticleCaches();
     if (screenSprite)
-        screenSprite->fade(0.0f, 0, 0);
+        screenSprite->fadeTo(0.0f, 0, 0);
     cursorKind = arrowCursor;
     // The cursor ends visible whether it was hidden once or shown.
     if (core->showCursor(1) > 0)
@@ -745,9 +746,9 @@ void CApp::fadeoutColor(uint32_t duration, int useColour, const ColourBytes& col
         releaseSprite(captureSprite);
         captureRequested = 1;
     }
-    screenSprite->fade(1.0f, 0, 0);
-    screenSprite->fade(0.0f, duration, 0);
-    screenSprite->scale(1.0f, 1.0f, 1, 0);
+    screenSprite->fadeTo(1.0f, 0, 0);
+    screenSprite->fadeTo(0.0f, duration, 0);
+    screenSprite->scaleTo(1.0f, 1.0f, 1, 0);
     screenSprite->setBlendMode(1);
 }
 

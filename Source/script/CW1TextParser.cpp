@@ -1,5 +1,7 @@
 #include "script/CW1TextParser.h"
 
+#include "text/CTextTokenizer.h"
+
 #include "core/TextEncoding.h"
 
 #include <algorithm>
@@ -182,7 +184,7 @@ private:
     {
         pop(); // quoted
         std::string name = pendingName;
-        CW1TextParser::upperCase(name);
+        toUpperAscii(name);
         record.attributes.emplace_back(std::move(name), token);
         pendingName.clear();
         token.clear();
@@ -195,7 +197,7 @@ private:
     {
         if (!token.empty() && state == State::Text)
             record.value = token;
-        CW1TextParser::upperCase(record.name);
+        toUpperAscii(record.name);
         if (!record.name.empty() || !record.attributes.empty() || !record.value.empty())
             lineRecords.push_back(std::move(record));
         record = {};
@@ -261,16 +263,6 @@ private:
 };
 
 } // namespace
-
-void CW1TextParser::upperCase(std::string& text)
-{
-    // Bytes of multibyte sequences never fall in a..z, so the sequences stay whole.
-    for (char& c : text)
-    {
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    }
-}
 
 void CW1TextParser::parse(const uint8_t* data, size_t size, std::vector<Line>& lines)
 {

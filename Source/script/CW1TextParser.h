@@ -24,8 +24,6 @@ public:
 
     // Parses size bytes of text and appends their lines.
     static void parse(const uint8_t* data, size_t size, std::vector<Line>& lines);
-    // The ASCII letters a to z upper-cased; multibyte sequences stay as they are.
-    static void upperCase(std::string& text);
 };
 
 } // namespace Orvane

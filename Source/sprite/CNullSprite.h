@@ -32,6 +32,21 @@ public:
     void setRect(const int32_t[4]) override {}
     void setCamera(Kavro::ICamera*, float) override {}
     Kavro::Vector4D getVertex(const int32_t&) override { return {0.0f, 0.0f, 0.0f, 1.0f}; }
+    int isOver(int32_t) override { return 0; }
+    int isDown(int32_t) override { return 0; }
+    void fade(float, uint32_t, uint32_t) override {}
+    void move(const Kavro::Vector2D&, uint32_t, uint32_t) override {}
+    void move(float, float, uint32_t, uint32_t) override {}
+    void move3D(float, float, float, uint32_t, uint32_t) override {}
+    void scale(const Kavro::Vector2D&, uint32_t, uint32_t) override {}
+    void scale(float, float, uint32_t, uint32_t) override {}
+    void rotate(const Kavro::Vector3D&, uint32_t, uint32_t) override {}
+    void rotate(float, float, float, uint32_t, uint32_t) override {}
+    uint32_t isFading() override { return 0; }
+    uint32_t isMoving() override { return 0; }
+    uint32_t isScaling() override { return 0; }
+    uint32_t isRotating() override { return 0; }
+    void resetBezier() override {}
 };
 
 } // namespace Orvane

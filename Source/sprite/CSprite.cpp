@@ -1,14 +1,17 @@
 #include "sprite/CSprite.h"
 
 #include "core/CApp.h"
+#include "sprite/CEffectShake.h"
 
 #include <kavro/ICamera.h>
+#include <kavro/ICore.h>
 #include <kavro/IRenderDevice.h>
 #include <kavro/ISpriteQuad.h>
 #include <kavro/Quaternion.h>
 
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <tuple>
 #include <utility>
@@ -48,12 +51,12 @@ bool sameBits(const Matrix4x4& a, const Matrix4x4& b)
 
 } // namespace
 
-CSprite::CSprite(Kavro::ITexture* texture_, const Vector2D& position, const int32_t rect_[4]) : texture(texture_)
+CSprite::CSprite(Kavro::ITexture* texture_, const Vector2D& at, const int32_t rect_[4]) : texture(texture_)
 {
     std::copy(rect_, rect_ + 4, rect);
     if (texture)
         texture->addRef();
-    initialise(position);
+    initialise(at);
 }
 
 CSprite::CSprite(Kavro::ITexture* texture_) : texture(texture_)
@@ -64,21 +67,25 @@ CSprite::CSprite(Kavro::ITexture* texture_) : texture(texture_)
     initialise({});
 }
 
-CSprite::CSprite(const Vector2D& position, const int32_t rect_[4])
+CSprite::CSprite(const Vector2D& at, const int32_t rect_[4])
 {
     std::copy(rect_, rect_ + 4, rect);
-    initialise(position);
+    initialise(at);
 }
 
-void CSprite::initialise(const Vector2D& position)
+void CSprite::initialise(const Vector2D& at)
 {
-    setAt(fade, 1.0f);
-    setAt(move, Vector3D(position.x, position.y, 0.0f));
-    setAt(scale, Vector2D(1.0f, 1.0f));
-    setAt(rotate, Vector3D());
+    setAt(opacity, 1.0f);
+    setAt(position, Vector3D(at.x, at.y, 0.0f));
+    setAt(scaling, Vector2D(1.0f, 1.0f));
+    setAt(rotation, Vector3D());
     for (auto& colour : vertexColor)
         setAt(colour, Vector3D(1.0f, 1.0f, 1.0f));
-    setAt(scroll, Vector2D());
+    setAt(scrollSpeed, Vector2D());
+    setAt(volume, 1.0f);
+    setAt(colorBalance, Vector3D(1.0f, 1.0f, 1.0f));
+    setAt(colorLevel, Vector3D(0.0f, 1.0f, 1.0f));
+    frameCount = currentFrameCount();
     if (CApp* app = CApp::get())
     {
         screenRect[2] = app->screenWidth;
@@ -93,6 +100,7 @@ CSprite::~CSprite()
     releaseHeld(sceneSprite);
     releaseHeld(texture);
     releaseHeld(camera);
+    releaseHeld(shakeEffect);
 }
 
 Kavro::IQuad* CSprite::baseQuad() const
@@ -206,8 +214,8 @@ int CSprite::updateWorldMatrix()
     const Vector2D o = turningOffset();
 
     Matrix4x4 m = Matrix4x4::GetTranslation(-o.x, o.y, 0.0f) *
-                  Matrix4x4::GetScaling(scale.scaledValue.x, scale.scaledValue.y, 1.0f);
-    const Vector3D r = rotate.scaledValue;
+                  Matrix4x4::GetScaling(scaling.scaledValue.x, scaling.scaledValue.y, 1.0f);
+    const Vector3D r = rotation.scaledValue;
     if (actionCompatibleMode == 1)
     {
         Kavro::Quaternion q = Kavro::Quaternion::GetRotationAxis({1.0f, 0.0f, 0.0f}, -r.x);
@@ -221,7 +229,7 @@ int CSprite::updateWorldMatrix()
     }
     m *= Matrix4x4::GetTranslation(o.x, -o.y, 0.0f);
 
-    Vector3D p = move.scaledValue + shakeOffset();
+    Vector3D p = position.scaledValue + shakeOffset();
     if (camera)
     {
         p.x = p.x * ws.x + (pv.x - pv.x * ws.x) * 0.5f;
@@ -253,55 +261,95 @@ int CSprite::updateWorldMatrix()
     return 0;
 }
 
-void CSprite::updatePointer()
-{
-}
-
-Vector3D CSprite::shakeOffset() const
-{
-    return {};
-}
-
-int CSprite::updateShake()
-{
-    return 0;
-}
-
 uint32_t CSprite::currentFrameCount()
 {
-    return 0;
+    // The core's millisecond clock stands for the frame counter: it moves once per frame.
+    CApp* app = CApp::get();
+    Kavro::ICore* core = app ? app->getCore() : nullptr;
+    return core ? core->getMilliTime() : 0;
 }
+
+namespace
+{
+
+// Advances each interpolator; true when any of them ran.
+template <class... I> bool advance(I&... interpolators)
+{
+    return (... | (interpolators.update() != 0));
+}
+
+// Ripple and raster phases run at the frame's speed while power, frequency and speed are all non-zero
+// (NaN counts as non-zero), and stay within (-1, 1).
+void advancePhase(float& phase, float power, float frequency, float speed, float timeScale, uint32_t& dirty)
+{
+    if (power == 0.0f || frequency == 0.0f || speed == 0.0f)
+        return;
+    const CApp* app = CApp::get();
+    phase += (app ? app->frameSpeed : 1.0f) * speed * timeScale;
+    if (std::fabs(phase) >= 1.0f)
+        phase -= std::trunc(phase);
+    dirty = 1;
+}
+
+} // namespace
 
 int CSprite::update()
 {
     if (camera)
         dirty = 1;
     updatePointer();
-    if (fade.update() | move.update() | scale.update() | rotate.update())
+    if (advance(opacity, position, scaling, rotation))
         dirty = 1;
+    if (transition.update())
+        transitionDirty = 1;
     if (bezier.update())
     {
-        move.value = bezier.current;
-        move.scaledValue = move.value * move.valueScale;
+        position.value = bezier.current;
+        position.scaledValue = position.value * position.valueScale;
         dirty = 1;
     }
     if (spline.update())
     {
-        move.value = spline.current;
-        move.scaledValue = move.value * move.valueScale;
+        position.value = spline.current;
+        position.scaledValue = position.value * position.valueScale;
         dirty = 1;
     }
-    scroll.update();
-    if (scroll.scaledValue.x != 0.0f || scroll.scaledValue.y != 0.0f)
+    scrollSpeed.update();
+    if (scrollSpeed.scaledValue.x != 0.0f || scrollSpeed.scaledValue.y != 0.0f)
     {
-        uvOffset += scroll.scaledValue * scroll.timeScale;
+        uvOffset += scrollSpeed.scaledValue * scrollSpeed.timeScale;
         dirty = 1;
     }
     if (updateShake())
         dirty = 1;
+    if (colorLevel.update())
+        colorLevelDirty = 1;
+    if (radialBlur.power.update())
+        radialBlur.dirty = 1;
+    if (directionalBlur.power.update())
+        directionalBlur.dirty = 1;
+    for (Wave* wave : {&ripple, &raster})
+    {
+        if (wave == &raster && raster.rotation.update())
+            raster.dirty = 1;
+        if (advance(wave->power, wave->frequency))
+            wave->dirty = 1;
+        wave->speed.update();
+        advancePhase(wave->phase, wave->power.scaledValue, wave->frequency.scaledValue, wave->speed.scaledValue,
+                     timeScale, wave->dirty);
+    }
+    if (advance(lens.center, lens.radius, lens.power))
+        lens.dirty = 1;
+    for (int i = 0; i < ColorEffectCount; ++i)
+        if (colorEffect[i].update())
+            colorEffectDirty[i] = 1;
     for (auto& colour : vertexColor)
         if (colour.update())
             vertexColorDirty = 1;
+    if (colorBalance.update())
+        colorBalanceDirty = 1;
+    if (splitAction.update())
+        splitDirty = 1;
     for (auto& corner : vertexMove)
         if (corner.update())
             dirty = 1;
@@ -350,27 +398,27 @@ int CSprite::draw()
     return 0;
 }
 
-int CSprite::drawInstance(const Vector3D* position, float alpha, const Vector2D* scale_, const Vector3D* rotation)
+int CSprite::drawInstance(const Vector3D* atPosition, float alpha, const Vector2D* atScale, const Vector3D* atRotation)
 {
-    const auto savedFade = std::make_pair(fade.value, fade.scaledValue);
-    const auto savedMove = std::make_pair(move.value, move.scaledValue);
-    const auto savedScale = std::make_pair(scale.value, scale.scaledValue);
-    const auto savedRotate = std::make_pair(rotate.value, rotate.scaledValue);
-    fade.value = alpha;
-    fade.scaledValue = alpha * fade.valueScale;
-    move.value = *position;
-    move.scaledValue = move.value * move.valueScale;
-    scale.value = *scale_;
-    scale.scaledValue = scale.value * scale.valueScale;
-    rotate.value = *rotation;
-    rotate.scaledValue = rotate.value * rotate.valueScale;
+    const auto savedFade = std::make_pair(opacity.value, opacity.scaledValue);
+    const auto savedMove = std::make_pair(position.value, position.scaledValue);
+    const auto savedScale = std::make_pair(scaling.value, scaling.scaledValue);
+    const auto savedRotate = std::make_pair(rotation.value, rotation.scaledValue);
+    opacity.value = alpha;
+    opacity.scaledValue = alpha * opacity.valueScale;
+    position.value = *atPosition;
+    position.scaledValue = position.value * position.valueScale;
+    scaling.value = *atScale;
+    scaling.scaledValue = scaling.value * scaling.valueScale;
+    rotation.value = *atRotation;
+    rotation.scaledValue = rotation.value * rotation.valueScale;
     updateWorldMatrix();
     updateGeometry();
     draw();
-    std::tie(fade.value, fade.scaledValue) = savedFade;
-    std::tie(move.value, move.scaledValue) = savedMove;
-    std::tie(scale.value, scale.scaledValue) = savedScale;
-    std::tie(rotate.value, rotate.scaledValue) = savedRotate;
+    std::tie(opacity.value, opacity.scaledValue) = savedFade;
+    std::tie(position.value, position.scaledValue) = savedMove;
+    std::tie(scaling.value, scaling.scaledValue) = savedScale;
+    std::tie(rotation.value, rotation.scaledValue) = savedRotate;
     dirty = 1;
     return 0;
 }
@@ -457,17 +505,17 @@ Kavro::ColorF CSprite::getColor(int32_t index)
     if (!validCorner(index))
         return {0.0f, 0.0f, 0.0f, 0.0f};
     const Vector3D c = vertexColor[index].scaledValue;
-    return {c.x, c.y, c.z, fade.scaledValue};
+    return {c.x, c.y, c.z, opacity.scaledValue};
 }
 
 void CSprite::setFadeScale(float s)
 {
-    fade.valueScale = s;
-    if (fade.active)
-        fade.evaluate();
+    opacity.valueScale = s;
+    if (opacity.active)
+        opacity.evaluate();
     else
-        fade.value = fade.to;
-    fade.scaledValue = fade.value * s;
+        opacity.value = opacity.to;
+    opacity.scaledValue = opacity.value * s;
     dirty = 1;
 }
 

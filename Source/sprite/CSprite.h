@@ -19,6 +19,8 @@
 namespace Kavro
 {
 class ICamera;
+class IKeyboard;
+class IMouse;
 class IQuad;
 class ISpriteQuad;
 class ITexture;
@@ -26,6 +28,9 @@ class ITexture;
 
 namespace Orvane
 {
+
+class CEffectShake;
+class CFile;
 
 // The engine's 2D drawable: one textured (or plain-coloured) quad positioned by its frame, animated by
 // interpolators, and handed to a library quad once per frame. Setters only record values and raise
@@ -35,11 +40,11 @@ class CSprite : public CRenderingTaskObject
 {
 public:
     // rect: x, y, w, h of the source rectangle in texels; w and h are also the sprite's size.
-    CSprite(Kavro::ITexture* texture, const Kavro::Vector2D& position, const int32_t rect[4]);
+    CSprite(Kavro::ITexture* texture, const Kavro::Vector2D& at, const int32_t rect[4]);
     // The whole texture (which must not be null) at the origin.
     explicit CSprite(Kavro::ITexture* texture);
     // A colour sprite; the creator then runs createColorTexture.
-    CSprite(const Kavro::Vector2D& position, const int32_t rect[4]);
+    CSprite(const Kavro::Vector2D& at, const int32_t rect[4]);
     ~CSprite() override;
 
     // Frame operations, in the order the task runs them each frame.
@@ -48,8 +53,8 @@ public:
     int draw() override;
     int update() override;
     // Draws once more with a temporary position, opacity, scale and rotation.
-    virtual int drawInstance(const Kavro::Vector3D* position, float alpha, const Kavro::Vector2D* scale,
-                             const Kavro::Vector3D* rotation);
+    virtual int drawInstance(const Kavro::Vector3D* atPosition, float alpha, const Kavro::Vector2D* atScale,
+                             const Kavro::Vector3D* atRotation);
 
     Kavro::Vector2D getViewSize() override;
     Kavro::Vector3D getWorldScale() override;
@@ -83,7 +88,7 @@ public:
     virtual void setColor(int32_t index, float r, float g, float b, float time, uint32_t easing);
     // Corner colour and opacity; an index outside 0..3 reads all zero.
     virtual Kavro::ColorF getColor(int32_t index);
-    virtual void setFadeScale(float scale);
+    virtual void setFadeScale(float scaling);
     virtual void setBlendMode(int32_t mode);
     virtual int32_t getBlendMode() { return blendMode; }
     virtual void setCenter(const Kavro::Vector2D& value);
@@ -109,6 +114,117 @@ public:
     // Corner in screen pixels (x, y) with its clip-space z and w; zero outside 0..3.
     virtual Kavro::Vector4D getVertex(const int32_t& index);
 
+    // Pointer input (only while clickable). point in screen pixels; uv is (0, 0) at the top-left corner
+    // and (1, 1) at the bottom-right.
+    virtual int hitTest(const Kavro::Vector2D& point, Kavro::Vector2D& uv);
+    virtual int isOver(int32_t firstFrameOnly);
+    virtual int isDown(int32_t mode);
+    virtual int isUp(int32_t afterActivity);
+
+    // Motions: each eases one value from where it stands; an easing of 61 or more (or negative) is linear.
+    virtual void fade(float value, uint32_t time, uint32_t easing);
+    virtual void move(const Kavro::Vector2D& to, uint32_t time, uint32_t easing);
+    // Keeps the current z; ends any path.
+    virtual void move(float x, float y, uint32_t time, uint32_t easing);
+    virtual void move3D(float x, float y, float z, uint32_t time, uint32_t easing);
+    // index 0..3: that corner's offset; negative: all four; 4 or more: none.
+    virtual void moveVertex(int32_t index, float x, float y, uint32_t time, uint32_t easing);
+    virtual void scale(const Kavro::Vector2D& value, uint32_t time, uint32_t easing);
+    virtual void scale(float x, float y, uint32_t time, uint32_t easing);
+    virtual void rotate(const Kavro::Vector3D& angles, uint32_t time, uint32_t easing);
+    virtual void rotate(float x, float y, float z, uint32_t time, uint32_t easing);
+    // Eases the scroll speed: texture coordinates move by it once per update.
+    virtual void scroll(float x, float y, uint32_t time, uint32_t easing);
+    virtual float getFade() { return opacity.scaledValue; }
+    virtual const Kavro::Vector3D& getMove() { return position.scaledValue; }
+    // Zero outside 0..3.
+    virtual const Kavro::Vector2D& getVertexMove(const int32_t& index);
+    virtual const Kavro::Vector2D& getScale() { return scaling.scaledValue; }
+    virtual const Kavro::Vector3D& getRotate() { return rotation.scaledValue; }
+    virtual const Kavro::Vector2D& getScroll() { return scrollSpeed.scaledValue; }
+    virtual float getVolume() { return volume.value; }
+    virtual uint32_t isFading() { return opacity.active; }
+    virtual uint32_t isMoving();
+    virtual uint32_t isScaling() { return scaling.active; }
+    virtual uint32_t isRotating() { return rotation.active; }
+    virtual uint32_t isShaking();
+    virtual void resetBezier();
+    virtual void setBezier(const Kavro::Vector3D& point);
+    virtual void beginBezier(float duration, uint32_t easing);
+    virtual void resetSpline();
+    virtual void setSpline(const Kavro::Vector3D& point, const float& time, float weight);
+    // Puts the sprite on the spline's first point at once.
+    virtual void beginSpline(uint32_t duration, uint32_t easing);
+    virtual void shake(const Kavro::Vector3D& startAmplitude, const Kavro::Vector3D& endAmplitude, uint32_t period,
+                       uint32_t mode, uint32_t duration, int32_t easing, int32_t swingEasing);
+    virtual void randomShake(const Kavro::Vector3D& startAmplitude, const Kavro::Vector3D& endAmplitude,
+                             uint32_t period, uint32_t mode, uint32_t duration, int32_t easing, int32_t swingEasing);
+    virtual CEffectShake* getShakeEffect() { return shakeEffect; }
+    // Writes the time scale into every interpolator of the sprite but the corner offsets, and the shake.
+    virtual void setTimeScale(float scaling);
+    virtual void setActionCompatibleMode(const int32_t& mode);
+
+    // Timers: elapsed milliseconds of each animation, and seeks (clamped to the duration, a finished
+    // ease revived, the change mark raised).
+    virtual float getFadeTimer();
+    virtual float getMoveTimer();
+    virtual float getMoveVertexTimer(const int32_t& index);
+    virtual float getScaleTimer();
+    virtual float getRotateTimer();
+    virtual float getTransitionTimer();
+    virtual float getScrollTimer();
+    virtual float getRadialBlurTimer();
+    virtual float getDirectionalBlurTimer();
+    virtual float getSplineTimer();
+    virtual float getVolumeTimer();
+    virtual float getBezierTimer();
+    virtual float getShakeTimer();
+    virtual float getColorLevelTimer();
+    virtual float getRippleTimer();
+    virtual float getRasterTimer();
+    virtual float getLensTimer();
+    virtual float getColorHueTimer();
+    virtual float getColorSaturationTimer();
+    virtual float getColorBrightnessTimer();
+    virtual float getColorGlowTimer();
+    virtual float getNegaposiPowerTimer();
+    virtual float getMonochromePowerTimer();
+    virtual float getShadingPowerTimer();
+    virtual float getColorTimer(int32_t index);
+    virtual float getColorBalanceTimer();
+    virtual float getSplitActionTimer();
+    virtual void setFadeTimer(float t);
+    virtual void setMoveTimer(float t);
+    virtual void setMoveVertexTimer(const int32_t& index, float t);
+    virtual void setScaleTimer(float t);
+    virtual void setRotateTimer(float t);
+    virtual void setTransitionTimer(float t);
+    virtual void setScrollTimer(float t);
+    virtual void setRadialBlurTimer(float t);
+    virtual void setDirectionalBlurTimer(float t);
+    virtual void setSplineTimer(float t);
+    virtual void setVolumeTimer(float t);
+    virtual void setBezierTimer(float t);
+    virtual void setShakeTimer(float t);
+    virtual void setColorLevelTimer(float t);
+    virtual void setRippleTimer(float t);
+    virtual void setRasterTimer(float t);
+    virtual void setLensTimer(float t);
+    virtual void setNegaposiPowerTimer(float t);
+    virtual void setMonochromePowerTimer(float t);
+    virtual void setShadingPowerTimer(float t);
+    virtual void setColorHueTimer(float t);
+    virtual void setColorSaturationTimer(float t);
+    virtual void setColorBrightnessTimer(float t);
+    virtual void setColorGlowTimer(float t);
+    virtual void setColorTimer(int32_t index, float t);
+    virtual void setColorBalanceTimer(float t);
+    virtual void setSplitActionTimer(float t);
+
+    // The shake effect's record: 1 on success, 0 on failure (a reader then stands at the record's end).
+    virtual int saveEffect(CFile& file);
+    virtual int loadEffect(CFile& file);
+
     // Fields, read and written directly by the sprite's verbs and effects.
     uint32_t actionCompatibleMode = 0;
     Kavro::ITexture* texture = nullptr;
@@ -132,11 +248,12 @@ public:
     uint32_t changeCursor = 1;
     uint32_t forceInput = 0;
     uint32_t overFrames = 0;
-    CInterpolator<float> fade;
-    CInterpolator<Kavro::Vector3D> move;
+    // The eased values of the fade, move, scale, rotate and scroll verbs.
+    CInterpolator<float> opacity;
+    CInterpolator<Kavro::Vector3D> position;
     CInterpolator<Kavro::Vector2D> vertexMove[4];
-    CInterpolator<Kavro::Vector2D> scale;
-    CInterpolator<Kavro::Vector3D> rotate;
+    CInterpolator<Kavro::Vector2D> scaling;
+    CInterpolator<Kavro::Vector3D> rotation;
     CInterpolator<Kavro::Vector3D> vertexColor[4];
     int32_t screenRect[4] = {0, 0, 0, 0};
     uint8_t hitAlphaThreshold = 0;
@@ -144,7 +261,7 @@ public:
     CBezier<Kavro::Vector3D> bezier;
     CTimedNouniformSpline<Kavro::Vector3D> spline;
     Kavro::Vector2D uvOffset;
-    CInterpolator<Kavro::Vector2D> scroll;
+    CInterpolator<Kavro::Vector2D> scrollSpeed;
     int32_t textureFiltering = 1;
     Kavro::ICamera* camera = nullptr;
     Kavro::Vector3D worldScale{1.0f, 1.0f, 1.0f};
@@ -152,6 +269,41 @@ public:
     float timeScale = 1.0f;
     uint32_t watchingTexture = 0;
     uint32_t textureDeleted = 0;
+    CEffectShake* shakeEffect = nullptr;
+    CInterpolator<float> volume;
+    CInterpolator<float> transition;
+    uint32_t transitionDirty = 0;
+    CInterpolator<Kavro::Vector3D> colorBalance;
+    uint32_t colorBalanceDirty = 0;
+    // Hue, saturation, brightness, glow, negaposi, monochrome, shading: one change mark each.
+    enum ColorEffect { Hue, Saturation, Brightness, Glow, Negaposi, Monochrome, Shading, ColorEffectCount };
+    CInterpolator<float> colorEffect[ColorEffectCount];
+    uint32_t colorEffectDirty[ColorEffectCount] = {};
+    struct Blur
+    {
+        CInterpolator<float> power;
+        Kavro::Vector2D vector;
+        uint32_t dirty = 0;
+    } radialBlur, directionalBlur;
+    struct Wave
+    {
+        CInterpolator<float> power, frequency, speed, rotation;
+        float phase = 0.0f;
+        Kavro::Vector2D center;
+        uint32_t dirty = 0;
+    } ripple, raster;
+    struct Lens
+    {
+        CInterpolator<Kavro::Vector2D> center;
+        CInterpolator<float> power, radius;
+        uint32_t dirty = 0;
+    } lens;
+    CInterpolator<Kavro::Vector3D> colorLevel;
+    uint32_t colorLevelDirty = 0;
+    CInterpolator<float> splitAction;
+    float splitActionTime = 0.0f;
+    uint32_t splitActionRunning = 0;
+    uint32_t splitDirty = 0;
     std::vector<SplitPiece> splitPieces;
     Kavro::Vector4D vertices[4];
     // The unit quad (-1..1 in x and y) to screen pixels; the hit test inverts it.
@@ -166,19 +318,22 @@ protected:
 private:
     // Pointer states of the frame (only while clickable).
     void updatePointer();
+    // The owning task's devices (forced when forceInput is set), or the application's without a task.
+    Kavro::IMouse* pointerMouse();
+    Kavro::IKeyboard* pointerKeyboard();
     // What the shake effect adds to the position while it shakes.
     Kavro::Vector3D shakeOffset() const;
     // 1 when a shake moved the sprite.
     int updateShake();
     static uint32_t currentFrameCount();
-    void initialise(const Kavro::Vector2D& position);
+    void initialise(const Kavro::Vector2D& at);
     void dropQuads();
     void stopWatchingTexture();
     void watchTexture();
     void afterQuadMade();
     void packVertexColours();
     Kavro::Vector2D viewSize();
-    bool wantsFiltering(const Kavro::Vector3D& position, float offsetSum) const;
+    bool wantsFiltering(const Kavro::Vector3D& origin, float offsetSum) const;
     Kavro::Matrix4x4 projection(Kavro::Matrix4x4 m, const Kavro::Vector2D& view,
                                 const Kavro::Vector3D& pivotPoint) const;
     Kavro::Matrix4x4 distortion(float offsetSum) const;

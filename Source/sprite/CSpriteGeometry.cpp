@@ -24,9 +24,9 @@ using Kavro::Vector4D;
 // Squared offsets up to this sum count as none: the quad stays undistorted and sharp.
 constexpr float NoOffset = 1.1920929e-07f;
 
-uint8_t opacityByte(const CInterpolator<float>& fade)
+uint8_t opacityByte(const CInterpolator<float>& opacity)
 {
-    float a = fade.valueScale * fade.scaledValue;
+    float a = opacity.valueScale * opacity.scaledValue;
     if (!(a > 0.0f))
         a = 0.0f;
     a = std::min(a, 1.0f);
@@ -87,13 +87,13 @@ Matrix4x4 CSprite::projection(Matrix4x4 m, const Vector2D& view, const Vector3D&
     return m;
 }
 
-bool CSprite::wantsFiltering(const Vector3D& position, float offsetSum) const
+bool CSprite::wantsFiltering(const Vector3D& origin, float offsetSum) const
 {
     if (!textureFiltering)
         return camera != nullptr;
-    const bool onWholePixels = std::fmod(position.x, 1.0f) == 0.0f && std::fmod(position.y, 1.0f) == 0.0f &&
-                               std::fmod(position.z, 1.0f) == 0.0f;
-    const bool plain = scale.scaledValue == Vector2D(1.0f, 1.0f) && rotate.scaledValue == Vector3D() && !camera &&
+    const bool onWholePixels = std::fmod(origin.x, 1.0f) == 0.0f && std::fmod(origin.y, 1.0f) == 0.0f &&
+                               std::fmod(origin.z, 1.0f) == 0.0f;
+    const bool plain = scaling.scaledValue == Vector2D(1.0f, 1.0f) && rotation.scaledValue == Vector3D() && !camera &&
                        onWholePixels && offsetSum <= NoOffset;
     return !plain;
 }
@@ -214,7 +214,7 @@ void CSprite::addPieces(const Matrix4x4& h, const Matrix4x4& m, uint8_t alpha)
 
 void CSprite::updateGeometry()
 {
-    const uint8_t alpha = opacityByte(fade);
+    const uint8_t alpha = opacityByte(opacity);
     for (uint32_t& colour : vertexColor32)
         colour = withAlpha(colour, alpha);
     const Vector2D view = viewSize();
@@ -223,13 +223,13 @@ void CSprite::updateGeometry()
         offsetSum += corner.scaledValue.LengthSq();
     const Vector2D turn = turningOffset();
     const Vector3D pivotPoint(turn.x, turn.y, 0.0f);
-    const Vector3D position = world.GetPosition();
+    const Vector3D origin = world.GetPosition();
     const Matrix4x4 m = projection(world, view, pivotPoint);
 
     if (sceneSprite)
     {
         sceneSprite->setUVOffset(uvOffset);
-        sceneSprite->setFilter(wantsFiltering(position, offsetSum) ? 1 : 0);
+        sceneSprite->setFilter(wantsFiltering(origin, offsetSum) ? 1 : 0);
     }
     Kavro::IQuad* quad = baseQuad();
     if (quad)

@@ -72,6 +72,7 @@ bool SQRex::compile(const char *pattern, const char *&error)
     nodes_.clear();
     captures_.clear();
     pat_ = pattern;
+    groupDepth_ = 0;
     try {
         if (*pat_ == '\0')
             throw CompileError{"unexpected character"};
@@ -189,6 +190,9 @@ int SQRex::parseEscapeAtom()
 
 int SQRex::parseGroup()
 {
+    constexpr int kMaxGroupDepth = 200;
+    if (++groupDepth_ > kMaxGroupDepth)
+        throw CompileError{"groups nested too deep"};
     int capture = -1;
     if (*pat_ == '?') {
         ++pat_;
@@ -206,6 +210,7 @@ int SQRex::parseGroup()
     if (*pat_ != ')')
         throw CompileError{"expected paren"};
     ++pat_;
+    --groupDepth_;
     return group;
 }
 

@@ -71,6 +71,7 @@ private:
     std::vector<Capture> captures_;
     int root_ = -1;
     const char *pat_ = nullptr;
+    int groupDepth_ = 0;  // open groups while compiling (bounded: compiling and matching recurse)
 
     // Current text being matched: positions are offsets from text_; eol_ is the text length.
     const char *text_ = nullptr;

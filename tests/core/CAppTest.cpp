@@ -99,7 +99,7 @@ public:
         log.add("create", getName());
         return 0;
     }
-    int fade(float value, uint32_t time, int32_t curve) override
+    int fadeTo(float value, uint32_t time, int32_t curve) override
     {
         log.add("fade", getName(), value, time, curve);
         if (time == 0)
@@ -107,16 +107,12 @@ public:
         return 0;
     }
     float getFade() override { return fadeValue; }
-    int scale(float x, float y, uint32_t time, int32_t curve) override
+    int scaleTo(float x, float y, uint32_t time, int32_t curve) override
     {
         log.add("scale", getName(), x, y, time, curve);
         return 0;
     }
-    int setBlendMode(int32_t mode) override
-    {
-        log.add("setBlendMode", getName(), mode);
-        return 0;
-    }
+    void setBlendMode(int32_t mode) override { log.add("setBlendMode", getName(), mode); }
 
     Kavro::ITexture* texture;
     float fadeValue = 0.0f;
@@ -193,6 +189,7 @@ struct StartKnobs
     bool noCore = false;
     bool withSprite = true;
     bool squirrel = false; // the real script host instead of the fake
+    bool screenSprite = false; // the real back-surface sprite instead of the fake
 };
 
 // The application with the fake core, record, script host, main task and sprite.
@@ -241,6 +238,8 @@ protected:
     Orvane::IScreenSprite* createScreenSprite(Kavro::ITexture* texture, int width, int height) override
     {
         fake->log.add("createScreenSprite", width, height);
+        if (knobs.screenSprite)
+            return CApp::createScreenSprite(texture, width, height);
         return knobs.withSprite ? sprite = new FakeScreenSprite(fake->log, "screen", texture) : nullptr;
     }
 };
@@ -643,6 +642,28 @@ TEST_F(AppTest, FadeoutWithCaptureDrawsTheNextFrameIntoTheSprite)
     core->log.clear();
     app->render();
     EXPECT_FALSE(logged("setRenderTarget(0, backTexture, 0)"));
+}
+
+TEST_F(AppTest, TheBackSurfaceSpriteFadesTheScreenOut)
+{
+    knobs.screenSprite = true;
+    startRunning();
+    auto drawn = [this] {
+        core->log.clear();
+        app->render();
+        return !core->log.named("quad.draw").empty();
+    };
+    EXPECT_FALSE(drawn());
+    app->fadeoutColor(500, 1, Orvane::ColourBytes{255, 255, 255, 255}, 0);
+    EXPECT_FLOAT_EQ(app->screenSprite->getFade(), 1.0f);
+    EXPECT_TRUE(drawn());
+    for (int frame = 0; frame < 10; ++frame)
+    {
+        core->milliTime += 100;
+        app->update();
+    }
+    EXPECT_FLOAT_EQ(app->screenSprite->getFade(), 0.0f);
+    EXPECT_FALSE(drawn());
 }
 
 TEST_F(AppTest, CaptureGoesIntoAPendingCaptureSpriteWhichIsThenReleased)

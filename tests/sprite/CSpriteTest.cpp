@@ -130,18 +130,18 @@ TEST_F(SpriteTest, OpacityFillsTheAlphaByteOfEveryCorner)
 {
     struct Case
     {
-        float fade, valueScale;
+        float opacity, valueScale;
         uint32_t alpha;
     } cases[] = {{1.0f, 1.0f, 255}, {0.5f, 1.0f, 127}, {1.5f, 1.0f, 255}, {-0.2f, 1.0f, 0},
                  {1.0f, 0.5f, 127}, {0.0f, 1.0f, 0},   {NAN, 1.0f, 0}};
     CSprite* s = sprite();
     for (const Case& c : cases)
     {
-        s->fade.scaledValue = c.fade;
-        s->fade.valueScale = c.valueScale;
+        s->opacity.scaledValue = c.opacity;
+        s->opacity.valueScale = c.valueScale;
         s->updateGeometry();
         for (uint32_t colour : s->vertexColor32)
-            EXPECT_EQ(colour >> 24, c.alpha) << c.fade << " x " << c.valueScale;
+            EXPECT_EQ(colour >> 24, c.alpha) << c.opacity << " x " << c.valueScale;
         EXPECT_EQ(s->vertexColor32[0] & 0xFFFFFFu, 0xFFFFFFu);
     }
 }
@@ -156,10 +156,10 @@ TEST_F(SpriteTest, FilterSwitchIsOffOnlyForAPlainSpriteOnWholePixels)
         int filter;
     } cases[] = {
         {"plain", [](CSprite*) {}, 0},
-        {"x = 10.5", [](CSprite* s) { setAt(s->move, Vector3D(10.5f, 20.0f, 0.0f)); }, 1},
-        {"z = 0.25", [](CSprite* s) { setAt(s->move, Vector3D(10.0f, 20.0f, 0.25f)); }, 1},
-        {"scaled", [](CSprite* s) { setAt(s->scale, Vector2D(2.0f, 1.0f)); }, 1},
-        {"turned", [](CSprite* s) { setAt(s->rotate, Vector3D(0.0f, 0.0f, 30.0f)); }, 1},
+        {"x = 10.5", [](CSprite* s) { setAt(s->position, Vector3D(10.5f, 20.0f, 0.0f)); }, 1},
+        {"z = 0.25", [](CSprite* s) { setAt(s->position, Vector3D(10.0f, 20.0f, 0.25f)); }, 1},
+        {"scaled", [](CSprite* s) { setAt(s->scaling, Vector2D(2.0f, 1.0f)); }, 1},
+        {"turned", [](CSprite* s) { setAt(s->rotation, Vector3D(0.0f, 0.0f, 30.0f)); }, 1},
         {"offsets of 2^-23",
          [tiny](CSprite* s) {
              setAt(s->vertexMove[0], Vector2D(tiny, 0.0f));
@@ -167,7 +167,7 @@ TEST_F(SpriteTest, FilterSwitchIsOffOnlyForAPlainSpriteOnWholePixels)
          },
          0},
         {"offset of 0.01", [](CSprite* s) { setAt(s->vertexMove[2], Vector2D(0.01f, 0.0f)); }, 1},
-        {"filtering off", [](CSprite* s) { s->textureFiltering = 0; setAt(s->scale, Vector2D(2.0f, 2.0f)); }, 0},
+        {"filtering off", [](CSprite* s) { s->textureFiltering = 0; setAt(s->scaling, Vector2D(2.0f, 2.0f)); }, 0},
         {"filtering off, camera",
          [](CSprite* s) {
              s->textureFiltering = 0;
@@ -211,13 +211,13 @@ TEST_F(SpriteTest, VerticesOfAnUnturnedSpriteAreItsCornerPixels)
 TEST_F(SpriteTest, CentreAndPivotChooseTheTurningPoint)
 {
     CSprite* middle = sprite({200.0f, 100.0f});
-    setAt(middle->rotate, Vector3D(0.0f, 0.0f, 180.0f));
+    setAt(middle->rotation, Vector3D(0.0f, 0.0f, 180.0f));
     renderFrame(middle);
     expectNear(middle->getVertex(0), 300.0f, 150.0f); // turned about (250, 125)
 
     CSprite* corner = sprite({200.0f, 100.0f});
     corner->setCenter({0.0f, 0.0f});
-    setAt(corner->rotate, Vector3D(0.0f, 0.0f, 180.0f));
+    setAt(corner->rotation, Vector3D(0.0f, 0.0f, 180.0f));
     renderFrame(corner);
     expectNear(corner->getVertex(0), 200.0f, 100.0f); // the top-left corner stays
     expectNear(corner->getVertex(3), 100.0f, 50.0f);
@@ -225,7 +225,7 @@ TEST_F(SpriteTest, CentreAndPivotChooseTheTurningPoint)
     CSprite* pivoted = sprite({200.0f, 100.0f});
     pivoted->setCenter({0.0f, 0.0f});
     pivoted->setPivot({10.0f, 0.0f});
-    setAt(pivoted->rotate, Vector3D(0.0f, 0.0f, 180.0f));
+    setAt(pivoted->rotation, Vector3D(0.0f, 0.0f, 180.0f));
     renderFrame(pivoted);
     expectNear(pivoted->getVertex(0), 220.0f, 100.0f); // turned about (210, 100)
 }
@@ -314,7 +314,7 @@ TEST_F(SpriteTest, DrawNeedsVisibilityOpacityAndAQuad)
     s->setVisible(0);
     EXPECT_EQ(s->draw(), 0);
     s->setVisible(1);
-    s->fade.scaledValue = 0.0f;
+    s->opacity.scaledValue = 0.0f;
     s->updateGeometry();
     log().clear();
     EXPECT_EQ(s->draw(), 0);
@@ -393,7 +393,7 @@ TEST_F(SpriteTest, AChildMovesWithItsParent)
     parent->updateWorldMatrix();
     child->render();
     const Vector4D before = child->getVertex(0);
-    setAt(parent->move, Vector3D(130.0f, 90.0f, 0.0f));
+    setAt(parent->position, Vector3D(130.0f, 90.0f, 0.0f));
     parent->updateWorldMatrix();
     EXPECT_EQ(child->dirty, 1u);
     child->render();
@@ -419,15 +419,15 @@ TEST_F(SpriteTest, DrawInstanceDrawsWithTemporaryValuesAndRestoresThem)
     CSprite* s = sprite({200.0f, 100.0f});
     renderFrame(s);
     const Vector3D position(20.0f, 30.0f, 0.0f);
-    const Vector2D scale(1.0f, 1.0f);
+    const Vector2D unitScale(1.0f, 1.0f);
     const Vector3D rotation;
     log().clear();
-    s->drawInstance(&position, 0.5f, &scale, &rotation);
+    s->drawInstance(&position, 0.5f, &unitScale, &rotation);
     EXPECT_EQ(names(log().calls()).back(), "quad.draw");
     EXPECT_NE(log().named("quad.addQuad").at(0).find("rgba=7fffffff"), std::string::npos);
     expectNear(s->getVertex(0), 20.0f, 30.0f);
-    EXPECT_EQ(s->move.scaledValue, Vector3D(200.0f, 100.0f, 0.0f));
-    EXPECT_EQ(s->fade.scaledValue, 1.0f);
+    EXPECT_EQ(s->position.scaledValue, Vector3D(200.0f, 100.0f, 0.0f));
+    EXPECT_EQ(s->opacity.scaledValue, 1.0f);
     EXPECT_EQ(s->dirty, 1u);
     renderFrame(s);
     expectNear(s->getVertex(0), 200.0f, 100.0f);
@@ -437,7 +437,7 @@ TEST_F(SpriteTest, FadeScaleReevaluatesTheOpacity)
 {
     CSprite* s = sprite();
     s->setFadeScale(0.5f);
-    EXPECT_FLOAT_EQ(s->fade.scaledValue, 0.5f);
+    EXPECT_FLOAT_EQ(s->opacity.scaledValue, 0.5f);
     s->updateGeometry();
     EXPECT_EQ(s->vertexColor32[0] >> 24, 63u); // 0.5 x 0.5 of 255
 }
@@ -448,7 +448,7 @@ TEST_F(SpriteTest, CameraDepthIsTheDeepestCornerInThatCamera)
     auto* camera = new FakeCamera;
     auto* other = new FakeCamera;
     s->setCamera(camera, 2.0f);
-    setAt(s->rotate, Vector3D(0.0f, 40.0f, 0.0f));
+    setAt(s->rotation, Vector3D(0.0f, 40.0f, 0.0f));
     renderFrame(s);
     EXPECT_TRUE(s->isInCamera(camera));
     EXPECT_FALSE(s->isInCamera(other));
@@ -470,7 +470,7 @@ TEST_F(SpriteTest, FactoriesBuildCreatedSpritesOverTheTexture)
     EXPECT_EQ(whole->getSize(), (std::vector<int32_t>{0, 0, 64, 64}));
     EXPECT_NE(whole->sceneSprite, nullptr);
     EXPECT_EQ(whole->getTexture()->getRefCount(), 2); // the sprite's and its quad's
-    EXPECT_EQ(whole->move.scaledValue, Vector3D(5.0f, 6.0f, 0.0f));
+    EXPECT_EQ(whole->position.scaledValue, Vector3D(5.0f, 6.0f, 0.0f));
     EXPECT_EQ(whole->getTask(), task);
 
     CSprite* part = keep(task->createSprite("cg/bg.png", {}, 8, 4, 16, 12));

@@ -1,5 +1,7 @@
 #include "sprite/CSprite.h"
 
+#include "curve/Easing.h"
+
 #include "render/ImageCodec.h"
 #include "render/RenderDeviceFactory.h"
 #include "support/DirectoryFileSystem.h"
@@ -151,7 +153,7 @@ TEST_F(SpriteRenderTest, ImageSpriteTurnedThirtyDegreesMatchesTheReference)
     owned.push_back(s);
     texture->release();
     ASSERT_EQ(s->create(), 0);
-    setAt(s->rotate, Vector3D(0.0f, 0.0f, 30.0f));
+    setAt(s->rotation, Vector3D(0.0f, 0.0f, 30.0f));
     drawFrame({s});
 
     // Screen point -> sprite's own texels: undo the turn about the sprite's middle (y up there).
@@ -232,6 +234,34 @@ TEST_F(SpriteRenderTest, UvOffsetWrapsTheTextureAround)
     EXPECT_EQ(pixel(44, 21), Red);
     EXPECT_EQ(pixel(47, 23), Red);
     EXPECT_EQ(pixel(48, 21), Black);
+}
+
+TEST_F(SpriteRenderTest, MovedSpriteStandsAtTheEasedPosition)
+{
+    CSprite* s = colourSprite({100.0f, 100.0f}, 20, 20, 0xFF0000FFu);
+    t.app->frameSpeed = 1.0f;
+    t.app->frameTimeCap = 16.666666f;
+    s->move(400.0f, 200.0f, 1000, 1);
+    float elapsed = 0.0f;
+    for (int i = 0; i < 30; ++i)
+    {
+        t.core->milliTime += 16;
+        s->update();
+        elapsed += 16.666666f;
+    }
+    drawFrame({s});
+    const float x = Orvane::easingTable[1](100.0f, 400.0f, 1000.0f, elapsed);
+    const float y = Orvane::easingTable[1](100.0f, 200.0f, 1000.0f, elapsed);
+    ASSERT_GT(x, 150.0f); // well on its way
+    const int left = int(std::floor(x)), top = int(std::floor(y));
+    for (int py = top + 2; py < top + 18; ++py)
+        for (int px = left + 2; px < left + 18; ++px)
+            ASSERT_EQ(pixel(px, py), Red) << px << ", " << py;
+    EXPECT_EQ(pixel(left - 1, top + 10), Black);
+    EXPECT_EQ(pixel(left + 21, top + 10), Black);
+    EXPECT_EQ(pixel(left + 10, top - 1), Black);
+    EXPECT_EQ(pixel(left + 10, top + 21), Black);
+    EXPECT_EQ(pixel(100 + 5, 100 + 5), Black); // nothing left where it started
 }
 
 } // namespace

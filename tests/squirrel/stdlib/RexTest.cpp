@@ -148,4 +148,17 @@ TEST(RexCompile, ReportsEachCompilerMessage)
     }
 }
 
+TEST(RexCompile, DeepGroupNestingIsAnErrorNotAStackOverflow)
+{
+    SQRex rex;
+    const char *error = nullptr;
+    std::string deep(20000, '(');
+    EXPECT_FALSE(rex.compile(deep.c_str(), error));
+    EXPECT_STREQ(error, "groups nested too deep");
+    std::string fine = std::string(200, '(') + "a" + std::string(200, ')');
+    EXPECT_TRUE(rex.compile(fine.c_str(), error));
+    const char *text = "a";
+    EXPECT_TRUE(rex.match(text, text + 1));
+}
+
 } // namespace
