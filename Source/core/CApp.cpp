@@ -765,18 +765,8 @@ void CApp::fadeoutColor(uint32_t duration, int useColour, const ColourBytes& col
 
 void CApp::leaveFullScreen()
 {
-    if (!core)
-        return;
-    if (systemState)
-    {
+    if (core)
         leaveFullScreenForBox();
-        return;
-    }
-    if (!core->isFullScreen())
-        return;
-    const Kavro::IntPair size = core->getScreenSize();
-    core->setDisplayMode(size.x, size.y, 0, 1);
-    core->applyDisplayMode();
 }
 
 int CApp::createPhysicsWorld(int32_t id)
