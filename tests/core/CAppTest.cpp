@@ -5,6 +5,8 @@
 #include "core/CFile.h"
 #include "core/CFontPool.h"
 #include "core/CInitializeCallback.h"
+#include "core/CSoundManager.h"
+#include "core/CVolumeControl.h"
 #include "core/CAppSystemState.h"
 #include "core/IScreenSprite.h"
 #include "core/StartupState.h"
@@ -488,6 +490,17 @@ TEST_F(AppTest, AFrameRunsItsStepsInOrder)
         }
     }
     EXPECT_EQ(app->host->log.calls(), Calls{"update(2)"});
+}
+
+TEST_F(AppTest, AFrameStepsTheSoundManager)
+{
+    startRunning();
+    auto* control = new Orvane::CVolumeControl;
+    control->audible = 1;
+    app->soundManager->addVolumeControl(control);
+    ASSERT_EQ(app->runFrame(), 0);
+    EXPECT_EQ(control->jumpRequest, 0);
+    EXPECT_FLOAT_EQ(control->getVolume(), 1.0f);
 }
 
 TEST_F(AppTest, AnApplyRequestFrameRunsNothingElse)
