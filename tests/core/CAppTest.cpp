@@ -416,7 +416,7 @@ TEST_F(AppTest, ShutdownReleasesEverythingInOrder)
     app->gameRecord->release();
     core->input.noteReleases(core->log);
     core->render->releaseNote = {&core->log, "renderDevice"};
-    core->render->sceneManager()->releaseNote = {&core->log, "sceneManager"};
+    core->render->recordingScene()->releaseNote = {&core->log, "sceneManager"};
     static_cast<FakeTexture*>(app->backTexture)->releaseNote = {&core->log, "backTexture"};
     core->sound->releaseNote = {&core->log, "soundDevice"};
     ASSERT_EQ(app->pushTask("MAIN"), 0);
