@@ -1,15 +1,17 @@
 #include "core/CApp.h"
 
+#include "core/CAppSystemState.h"
 #include "core/CFile.h"
 #include "core/CFontPool.h"
 #include "core/CInitializeCallback.h"
 #include "core/CRenderingTaskObject.h"
 #include "core/CScreenSprite.h"
 #include "core/CSerializeObject.h"
+#include "core/CSoundManager.h"
 #include "core/CSquirrelHost.h"
 #include "core/CTask.h"
 #include "core/CTaskMain.h"
-#include "core/IAppSystemState.h"
+#include "core/CTextureWacher.h"
 #include "core/INullGamepad.h"
 #include "core/INullKeyboard.h"
 #include "core/INullMouse.h"
@@ -130,9 +132,12 @@ bool isUtf8(const std::string& text)
 
 CApp::CApp(const std::string& windowName, int width, int height, void* instance)
     : CObject(windowName), instance(instance), nullKeyboard(new INullKeyboard), nullMouse(new INullMouse),
-      nullGamepad(new INullGamepad), nullTexture(new INullTexture), nullTouch(new INullTouch), screenWidth(width),
-      screenHeight(height), frameHook(noFrameHook)
+      nullGamepad(new INullGamepad), nullTexture(new INullTexture), nullTouch(new INullTouch),
+      systemState(new CAppSystemState(uint32_t(width), uint32_t(height))), screenWidth(width), screenHeight(height),
+      frameHook(noFrameHook), soundManager(new CSoundManager), textureWatcher(new CTextureWacher)
 {
+    // The quality of preset 2 until the settings file says otherwise.
+    systemState->applyPreset(2);
 }
 
 CApp::~CApp()
@@ -143,6 +148,7 @@ CApp::~CApp()
     for (auto& [id, world] : physicsWorlds)
         world->release();
     releaseDevices();
+    releaseBookkeeping();
     setCore(nullptr);
     delete nullKeyboard;
     delete nullMouse;
@@ -202,11 +208,6 @@ void CApp::releaseCore(Kavro::ICore*)
     Kavro::ReleaseKavro();
 }
 
-IAppSystemState* CApp::createSystemState(int, int)
-{
-    return nullptr;
-}
-
 IScriptHost* CApp::createScriptHost()
 {
     return new CSquirrelHost;
@@ -239,8 +240,6 @@ int CApp::initialize(CInitializeCallback* callback)
         return failInitialization(fileSystemMissing);
     if (callback && callback->onInitialize(core) == 0)
         return -1;
-    if (!systemState)
-        systemState = createSystemState(screenWidth, screenHeight);
     if (systemState)
         systemState->startTime = core->getMilliTime();
     loadSystemState();
@@ -412,10 +411,21 @@ void CApp::releaseForShutdown()
     for (auto& [id, world] : physicsWorlds)
         world->release();
     physicsWorlds.clear();
+    releaseBookkeeping();
     core->finalize();
     Kavro::ICore* oldCore = core;
     core = nullptr;
     releaseCore(oldCore);
+}
+
+void CApp::releaseBookkeeping()
+{
+    if (soundManager)
+        soundManager->clear();
+    delete soundManager;
+    soundManager = nullptr;
+    delete textureWatcher;
+    textureWatcher = nullptr;
 }
 
 void CApp::releaseDevices()
@@ -552,7 +562,8 @@ int CApp::runFrame()
     update();
     if (fontPool)
         fontPool->renderGlyphs();
-    soundManager.update();
+    if (soundManager)
+        soundManager->update();
     render();
     if (systemState && systemState->resetRequested)
         reset();
@@ -754,18 +765,8 @@ void CApp::fadeoutColor(uint32_t duration, int useColour, const ColourBytes& col
 
 void CApp::leaveFullScreen()
 {
-    if (!core)
-        return;
-    if (systemState)
-    {
+    if (core)
         leaveFullScreenForBox();
-        return;
-    }
-    if (!core->isFullScreen())
-        return;
-    const Kavro::IntPair size = core->getScreenSize();
-    core->setDisplayMode(size.x, size.y, 0, 1);
-    core->applyDisplayMode();
 }
 
 int CApp::createPhysicsWorld(int32_t id)

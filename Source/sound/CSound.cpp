@@ -20,8 +20,8 @@ constexpr uint32_t easingCount = 61;
 
 CSoundManager* appSoundManager()
 {
-    CApp* app = CApp::get();
-    return app ? &app->soundManager : nullptr;
+    const CApp* app = CApp::get();
+    return app ? app->soundManager : nullptr;
 }
 } // namespace
 
@@ -42,16 +42,20 @@ void CSound::initialize()
     frequency.set(1.0f, 1.0f, 0, 0);
     volumeControl = new CVolumeControl;
     if (CSoundManager* manager = appSoundManager())
+    {
         manager->addVolumeControl(volumeControl);
+        controlRegistered = true;
+    }
 }
 
 CSound::~CSound()
 {
     if (Kavro::ISoundDevice* dev = device())
         dev->releaseHandle(handle);
+    // A manager that went first has freed the controls it held.
     if (CSoundManager* manager = appSoundManager())
         manager->removeVolumeControl(volumeControl);
-    else
+    else if (!controlRegistered)
         delete volumeControl;
 }
 

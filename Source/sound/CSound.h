@@ -121,6 +121,7 @@ protected:
 
 private:
     void initialize();
+    bool controlRegistered = false;
     int open(uint32_t newHandle, float newVolume, const std::string& name, int mode, uint32_t count);
     void markRestarted(int32_t audible);
 };

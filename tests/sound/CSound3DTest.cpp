@@ -8,7 +8,7 @@ using namespace OrvaneTest;
 
 TEST_F(SoundTest, PositionalSoundsOpenThroughOpen3DWithTheirOwnVolumeOnly)
 {
-    t.app->soundManager.getTypeVolume(4)->volume.set(0.5f, 0.5f, 0, 0);
+    t.app->soundManager->getTypeVolume(4)->volume.set(0.5f, 0.5f, 0, 0);
     CSound3D* sound = createSound3D("sound/engine.ogg");
     CSound3D* loaded = own(task->loadSound3D("sound/step.wav"));
     ASSERT_NE(sound, nullptr);

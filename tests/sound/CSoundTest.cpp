@@ -193,7 +193,7 @@ TEST_F(SoundTest, QueriesAskTheDeviceAndMeterOnlyWhilePlaying)
 
 TEST_F(SoundTest, ALowerLevelDucksUnderAHigherOneOverTheFadeTimesAndComesBack)
 {
-    t.app->soundManager.defineSoundGroup("voice");
+    t.app->soundManager->defineSoundGroup("voice");
     CSound* music = createSound("sound/bgm.ogg");
     CSound* voice = createSound("sound/voice.ogg");
     EXPECT_EQ(music->addSoundGroup("voice", 1, 0.3f), 0);
@@ -233,7 +233,7 @@ TEST_F(SoundTest, TypeVolumeZeroIsSilentAtOnceAndTheTypeScalesTheVolume)
     music->setType(3);
     music->play();
     frames(2);
-    CSoundTypeVolume* type = t.app->soundManager.getTypeVolume(3);
+    CSoundTypeVolume* type = t.app->soundManager->getTypeVolume(3);
     type->volume.set(1.0f, 0.5f, 0, 0);
     type->running = 1;
     frames(2);
@@ -315,12 +315,12 @@ TEST_F(SoundTest, APlaceholderNeverReachesTheDevice)
 
 TEST_F(SoundTest, DestroyingASoundFreesItsHandleAndItsVolumeControl)
 {
-    const size_t before = t.app->soundManager.getVolumeControlCount();
+    const size_t before = t.app->soundManager->getVolumeControlCount();
     CSound* music = task->createSound("sound/bgm.ogg");
-    EXPECT_EQ(t.app->soundManager.getVolumeControlCount(), before + 1);
+    EXPECT_EQ(t.app->soundManager->getVolumeControlCount(), before + 1);
     device->log.clear();
     music->release();
     EXPECT_EQ(device->log.calls(), (Calls{"releaseHandle(1)"}));
-    EXPECT_EQ(t.app->soundManager.getVolumeControlCount(), before);
+    EXPECT_EQ(t.app->soundManager->getVolumeControlCount(), before);
     EXPECT_TRUE(task->getTaskObjects().empty());
 }

@@ -56,7 +56,7 @@ protected:
         t.app->frameTimeCap = float(FrameMs);
         for (Orvane::CTaskObject* object : owned)
             object->update();
-        t.app->soundManager.update();
+        t.app->soundManager->update();
     }
     void frames(int count)
     {

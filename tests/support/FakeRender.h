@@ -160,7 +160,6 @@ public:
     int beginResult = 0;
     bool noSceneManager = false;
     bool noRenderTexture = false;
-    RecordingSceneManager* sceneManager() const { return scene_; }
     std::vector<std::string> missingTextures;
     int loadedWidth = 64, loadedHeight = 64;
     int32_t screenSize[2] = {1280, 720};
