@@ -17,6 +17,7 @@
 #include "core/INullMouse.h"
 #include "core/INullTexture.h"
 #include "core/INullTouch.h"
+#include "core/NGCodeSets.h"
 #include "core/IScreenSprite.h"
 #include "core/IScriptHost.h"
 #include "core/StartupState.h"
@@ -232,6 +233,7 @@ int CApp::failInitialization(int code)
 int CApp::initialize(CInitializeCallback* callback)
 {
     soundType = getSoundType();
+    resetNGCodes();
     core = createCore();
     if (!core)
         return -1;

@@ -9,6 +9,7 @@
 #include "core/CVolumeControl.h"
 #include "core/CAppSystemState.h"
 #include "core/IScreenSprite.h"
+#include "core/NGCodeSets.h"
 #include "core/StartupState.h"
 #include "particle/CParticleParameter.h"
 #include "particle/ParticleCaches.h"
@@ -295,6 +296,7 @@ TEST_F(AppTest, InitialisesInOrderWithTheWindowOfTheConfiguredSizeWhenNoUserSett
     EXPECT_TRUE(app->taskStack.empty());
     EXPECT_NE(app->fontPool, nullptr);
     EXPECT_TRUE(Orvane::takePendingMounts().empty());
+    EXPECT_TRUE(Orvane::isNGCode(Orvane::NGCodeSet::HeadOfLine, u'。'));
     EXPECT_EQ(app->systemState->startTime, 1234u);
     EXPECT_EQ(app->systemState->userSettingExists, 0u);
     EXPECT_EQ(app->lastFrameTime, 1234u);
