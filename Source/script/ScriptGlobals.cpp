@@ -4,6 +4,7 @@
 #include "script/ScriptMath.h"
 #include "script/SqPlus.h"
 #include "script/Squirrel/SQValueClasses.h"
+#include "sound/Squirrel/SQSoundRegistration.h"
 
 #include <string>
 
@@ -72,6 +73,7 @@ void RegisterScriptGlobals()
     SquirrelVM::CreateFunction(root, &ClearReferenceTable, "ClearReferenceTable", "");
     Squirrel::RegisterValueClasses();
     RegisterScriptMathFunctions();
+    Squirrel::RegisterSoundClasses();
 }
 
 } // namespace Orvane
