@@ -1,6 +1,7 @@
 #include "script/ScriptGlobals.h"
 
 #include "script/CSquirrel.h"
+#include "script/ScriptGlobalFunctions.h"
 #include "script/ScriptMath.h"
 #include "script/SqPlus.h"
 #include "script/Squirrel/SQValueClasses.h"
@@ -47,7 +48,10 @@ void RegisterScriptGlobals()
     SqPlus::RegisterGlobal(&IncludeFile, "IncludeFile");
     SquirrelObject root = SquirrelVM::GetRootTable();
     SquirrelVM::CreateFunction(root, &Suspend, "Suspend", "*");
+    RegisterGlobalFunctions();
     Squirrel::RegisterValueClasses();
+    RegisterScriptClasses();
+    seedGlobalRandom();
     RegisterScriptMathFunctions();
 }
 
