@@ -1,19 +1,23 @@
 #include "core/CApp.h"
 
+#include "core/CAppSystemState.h"
 #include "core/CFile.h"
 #include "core/CFontPool.h"
 #include "core/CInitializeCallback.h"
 #include "core/CRenderingTaskObject.h"
+#include "core/CScreenSprite.h"
 #include "core/CSerializeObject.h"
+#include "core/CSoundManager.h"
 #include "core/CSquirrelHost.h"
 #include "core/CTask.h"
 #include "core/CTaskMain.h"
-#include "core/IAppSystemState.h"
+#include "core/CTextureWacher.h"
 #include "core/INullGamepad.h"
 #include "core/INullKeyboard.h"
 #include "core/INullMouse.h"
 #include "core/INullTexture.h"
 #include "core/INullTouch.h"
+#include "core/NGCodeSets.h"
 #include "core/IScreenSprite.h"
 #include "core/IScriptHost.h"
 #include "core/StartupState.h"
@@ -129,9 +133,12 @@ bool isUtf8(const std::string& text)
 
 CApp::CApp(const std::string& windowName, int width, int height, void* instance)
     : CObject(windowName), instance(instance), nullKeyboard(new INullKeyboard), nullMouse(new INullMouse),
-      nullGamepad(new INullGamepad), nullTexture(new INullTexture), nullTouch(new INullTouch), screenWidth(width),
-      screenHeight(height), frameHook(noFrameHook)
+      nullGamepad(new INullGamepad), nullTexture(new INullTexture), nullTouch(new INullTouch),
+      systemState(new CAppSystemState(uint32_t(width), uint32_t(height))), screenWidth(width), screenHeight(height),
+      frameHook(noFrameHook), soundManager(new CSoundManager), textureWatcher(new CTextureWacher)
 {
+    // The quality of preset 2 until the settings file says otherwise.
+    systemState->applyPreset(2);
 }
 
 CApp::~CApp()
@@ -142,6 +149,7 @@ CApp::~CApp()
     for (auto& [id, world] : physicsWorlds)
         world->release();
     releaseDevices();
+    releaseBookkeeping();
     setCore(nullptr);
     delete nullKeyboard;
     delete nullMouse;
@@ -201,11 +209,6 @@ void CApp::releaseCore(Kavro::ICore*)
     Kavro::ReleaseKavro();
 }
 
-IAppSystemState* CApp::createSystemState(int, int)
-{
-    return nullptr;
-}
-
 IScriptHost* CApp::createScriptHost()
 {
     return new CSquirrelHost;
@@ -216,9 +219,9 @@ CTask* CApp::createMainTask()
     return new CTaskMain;
 }
 
-IScreenSprite* CApp::createScreenSprite(Kavro::ITexture*, int, int)
+IScreenSprite* CApp::createScreenSprite(Kavro::ITexture* texture, int width, int height)
 {
-    return nullptr;
+    return new CScreenSprite(texture, width, height);
 }
 
 int CApp::failInitialization(int code)
@@ -230,6 +233,7 @@ int CApp::failInitialization(int code)
 int CApp::initialize(CInitializeCallback* callback)
 {
     soundType = getSoundType();
+    resetNGCodes();
     core = createCore();
     if (!core)
         return -1;
@@ -238,8 +242,6 @@ int CApp::initialize(CInitializeCallback* callback)
         return failInitialization(fileSystemMissing);
     if (callback && callback->onInitialize(core) == 0)
         return -1;
-    if (!systemState)
-        systemState = createSystemState(screenWidth, screenHeight);
     if (systemState)
         systemState->startTime = core->getMilliTime();
     loadSystemState();
@@ -383,7 +385,7 @@ int CApp::createBackSurface()
     if (screenSprite)
     {
         screenSprite->create();
-        screenSprite->fade(0.0f, 0, 0);
+        screenSprite->fadeTo(0.0f, 0, 0);
     }
     return 0;
 }
@@ -411,10 +413,21 @@ void CApp::releaseForShutdown()
     for (auto& [id, world] : physicsWorlds)
         world->release();
     physicsWorlds.clear();
+    releaseBookkeeping();
     core->finalize();
     Kavro::ICore* oldCore = core;
     core = nullptr;
     releaseCore(oldCore);
+}
+
+void CApp::releaseBookkeeping()
+{
+    if (soundManager)
+        soundManager->clear();
+    delete soundManager;
+    soundManager = nullptr;
+    delete textureWatcher;
+    textureWatcher = nullptr;
 }
 
 void CApp::releaseDevices()
@@ -551,6 +564,8 @@ int CApp::runFrame()
     update();
     if (fontPool)
         fontPool->renderGlyphs();
+    if (soundManager)
+        soundManager->update();
     render();
     if (systemState && systemState->resetRequested)
         reset();
@@ -657,7 +672,7 @@ void CApp::reset()
     }
     Particle::clearParticleCaches();
     if (screenSprite)
-        screenSprite->fade(0.0f, 0, 0);
+        screenSprite->fadeTo(0.0f, 0, 0);
     cursorKind = arrowCursor;
     // The cursor ends visible whether it was hidden once or shown.
     if (core->showCursor(1) > 0)
@@ -744,26 +759,16 @@ void CApp::fadeoutColor(uint32_t duration, int useColour, const ColourBytes& col
         releaseSprite(captureSprite);
         captureRequested = 1;
     }
-    screenSprite->fade(1.0f, 0, 0);
-    screenSprite->fade(0.0f, duration, 0);
-    screenSprite->scale(1.0f, 1.0f, 1, 0);
+    screenSprite->fadeTo(1.0f, 0, 0);
+    screenSprite->fadeTo(0.0f, duration, 0);
+    screenSprite->scaleTo(1.0f, 1.0f, 1, 0);
     screenSprite->setBlendMode(1);
 }
 
 void CApp::leaveFullScreen()
 {
-    if (!core)
-        return;
-    if (systemState)
-    {
+    if (core)
         leaveFullScreenForBox();
-        return;
-    }
-    if (!core->isFullScreen())
-        return;
-    const Kavro::IntPair size = core->getScreenSize();
-    core->setDisplayMode(size.x, size.y, 0, 1);
-    core->applyDisplayMode();
 }
 
 int CApp::createPhysicsWorld(int32_t id)

@@ -30,11 +30,13 @@ class ITouch;
 namespace Orvane
 {
 
+class CAppSystemState;
 class CFontPool;
 class CInitializeCallback;
 class CSerializeObject;
+class CSoundManager;
 class CTask;
-class IAppSystemState;
+class CTextureWacher;
 class INullGamepad;
 class INullKeyboard;
 class INullMouse;
@@ -196,8 +198,8 @@ public:
     INullTexture* const nullTexture;
     INullTouch* const nullTouch;
 
-    // Settings record; null until initialize made it.
-    IAppSystemState* systemState = nullptr;
+    // Settings record, made with the screen size and the quality of preset 2.
+    CAppSystemState* systemState = nullptr;
     // Render texture of the screen size and the sprite over it; null until initialize.
     Kavro::ITexture* backTexture = nullptr;
     IScreenSprite* screenSprite = nullptr;
@@ -215,13 +217,15 @@ public:
     FrameHook frameHook;
     // The game's record after the settings record in the settings file; one reference.
     CSerializeObject* gameRecord = nullptr;
+    // Sound groups, type volumes and the volume controls of every sound-playing object.
+    CSoundManager* soundManager = nullptr;
+    CTextureWacher* textureWatcher = nullptr;
 
 protected:
     // The library core with one reference, and its release at shutdown (after finalize).
     virtual Kavro::ICore* createCore();
     virtual void releaseCore(Kavro::ICore* oldCore);
     // The pieces of other subsystems initialize builds; each may answer null.
-    virtual IAppSystemState* createSystemState(int width, int height);
     virtual IScriptHost* createScriptHost();
     virtual CTask* createMainTask();
     virtual IScreenSprite* createScreenSprite(Kavro::ITexture* texture, int width, int height);
@@ -239,6 +243,7 @@ private:
     bool leaveFullScreenForBox();
     void releaseForShutdown();
     void releaseDevices();
+    void releaseBookkeeping();
     void stepPhysicsWorlds();
     void updateCursor();
     void updateFocus();

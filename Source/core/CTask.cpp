@@ -9,6 +9,7 @@
 #include "core/INullTouch.h"
 #include "core/IRenderTarget.h"
 #include "core/ITaskCallback.h"
+#include "sound/CSound3D.h"
 #include "sprite/CSprite.h"
 
 #include <kavro/ICore.h>
@@ -625,28 +626,45 @@ CText* CTask::createText(int)
     return nullptr;
 }
 
-CSound* CTask::createSound(const std::string&)
+namespace
 {
-    requestSoundHandle();
+// Effects are played several at once: a loaded sound opens this many instances.
+constexpr uint32_t loadedInstances = 10;
+
+// The sound opened by the call, or null (the sound released) when it failed.
+template <class Sound, class Open> Sound* openedSound(Sound* sound, Open open)
+{
+    if (open(sound) >= 0)
+        return sound;
+    sound->release();
     return nullptr;
 }
+} // namespace
 
-CSound3D* CTask::createSound3D(const std::string&)
+CSound* CTask::createSound(const std::string& fileName)
 {
-    requestSoundHandle();
-    return nullptr;
+    const uint32_t handle = uint32_t(requestSoundHandle());
+    return openedSound(new CSound(fileName), [&](CSound* s) { return s->create(handle, 1.0f, fileName); });
 }
 
-CSound* CTask::loadSound(const std::string&)
+CSound3D* CTask::createSound3D(const std::string& fileName)
 {
-    requestSoundHandle();
-    return nullptr;
+    const uint32_t handle = uint32_t(requestSoundHandle());
+    return openedSound(new CSound3D(fileName), [&](CSound3D* s) { return s->create(handle, 1.0f, fileName); });
 }
 
-CSound3D* CTask::loadSound3D(const std::string&)
+CSound* CTask::loadSound(const std::string& fileName)
 {
-    requestSoundHandle();
-    return nullptr;
+    const uint32_t handle = uint32_t(requestSoundHandle());
+    return openedSound(new CSound(fileName),
+                       [&](CSound* s) { return s->load(handle, 1.0f, fileName, loadedInstances); });
+}
+
+CSound3D* CTask::loadSound3D(const std::string& fileName)
+{
+    const uint32_t handle = uint32_t(requestSoundHandle());
+    return openedSound(new CSound3D(fileName),
+                       [&](CSound3D* s) { return s->load(handle, 1.0f, fileName, loadedInstances); });
 }
 
 CParticle* CTask::createParticle(const std::string&, const Particle::CParticleParameter&)

@@ -24,10 +24,10 @@ public:
     // Builds the sprite's scene object; negative on failure.
     virtual int create() = 0;
     // Moves the opacity to value over time ms along the easing curve; time 0 lands at once.
-    virtual int fade(float value, uint32_t time, int32_t curve) = 0;
+    virtual int fadeTo(float value, uint32_t time, int32_t curve) = 0;
     virtual float getFade() = 0;
-    virtual int scale(float x, float y, uint32_t time, int32_t curve) = 0;
-    virtual int setBlendMode(int32_t mode) = 0;
+    virtual int scaleTo(float x, float y, uint32_t time, int32_t curve) = 0;
+    virtual void setBlendMode(int32_t mode) = 0;
 
 protected:
     ~IScreenSprite() = default;

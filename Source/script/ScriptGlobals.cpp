@@ -5,6 +5,7 @@
 #include "script/ScriptMath.h"
 #include "script/SqPlus.h"
 #include "script/Squirrel/SQValueClasses.h"
+#include "sound/Squirrel/SQSoundRegistration.h"
 
 #include <string>
 
@@ -53,6 +54,7 @@ void RegisterScriptGlobals()
     RegisterScriptClasses();
     seedGlobalRandom();
     RegisterScriptMathFunctions();
+    Squirrel::RegisterSoundClasses();
 }
 
 } // namespace Orvane

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/CObject.h"
+#include "core/CTextureWacher.h"
 
 namespace Orvane
 {
@@ -9,12 +9,12 @@ class CSprite;
 
 // Registered under the name of a sprite's texture: when that texture goes away the sprite is told
 // through its textureDeleted mark (the script side then makes it again).
-class CColorTextureCallback : public CObject
+class CColorTextureCallback : public CTextureWacher::ICallback
 {
 public:
     explicit CColorTextureCallback(CSprite* owner) : owner(owner) {}
 
-    virtual void onTextureNotify();
+    void onTextureNotify() override;
 
     CSprite* const owner;
 };

@@ -1,6 +1,7 @@
 #include "sprite/CSprite.h"
 
 #include "core/CApp.h"
+#include "core/CTextureWacher.h"
 #include "sprite/CEffectShake.h"
 
 #include <kavro/ICamera.h>
@@ -117,9 +118,17 @@ void CSprite::dropQuads()
     releaseHeld(colorSprite);
 }
 
+CTextureWacher* CSprite::textureWatcher()
+{
+    CApp* app = CApp::get();
+    return app ? app->textureWatcher : nullptr;
+}
+
 void CSprite::stopWatchingTexture()
 {
-    // The application keeps no texture watcher yet, so the callback is held only here.
+    if (colorTextureCallback)
+        if (CTextureWacher* watcher = textureWatcher())
+            watcher->removeCallback(colorTextureCallback);
     releaseHeld(colorTextureCallback);
     watchingTexture = 0;
 }
@@ -128,10 +137,15 @@ void CSprite::watchTexture()
 {
     if (!texture || !texture->getFileName() || !*texture->getFileName())
         return;
-    // Offered to the application's watcher, which tracks only the names of render surfaces; until it
-    // keeps one, no name is tracked and the offer is refused.
+    // The watcher tracks only the names of textures that can go away (render surfaces) and refuses others.
+    CTextureWacher* watcher = textureWatcher();
     colorTextureCallback = new CColorTextureCallback(this);
-    releaseHeld(colorTextureCallback);
+    if (!watcher || !watcher->addCallback(texture->getFileName(), colorTextureCallback))
+    {
+        releaseHeld(colorTextureCallback);
+        return;
+    }
+    watchingTexture = 1;
 }
 
 void CSprite::afterQuadMade()

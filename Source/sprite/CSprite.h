@@ -31,6 +31,7 @@ namespace Orvane
 
 class CEffectShake;
 class CFile;
+class CTextureWacher;
 
 // The engine's 2D drawable: one textured (or plain-coloured) quad positioned by its frame, animated by
 // interpolators, and handed to a library quad once per frame. Setters only record values and raise
@@ -328,6 +329,7 @@ private:
     static uint32_t currentFrameCount();
     void initialise(const Kavro::Vector2D& at);
     void dropQuads();
+    static CTextureWacher* textureWatcher();
     void stopWatchingTexture();
     void watchTexture();
     void afterQuadMade();

@@ -5,8 +5,11 @@
 #include "core/CFile.h"
 #include "core/CFontPool.h"
 #include "core/CInitializeCallback.h"
-#include "core/IAppSystemState.h"
+#include "core/CSoundManager.h"
+#include "core/CVolumeControl.h"
+#include "core/CAppSystemState.h"
 #include "core/IScreenSprite.h"
+#include "core/NGCodeSets.h"
 #include "core/StartupState.h"
 #include "particle/CParticleParameter.h"
 #include "particle/ParticleCaches.h"
@@ -28,37 +31,6 @@ namespace
 
 using namespace OrvaneTest;
 using Calls = std::vector<std::string>;
-
-// The settings record: logs read, write and apply; apply clears the apply request as the record does.
-class FakeSystemState : public Orvane::IAppSystemState
-{
-public:
-    explicit FakeSystemState(CallLog& log) : log(log) {}
-    ~FakeSystemState() override { log.add("release", "systemState"); }
-    int read(Orvane::CFile& file) override
-    {
-        uint32_t value = 0;
-        const int got = file.readDword(value);
-        log.add("state.read", got ? value : 0u);
-        if (got)
-            userSettingExists = 1;
-        return got ? 0 : -1;
-    }
-    int write(Orvane::CFile& file) override
-    {
-        log.add("state.write");
-        file.writeDword(storedValue);
-        return 0;
-    }
-    void apply() override
-    {
-        log.add("state.apply");
-        applyRequested = 0;
-    }
-
-    CallLog& log;
-    uint32_t storedValue = 257;
-};
 
 // The game's record after the settings record: one word, or a scripted failure.
 class FakeGameRecord : public Orvane::CSerializeObject
@@ -99,7 +71,7 @@ public:
         log.add("create", getName());
         return 0;
     }
-    int fade(float value, uint32_t time, int32_t curve) override
+    int fadeTo(float value, uint32_t time, int32_t curve) override
     {
         log.add("fade", getName(), value, time, curve);
         if (time == 0)
@@ -107,16 +79,12 @@ public:
         return 0;
     }
     float getFade() override { return fadeValue; }
-    int scale(float x, float y, uint32_t time, int32_t curve) override
+    int scaleTo(float x, float y, uint32_t time, int32_t curve) override
     {
         log.add("scale", getName(), x, y, time, curve);
         return 0;
     }
-    int setBlendMode(int32_t mode) override
-    {
-        log.add("setBlendMode", getName(), mode);
-        return 0;
-    }
+    void setBlendMode(int32_t mode) override { log.add("setBlendMode", getName(), mode); }
 
     Kavro::ITexture* texture;
     float fadeValue = 0.0f;
@@ -193,6 +161,7 @@ struct StartKnobs
     bool noCore = false;
     bool withSprite = true;
     bool squirrel = false; // the real script host instead of the fake
+    bool screenSprite = false; // the real back-surface sprite instead of the fake
 };
 
 // The application with the fake core, record, script host, main task and sprite.
@@ -208,7 +177,6 @@ public:
     StartKnobs knobs;
     FakeScriptHost* host = nullptr;
     MainTask* mainTask = nullptr;
-    FakeSystemState* state = nullptr;
     FakeScreenSprite* sprite = nullptr;
 
 protected:
@@ -224,13 +192,6 @@ protected:
         fake->log.add("ReleaseKavro");
         oldCore->release();
     }
-    Orvane::IAppSystemState* createSystemState(int width, int height) override
-    {
-        state = new FakeSystemState(fake->log);
-        state->screenWidth = uint32_t(width);
-        state->screenHeight = uint32_t(height);
-        return state;
-    }
     Orvane::IScriptHost* createScriptHost() override
     {
         if (knobs.squirrel)
@@ -241,6 +202,8 @@ protected:
     Orvane::IScreenSprite* createScreenSprite(Kavro::ITexture* texture, int width, int height) override
     {
         fake->log.add("createScreenSprite", width, height);
+        if (knobs.screenSprite)
+            return CApp::createScreenSprite(texture, width, height);
         return knobs.withSprite ? sprite = new FakeScreenSprite(fake->log, "screen", texture) : nullptr;
     }
 };
@@ -315,19 +278,27 @@ TEST_F(AppTest, InitialisesInOrderWithTheWindowOfTheConfiguredSizeWhenNoUserSett
     core->milliTime = 1234;
     ASSERT_EQ(start(), 0);
     EXPECT_EQ(Orvane::CApp::get(), app);
+    // The settings take effect once the scene exists: frame rate, display mode and anti-aliasing
+    // (preset 2), then the scene state.
     const Calls expected = {
-        "createFileSystem()", "onInitialize()", "state.read(0)", "state.apply()", "setWindowName(Orvane Test)",
-        "setScreenSize(1280, 720)", "setDisplayMode(1280, 720, 0, 1)", "setAntiAliasType(4)", "initialize()",
-        "createSoundDevice(-1)", "completeStartup()", "scene.setup(1)", "state.apply()",
-        "createRenderTexture(1280, 720, 4, 0, 0, 0)", "createScreenSprite(1280, 720)", "create(screen)",
-        "fade(screen, 0, 0, 0)"};
-    EXPECT_EQ(calls(), expected);
+        "createFileSystem()", "onInitialize()", "setWindowName(Orvane Test)", "setScreenSize(1280, 720)",
+        "setDisplayMode(1280, 720, 0, 1)", "setAntiAliasType(2)", "initialize()", "createSoundDevice(-1)",
+        "completeStartup()", "scene.setup(1)", "setFrameRate(60)", "changeDisplayMode(1280, 720, 0, 1)",
+        "changeAntiAliasType(2)"};
+    const Calls all = calls();
+    ASSERT_GE(all.size(), expected.size());
+    EXPECT_EQ(Calls(all.begin(), all.begin() + long(expected.size())), expected);
+    const Calls last = {"createRenderTexture(1280, 720, 4, 0, 0, 0)", "createScreenSprite(1280, 720)",
+                        "create(screen)", "fade(screen, 0, 0, 0)"};
+    EXPECT_EQ(Calls(all.end() - long(last.size()), all.end()), last);
     EXPECT_TRUE(boxes.log.calls().empty());
     EXPECT_EQ(app->registeredTasks.count("MAIN"), 1u);
     EXPECT_TRUE(app->taskStack.empty());
     EXPECT_NE(app->fontPool, nullptr);
     EXPECT_TRUE(Orvane::takePendingMounts().empty());
-    EXPECT_EQ(app->state->startTime, 1234u);
+    EXPECT_TRUE(Orvane::isNGCode(Orvane::NGCodeSet::HeadOfLine, u'。'));
+    EXPECT_EQ(app->systemState->startTime, 1234u);
+    EXPECT_EQ(app->systemState->userSettingExists, 0u);
     EXPECT_EQ(app->lastFrameTime, 1234u);
 }
 
@@ -395,23 +366,17 @@ TEST_F(AppTest, StartFailureMessagesFollowTheMessageLanguage)
 TEST_F(AppTest, SoundDeviceWithoutOutputOnlyWarnsAndLeavesFullScreenForTheBox)
 {
     core->soundOutput = 0;
-    app = new TestApp(core, knobs);
-    Orvane::CApp::set(app);
-    // A user setting for full screen, read before the devices exist.
-    struct FullScreenState : FakeSystemState
     {
-        using FakeSystemState::FakeSystemState;
-        int read(Orvane::CFile&) override
-        {
-            userSettingExists = 1;
-            screenWidth = 1920;
-            screenHeight = 1080;
-            fullScreen = 1;
-            return 0;
-        }
-    };
-    app->systemState = app->state = new FullScreenState(core->log);
-    ASSERT_EQ(Orvane::CApp::install(app, &callback), 0);
+        // A user setting for full screen, read before the devices exist.
+        Orvane::CAppSystemState saved(1920, 1080);
+        saved.fullScreen = 1;
+        Orvane::CFile file;
+        ASSERT_EQ(file.open(folder.file("save/system.dat").c_str(), 0, 1, 0), 0);
+        ASSERT_EQ(saved.write(file), 0);
+        ASSERT_EQ(file.close(), 0);
+    }
+    ASSERT_EQ(start(), 0);
+    EXPECT_EQ(app->systemState->userSettingExists, 1u);
     const std::string warning = "MessageBox(Orvane Test, XAudio2 failed to initialize.\nPlease check that your audio "
                                 "device is connected and its drivers are up to date., 48)";
     EXPECT_EQ(boxes.log.calls(), Calls{warning});
@@ -453,14 +418,14 @@ TEST_F(AppTest, ShutdownReleasesEverythingInOrder)
     app->gameRecord->release();
     core->input.noteReleases(core->log);
     core->render->releaseNote = {&core->log, "renderDevice"};
-    core->render->sceneManager()->releaseNote = {&core->log, "sceneManager"};
+    core->render->recordingScene()->releaseNote = {&core->log, "sceneManager"};
     static_cast<FakeTexture*>(app->backTexture)->releaseNote = {&core->log, "backTexture"};
     core->sound->releaseNote = {&core->log, "soundDevice"};
     ASSERT_EQ(app->pushTask("MAIN"), 0);
     core->log.clear();
 
     Orvane::CApp::shutdown();
-    const Calls expected = {"releaseObjects(MAIN)",    "release(systemState)", "release(gameRecord)",
+    const Calls expected = {"releaseObjects(MAIN)",    "release(gameRecord)",
                             "release(screen)",         "release(backTexture)", "release(sceneManager)",
                             "release(gamepad)",        "release(keyboard)",    "release(mouse)",
                             "release(touch)",          "release(inputManager)", "release(soundDevice)",
@@ -473,6 +438,9 @@ TEST_F(AppTest, ShutdownReleasesEverythingInOrder)
     EXPECT_TRUE(app->taskStack.empty());
     EXPECT_TRUE(app->physicsWorlds.empty());
     EXPECT_EQ(app->fontPool, nullptr);
+    EXPECT_EQ(app->systemState, nullptr);
+    EXPECT_EQ(app->soundManager, nullptr);
+    EXPECT_EQ(app->textureWatcher, nullptr);
     core->log.clear();
     Orvane::CApp::shutdown();
     EXPECT_TRUE(calls().empty());
@@ -526,20 +494,35 @@ TEST_F(AppTest, AFrameRunsItsStepsInOrder)
     EXPECT_EQ(app->host->log.calls(), Calls{"update(2)"});
 }
 
+TEST_F(AppTest, AFrameStepsTheSoundManager)
+{
+    startRunning();
+    auto* control = new Orvane::CVolumeControl;
+    control->audible = 1;
+    app->soundManager->addVolumeControl(control);
+    ASSERT_EQ(app->runFrame(), 0);
+    EXPECT_EQ(control->jumpRequest, 0);
+    EXPECT_FLOAT_EQ(control->getVolume(), 1.0f);
+}
+
 TEST_F(AppTest, AnApplyRequestFrameRunsNothingElse)
 {
     startRunning();
-    app->state->applyRequested = 1;
+    app->systemState->applyRequested = 1;
+    app->systemState->frameRate = 30;
     app->requestedTaskName = "MAIN";
     ASSERT_EQ(app->runFrame(), 0);
-    EXPECT_EQ(calls(), Calls{"state.apply()"});
+    EXPECT_EQ(app->systemState->applyRequested, 0u);
+    EXPECT_TRUE(logged("setFrameRate(30)"));
+    for (const char* call : {"beginFrame()", "updateInput(MAIN)", "endFrame()"})
+        EXPECT_FALSE(logged(call)) << call;
     EXPECT_TRUE(app->host->log.calls().empty());
     EXPECT_EQ(app->requestedTaskName, "MAIN");
     core->log.clear();
     ASSERT_EQ(app->runFrame(), 0);
     EXPECT_TRUE(logged("task.update(MAIN)"));
     EXPECT_TRUE(logged("endFrame()"));
-    EXPECT_FALSE(logged("state.apply()"));
+    EXPECT_FALSE(logged("setFrameRate(30)"));
 }
 
 TEST_F(AppTest, RunPumpsAndRunsOneFramePerIdlePump)
@@ -643,6 +626,28 @@ TEST_F(AppTest, FadeoutWithCaptureDrawsTheNextFrameIntoTheSprite)
     core->log.clear();
     app->render();
     EXPECT_FALSE(logged("setRenderTarget(0, backTexture, 0)"));
+}
+
+TEST_F(AppTest, TheBackSurfaceSpriteFadesTheScreenOut)
+{
+    knobs.screenSprite = true;
+    startRunning();
+    auto drawn = [this] {
+        core->log.clear();
+        app->render();
+        return !core->log.named("quad.draw").empty();
+    };
+    EXPECT_FALSE(drawn());
+    app->fadeoutColor(500, 1, Orvane::ColourBytes{255, 255, 255, 255}, 0);
+    EXPECT_FLOAT_EQ(app->screenSprite->getFade(), 1.0f);
+    EXPECT_TRUE(drawn());
+    for (int frame = 0; frame < 10; ++frame)
+    {
+        core->milliTime += 100;
+        app->update();
+    }
+    EXPECT_FLOAT_EQ(app->screenSprite->getFade(), 0.0f);
+    EXPECT_FALSE(drawn());
 }
 
 TEST_F(AppTest, CaptureGoesIntoAPendingCaptureSpriteWhichIsThenReleased)
@@ -758,7 +763,7 @@ protected:
         EXPECT_TRUE(app->fontPool->fonts.empty());
         EXPECT_TRUE(Orvane::Particle::particleParameterMap().empty());
         EXPECT_TRUE(Orvane::Particle::particleFileMap().empty());
-        EXPECT_EQ(app->state->resetRequested, 0u);
+        EXPECT_EQ(app->systemState->resetRequested, 0u);
     }
 };
 
@@ -794,10 +799,10 @@ TEST_F(SoftResetTest, F2ReleasedWhileTheScriptRunsIsDropped)
 
 TEST_F(SoftResetTest, AResetRequestRunsAtTheEndOfTheFrame)
 {
-    app->state->resetRequested = 1;
+    app->systemState->resetRequested = 1;
     ASSERT_EQ(app->runFrame(), 0);
     EXPECT_GT(position("fade(screen, 0, 0, 0)"), position("endFrame()"));
-    EXPECT_EQ(app->state->resetRequested, 0u);
+    EXPECT_EQ(app->systemState->resetRequested, 0u);
     EXPECT_TRUE(app->fontPool->fonts.empty());
 }
 
@@ -878,15 +883,21 @@ TEST_F(AppTest, SettingsFileSavesAndLoadsBothRecords)
     game->value = 42;
     app->setGameRecord(game);
     game->release();
-    app->state->storedValue = 99;
+    app->systemState->frameRate = 30;
     ASSERT_EQ(app->saveSystemState(), 0);
     const std::vector<uint8_t> bytes = folder.read("save/system.dat");
-    EXPECT_EQ(bytes, (std::vector<uint8_t>{99, 0, 0, 0, 42, 0, 0, 0}));
+    ASSERT_EQ(bytes.size(), Orvane::CAppSystemState::RecordSize + 4);
+    EXPECT_EQ(std::memcmp(bytes.data(), "ORVANE", 7), 0);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.end() - 4, bytes.end()), (std::vector<uint8_t>{42, 0, 0, 0}));
 
     game->value = 0;
+    app->systemState->frameRate = 60;
     core->log.clear();
     EXPECT_EQ(app->loadSystemState(), 0);
-    EXPECT_EQ(calls(), (Calls{"state.read(99)", "state.apply()", "game.read()"}));
+    EXPECT_EQ(app->systemState->frameRate, 30u);
+    EXPECT_EQ(app->systemState->userSettingExists, 1u);
+    EXPECT_TRUE(logged("setFrameRate(30)")); // applied
+    EXPECT_TRUE(logged("game.read()"));
     EXPECT_EQ(game->value, 42u);
 }
 
@@ -900,13 +911,16 @@ TEST_F(AppTest, SettingsFileResults)
     // A settings record that cannot be read leaves the game record unread and still succeeds.
     core->log.clear();
     EXPECT_EQ(app->loadSystemState(), 0);
-    EXPECT_EQ(calls(), (Calls{"state.read(0)", "state.apply()"}));
+    EXPECT_FALSE(logged("game.read()"));
 
     // The game record's failure is the result.
-    folder.write("save/system.dat", {1, 0, 0, 0});
+    ASSERT_EQ(app->saveSystemState(), 0);
+    std::vector<uint8_t> bytes = folder.read("save/system.dat");
+    bytes.resize(Orvane::CAppSystemState::RecordSize + 2);
+    folder.write("save/system.dat", bytes);
     EXPECT_EQ(app->loadSystemState(), -3);
 
-    // A save root ending in a backslash gets no extra slash; without a root there is nothing to do.
+    // Without a root there is nothing to do.
     Orvane::setSavePathRoot("");
     EXPECT_EQ(app->loadSystemState(), -2);
     EXPECT_EQ(app->saveSystemState(), -2);

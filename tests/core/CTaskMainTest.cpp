@@ -1,3 +1,4 @@
+#include "core/CAppSystemState.h"
 #include "core/CTaskMain.h"
 
 #include "support/FakeTaskObjects.h"
@@ -73,7 +74,10 @@ TEST_F(TaskMainTest, TheErrorBoxComesOneFrameAfterTheScriptStopsThenQuitIsPosted
 TEST_F(TaskMainTest, InFullScreenTheErrorBoxFirstSwitchesToAWindow)
 {
     host.states = {0};
-    t.core->fullScreen = 1;
+    Orvane::CAppSystemState& settings = *t.app->systemState;
+    settings.screenWidth = 1280;
+    settings.screenHeight = 720;
+    settings.fullScreen = 1;
     task->update();
     t.core->log.clear();
     task->update();

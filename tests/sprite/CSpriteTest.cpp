@@ -1,3 +1,4 @@
+#include "core/CTextureWacher.h"
 #include "sprite/CNullSprite.h"
 #include "sprite/CSprite.h"
 
@@ -400,18 +401,36 @@ TEST_F(SpriteTest, AChildMovesWithItsParent)
     expectNear(child->getVertex(0), before.x + 30.0f, before.y + 40.0f);
 }
 
-TEST_F(SpriteTest, TheTextureCallbackMarksTheTextureDeleted)
+TEST_F(SpriteTest, AWatchedTextureNameMarksTheTextureDeletedWhenItGoes)
 {
-    CSprite* s = sprite();
-    auto* callback = new CColorTextureCallback(s);
+    CTextureWacher& watcher = *t.app->textureWatcher;
+    watcher.watch("suf://rt");
+    int32_t rect[4] = {0, 0, 16, 16};
+    auto* s = keep(new CSprite(texture("suf://rt", 16, 16), {}, rect));
+    ASSERT_EQ(s->create(), 0);
+    ASSERT_NE(s->colorTextureCallback, nullptr);
+    EXPECT_EQ(s->watchingTexture, 1u);
+    EXPECT_EQ(s->colorTextureCallback->getRefCount(), 2); // the sprite's and the watcher's
+
+    // Made again: the old registration goes, a new one takes its place.
+    ASSERT_EQ(s->create(), 0);
+    EXPECT_EQ(s->colorTextureCallback->getRefCount(), 2);
     EXPECT_EQ(s->textureDeleted, 0u);
-    callback->onTextureNotify();
+    watcher.notify("suf://rt");
     EXPECT_EQ(s->textureDeleted, 1u);
-    callback->release();
-    // Without a watcher that tracks the name, create keeps no callback and is not failing.
-    EXPECT_EQ(s->create(), 0);
-    EXPECT_EQ(s->colorTextureCallback, nullptr);
-    EXPECT_EQ(s->watchingTexture, 0u);
+
+    // A name the watcher does not track keeps no callback and is no failure.
+    CSprite* plain = sprite();
+    EXPECT_EQ(plain->colorTextureCallback, nullptr);
+    EXPECT_EQ(plain->watchingTexture, 0u);
+
+    // A destroyed sprite leaves the watcher: a later notice reaches nobody.
+    watcher.watch("suf://gone");
+    auto* gone = new CSprite(texture("suf://gone", 8, 8), {}, rect);
+    ASSERT_EQ(gone->create(), 0);
+    EXPECT_EQ(gone->watchingTexture, 1u);
+    gone->release();
+    watcher.notify("suf://gone");
 }
 
 TEST_F(SpriteTest, DrawInstanceDrawsWithTemporaryValuesAndRestoresThem)

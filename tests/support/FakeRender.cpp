@@ -74,6 +74,24 @@ int RecordingSceneManager::finishRender()
     return 0;
 }
 
+void RecordingSceneManager::getSceneStateDesc(Kavro::CSceneStateDesc& out)
+{
+    log_.add("scene.getSceneStateDesc");
+    out = state;
+}
+
+void RecordingSceneManager::setSceneStateDesc(const Kavro::CSceneStateDesc& desc)
+{
+    log_.add("scene.setSceneStateDesc");
+    state = desc;
+}
+
+int RecordingSceneManager::commitSceneStateDesc()
+{
+    log_.add("scene.commitSceneStateDesc");
+    return commitResult;
+}
+
 namespace
 {
 

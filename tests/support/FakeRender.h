@@ -109,6 +109,13 @@ public:
     int setRenderTarget(Kavro::ITexture* target) override;
     int renderScene() override;
     int finishRender() override;
+    void getSceneStateDesc(Kavro::CSceneStateDesc& out) override;
+    // Stores into state at once, so the next fetch answers what was handed back.
+    void setSceneStateDesc(const Kavro::CSceneStateDesc& desc) override;
+    int commitSceneStateDesc() override;
+
+    Kavro::CSceneStateDesc state;
+    int commitResult = 0;
 
 private:
     CallLog& log_;
@@ -125,6 +132,7 @@ public:
     int endFrame() override;
     int clear(int count, const uint32_t* argb) override;
     Kavro::ISceneManager* getSceneManager() override { return noSceneManager ? nullptr : scene_; }
+    RecordingSceneManager* recordingScene() { return scene_; }
     Kavro::ITexture* loadTexture(const char* name, int mipLevels, int flags) override;
     Kavro::ITexture* createTexture(int width, int height, int format, int flags) override;
     Kavro::ITexture* createRenderTexture(int width, int height, int format, int reserved, int flag,
@@ -152,7 +160,6 @@ public:
     int beginResult = 0;
     bool noSceneManager = false;
     bool noRenderTexture = false;
-    RecordingSceneManager* sceneManager() const { return scene_; }
     std::vector<std::string> missingTextures;
     int loadedWidth = 64, loadedHeight = 64;
     int32_t screenSize[2] = {1280, 720};

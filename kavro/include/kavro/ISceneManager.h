@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CSceneStateDesc.h"
 #include "IInterface.h"
 
 namespace Kavro
@@ -16,6 +17,11 @@ public:
     virtual int setRenderTarget(ITexture* target) = 0;
     virtual int renderScene() = 0;
     virtual int finishRender() = 0;
+    // The state in effect.
+    virtual void getSceneStateDesc(CSceneStateDesc& out) = 0;
+    // Stores the state to put into effect; commitSceneStateDesc does so. Negative: failure.
+    virtual void setSceneStateDesc(const CSceneStateDesc& desc) = 0;
+    virtual int commitSceneStateDesc() = 0;
 };
 
 } // namespace Kavro

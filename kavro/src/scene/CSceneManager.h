@@ -19,10 +19,20 @@ public:
     int setRenderTarget(ITexture* target) override;
     int renderScene() override;
     int finishRender() override;
+    void getSceneStateDesc(CSceneStateDesc& out) override { out = state_; }
+    void setSceneStateDesc(const CSceneStateDesc& desc) override { pending_ = desc; }
+    // The scene draws no effects yet, so every state takes effect as it is.
+    int commitSceneStateDesc() override
+    {
+        state_ = pending_;
+        return 0;
+    }
 
 private:
     CRenderDevice* device_;
     ITexture* target_ = nullptr;
+    CSceneStateDesc state_;
+    CSceneStateDesc pending_;
 };
 
 } // namespace Kavro
