@@ -2,7 +2,7 @@
 
 #include "core/CApp.h"
 #include "core/DesktopOpen.h"
-#include "core/IAppSystemState.h"
+#include "core/CAppSystemState.h"
 #include "core/NGCodeSets.h"
 #include "core/StartupState.h"
 #include "core/TextEncoding.h"
@@ -64,7 +64,7 @@ int SystemCall(const char* command)
     Kavro::ICore* core = applicationCore();
     if (!core)
         return -1;
-    IAppSystemState* state = CApp::get()->systemState;
+    CAppSystemState* state = CApp::get()->systemState;
     if (core->isFullScreen() && state && state->fullScreen)
     {
         state->fullScreen = 0;

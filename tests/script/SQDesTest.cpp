@@ -3,7 +3,7 @@
 
 #include "core/CApp.h"
 #include "core/CSquirrelHost.h"
-#include "core/IAppSystemState.h"
+#include "core/CAppSystemState.h"
 #include "core/StartupState.h"
 #include "script/CSquirrel.h"
 
@@ -34,14 +34,6 @@ void capturePrint(HSQUIRRELVM, const SQChar* format, ...)
     printed += buffer;
 }
 
-class PlainSystemState : public Orvane::IAppSystemState
-{
-public:
-    int read(Orvane::CFile&) override { return -1; }
-    int write(Orvane::CFile&) override { return 0; }
-    void apply() override { applyRequested = 0; }
-};
-
 // The application with its own script host and main task over the fake core.
 class ScriptedApp : public Orvane::CApp
 {
@@ -50,7 +42,6 @@ public:
 
     FakeCore* fake;
     CallLog& log;
-    PlainSystemState* state = nullptr;
 
 protected:
     Kavro::ICore* createCore() override
@@ -59,7 +50,6 @@ protected:
         return fake;
     }
     void releaseCore(Kavro::ICore* oldCore) override { oldCore->release(); }
-    Orvane::IAppSystemState* createSystemState(int, int) override { return state = new PlainSystemState; }
     Orvane::CTask* createMainTask() override { return new TestTaskMain(log); }
 };
 
@@ -111,7 +101,7 @@ TEST_F(SQDesInApp, ResetMakesTheApplicationSoftResetAtTheEndOfThatFrame)
     ASSERT_EQ(app->runFrame(), 0);
     EXPECT_EQ(printed, "start1 1;");
     // The request was taken at the end of the frame: a new machine waits for the main script.
-    EXPECT_EQ(app->state->resetRequested, 0u);
+    EXPECT_EQ(app->systemState->resetRequested, 0u);
     EXPECT_EQ(app->scriptHost->getRunState(), -1);
     EXPECT_EQ(app->getTopTask()->findTaskObject("des"), nullptr);
 

@@ -1,7 +1,7 @@
 #include "script/Squirrel/SQDes.h"
 
 #include "core/CApp.h"
-#include "core/IAppSystemState.h"
+#include "core/CAppSystemState.h"
 #include "script/SqPlus.h"
 
 #include <kavro/ICore.h>
