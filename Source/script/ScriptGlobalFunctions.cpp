@@ -10,6 +10,7 @@
 #include "script/Squirrel/SQDes.h"
 #include "script/Squirrel/SQFile.h"
 #include "script/Squirrel/SQProcess.h"
+#include "sound/Squirrel/SQSoundRegistration.h"
 #include "text/CTextTokenizer.h"
 
 #include <kavro/ICore.h>
@@ -267,6 +268,7 @@ void RegisterGlobalFunctions()
 
 void RegisterScriptClasses()
 {
+    Squirrel::RegisterSoundClasses();
     Squirrel::SQProcess::registerClass();
     Squirrel::SQFile::registerClass();
     Squirrel::SQDes::registerClass();

@@ -5,7 +5,6 @@
 #include "script/ScriptMath.h"
 #include "script/SqPlus.h"
 #include "script/Squirrel/SQValueClasses.h"
-#include "sound/Squirrel/SQSoundRegistration.h"
 
 #include <string>
 
@@ -54,7 +53,6 @@ void RegisterScriptGlobals()
     RegisterScriptClasses();
     seedGlobalRandom();
     RegisterScriptMathFunctions();
-    Squirrel::RegisterSoundClasses();
 }
 
 } // namespace Orvane

@@ -199,7 +199,7 @@ TEST_F(ScriptGlobals, NGCodesAreAddedOnceAndResetAppendsTheDefaultsAgain)
 
 TEST_F(ScriptGlobals, EveryExistingScriptClassIsRegistered)
 {
-    for (const char* name : {"Vector2D", "Vector3D", "ColorF", "Rect2DF", "SQProcess", "SQFile", "SQDes"})
+    for (const char* name : {"Vector2D", "Vector3D", "ColorF", "Rect2DF", "SQSound", "SQSound3D", "SQSoundDevice", "SQProcess", "SQFile", "SQDes"})
         EXPECT_EQ(eval(std::string("typeof ") + name), "class") << name;
 }
 
