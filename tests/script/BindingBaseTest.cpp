@@ -137,6 +137,22 @@ TEST_F(BindingBase, ABlurRecordIsSavedAndLoadedIntoTheBlurHeld)
     EXPECT_EQ(binding->getBlur()->getType(), 0u);
 }
 
+TEST_F(BindingBase, ABlurRecordClaimingMoreSamplesThanTheFileHoldsFails)
+{
+    binding->setBlur(1, 2, 0.5f, 100, 1);
+    ASSERT_EQ(file->open("blur.bin", 1, 0), 0);
+    ASSERT_EQ(binding->serialize("save"), 1);
+    ASSERT_EQ(file->open("blur.bin", 0, 0), 0);
+    std::vector<uint8_t> bytes = dir.read("blur.bin");
+    ASSERT_EQ(std::vector<uint8_t>(bytes.begin() + 52, bytes.begin() + 60), words({52, 0})); // empty history
+    const std::vector<uint8_t> claim = words({0x40000000});
+    std::copy(claim.begin(), claim.end(), bytes.begin() + 56);
+    writeFile("bad.bin", bytes);
+    ASSERT_EQ(file->open("bad.bin", 0, 0), 0);
+    EXPECT_EQ(binding->deserialize("save"), 0);
+    EXPECT_EQ(position(), int64_t(bytes.size()));
+}
+
 TEST_F(BindingBase, PriorityFlagsTimeScaleAndMarks)
 {
     EXPECT_EQ(binding->getPriority(), 0);
@@ -162,6 +178,21 @@ TEST_F(BindingBase, PriorityFlagsTimeScaleAndMarks)
     EXPECT_EQ(loose.getPriority(), std::numeric_limits<int32_t>::max());
     EXPECT_EQ(loose.getSurface(), nullptr);
     app->taskStack.push_back(task);
+}
+
+TEST_F(BindingBase, DrawableClassesRegisterTheCommonMethods)
+{
+    startHost();
+    SquirrelObject scriptClass = SqPlus::RegisterClassType<TestBinding>("TestBinding");
+    RegisterRenderingMethods<TestBinding>(scriptClass);
+    SquirrelObject instance;
+    ASSERT_TRUE(SqPlus::CreateNativeClassInstance(host->getVM(), "TestBinding", binding));
+    instance.AttachToStackObject(-1);
+    sq_poptop(host->getVM());
+    SquirrelVM::GetRootTable().SetValue("B", instance);
+    EXPECT_EQ(eval("B.setPriority(3) + \" \" + B.getPriority() + \" \" + B.setErase(1) + B.getErase()"
+                   " + \" \" + B.setHidable(2) + B.getHidable() + \" \" + B.setLock(4) + B.getDisused()"),
+              "0 3 11 22 40");
 }
 
 TEST_F(BindingBase, ProcessesAreFoundByTheirFirstName)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CRenderingTaskObject.h"
+#include "script/Squirrel/SQObject.h"
 
 #include <cstdint>
 
@@ -57,5 +58,19 @@ protected:
     CRenderingTaskObject* engineObject = nullptr;
     float timeScale = 1.0f;
 };
+
+// The methods every drawable class registers: the marks, then priority, erase and hidable.
+template <typename T> void RegisterRenderingMethods(SquirrelObject& scriptClass)
+{
+    using Setter = int32_t (T::*)(int32_t);
+    using Getter = int32_t (T::*)();
+    RegisterLockMethods<T>(scriptClass);
+    SqPlus::RegisterInstance(scriptClass, static_cast<int (T::*)(int32_t)>(&T::setPriority), "setPriority");
+    SqPlus::RegisterInstance(scriptClass, static_cast<Getter>(&T::getPriority), "getPriority");
+    SqPlus::RegisterInstance(scriptClass, static_cast<Setter>(&T::setErase), "setErase");
+    SqPlus::RegisterInstance(scriptClass, static_cast<Getter>(&T::getErase), "getErase");
+    SqPlus::RegisterInstance(scriptClass, static_cast<Setter>(&T::setHidable), "setHidable");
+    SqPlus::RegisterInstance(scriptClass, static_cast<Getter>(&T::getHidable), "getHidable");
+}
 
 } // namespace Orvane::Squirrel
