@@ -69,12 +69,9 @@ void RegisterScriptGlobals()
     SqPlus::RegisterGlobal(&IncludeFile, "IncludeFile");
     SquirrelObject root = SquirrelVM::GetRootTable();
     SquirrelVM::CreateFunction(root, &Suspend, "Suspend", "*");
-<<<<<<< HEAD
     SquirrelVM::CreateFunction(root, &CreateReferenceTable, "CreateReferenceTable", "..");
     SquirrelVM::CreateFunction(root, &ClearReferenceTable, "ClearReferenceTable", "");
-=======
     RegisterGlobalFunctions();
->>>>>>> main
     Squirrel::RegisterValueClasses();
     RegisterScriptClasses();
     seedGlobalRandom();
