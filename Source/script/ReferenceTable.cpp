@@ -23,12 +23,6 @@ uintptr_t identityOf(const SQObject& value)
     return reinterpret_cast<uintptr_t>(value._unVal.pRefCounted);
 }
 
-// A weak reference read through to its target.
-SQObject strong(const SQObject& value)
-{
-    return sq_type(value) == OT_WEAKREF ? value._unVal.pWeakRef->_obj : value;
-}
-
 // The walk of the graph. Every object is entered once; the explicit work list keeps deep
 // structures off the native stack.
 class Walker
@@ -110,7 +104,7 @@ private:
             const SQTable::_HashNode& node = members->_nodes[i];
             if (sq_type(node.key) == OT_NULL)
                 continue;
-            visitPair(node.key, memberValue(cls, instance, node.val));
+            visitPair(node.key, ReferenceTable::memberValue(cls, instance, node.val));
         }
     }
 
@@ -160,23 +154,6 @@ private:
         }
     }
 
-public:
-    // A class member's value for an instance (fields from the instance, weak references read
-    // through) or for the class itself (field defaults).
-    static SQObject memberValue(SQClass* cls, SQInstance* instance, const SQObject& slot)
-    {
-        SQInteger index = _member_idx(slot);
-        if (_isfield(slot))
-        {
-            if (instance)
-                return index < static_cast<SQInteger>(instance->_values.size()) ? strong(instance->_values[index])
-                                                                                  : sqMakeNull();
-            return index < static_cast<SQInteger>(cls->_defaultvalues.size()) ? strong(cls->_defaultvalues[index].val)
-                                                                               : sqMakeNull();
-        }
-        return index < static_cast<SQInteger>(cls->_methods.size()) ? strong(cls->_methods[index].val) : sqMakeNull();
-    }
-
 private:
     std::vector<ReferenceTable::Entry>& entries;
     std::unordered_set<uintptr_t> excluded;
@@ -203,6 +180,23 @@ int32_t priorityOf(HSQUIRRELVM vm, const SQObject& priority, const SQObject& ins
 }
 
 } // namespace
+
+SQObject ReferenceTable::readThrough(const SQObject& value)
+{
+    return sq_type(value) == OT_WEAKREF ? value._unVal.pWeakRef->_obj : value;
+}
+
+SQObject ReferenceTable::memberValue(SQClass* cls, SQInstance* instance, const SQObject& slot)
+{
+    size_t index = static_cast<size_t>(_member_idx(slot));
+    if (_isfield(slot))
+    {
+        if (instance)
+            return index < instance->_values.size() ? readThrough(instance->_values[index]) : sqMakeNull();
+        return index < cls->_defaultvalues.size() ? readThrough(cls->_defaultvalues[index].val) : sqMakeNull();
+    }
+    return index < cls->_methods.size() ? readThrough(cls->_methods[index].val) : sqMakeNull();
+}
 
 void ReferenceTable::clear()
 {
@@ -260,7 +254,7 @@ void ReferenceTable::collectNames(const SQObject& root)
         const SQTable::_HashNode& node = table->_nodes[i];
         if (sq_type(node.key) == OT_NULL)
             continue;
-        SQObject value = strong(node.val);
+        SQObject value = ReferenceTable::readThrough(node.val);
         Names* names = sq_type(value) == OT_NATIVECLOSURE ? &nativeClosureNames
                        : sq_type(value) == OT_CLASS       ? &classNames
                                                           : nullptr;

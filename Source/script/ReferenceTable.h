@@ -8,6 +8,9 @@
 
 #include "sqobject.h"
 
+struct SQClass;
+struct SQInstance;
+
 namespace Orvane
 {
 
@@ -55,6 +58,12 @@ public:
     // The root-table key under which a native closure (or a class) was found; null when none.
     SQObjectPtr findNativeClosureName(const SQObject& value) const;
     SQObjectPtr findClassName(const SQObject& value) const;
+
+    // A weak reference read through to its target.
+    static SQObject readThrough(const SQObject& value);
+    // The value of a class member (slot: its entry in the class's member table) for an instance,
+    // weak fields read through; with no instance, the class's own default or method.
+    static SQObject memberValue(SQClass* cls, SQInstance* instance, const SQObject& slot);
 
 private:
     using Names = std::map<uintptr_t, std::pair<SQObjectPtr, SQObjectPtr>>;

@@ -34,11 +34,6 @@ bool isClosure(const SQObject& value)
     return sq_type(value) == OT_CLOSURE;
 }
 
-SQObject strong(const SQObject& value)
-{
-    return sq_type(value) == OT_WEAKREF ? value._unVal.pWeakRef->_obj : value;
-}
-
 Digest sha256(const void* data, size_t size)
 {
     Digest digest{};
@@ -74,14 +69,6 @@ template <typename Visit> void forEachMember(SQClass* cls, Visit visit)
     for (SQInteger i = 0; i < members->_numofnodes; i++)
         if (sq_type(members->_nodes[i].key) != OT_NULL)
             visit(members->_nodes[i].key, members->_nodes[i].val);
-}
-
-SQObject memberValue(SQClass* cls, SQInstance* instance, const SQObject& slot)
-{
-    size_t index = static_cast<size_t>(_member_idx(slot));
-    if (_isfield(slot))
-        return index < instance->_values.size() ? strong(instance->_values[index]) : sqMakeNull();
-    return index < cls->_methods.size() ? strong(cls->_methods[index].val) : sqMakeNull();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -263,7 +250,7 @@ private:
     bool closureContents(SQClosure* c)
     {
         int64_t at = begin("CLOS");
-        value(sq_type(c->_env) == OT_WEAKREF ? strong(c->_env) : sqMakeNull());
+        value(sq_type(c->_env) == OT_WEAKREF ? ReferenceTable::readThrough(c->_env) : sqMakeNull());
         u32(static_cast<uint32_t>(c->_outervalues.size()));
         for (const SQObjectPtr& outer : c->_outervalues)
             value(outer);
@@ -282,7 +269,7 @@ private:
                 string(key._unVal.pString);
             else
                 u32(0);
-            value(memberValue(instance->_class, instance, slot));
+            value(ReferenceTable::memberValue(instance->_class, instance, slot));
         });
         return end(at);
     }
