@@ -406,3 +406,22 @@ function readState(inst) { inst.x = F.readInteger(); }
 
 } // namespace
 } // namespace OrvaneTest
+
+namespace OrvaneTest
+{
+namespace
+{
+
+// Threads have no records yet: a save that meets one fails instead of writing a partial state.
+TEST_F(ScriptStateFileTest, AThreadInTheGraphFailsTheSave)
+{
+    startHost();
+    ASSERT_EQ(runSnippet(Classes), "");
+    ASSERT_EQ(runSnippet("scene <- newthread(function() { suspend(1); })\nscene.call()\n"
+                         "CreateReferenceTable(null, null)"),
+              "");
+    EXPECT_EQ(save(), -1);
+}
+
+} // namespace
+} // namespace OrvaneTest
