@@ -80,11 +80,35 @@ public:
     Writer(HSQUIRRELVM vm, ReferenceTable& table, CFile& file, const SQObject& infoWriter, const SQObject& stateWriter)
         : vm(vm), table(table), file(file), infoWriter(infoWriter), stateWriter(stateWriter)
     {
+        bufferStart = file.getFilePosition();
+        ok = bufferStart >= 0;
     }
+    // Whatever was written stays in the file, also after a failure.
+    ~Writer() { sync(); }
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+
+    // Records are assembled in memory and their ends patched there; the file sees them whole.
+    // sync() hands the bytes to the file, before script closures write through it themselves.
+    bool sync()
+    {
+        if (!pending.empty())
+        {
+            ok = ok && file.write(pending.data(), static_cast<uint32_t>(pending.size())) == pending.size();
+            pending.clear();
+        }
+        bufferStart = file.getFilePosition();
+        return ok = ok && bufferStart >= 0;
+    }
+    int64_t position() const { return bufferStart + static_cast<int64_t>(pending.size()); }
+    bool flushFile() { return sync() && file.flush() >= 0; }
 
     bool raw(const void* data, size_t size)
     {
-        ok = ok && file.write(data, static_cast<uint32_t>(size)) == size;
+        const uint8_t* bytes = static_cast<const uint8_t*>(data);
+        pending.insert(pending.end(), bytes, bytes + size);
+        if (pending.size() >= FlushThreshold)
+            sync();
         return ok;
     }
     bool u32(uint32_t value)
@@ -101,17 +125,23 @@ public:
     int64_t begin(const char* name)
     {
         tag(name);
-        int64_t at = file.getFilePosition();
+        int64_t at = position();
         u32(0);
         return at;
     }
     bool end(int64_t at)
     {
-        int64_t here = file.getFilePosition();
-        if (at < 0 || here < 0)
-            return ok = false;
+        int64_t here = position();
+        uint8_t bytes[4] = {uint8_t(here), uint8_t(here >> 8), uint8_t(here >> 16), uint8_t(here >> 24)};
+        if (at >= bufferStart)
+        {
+            std::memcpy(&pending[static_cast<size_t>(at - bufferStart)], bytes, 4);
+            return ok;
+        }
+        if (!sync())
+            return false;
         file.seekStart(at);
-        u32(static_cast<uint32_t>(here));
+        ok = ok && file.write(bytes, 4) == 4;
         file.seekStart(here);
         return ok;
     }
@@ -160,8 +190,9 @@ public:
         case OT_INSTANCE:
         {
             int64_t at = begin("INSI");
-            if (!isClosure(infoWriter) || !callClosure(vm, infoWriter, &v, nullptr))
+            if (!isClosure(infoWriter) || !sync() || !callClosure(vm, infoWriter, &v, nullptr))
                 return false;
+            sync();
             return end(at);
         }
         case OT_WEAKREF:
@@ -216,8 +247,9 @@ public:
         if (sq_type(instance) != OT_INSTANCE || !isClosure(stateWriter))
             return false;
         int64_t at = begin("INRE");
-        if (!callClosure(vm, stateWriter, &instance, nullptr))
+        if (!sync() || !callClosure(vm, stateWriter, &instance, nullptr))
             return false;
+        sync();
         return end(at);
     }
 
@@ -326,6 +358,9 @@ private:
     CFile& file;
     const SQObject& infoWriter;
     const SQObject& stateWriter;
+    static constexpr size_t FlushThreshold = 1 << 20;
+    std::vector<uint8_t> pending;
+    int64_t bufferStart = 0;
     bool ok = true;
 };
 
@@ -959,14 +994,14 @@ int ScriptStateFile::save(const SQObject& infoWriter, const SQObject& stateWrite
     for (uint32_t i = 0; i < count; i++)
         if (!out.info(SQObjectPtr(table.entry(i).value)))
             return -1;
-    if (file.flush() < 0 || !out.tag("REFT"))
+    if (!out.flushFile() || !out.tag("REFT"))
         return -1;
     for (uint32_t i = 0; i < count; i++)
         if (!out.contents(SQObjectPtr(table.entry(i).value)))
             return -1;
-    if (file.flush() < 0)
+    if (!out.flushFile())
         return -1;
-    int64_t flushedAt = file.getFilePosition();
+    int64_t flushedAt = out.position();
     if (!out.tag("INSR"))
         return -1;
     for (uint32_t i = 0; i < count; i++)
@@ -974,14 +1009,14 @@ int ScriptStateFile::save(const SQObject& infoWriter, const SQObject& stateWrite
         SQObjectPtr value = table.entry(i).value;
         if (sq_type(value) == OT_INSTANCE && !(out.u32(i) && out.restoreRecord(value)))
             return -1;
-        int64_t here = file.getFilePosition();
+        int64_t here = out.position();
         if (here - flushedAt >= InsrFlushBytes)
         {
-            file.flush();
+            out.flushFile();
             flushedAt = here;
         }
     }
-    return 0;
+    return out.sync() ? 0 : -1;
 }
 
 int ScriptStateFile::restore(const SQObject& creator, const SQObject& stateReader, const SQObject& onError)
