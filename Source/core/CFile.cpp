@@ -96,6 +96,13 @@ int CFile::seekStart(int64_t offset)
     return plainFile ? plainFile->SeekStart(offset) : -1;
 }
 
+int CFile::seekEnd(int64_t offset)
+{
+    if (stream)
+        return stream->seekEnd(offset);
+    return plainFile ? plainFile->SeekEnd(offset) : -1;
+}
+
 int CFile::seek(int64_t offset)
 {
     if (stream)

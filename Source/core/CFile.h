@@ -34,6 +34,8 @@ public:
     // Negative when buffered bytes could not be written.
     int flush();
     int seekStart(int64_t offset);
+    // Relative to the end.
+    int seekEnd(int64_t offset);
     // Relative to the current position.
     int seek(int64_t offset);
     // Negative when there is no open file.

@@ -1,10 +1,10 @@
 #include "script/ScriptGlobals.h"
 
 #include "script/CSquirrel.h"
+#include "script/ScriptGlobalFunctions.h"
 #include "script/ScriptMath.h"
 #include "script/SqPlus.h"
 #include "script/Squirrel/SQValueClasses.h"
-#include "sound/Squirrel/SQSoundRegistration.h"
 
 #include <string>
 
@@ -48,9 +48,11 @@ void RegisterScriptGlobals()
     SqPlus::RegisterGlobal(&IncludeFile, "IncludeFile");
     SquirrelObject root = SquirrelVM::GetRootTable();
     SquirrelVM::CreateFunction(root, &Suspend, "Suspend", "*");
+    RegisterGlobalFunctions();
     Squirrel::RegisterValueClasses();
+    RegisterScriptClasses();
+    seedGlobalRandom();
     RegisterScriptMathFunctions();
-    Squirrel::RegisterSoundClasses();
 }
 
 } // namespace Orvane

@@ -72,6 +72,10 @@ TEST_F(SoundTest, TheBindingStepsItsSoundAndAnswersRemainingTime)
     device->log.clear();
     frames(2);
     EXPECT_EQ(device->log.named("setPan"), (Calls{"setPan(1, 0.5, -1)", "setPan(1, 1, -1)"}));
+    // A negative time from a script acts at once.
+    device->log.clear();
+    binding->setPan(-1.0f, -5, 0);
+    EXPECT_EQ(device->log.named("setPan"), (Calls{"setPan(1, -1, -1)"}));
 }
 
 TEST_F(SoundTest, PositionalBindingsOpenANewSoundEveryTime)

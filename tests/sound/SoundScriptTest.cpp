@@ -11,6 +11,7 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <filesystem>
 #include <vector>
 
 using namespace OrvaneTest;
@@ -25,6 +26,7 @@ constexpr int FramesPerStep = Rate * FrameMs / 1000;
 // One second: a 440 Hz tone at amplitude 0.5 for the first half, silence after it.
 void writeToneThenSilenceOgg(const std::string& path)
 {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     SF_INFO info{};
     info.samplerate = Rate;
     info.channels = 1;
@@ -93,7 +95,6 @@ protected:
 TEST_F(SoundScriptTest, MainScriptLoopsARegionOfLoadedMusic)
 {
     ASSERT_TRUE(device->isReady());
-    writeFile("sound/.keep", std::string());
     writeToneThenSilenceOgg(dir.file("sound/bgm.ogg"));
     writeFile("media/script/main.nut",
               "::bgm <- SQSound(\"bgm\");\n"
@@ -123,4 +124,25 @@ TEST_F(SoundScriptTest, MainScriptLoopsARegionOfLoadedMusic)
         if (std::fabs(mixed[(start + i) * 2] - mixed[(start + length + i) * 2]) > 1e-6f)
             ++differing;
     EXPECT_EQ(differing, 0u);
+}
+
+TEST_F(SoundScriptTest, ScriptMethodsReturnWhatTheScriptsExpect)
+{
+    writeToneThenSilenceOgg(dir.file("sound/bgm.ogg"));
+    writeFile("media/script/main.nut", "while (true) Suspend();\n");
+    startHost();
+    std::vector<float> mixed;
+    frame(mixed);
+    ASSERT_EQ(runSnippet("::p <- SQSound3D(\"p\"); ::p.create(\"sound/bgm.ogg\"); ::p.move3D(1.0, 2.0, 3.0, 0, 0);"
+                         "::s <- SQSound(\"s\"); ::s.create(\"sound/bgm.ogg\"); ::l <- SQSoundDevice(\"l\");"),
+              "");
+    EXPECT_EQ(eval("::p.isMoving()"), "0");
+    EXPECT_EQ(eval("typeof ::p.getMove3D()"), "null");
+    EXPECT_EQ(eval("SQMATH_RET_1 + \",\" + SQMATH_RET_2 + \",\" + SQMATH_RET_3 + \",\" + SQMATH_RET_4"), "1,2,3,0");
+    EXPECT_EQ(eval("typeof ::s.addSoundGroup(\"none\", 1, 0.5)"), "null");
+    EXPECT_EQ(eval("::s.getTotalTime()"), "1000");
+    EXPECT_EQ(eval("::s.getRemainTime()"), "1000");
+    EXPECT_EQ(eval("typeof ::l.moveListener(0.0, 0.0, 1.0, 100, 0)"), "null");
+    // A float parameter refuses a script integer.
+    EXPECT_NE(eval("::s.setVolume(1, 0, 0)").find("error"), std::string::npos);
 }

@@ -61,4 +61,23 @@ Kavro::IFileStream* DirectoryFileSystem::open(const char* path, int, int mode, i
     return stream;
 }
 
+int DirectoryFileSystem::deleteFile(const char* path)
+{
+    return path ? IFileSystem::deleteFile((root_ / path).c_str()) : 0;
+}
+
+int DirectoryFileSystem::copyFile(const char* source, const char* destination, const int* failIfExists)
+{
+    if (!source || !destination)
+        return 0;
+    return IFileSystem::copyFile((root_ / source).c_str(), (root_ / destination).c_str(), failIfExists);
+}
+
+int DirectoryFileSystem::moveFile(const char* source, const char* destination)
+{
+    if (!source || !destination)
+        return 0;
+    return IFileSystem::moveFile((root_ / source).c_str(), (root_ / destination).c_str());
+}
+
 } // namespace OrvaneTest

@@ -20,6 +20,9 @@ public:
     int unmount(const char* name) override;
     int isMounted(const char* name) override;
     Kavro::IFileStream* open(const char* path, int reserved, int mode, int flag) override;
+    int deleteFile(const char* path) override;
+    int copyFile(const char* source, const char* destination, const int* failIfExists) override;
+    int moveFile(const char* source, const char* destination) override;
 
     const std::filesystem::path& root() const { return root_; }
 

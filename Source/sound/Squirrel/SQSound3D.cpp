@@ -30,7 +30,7 @@ int SQSound3D::load(const char* name)
 
 void SQSound3D::move3D(float x, float y, float z, int time, int easing)
 {
-    inner->move3D(x, y, z, uint32_t(time), easing);
+    inner->move3D(x, y, z, scriptTime(time), easing);
 }
 
 void SQSound3D::getMove3D()

@@ -24,9 +24,9 @@ public:
     void stop() { inner->stop(); }
     void pause() { inner->pause(); }
     void onResume() { inner->onResume(); }
-    void setVolume(float value, int time, int easing) { inner->setVolume(value, uint32_t(time), easing); }
-    void setPan(float value, int time, int easing) { inner->setPan(value, uint32_t(time), easing); }
-    void setFrequency(float value, int time, int easing) { inner->setFrequency(value, uint32_t(time), easing); }
+    void setVolume(float value, int time, int easing) { inner->setVolume(value, scriptTime(time), easing); }
+    void setPan(float value, int time, int easing) { inner->setPan(value, scriptTime(time), easing); }
+    void setFrequency(float value, int time, int easing) { inner->setFrequency(value, scriptTime(time), easing); }
     void setLoop(int mode, int start, int end) { inner->setLoop(mode, start, end); }
     void setType(int id) { inner->setType(id); }
     float getVolume() { return inner->getVolume(); }
@@ -47,6 +47,8 @@ public:
     Sound* getInner() const { return inner; }
 
 protected:
+    // A negative time from a script means at once, not a wait of billions of milliseconds.
+    static uint32_t scriptTime(int time) { return time > 0 ? uint32_t(time) : 0; }
     // Releases the inner sound and takes the new one (null only while the binding goes) out of the
     // task's list, since the binding steps it.
     void replaceInner(Sound* sound)

@@ -67,12 +67,12 @@ void SQSoundDevice::registerClass()
 
 void SQSoundDevice::moveListenerScript(float x, float y, float z, int time, int easing)
 {
-    moveListener(x, y, z, uint32_t(time), easing);
+    moveListener(x, y, z, time > 0 ? uint32_t(time) : 0, easing);
 }
 
 void SQSoundDevice::rotateListenerScript(float x, float y, float z, int time, int easing)
 {
-    rotateListener(x, y, z, uint32_t(time), easing);
+    rotateListener(x, y, z, time > 0 ? uint32_t(time) : 0, easing);
 }
 
 void RegisterSoundClasses()

@@ -42,6 +42,14 @@ public:
     // mode 0 reads, 1 writes a plain file that replaces path when closed (kept old on failure). Null when
     // it cannot be opened.
     virtual IFileStream* open(const char* path, int reserved, int mode, int flag) = 0;
+
+    // Plain files only (archive entries are read-only). Each returns 1 on success, 0 on failure.
+    virtual int deleteFile(const char* path);
+    // A nonzero *failIfExists (or a null pointer) refuses an existing destination; an existing one is
+    // otherwise replaced whole or kept as it was.
+    virtual int copyFile(const char* source, const char* destination, const int* failIfExists);
+    // Refuses an existing destination.
+    virtual int moveFile(const char* source, const char* destination);
 };
 
 } // namespace Kavro

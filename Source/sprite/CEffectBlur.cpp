@@ -1,0 +1,81 @@
+#include "sprite/CEffectBlur.h"
+
+#include "core/CChunkReader.h"
+#include "core/CChunkWriter.h"
+#include "core/CFile.h"
+
+#include <algorithm>
+
+namespace Orvane
+{
+
+namespace
+{
+
+constexpr uint32_t sampleSize = 40;
+static_assert(sizeof(CEffectBlur::BlurSample) == sampleSize);
+
+bool writeSamples(CChunkWriter& writer, CFile& file, const std::vector<CEffectBlur::BlurSample>& samples)
+{
+    if (!writer.marker())
+        return false;
+    uint32_t size = uint32_t(samples.size());
+    file.write(&size, sizeof size);
+    for (const CEffectBlur::BlurSample& sample : samples)
+    {
+        if (file.write(&sample, sampleSize) != sampleSize)
+            return false;
+    }
+    return true;
+}
+
+bool readSamples(CChunkReader& reader, CFile& file, std::vector<CEffectBlur::BlurSample>& samples)
+{
+    uint32_t size = 0;
+    if (!reader.marker() || file.read(&size, sizeof size) != sizeof size)
+        return false;
+    // A count the rest of the file cannot hold is refused before anything is allocated.
+    const int64_t position = file.getFilePosition();
+    if (position < 0 || uint64_t(size) * sampleSize > file.getFileSize() - std::min<uint64_t>(position, file.getFileSize()))
+        return false;
+    samples.assign(size, {});
+    for (CEffectBlur::BlurSample& sample : samples)
+    {
+        if (file.read(&sample, sampleSize) != sampleSize)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int CEffectBlur::set(uint32_t newCount, float newAlpha, uint32_t newInterval, uint32_t newDrawOrder)
+{
+    drawOrder = newDrawOrder;
+    alpha = newAlpha;
+    count = std::max(newCount, 1u);
+    interval = std::max(newInterval, 16u);
+    history.reserve(size_t(float(interval) * 0.06f * float(count)));
+    trail.insert(trail.end(), size_t(count) + 1, BlurSample{});
+    return 0;
+}
+
+int CEffectBlur::save(CFile& file)
+{
+    CChunkWriter writer(file);
+    const bool written = writer.fieldDword(count) && writer.fieldDword(interval) && writer.fieldFloat(alpha) &&
+                         writer.fieldDword(drawOrder) && writeSamples(writer, file, history) &&
+                         writeSamples(writer, file, trail);
+    return writer.close() && written ? 1 : 0;
+}
+
+int CEffectBlur::load(CFile& file)
+{
+    CChunkReader reader(file);
+    const bool read = reader.fieldDword(count) && reader.fieldDword(interval) && reader.fieldFloat(alpha) &&
+                      reader.fieldDword(drawOrder) && reader.check(readSamples(reader, file, history)) &&
+                      reader.check(readSamples(reader, file, trail));
+    return reader.finish() && read ? 1 : 0;
+}
+
+} // namespace Orvane

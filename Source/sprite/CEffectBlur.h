@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/CObject.h"
+
+#include <kavro/Vector3D.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace Orvane
+{
+
+class CFile;
+
+// The motion trail of a rendering object: copies of it at the transforms it had a little earlier.
+class CEffectBlur : public CObject
+{
+public:
+    // One recorded transform; 40 bytes, also in the saved record.
+    struct BlurSample
+    {
+        uint32_t visible = 0;
+        Kavro::Vector3D position;
+        Kavro::Vector3D scale;
+        Kavro::Vector3D rotation;
+    };
+
+    CEffectBlur() = default;
+
+    // At least one slot and 16 ms between slots; 0.
+    virtual int set(uint32_t count, float alpha, uint32_t interval, uint32_t drawOrder);
+    virtual int isActive() { return 1; }
+    // The record (settings, history and trail) as one chunk: 1 on success, else 0.
+    virtual int save(CFile& file);
+    // Reads a record into this object, whichever kind it is: 1 on success, else 0.
+    virtual int load(CFile& file);
+
+    uint32_t getType() const { return type; }
+    uint32_t getCount() const { return count; }
+    uint32_t getInterval() const { return interval; }
+    float getAlpha() const { return alpha; }
+    uint32_t getDrawOrder() const { return drawOrder; }
+
+protected:
+    uint32_t type = 1; // 0: no blur in effect
+    uint32_t count = 1;
+    uint32_t interval = 0;
+    float alpha = 1.0f;
+    uint32_t drawOrder = 1;
+    std::vector<BlurSample> history;
+    std::vector<BlurSample> trail;
+};
+
+} // namespace Orvane

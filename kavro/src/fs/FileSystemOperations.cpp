@@ -1,0 +1,59 @@
+#include <kavro/IFileSystem.h>
+#include <kavro/SafeFileWriter.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace Kavro
+{
+
+namespace
+{
+
+bool isRegularFile(const char* path)
+{
+    struct stat info = {};
+    return path && stat(path, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool exists(const char* path)
+{
+    struct stat info = {};
+    return lstat(path, &info) == 0;
+}
+
+} // namespace
+
+int IFileSystem::deleteFile(const char* path)
+{
+    if (!isRegularFile(path))
+        return 0;
+    return std::remove(path) == 0 ? 1 : 0;
+}
+
+int IFileSystem::copyFile(const char* source, const char* destination, const int* failIfExists)
+{
+    if (!isRegularFile(source) || !destination || !*destination)
+        return 0;
+    if ((!failIfExists || *failIfExists) && exists(destination))
+        return 0;
+    std::ifstream in(source, std::ios::binary);
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad())
+        return 0;
+    return WriteFileReplacing(destination, bytes.data(), bytes.size(), nullptr) == 0 ? 1 : 0;
+}
+
+int IFileSystem::moveFile(const char* source, const char* destination)
+{
+    if (!source || !exists(source) || !destination || !*destination || exists(destination))
+        return 0;
+    return std::rename(source, destination) == 0 ? 1 : 0;
+}
+
+} // namespace Kavro
