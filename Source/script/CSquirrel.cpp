@@ -1,5 +1,8 @@
 #include "script/CSquirrel.h"
 
+#include "script/ReferenceTable.h"
+#include "sqinternal.h"
+
 #include "script/IScriptHostApplication.h"
 #include "script/ScriptGlobals.h"
 #include "script/SqPlus.h"
@@ -38,7 +41,7 @@ SQInteger ignoreDebugEvent(HSQUIRRELVM)
 
 } // namespace
 
-CSquirrel::CSquirrel()
+CSquirrel::CSquirrel() : referenceTable(std::make_unique<ReferenceTable>())
 {
     currentHost = this;
     initVM();
@@ -119,6 +122,7 @@ void CSquirrel::closeVM()
     runState = Finished;
     if (!vm)
         return;
+    referenceTable->clear();
     sq_collectgarbage(vm);
     if (SquirrelVM::GetVMPtr() == vm)
         SquirrelVM::Release();
@@ -240,6 +244,18 @@ SquirrelObject CSquirrel::createArray(SQInteger size)
 SquirrelObject CSquirrel::createTable()
 {
     return SquirrelVM::CreateTable();
+}
+
+void CSquirrel::createReferenceTable(const SquirrelObject& priority, const SquirrelObject& exclusions)
+{
+    if (vm && !referenceTable->isBusy())
+        referenceTable->build(vm, SQObjectPtr(vm->_roottable), priority.GetObjectHandle(), exclusions.GetObjectHandle());
+}
+
+void CSquirrel::clearReferenceTable()
+{
+    if (!referenceTable->isBusy())
+        referenceTable->clear();
 }
 
 } // namespace Orvane

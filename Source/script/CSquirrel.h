@@ -7,6 +7,7 @@
 #include <squirrel.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@ namespace Orvane
 {
 
 class IScriptHostApplication;
+class ReferenceTable;
 
 // The host of the script machine: creates and configures it, runs the main script one step per
 // frame and resumes it after it suspends itself, runs further files, calls script closures for the
@@ -75,6 +77,12 @@ public:
     static SquirrelObject createArray(SQInteger size);
     static SquirrelObject createTable();
 
+    // The object index of saved script states (see ReferenceTable). Building and clearing do
+    // nothing while a state file is being written or read.
+    void createReferenceTable(const SquirrelObject& priority, const SquirrelObject& exclusions);
+    void clearReferenceTable();
+    ReferenceTable& getReferenceTable() { return *referenceTable; }
+
     HSQUIRRELVM getVM() const { return vm; }
     int getRunState() const { return runState; }
     const std::string& getMainScriptPath() const { return mainScriptPath; }
@@ -102,6 +110,7 @@ private:
     std::vector<Registration> pendingRegistrations;
     std::vector<Registration> rememberedRegistrations;
     float mathValues[MathValueCount] = {};
+    std::unique_ptr<ReferenceTable> referenceTable;
 };
 
 } // namespace Orvane

@@ -39,6 +39,27 @@ SQInteger Suspend(HSQUIRRELVM vm)
     return sq_suspendvm(vm);
 }
 
+SQInteger CreateReferenceTable(HSQUIRRELVM vm)
+{
+    CSquirrel* host = CSquirrel::get();
+    if (host && host->getVM() == vm)
+    {
+        SquirrelObject priority, exclusions;
+        priority.AttachToStackObject(2);
+        exclusions.AttachToStackObject(3);
+        host->createReferenceTable(priority, exclusions);
+    }
+    return 0;
+}
+
+SQInteger ClearReferenceTable(HSQUIRRELVM vm)
+{
+    CSquirrel* host = CSquirrel::get();
+    if (host && host->getVM() == vm)
+        host->clearReferenceTable();
+    return 0;
+}
+
 } // namespace
 
 void RegisterScriptGlobals()
@@ -48,6 +69,8 @@ void RegisterScriptGlobals()
     SqPlus::RegisterGlobal(&IncludeFile, "IncludeFile");
     SquirrelObject root = SquirrelVM::GetRootTable();
     SquirrelVM::CreateFunction(root, &Suspend, "Suspend", "*");
+    SquirrelVM::CreateFunction(root, &CreateReferenceTable, "CreateReferenceTable", "..");
+    SquirrelVM::CreateFunction(root, &ClearReferenceTable, "ClearReferenceTable", "");
     RegisterGlobalFunctions();
     Squirrel::RegisterValueClasses();
     RegisterScriptClasses();

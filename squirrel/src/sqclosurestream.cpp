@@ -431,6 +431,10 @@ bool SQClosureStream::read(const Reader &r, SQProtoImage &main, std::string &err
     return validate(main, error);
 }
 
+bool SQClosureStream::validateOne(const SQProtoImage &f, const SQProtoImage *parent) {
+    return Validator(f, parent).run();
+}
+
 bool SQClosureStream::validate(const SQProtoImage &main, std::string &error) {
     if (validateTree(main, nullptr, 0)) return true;
     error = kCorrupted;

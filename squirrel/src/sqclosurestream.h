@@ -29,4 +29,7 @@ public:
     // Checks that every operand of every instruction stays inside its prototype (and, for
     // nested prototypes, that outer values and defaults stay inside the parent).
     static bool validate(const SQProtoImage &main, std::string &error);
+    // The same checks for one prototype alone (its nested images are not visited); parent is the
+    // prototype whose CLOSURE instruction creates it, or null for a top-level function.
+    static bool validateOne(const SQProtoImage &f, const SQProtoImage *parent);
 };

@@ -1,0 +1,1063 @@
+#include "script/ScriptStateFile.h"
+
+#include "core/CFile.h"
+#include "script/ReferenceTable.h"
+
+#include "sqclosurestream.h"
+#include "sqinternal.h"
+
+#include <openssl/evp.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace Orvane
+{
+
+namespace
+{
+
+constexpr uint32_t InsrFlushBytes = 0x200000;
+using Digest = std::array<uint8_t, 32>;
+
+// A short read or an impossible count: the record being read fails.
+struct Truncated
+{
+};
+
+bool isClosure(const SQObject& value)
+{
+    return sq_type(value) == OT_CLOSURE;
+}
+
+SQObject strong(const SQObject& value)
+{
+    return sq_type(value) == OT_WEAKREF ? value._unVal.pWeakRef->_obj : value;
+}
+
+Digest sha256(const void* data, size_t size)
+{
+    Digest digest{};
+    unsigned int length = 0;
+    EVP_Digest(data, size, digest.data(), &length, EVP_sha256(), nullptr);
+    return digest;
+}
+
+// Calls a script closure with the root table as this and at most one argument; false when the
+// call raised an error. The machine's stack is left as it was.
+bool callClosure(HSQUIRRELVM vm, const SQObject& closure, const SQObject* argument, SQObjectPtr* result)
+{
+    SQInteger top = sq_gettop(vm);
+    sq_pushobject(vm, closure);
+    sq_pushroottable(vm);
+    if (argument)
+        sq_pushobject(vm, *argument);
+    bool ok = SQ_SUCCEEDED(sq_call(vm, argument ? 2 : 1, SQTrue, SQFalse));
+    if (ok && result)
+    {
+        HSQOBJECT value;
+        sq_getstackobj(vm, -1, &value);
+        *result = value;
+    }
+    sq_settop(vm, top);
+    return ok;
+}
+
+// The member-iteration view of a class shared by the writer and the reader.
+template <typename Visit> void forEachMember(SQClass* cls, Visit visit)
+{
+    SQTable* members = cls->_members;
+    for (SQInteger i = 0; i < members->_numofnodes; i++)
+        if (sq_type(members->_nodes[i].key) != OT_NULL)
+            visit(members->_nodes[i].key, members->_nodes[i].val);
+}
+
+SQObject memberValue(SQClass* cls, SQInstance* instance, const SQObject& slot)
+{
+    size_t index = static_cast<size_t>(_member_idx(slot));
+    if (_isfield(slot))
+        return index < instance->_values.size() ? strong(instance->_values[index]) : sqMakeNull();
+    return index < cls->_methods.size() ? strong(cls->_methods[index].val) : sqMakeNull();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing
+
+class Writer
+{
+public:
+    Writer(HSQUIRRELVM vm, ReferenceTable& table, CFile& file, const SQObject& infoWriter, const SQObject& stateWriter)
+        : vm(vm), table(table), file(file), infoWriter(infoWriter), stateWriter(stateWriter)
+    {
+    }
+
+    bool raw(const void* data, size_t size)
+    {
+        ok = ok && file.write(data, static_cast<uint32_t>(size)) == size;
+        return ok;
+    }
+    bool u32(uint32_t value)
+    {
+        uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
+        return raw(bytes, 4);
+    }
+    bool tag(const char* name) { return raw(name, 5); }
+    bool string(const SQString* text)
+    {
+        return u32(static_cast<uint32_t>(text->_len)) && raw(text->_val, static_cast<size_t>(text->_len));
+    }
+    // Tag and end placeholder; returns the placeholder's position.
+    int64_t begin(const char* name)
+    {
+        tag(name);
+        int64_t at = file.getFilePosition();
+        u32(0);
+        return at;
+    }
+    bool end(int64_t at)
+    {
+        int64_t here = file.getFilePosition();
+        if (at < 0 || here < 0)
+            return ok = false;
+        file.seekStart(at);
+        u32(static_cast<uint32_t>(here));
+        file.seekStart(here);
+        return ok;
+    }
+
+    bool value(const SQObject& v)
+    {
+        uint32_t type = static_cast<uint32_t>(sq_type(v));
+        if (!ISREFCOUNTED(type))
+        {
+            bool hasWord = type == OT_INTEGER || type == OT_FLOAT || type == OT_BOOL;
+            if (!hasWord && type != OT_USERPOINTER)
+                type = OT_NULL;
+            return u32(0) && u32(type) && (!hasWord || u32(static_cast<uint32_t>(v._unVal.nInteger)));
+        }
+        int32_t index = table.indexOf(v);
+        if (index < 0)
+            return u32(static_cast<uint32_t>(-1));
+        return u32(1) && u32(type) && u32(static_cast<uint32_t>(index));
+    }
+
+    bool info(const SQObject& v)
+    {
+        uint32_t type = static_cast<uint32_t>(sq_type(v));
+        if (!u32(type) || !ISREFCOUNTED(type))
+            return ok;
+        switch (sq_type(v))
+        {
+        case OT_STRING:
+        {
+            int64_t at = begin("STRI");
+            return string(v._unVal.pString) && end(at);
+        }
+        case OT_TABLE:
+        {
+            int64_t at = begin("TABI");
+            return u32(sqRawEqual(v, vm->_roottable) ? 1 : 0) && end(at);
+        }
+        case OT_CLOSURE:
+        {
+            int64_t at = begin("CLOI");
+            return value(v._unVal.pClosure->_function) && end(at);
+        }
+        case OT_NATIVECLOSURE: return name("NTCI", table.findNativeClosureName(v));
+        case OT_CLASS: return name("CLSI", table.findClassName(v));
+        case OT_FUNCPROTO: return protoSizes(v._unVal.pFunctionProto);
+        case OT_INSTANCE:
+        {
+            int64_t at = begin("INSI");
+            if (!isClosure(infoWriter) || !callClosure(vm, infoWriter, &v, nullptr))
+                return false;
+            return end(at);
+        }
+        case OT_WEAKREF:
+        {
+            int64_t at = begin("WEKI");
+            return value(v._unVal.pWeakRef->_obj) && end(at);
+        }
+        case OT_ARRAY:
+        case OT_USERDATA:
+        case OT_GENERATOR: return ok;
+        default: return false;
+        }
+    }
+
+    bool contents(const SQObject& v)
+    {
+        uint32_t type = static_cast<uint32_t>(sq_type(v));
+        if (!u32(type))
+            return false;
+        switch (sq_type(v))
+        {
+        case OT_TABLE: return tableContents(v._unVal.pTable);
+        case OT_ARRAY:
+        {
+            int64_t at = begin("ARRY");
+            const auto& values = v._unVal.pArray->_values;
+            u32(static_cast<uint32_t>(values.size()));
+            for (const SQObjectPtr& element : values)
+                value(element);
+            return end(at);
+        }
+        case OT_CLOSURE: return closureContents(v._unVal.pClosure);
+        case OT_FUNCPROTO: return protoContents(v._unVal.pFunctionProto);
+        case OT_INSTANCE: return instanceContents(v._unVal.pInstance);
+        case OT_INTEGER:
+        case OT_FLOAT:
+        case OT_BOOL: return u32(static_cast<uint32_t>(v._unVal.nInteger));
+        case OT_STRING:
+        case OT_USERDATA:
+        case OT_NATIVECLOSURE:
+        case OT_GENERATOR:
+        case OT_CLASS:
+        case OT_WEAKREF:
+        case OT_NULL:
+        case OT_USERPOINTER: return ok;
+        default: return false;
+        }
+    }
+
+    bool restoreRecord(const SQObject& instance)
+    {
+        if (sq_type(instance) != OT_INSTANCE || !isClosure(stateWriter))
+            return false;
+        int64_t at = begin("INRE");
+        if (!callClosure(vm, stateWriter, &instance, nullptr))
+            return false;
+        return end(at);
+    }
+
+private:
+    bool name(const char* tagName, const SQObject& key)
+    {
+        int64_t at = begin(tagName);
+        if (sq_type(key) == OT_STRING)
+            u32(OT_STRING) && string(key._unVal.pString);
+        else
+            u32(OT_NULL);
+        return end(at);
+    }
+
+    bool tableContents(SQTable* t)
+    {
+        int64_t at = begin("TABL");
+        u32(static_cast<uint32_t>(t->_usednodes));
+        for (SQInteger i = 0; i < t->_numofnodes; i++)
+        {
+            if (sq_type(t->_nodes[i].key) == OT_NULL)
+                continue;
+            value(t->_nodes[i].key);
+            value(t->_nodes[i].val);
+        }
+        value(t->_delegate ? SQObjectPtr(t->_delegate) : SQObjectPtr());
+        return end(at);
+    }
+
+    bool closureContents(SQClosure* c)
+    {
+        int64_t at = begin("CLOS");
+        value(sq_type(c->_env) == OT_WEAKREF ? strong(c->_env) : sqMakeNull());
+        u32(static_cast<uint32_t>(c->_outervalues.size()));
+        for (const SQObjectPtr& outer : c->_outervalues)
+            value(outer);
+        u32(static_cast<uint32_t>(c->_defaultparams.size()));
+        for (const SQObjectPtr& parameter : c->_defaultparams)
+            value(parameter);
+        return end(at);
+    }
+
+    bool instanceContents(SQInstance* instance)
+    {
+        int64_t at = begin("INST");
+        u32(static_cast<uint32_t>(instance->_class->_members->_usednodes));
+        forEachMember(instance->_class, [&](const SQObject& key, const SQObject& slot) {
+            if (sq_type(key) == OT_STRING)
+                string(key._unVal.pString);
+            else
+                u32(0);
+            value(memberValue(instance->_class, instance, slot));
+        });
+        return end(at);
+    }
+
+    bool protoSizes(SQFunctionProto* f)
+    {
+        int64_t at = begin("FNCI");
+        for (size_t count : {f->_instructions.size(), f->_literals.size(), f->_parameters.size(), f->_functions.size(),
+                             f->_outervalues.size(), f->_lineinfos.size(), f->_localvarinfos.size(),
+                             f->_defaultparams.size()})
+            u32(static_cast<uint32_t>(count));
+        return end(at);
+    }
+
+    bool flag(bool set)
+    {
+        uint8_t bytes[4] = {uint8_t(set ? 1 : 0), 0, 0, 0};
+        return raw(bytes, 4);
+    }
+
+    bool protoContents(SQFunctionProto* f)
+    {
+        int64_t at = begin("FUNC");
+        value(f->_sourcename);
+        value(f->_name);
+        size_t codeBytes = f->_instructions.size() * sizeof(SQInstruction);
+        u32(static_cast<uint32_t>(codeBytes));
+        raw(f->_instructions.data(), codeBytes);
+        Digest digest = sha256(f->_instructions.data(), codeBytes);
+        raw(digest.data(), digest.size());
+        u32(static_cast<uint32_t>(f->_stacksize));
+        flag(f->_bgenerator);
+        flag(f->_varparams);
+        for (const SQLocalVarInfo& local : f->_localvarinfos)
+            value(local._name) && u32(local._start_op) && u32(local._end_op) && u32(local._pos);
+        for (const SQLineInfo& line : f->_lineinfos)
+            u32(static_cast<uint32_t>(line._line)) && u32(static_cast<uint32_t>(line._op));
+        raw(f->_instructions.data(), codeBytes);
+        for (const SQObjectPtr& literal : f->_literals)
+            value(literal);
+        for (const SQObjectPtr& parameter : f->_parameters)
+            value(parameter);
+        for (const SQObjectPtr& nested : f->_functions)
+            value(nested);
+        for (const SQOuterVar& outer : f->_outervalues)
+            u32(outer._type) && value(outer._name) && value(outer._src);
+        for (SQInteger position : f->_defaultparams)
+            u32(static_cast<uint32_t>(position));
+        return end(at);
+    }
+
+    HSQUIRRELVM vm;
+    ReferenceTable& table;
+    CFile& file;
+    const SQObject& infoWriter;
+    const SQObject& stateWriter;
+    bool ok = true;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Reading
+
+// The eight sizes of a prototype's creation record, kept until its contents are read.
+struct ProtoSizes
+{
+    uint32_t instructions, literals, parameters, functions, outers, lines, locals, defaults;
+};
+
+class Reader
+{
+public:
+    Reader(HSQUIRRELVM vm, ReferenceTable& table, CFile& file, const SQObject& creator, const SQObject& stateReader)
+        : vm(vm), table(table), file(file), creator(creator), stateReader(stateReader)
+    {
+        size = file.getFileSize();
+    }
+
+    int64_t left()
+    {
+        int64_t at = file.getFilePosition();
+        return at < 0 || at > size ? 0 : size - at;
+    }
+    void need(uint64_t count, uint64_t bytesEach)
+    {
+        if (count * bytesEach > static_cast<uint64_t>(left()))
+            throw Truncated{};
+    }
+    void raw(void* data, size_t bytes)
+    {
+        if (file.read(data, static_cast<uint32_t>(bytes)) != bytes)
+            throw Truncated{};
+    }
+    uint32_t u32()
+    {
+        uint8_t b[4];
+        raw(b, 4);
+        return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+    }
+    bool tag(const char* name)
+    {
+        char bytes[5];
+        raw(bytes, 5);
+        return std::memcmp(bytes, name, 5) == 0;
+    }
+    std::string bytes()
+    {
+        uint32_t length = u32();
+        need(length, 1);
+        std::string text(length, '\0');
+        if (length)
+            raw(text.data(), length);
+        return text;
+    }
+    SQObjectPtr makeString(const std::string& text)
+    {
+        return SQObjectPtr(SQString::Create(_ss(vm), text.data(), static_cast<SQInteger>(text.size())));
+    }
+    // Tag and end field of a record.
+    bool record(const char* name, int64_t* end = nullptr)
+    {
+        if (!tag(name))
+            return false;
+        uint32_t at = u32();
+        if (end)
+            *end = at;
+        return true;
+    }
+
+    bool value(SQObjectPtr& target, bool* unresolved = nullptr)
+    {
+        int32_t kind = static_cast<int32_t>(u32());
+        if (kind < 0)
+        {
+            if (unresolved)
+                *unresolved = true;
+            return true;
+        }
+        uint32_t type = u32();
+        if (kind == 0)
+        {
+            switch (type)
+            {
+            case OT_NULL:
+            case OT_USERPOINTER: target.Null(); return true;
+            case OT_INTEGER: target.SetInteger(static_cast<SQInteger>(u32())); return true;
+            case OT_FLOAT:
+            {
+                uint32_t word = u32();
+                float f;
+                std::memcpy(&f, &word, 4);
+                target.SetFloat(f);
+                return true;
+            }
+            case OT_BOOL: target.SetBool(u32() != 0); return true;
+            default: return false;
+            }
+        }
+        uint32_t index = u32();
+        if (kind != 1 || index >= table.size())
+            return false;
+        ReferenceTable::Entry& entry = table.entry(index);
+        if (entry.orderKey < 0 && unresolved)
+            *unresolved = true;
+        target = entry.value;
+        return true;
+    }
+
+    bool info(SQObjectPtr& target)
+    {
+        uint32_t type = u32();
+        if (!ISREFCOUNTED(type))
+            return true;
+        switch (static_cast<SQObjectType>(type))
+        {
+        case OT_INSTANCE: return createInstance(target);
+        case OT_STRING:
+        {
+            if (!record("STRI"))
+                return false;
+            target = makeString(bytes());
+            return true;
+        }
+        case OT_TABLE:
+        {
+            if (!record("TABI"))
+                return false;
+            if (u32())
+                target = vm->_roottable;
+            else
+                target = SQObjectPtr(SQTable::Create(_ss(vm), 0));
+            return true;
+        }
+        case OT_FUNCPROTO: return createProto(target);
+        case OT_CLOSURE: return createClosure(target);
+        case OT_WEAKREF: return createWeakRef(target);
+        case OT_ARRAY: target = SQObjectPtr(SQArray::Create(_ss(vm), 0)); return true;
+        case OT_NATIVECLOSURE:
+            if (!findByName("NTCI", OT_NATIVECLOSURE, target))
+                return false;
+            if (sq_type(target) == OT_NULL)
+                target.SetInteger(0);
+            return true;
+        case OT_CLASS:
+            if (!findByName("CLSI", OT_CLASS, target) || sq_type(target) != OT_CLASS)
+                target.SetInteger(0);
+            return true;
+        case OT_USERDATA: target.SetInteger(0); return true;
+        case OT_GENERATOR: return true;
+        default: return false;
+        }
+    }
+
+    bool contents(SQObjectPtr& target)
+    {
+        uint32_t type = u32();
+        switch (static_cast<SQObjectType>(type))
+        {
+        case OT_TABLE: return tableContents(target);
+        case OT_ARRAY: return arrayContents(target);
+        case OT_CLOSURE: return closureContents(target);
+        case OT_FUNCPROTO: return protoContents(target);
+        case OT_INSTANCE: return instanceContents(target);
+        case OT_INTEGER: target.SetInteger(static_cast<SQInteger>(u32())); return true;
+        case OT_FLOAT:
+        {
+            uint32_t word = u32();
+            float f;
+            std::memcpy(&f, &word, 4);
+            target.SetFloat(f);
+            return true;
+        }
+        case OT_BOOL: target.SetBool(u32() != 0); return true;
+        case OT_NULL: target.Null(); return true;
+        case OT_STRING:
+        case OT_USERDATA:
+        case OT_NATIVECLOSURE:
+        case OT_GENERATOR:
+        case OT_CLASS:
+        case OT_WEAKREF:
+        case OT_USERPOINTER: return true;
+        default: return false;
+        }
+    }
+
+    bool restoreRecord(const SQObject& target)
+    {
+        int64_t end = 0;
+        if (!record("INRE", &end))
+            return false;
+        if (!ISREFCOUNTED(sq_type(target)))
+            return file.seekStart(end), true;
+        if (sq_type(target) != OT_INSTANCE)
+            return file.seekStart(end), false;
+        if (!isClosure(stateReader))
+            return false;
+        bool called = callClosure(vm, stateReader, &target, nullptr);
+        file.seekStart(end);
+        return called;
+    }
+
+    // Every prototype that is some prototype's nested function gets the operand checks against
+    // that parent; nested functions must form trees. Failing prototypes are emptied so that
+    // their code can never run.
+    bool checkNesting()
+    {
+        bool good = true;
+        std::unordered_map<SQFunctionProto*, int> parents;
+        for (uint32_t i = 0; i < table.size(); i++)
+        {
+            const SQObjectPtr& value = table.entry(i).value;
+            if (sq_type(value) != OT_FUNCPROTO)
+                continue;
+            SQFunctionProto* parent = value._unVal.pFunctionProto;
+            if (filled.count(parent) == 0)
+                continue;
+            SQProtoImage parentImage = image(parent);
+            for (const SQObjectPtr& nested : parent->_functions)
+            {
+                SQFunctionProto* child = nested._unVal.pFunctionProto;
+                if (++parents[child] > 1 || filled.count(child) == 0 ||
+                    !SQClosureStream::validateOne(image(child), &parentImage))
+                {
+                    good = false;
+                    disable(parent);
+                    break;
+                }
+            }
+        }
+        if (good && hasNestingCycle())
+            good = false;
+        return good;
+    }
+
+private:
+    bool createInstance(SQObjectPtr& target)
+    {
+        if (!record("INSI") || !isClosure(creator))
+            return false;
+        return callClosure(vm, creator, nullptr, &target);
+    }
+
+    bool findByName(const char* name, SQObjectType kind, SQObjectPtr& target)
+    {
+        if (!record(name))
+            return false;
+        if (u32() != OT_STRING)
+            return true;
+        SQObjectPtr key = makeString(bytes());
+        SQObjectPtr found;
+        if (vm->_roottable._unVal.pTable->Get(key, found) && sq_type(found) == kind)
+            target = found;
+        return true;
+    }
+
+    bool createWeakRef(SQObjectPtr& target)
+    {
+        if (!record("WEKI"))
+            return false;
+        int32_t kind = static_cast<int32_t>(u32());
+        if (kind < 0)
+        {
+            target.SetInteger(0);
+            return true;
+        }
+        if (u32() == OT_NULL)
+        {
+            target.Null();
+            return true;
+        }
+        uint32_t index = u32();
+        SQObjectPtr object = kind == 1 ? table.get(index) : SQObjectPtr();
+        if (ISREFCOUNTED(sq_type(object)))
+            target = SQObjectPtr(object._unVal.pRefCounted->GetWeakRef(sq_type(object)));
+        else
+            target.Null();
+        return true;
+    }
+
+    bool createProto(SQObjectPtr& target)
+    {
+        if (!record("FNCI"))
+            return false;
+        ProtoSizes s{};
+        uint32_t* fields[] = {&s.instructions, &s.literals, &s.parameters, &s.functions,
+                              &s.outers,       &s.lines,    &s.locals,     &s.defaults};
+        for (uint32_t* field : fields)
+            *field = u32();
+        // The contents record needs at least this many bytes.
+        uint64_t least = uint64_t(s.instructions) * 16 + uint64_t(s.literals) * 4 + uint64_t(s.parameters) * 4 +
+                         uint64_t(s.functions) * 4 + uint64_t(s.outers) * 12 + uint64_t(s.lines) * 8 +
+                         uint64_t(s.locals) * 16 + uint64_t(s.defaults) * 4;
+        need(least, 1);
+        SQFunctionProto* proto = SQFunctionProto::Create();
+        target = SQObjectPtr(proto);
+        disable(proto);
+        proto->_outervalues.resize(s.outers);
+        proto->_defaultparams.resize(s.defaults);
+        sizes[proto] = s;
+        return true;
+    }
+
+    // A body that only returns: what a prototype runs until its checked code is in place.
+    void disable(SQFunctionProto* proto)
+    {
+        proto->_instructions.assign(1, SQInstruction(_OP_RETURN, SQ_NO_OPERAND));
+        proto->_parameters.assign(1, makeString("this"));
+        proto->_literals.clear();
+        proto->_functions.clear();
+        proto->_localvarinfos.clear();
+        proto->_lineinfos.clear();
+        proto->_stacksize = 2;
+        proto->_bgenerator = false;
+        proto->_varparams = false;
+        filled.erase(proto);
+    }
+
+    bool createClosure(SQObjectPtr& target)
+    {
+        if (!record("CLOI"))
+            return false;
+        SQObjectPtr proto;
+        if (!value(proto) || sq_type(proto) != OT_FUNCPROTO)
+            return false;
+        SQClosure* closure = SQClosure::Create(_ss(vm), proto._unVal.pFunctionProto);
+        target = SQObjectPtr(closure);
+        closure->_outervalues.resize(proto._unVal.pFunctionProto->_outervalues.size());
+        closure->_defaultparams.resize(proto._unVal.pFunctionProto->_defaultparams.size());
+        return true;
+    }
+
+    bool tableContents(SQObjectPtr& target)
+    {
+        int64_t end = 0;
+        if (!record("TABL", &end) || sq_type(target) != OT_TABLE)
+            return false;
+        SQTable* t = target._unVal.pTable;
+        bool isRoot = sqRawEqual(target, vm->_roottable);
+        uint32_t count = u32();
+        need(count, 8);
+        for (uint32_t i = 0; i < count; i++)
+        {
+            SQObjectPtr key, val;
+            bool unresolved = false;
+            if (!value(key, &unresolved) || !value(val, &unresolved))
+                return false;
+            if (unresolved || sq_type(key) == OT_NULL || (isRoot && sq_type(val) == OT_CLASS))
+                continue;
+            t->NewSlot(key, val);
+        }
+        if (file.getFilePosition() < end)
+        {
+            SQObjectPtr delegate;
+            if (!value(delegate))
+                return false;
+            if (sq_type(delegate) == OT_TABLE && !isRoot)
+                t->SetDelegate(delegate._unVal.pTable);
+        }
+        return true;
+    }
+
+    bool arrayContents(SQObjectPtr& target)
+    {
+        if (!record("ARRY") || sq_type(target) != OT_ARRAY)
+            return false;
+        uint32_t count = u32();
+        need(count, 4);
+        SQArray* array = target._unVal.pArray;
+        if (!array->Resize(static_cast<SQInteger>(count)))
+            return false;
+        for (uint32_t i = 0; i < count; i++)
+            if (!value(array->_values[i]))
+                return false;
+        return true;
+    }
+
+    bool closureContents(SQObjectPtr& target)
+    {
+        if (!record("CLOS") || sq_type(target) != OT_CLOSURE)
+            return false;
+        SQClosure* closure = target._unVal.pClosure;
+        SQObjectPtr env;
+        if (!value(env))
+            return false;
+        if (sq_type(env) == OT_TABLE || sq_type(env) == OT_CLASS || sq_type(env) == OT_INSTANCE)
+            closure->_env = SQObjectPtr(env._unVal.pRefCounted->GetWeakRef(sq_type(env)));
+        for (std::vector<SQObjectPtr>* values : {&closure->_outervalues, &closure->_defaultparams})
+        {
+            if (u32() != values->size())
+                return false;
+            for (SQObjectPtr& element : *values)
+                if (!value(element))
+                    return false;
+        }
+        return true;
+    }
+
+    bool instanceContents(SQObjectPtr& target)
+    {
+        int64_t end = 0;
+        if (!record("INST", &end))
+            return false;
+        if (!ISREFCOUNTED(sq_type(target)))
+            return file.seekStart(end), true;
+        if (sq_type(target) != OT_INSTANCE)
+            return false;
+        uint32_t count = u32();
+        need(count, 8);
+        for (uint32_t i = 0; i < count; i++)
+        {
+            SQObjectPtr name = makeString(bytes());
+            SQObjectPtr val;
+            bool unresolved = false;
+            if (!value(val, &unresolved))
+                return false;
+            if (!unresolved)
+                target._unVal.pInstance->Set(name, val);
+        }
+        return true;
+    }
+
+    bool readFlag()
+    {
+        uint8_t bytes[4];
+        raw(bytes, 4);
+        return bytes[0] != 0;
+    }
+
+    bool protoContents(SQObjectPtr& target)
+    {
+        if (!record("FUNC") || sq_type(target) != OT_FUNCPROTO)
+            return false;
+        SQFunctionProto* proto = target._unVal.pFunctionProto;
+        auto known = sizes.find(proto);
+        if (known == sizes.end())
+            return false;
+        const ProtoSizes s = known->second;
+        sizes.erase(known);
+
+        SQFunctionProto fresh;
+        if (!value(fresh._sourcename) || !value(fresh._name))
+            return false;
+        uint32_t codeBytes = u32();
+        if (codeBytes != uint64_t(s.instructions) * sizeof(SQInstruction))
+            return false;
+        need(codeBytes, 2);
+        std::vector<uint8_t> code(codeBytes);
+        raw(code.data(), codeBytes);
+        Digest digest;
+        raw(digest.data(), digest.size());
+        if (digest != sha256(code.data(), code.size()))
+            return false;
+        fresh._stacksize = static_cast<SQInteger>(u32());
+        fresh._bgenerator = readFlag();
+        fresh._varparams = readFlag();
+        fresh._localvarinfos.resize(s.locals);
+        for (SQLocalVarInfo& local : fresh._localvarinfos)
+        {
+            if (!value(local._name))
+                return false;
+            local._start_op = u32();
+            local._end_op = u32();
+            local._pos = u32();
+        }
+        fresh._lineinfos.resize(s.lines);
+        for (SQLineInfo& line : fresh._lineinfos)
+        {
+            line._line = static_cast<SQInteger>(u32());
+            line._op = static_cast<SQInteger>(u32());
+        }
+        fresh._instructions.resize(s.instructions);
+        raw(fresh._instructions.data(), codeBytes);
+        if (codeBytes && std::memcmp(fresh._instructions.data(), code.data(), codeBytes) != 0)
+            return false;
+        for (auto [values, count] : {std::pair{&fresh._literals, s.literals}, std::pair{&fresh._parameters, s.parameters},
+                                     std::pair{&fresh._functions, s.functions}})
+        {
+            values->resize(count);
+            for (SQObjectPtr& element : *values)
+                if (!value(element))
+                    return false;
+        }
+        for (const SQObjectPtr& nested : fresh._functions)
+            if (sq_type(nested) != OT_FUNCPROTO || nested._unVal.pFunctionProto == proto)
+                return false;
+        fresh._outervalues.resize(s.outers);
+        for (SQOuterVar& outer : fresh._outervalues)
+        {
+            outer._type = static_cast<SQOuterType>(u32());
+            if (!value(outer._name) || !value(outer._src))
+                return false;
+        }
+        fresh._defaultparams.resize(s.defaults);
+        for (SQInteger& position : fresh._defaultparams)
+            position = static_cast<SQInteger>(u32());
+
+        // Nested prototypes are checked against their real parent once every record is read.
+        SQProtoImage lenientParent;
+        lenientParent.stacksize = 256;
+        lenientParent.outervalues.resize(256);
+        bool nestedOnly = !fresh._outervalues.empty() || !fresh._defaultparams.empty();
+        if (!SQClosureStream::validateOne(image(&fresh), nestedOnly ? &lenientParent : nullptr))
+            return false;
+
+        proto->_sourcename = fresh._sourcename;
+        proto->_name = fresh._name;
+        proto->_stacksize = fresh._stacksize;
+        proto->_bgenerator = fresh._bgenerator;
+        proto->_varparams = fresh._varparams;
+        proto->_localvarinfos = std::move(fresh._localvarinfos);
+        proto->_lineinfos = std::move(fresh._lineinfos);
+        proto->_literals = std::move(fresh._literals);
+        proto->_parameters = std::move(fresh._parameters);
+        proto->_functions = std::move(fresh._functions);
+        proto->_outervalues = std::move(fresh._outervalues);
+        proto->_defaultparams = std::move(fresh._defaultparams);
+        proto->_instructions = std::move(fresh._instructions);
+        filled.insert(proto);
+        return true;
+    }
+
+    static SQStreamObject streamObject(const SQObject& value)
+    {
+        SQStreamObject o;
+        o.type = static_cast<uint32_t>(sq_type(value));
+        if (sq_type(value) == OT_STRING)
+            o.text.assign(value._unVal.pString->_val, static_cast<size_t>(value._unVal.pString->_len));
+        else if (sq_type(value) == OT_INTEGER)
+            o.integer = value._unVal.nInteger;
+        return o;
+    }
+
+    // The operand checker's view of one prototype; nested prototypes are stand-ins.
+    static SQProtoImage image(const SQFunctionProto* f)
+    {
+        SQProtoImage out;
+        for (const SQObjectPtr& literal : f->_literals)
+            out.literals.push_back(streamObject(literal));
+        for (const SQObjectPtr& parameter : f->_parameters)
+            out.parameters.push_back(streamObject(parameter));
+        for (const SQOuterVar& outer : f->_outervalues)
+            out.outervalues.push_back({static_cast<uint32_t>(outer._type), streamObject(outer._src), streamObject(outer._name)});
+        for (const SQLocalVarInfo& local : f->_localvarinfos)
+            out.localvarinfos.push_back({streamObject(local._name), static_cast<uint32_t>(local._pos),
+                                         static_cast<uint32_t>(local._start_op), static_cast<uint32_t>(local._end_op)});
+        for (SQInteger position : f->_defaultparams)
+            out.defaultparams.push_back(static_cast<int32_t>(position));
+        out.instructions = f->_instructions;
+        out.functions.resize(f->_functions.size());
+        out.stacksize = static_cast<int32_t>(f->_stacksize);
+        out.generator = f->_bgenerator;
+        out.varparams = f->_varparams;
+        return out;
+    }
+
+    bool hasNestingCycle()
+    {
+        std::unordered_map<SQFunctionProto*, int> state; // 1 on the path, 2 done
+        std::vector<std::pair<SQFunctionProto*, size_t>> path;
+        for (SQFunctionProto* start : filled)
+        {
+            if (state[start])
+                continue;
+            path.emplace_back(start, 0);
+            state[start] = 1;
+            while (!path.empty())
+            {
+                auto& [proto, next] = path.back();
+                if (next == proto->_functions.size())
+                {
+                    state[proto] = 2;
+                    path.pop_back();
+                    continue;
+                }
+                SQFunctionProto* child = proto->_functions[next++]._unVal.pFunctionProto;
+                int& seen = state[child];
+                if (seen == 1)
+                {
+                    disable(child);
+                    return true;
+                }
+                if (seen == 0)
+                {
+                    seen = 1;
+                    path.emplace_back(child, 0);
+                }
+            }
+        }
+        return false;
+    }
+
+    HSQUIRRELVM vm;
+    ReferenceTable& table;
+    CFile& file;
+    const SQObject& creator;
+    const SQObject& stateReader;
+    int64_t size = 0;
+    std::unordered_map<SQFunctionProto*, ProtoSizes> sizes;
+    std::unordered_set<SQFunctionProto*> filled;
+};
+
+template <typename Step> bool guarded(Step step)
+{
+    try
+    {
+        return step();
+    }
+    catch (const Truncated&)
+    {
+        return false;
+    }
+}
+
+} // namespace
+
+int ScriptStateFile::save(const SQObject& infoWriter, const SQObject& stateWriter)
+{
+    if (table.isBusy())
+        return -1;
+    ReferenceTable::BusyScope scope(table);
+    Writer out(vm, table, file, infoWriter, stateWriter);
+    uint32_t count = table.size();
+    uint32_t instances = 0;
+    for (uint32_t i = 0; i < count; i++)
+        instances += sq_type(table.entry(i).value) == OT_INSTANCE;
+    if (!out.tag("ROOT") || !out.u32(count) || !out.u32(instances) || !out.tag("INSC"))
+        return -1;
+    for (uint32_t i = 0; i < count; i++)
+        if (!out.info(SQObjectPtr(table.entry(i).value)))
+            return -1;
+    if (file.flush() < 0 || !out.tag("REFT"))
+        return -1;
+    for (uint32_t i = 0; i < count; i++)
+        if (!out.contents(SQObjectPtr(table.entry(i).value)))
+            return -1;
+    if (file.flush() < 0)
+        return -1;
+    int64_t flushedAt = file.getFilePosition();
+    if (!out.tag("INSR"))
+        return -1;
+    for (uint32_t i = 0; i < count; i++)
+    {
+        SQObjectPtr value = table.entry(i).value;
+        if (sq_type(value) == OT_INSTANCE && !(out.u32(i) && out.restoreRecord(value)))
+            return -1;
+        int64_t here = file.getFilePosition();
+        if (here - flushedAt >= InsrFlushBytes)
+        {
+            file.flush();
+            flushedAt = here;
+        }
+    }
+    return 0;
+}
+
+int ScriptStateFile::restore(const SQObject& creator, const SQObject& stateReader, const SQObject& onError)
+{
+    if (table.isBusy())
+        return -2;
+    ReferenceTable::BusyScope scope(table);
+    Reader in(vm, table, file, creator, stateReader);
+    uint32_t count = 0;
+    uint32_t instances = 0;
+    bool header = guarded([&] {
+        if (!in.tag("ROOT"))
+            return false;
+        count = in.u32();
+        // Every entry takes at least its type word in each of the two sections.
+        in.need(count, 8);
+        instances = in.u32();
+        return true;
+    });
+    if (!header)
+        return -2;
+    table.reset(count);
+    if (!guarded([&] { return in.tag("INSC"); }))
+        return -2;
+    for (uint32_t i = 0; i < count; i++)
+    {
+        SQObjectPtr value;
+        if (!guarded([&] { return in.info(value); }))
+            return -1;
+        ReferenceTable::Entry& entry = table.entry(i);
+        bool object = sq_type(value) == OT_NULL || ISREFCOUNTED(sq_type(value));
+        entry.orderKey = object ? 0 : -1;
+        entry.value = object ? value : SQObjectPtr();
+    }
+    if (!guarded([&] { return in.tag("REFT"); }))
+        return -2;
+    for (uint32_t i = 0; i < count; i++)
+        if (!guarded([&] { return in.contents(table.entry(i).value); }))
+            return -2;
+    if (!in.checkNesting())
+        return -2;
+    if (!guarded([&] { return in.tag("INSR"); }))
+        return -2;
+    int result = 0;
+    for (uint32_t n = 0; n < instances; n++)
+    {
+        uint32_t index = 0;
+        if (!guarded([&] {
+                index = in.u32();
+                return index < count;
+            }))
+            return -2;
+        SQObjectPtr value = table.entry(index).value;
+        if (guarded([&] { return in.restoreRecord(value); }))
+            continue;
+        // A lost instance must not look like success.
+        if (!isClosure(onError))
+            return -1;
+        SQObjectPtr answer;
+        if (callClosure(vm, onError, &value, &answer) && sq_type(answer) == OT_INTEGER)
+            result = std::min(result, static_cast<int>(answer._unVal.nInteger));
+    }
+    return result;
+}
+
+} // namespace Orvane

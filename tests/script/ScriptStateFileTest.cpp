@@ -1,0 +1,352 @@
+#include "ScriptHostFixture.h"
+
+#include "core/CFile.h"
+#include "script/ReferenceTable.h"
+#include "script/ScriptStateFile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace OrvaneTest
+{
+namespace
+{
+
+using Orvane::CFile;
+using Orvane::ScriptStateFile;
+using Orvane::SquirrelObject;
+using Bytes = std::vector<uint8_t>;
+
+const char* const StateName = "state.sav";
+
+// Script side of a save: a graph with a cycle, a shared string, closures with outer values and
+// default parameters, a class with a base, instances, a weak reference and a delegate.
+const char* const Classes = R"(
+class Base { name = "base"; function hello() { return "hello " + name; } }
+class Point extends Base {
+    x = 0; y = 0; id = 0;
+    function sum() { return x + y; }
+}
+made <- 0;
+function create() { made++; return Point(); }
+function priority(inst) { return inst.id; }
+function noop(inst) {}
+)";
+
+const char* const Graph = R"(
+shared <- "a string held twice";
+a <- { s = shared };
+b <- { s = shared, peer = a };
+a.peer <- b;
+a.self <- a;
+local k = 10;
+make <- function(n, step = 3) : (k) {
+    local base = n;
+    return function(v = 5) : (base, step, k) { return base + v + step + k; };
+}
+adder <- make(100);
+adder2 <- adder;
+p1 <- Point(); p1.x = 1; p1.y = 2; p1.id = 1;
+p2 <- Point(); p2.x = 3; p2.y = 4; p2.id = 2; p2.name = "second";
+pts <- [p1, p2, p1];
+weak <- a.weakref();
+delegated <- delegate { extra = 42 } : { own = 1 };
+values <- [7, 2.5, true, null, "x", shared, -3];
+)";
+
+const char* const Checker = R"(
+failures <- [];
+function check(ok, what) { if (!ok) failures.append(what); }
+check(a.peer.peer == a, "cycle");
+check(a.self == a, "self");
+check(b.peer == a, "peer");
+check(a.s == "a string held twice" && b.s == a.s, "shared string");
+check(adder(1) == 100 + 1 + 3 + 10, "outer values");
+check(adder() == 100 + 5 + 3 + 10, "default parameter");
+check(adder2 == adder, "shared closure");
+check(pts[0] == p1 && pts[2] == p1 && pts[1] == p2, "shared instances");
+check(p1.sum() == 3 && p2.sum() == 7, "methods");
+check(p2.hello() == "hello second" && p1.hello() == "hello base", "base method and field");
+check(p1 instanceof Base, "class with base");
+check(weak == a, "weak reference");
+check(delegated.extra == 42, "delegate");
+check(values[0] == 7 && values[1] == 2.5 && values[2] == true && values[3] == null && values[4] == "x" &&
+      values[5] == shared && values[6] == -3, "plain values");
+check(p1 != p2 && p2 instanceof Point, "distinct instances");
+local text = failures.len() == 0 ? "ok" : "failed:";
+foreach (what in failures) text += " " + what;
+print(text);
+)";
+
+class ScriptStateFileTest : public ScriptHostFixture
+{
+protected:
+    HSQOBJECT global(const char* name)
+    {
+        return Orvane::CSquirrel::getRootTable().GetValue(name).GetObjectHandle();
+    }
+
+    int save()
+    {
+        CFile file;
+        if (file.open(StateName, 0, 1, 0) != 0)
+            return -100;
+        SquirrelObject noop = Orvane::CSquirrel::getRootTable().GetValue("noop");
+        int result = ScriptStateFile(host->getVM(), host->getReferenceTable(), file)
+                         .save(noop.GetObjectHandle(), noop.GetObjectHandle());
+        return file.close() == 0 ? result : -101;
+    }
+
+    int restore()
+    {
+        CFile file(StateName);
+        SquirrelObject root = Orvane::CSquirrel::getRootTable();
+        SquirrelObject create = root.GetValue("create"), noop = root.GetValue("noop");
+        return ScriptStateFile(host->getVM(), host->getReferenceTable(), file)
+            .restore(create.GetObjectHandle(), noop.GetObjectHandle(), SquirrelObject().GetObjectHandle());
+    }
+
+    Bytes saveGraph(const std::string& graph)
+    {
+        startHost();
+        EXPECT_EQ(runSnippet(Classes), "") << Orvane::CSquirrel::getErrorText();
+        EXPECT_EQ(runSnippet(graph), "") << Orvane::CSquirrel::getErrorText();
+        EXPECT_EQ(runSnippet("CreateReferenceTable(priority, null)"), "");
+        EXPECT_EQ(save(), 0);
+        EXPECT_EQ(runSnippet("ClearReferenceTable()"), "");
+        return dir.read(StateName);
+    }
+
+    // A fresh machine with the classes defined, as after a soft reset.
+    void freshMachine()
+    {
+        host->reset();
+        ASSERT_EQ(runSnippet(Classes), "");
+    }
+
+    std::string check()
+    {
+        output.clear();
+        EXPECT_EQ(runSnippet(Checker), "") << Orvane::CSquirrel::getErrorText();
+        return output;
+    }
+};
+
+struct Golden
+{
+    Bytes bytes;
+    void u32(uint32_t v)
+    {
+        for (int i = 0; i < 4; i++)
+            bytes.push_back(uint8_t(v >> (8 * i)));
+    }
+    void tag(const char* name) { bytes.insert(bytes.end(), name, name + 5); }
+    // Tag and end field, the end patched by close().
+    size_t open(const char* name)
+    {
+        tag(name);
+        u32(0);
+        return bytes.size() - 4;
+    }
+    void close(size_t at)
+    {
+        uint32_t end = uint32_t(bytes.size());
+        std::memcpy(&bytes[at], &end, 4);
+    }
+};
+
+TEST_F(ScriptStateFileTest, EmptyTableWritesTheTwentyEightByteFile)
+{
+    startHost();
+    ASSERT_EQ(save(), 0);
+    Golden g;
+    g.tag("ROOT");
+    g.u32(0);
+    g.u32(0);
+    g.tag("INSC");
+    g.tag("REFT");
+    g.tag("INSR");
+    EXPECT_EQ(dir.read(StateName), g.bytes);
+    EXPECT_EQ(g.bytes.size(), 28u);
+}
+
+TEST_F(ScriptStateFileTest, TableWithOneStringGoldenBytes)
+{
+    startHost();
+    ASSERT_EQ(runSnippet("held <- { [1] = \"hi\" }"), "");
+    host->getReferenceTable().build(host->getVM(), global("held"), SquirrelObject().GetObjectHandle(),
+                                    SquirrelObject().GetObjectHandle());
+    ASSERT_EQ(save(), 0);
+
+    Golden g;
+    g.tag("ROOT");
+    g.u32(2);
+    g.u32(0);
+    g.tag("INSC");
+    g.u32(0x08000010);
+    size_t at = g.open("STRI");
+    g.u32(2);
+    g.bytes.push_back('h');
+    g.bytes.push_back('i');
+    g.close(at);
+    g.u32(0x0A000020);
+    at = g.open("TABI");
+    g.u32(0);
+    g.close(at);
+    g.tag("REFT");
+    g.u32(0x08000010);
+    g.u32(0x0A000020);
+    at = g.open("TABL");
+    g.u32(1);
+    for (uint32_t word : {0u, 0x05000002u, 1u, 1u, 0x08000010u, 0u, 0u, 0x01000001u})
+        g.u32(word);
+    g.close(at);
+    g.tag("INSR");
+    EXPECT_EQ(dir.read(StateName), g.bytes);
+}
+
+TEST_F(ScriptStateFileTest, GraphSurvivesSaveResetRestore)
+{
+    saveGraph(Graph);
+    freshMachine();
+    ASSERT_EQ(restore(), 0);
+    EXPECT_EQ(check(), "ok");
+}
+
+TEST_F(ScriptStateFileTest, ReferenceTableOrderAndExclusions)
+{
+    startHost();
+    ASSERT_EQ(runSnippet(Classes), "");
+    ASSERT_EQ(runSnippet(Graph), "");
+    ASSERT_EQ(runSnippet("hidden <- { only = [1, 2] }\nCreateReferenceTable(priority, [hidden])"), "");
+    Orvane::ReferenceTable& table = host->getReferenceTable();
+    ASSERT_GT(table.size(), 3u);
+    // Strings, then prototypes, instances by priority, the root table last.
+    int phase = 0;
+    int lastId = -1;
+    for (uint32_t i = 0; i < table.size(); i++)
+    {
+        SQObjectType type = sq_type(table.entry(i).value);
+        int p = type == OT_STRING ? 0 : type == OT_FUNCPROTO ? 1 : type == OT_INSTANCE ? 2 : 3;
+        EXPECT_GE(p, phase) << i;
+        phase = std::max(phase, p);
+        if (type == OT_INSTANCE)
+        {
+            SquirrelObject inst(table.entry(i).value);
+            int id = inst.GetValue("id").ToInteger();
+            EXPECT_GT(id, lastId);
+            lastId = id;
+        }
+    }
+    EXPECT_TRUE(sqRawEqual(table.entry(table.size() - 1).value, Orvane::CSquirrel::getRootTable().GetObjectHandle()));
+    SquirrelObject hidden = Orvane::CSquirrel::getRootTable().GetValue("hidden");
+    EXPECT_EQ(table.indexOf(hidden.GetObjectHandle()), -1);
+    EXPECT_EQ(table.indexOf(hidden.GetValue("only").GetObjectHandle()), -1);
+    EXPECT_GE(table.indexOf(global("a")), 0);
+    ASSERT_EQ(runSnippet("ClearReferenceTable()"), "");
+    EXPECT_EQ(table.size(), 0u);
+}
+
+// Finds the code bytes of every FUNC record: both copies of the instructions.
+std::vector<std::pair<size_t, size_t>> codeCopies(const Bytes& file)
+{
+    std::vector<std::pair<size_t, size_t>> found;
+    const char tag[5] = {'F', 'U', 'N', 'C', 0};
+    auto skipValue = [&](size_t at) {
+        int32_t kind;
+        std::memcpy(&kind, &file[at], 4);
+        if (kind < 0)
+            return at + 4;
+        uint32_t type;
+        std::memcpy(&type, &file[at + 4], 4);
+        bool word = kind != 0 || type == 0x05000002 || type == 0x05000004 || type == 0x01000008;
+        return at + (word ? 12 : 8);
+    };
+    for (auto it = file.begin(); (it = std::search(it, file.end(), tag, tag + 5)) != file.end(); ++it)
+    {
+        size_t at = size_t(it - file.begin()) + 9;
+        at = skipValue(skipValue(at));
+        uint32_t length;
+        std::memcpy(&length, &file[at], 4);
+        size_t first = at + 4;
+        auto second = std::search(file.begin() + first + length, file.end(), file.begin() + first,
+                                  file.begin() + first + length);
+        if (length && second != file.end())
+            found.emplace_back(first, size_t(second - file.begin()));
+    }
+    return found;
+}
+
+TEST_F(ScriptStateFileTest, EditedPrototypeCodeIsRefused)
+{
+    Bytes saved = saveGraph(Graph + std::string("function answer() { return 41; }\n"));
+    auto copies = codeCopies(saved);
+    ASSERT_FALSE(copies.empty());
+    for (auto [first, second] : copies)
+    {
+        Bytes edited = saved;
+        // The same edit in both copies: the names stay, the instructions differ.
+        edited[first + 0] ^= 1;
+        edited[second + 0] ^= 1;
+        dir.write(StateName, edited);
+        freshMachine();
+        EXPECT_LT(restore(), 0);
+    }
+}
+
+TEST_F(ScriptStateFileTest, EveryTruncationFailsCleanly)
+{
+    Bytes saved = saveGraph(Graph);
+    for (size_t length = 0; length < saved.size(); length++)
+    {
+        dir.write(StateName, Bytes(saved.begin(), saved.begin() + long(length)));
+        EXPECT_LT(restore(), 0) << length;
+    }
+}
+
+TEST_F(ScriptStateFileTest, SingleByteFlipsNeverCrash)
+{
+    Bytes saved = saveGraph(Graph);
+    for (size_t at = 0; at < saved.size(); at++)
+    {
+        for (uint8_t flip : {at % 2 ? 0x01 : 0x80})
+        {
+            Bytes damaged = saved;
+            damaged[at] ^= flip;
+            dir.write(StateName, damaged);
+            int result = restore();
+            EXPECT_LE(result, 0);
+        }
+    }
+    // The machine is still sound: an intact file restores the same graph.
+    freshMachine();
+    dir.write(StateName, saved);
+    ASSERT_EQ(restore(), 0);
+    EXPECT_EQ(check(), "ok");
+}
+
+TEST_F(ScriptStateFileTest, LostInstanceFailsUnlessTheErrorClosureDecides)
+{
+    saveGraph(Graph);
+    const char* readers = "function failing(inst) { throw \"lost\"; }\n"
+                          "function onError(inst) { return inst.id == 1 ? -5 : -3; }\n";
+    for (const char* errorClosure : {"", "onError"})
+    {
+        freshMachine();
+        ASSERT_EQ(runSnippet(readers), "");
+        SquirrelObject root = Orvane::CSquirrel::getRootTable();
+        SquirrelObject create = root.GetValue("create"), failing = root.GetValue("failing");
+        SquirrelObject onError = *errorClosure ? root.GetValue(errorClosure) : SquirrelObject();
+        CFile file(StateName);
+        EXPECT_EQ(ScriptStateFile(host->getVM(), host->getReferenceTable(), file)
+                      .restore(create.GetObjectHandle(), failing.GetObjectHandle(), onError.GetObjectHandle()),
+                  *errorClosure ? -5 : -1);
+    }
+}
+
+} // namespace
+} // namespace OrvaneTest
