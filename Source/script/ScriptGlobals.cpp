@@ -1,6 +1,9 @@
 #include "script/ScriptGlobals.h"
 
+#include "core/CApp.h"
 #include "script/CSquirrel.h"
+#include "script/ScriptStateFile.h"
+#include "script/Squirrel/SQFile.h"
 #include "script/ScriptGlobalFunctions.h"
 #include "script/ScriptMath.h"
 #include "script/SqPlus.h"
@@ -60,6 +63,42 @@ SQInteger ClearReferenceTable(HSQUIRRELVM vm)
     return 0;
 }
 
+// The open file of the named file object on the top task; null when there is none.
+CFile* findStateFile(HSQUIRRELVM vm)
+{
+    const SQChar* name = nullptr;
+    CApp* app = CApp::get();
+    if (!app || SQ_FAILED(sq_getstring(vm, 2, &name)))
+        return nullptr;
+    return Squirrel::SQFile::findOpenFile(app->getTopTask(), name);
+}
+
+int runStateFile(HSQUIRRELVM vm, bool saving)
+{
+    CSquirrel* host = CSquirrel::get();
+    CFile* file = findStateFile(vm);
+    if (!host || !file)
+        return saving ? -1 : -2;
+    HSQOBJECT first, second, third;
+    sq_getstackobj(vm, 3, &first);
+    sq_getstackobj(vm, 4, &second);
+    sq_getstackobj(vm, 5, &third);
+    ScriptStateFile state(vm, host->getReferenceTable(), *file);
+    return saving ? state.save(first, second) : state.restore(first, second, third);
+}
+
+SQInteger SerializeRootTable(HSQUIRRELVM vm)
+{
+    sq_pushinteger(vm, runStateFile(vm, true));
+    return 1;
+}
+
+SQInteger DeserializeRootTable(HSQUIRRELVM vm)
+{
+    sq_pushinteger(vm, runStateFile(vm, false));
+    return 1;
+}
+
 } // namespace
 
 void RegisterScriptGlobals()
@@ -71,6 +110,8 @@ void RegisterScriptGlobals()
     SquirrelVM::CreateFunction(root, &Suspend, "Suspend", "*");
     SquirrelVM::CreateFunction(root, &CreateReferenceTable, "CreateReferenceTable", "..");
     SquirrelVM::CreateFunction(root, &ClearReferenceTable, "ClearReferenceTable", "");
+    SquirrelVM::CreateFunction(root, &SerializeRootTable, "SerializeRootTable", "s...");
+    SquirrelVM::CreateFunction(root, &DeserializeRootTable, "DeserializeRootTable", "s...");
     RegisterGlobalFunctions();
     Squirrel::RegisterValueClasses();
     RegisterScriptClasses();

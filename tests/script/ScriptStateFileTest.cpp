@@ -1,6 +1,7 @@
 #include "ScriptHostFixture.h"
 
 #include "core/CFile.h"
+#include "support/FakeTaskObjects.h"
 #include "script/ReferenceTable.h"
 #include "script/ScriptStateFile.h"
 
@@ -346,6 +347,61 @@ TEST_F(ScriptStateFileTest, LostInstanceFailsUnlessTheErrorClosureDecides)
                       .restore(create.GetObjectHandle(), failing.GetObjectHandle(), onError.GetObjectHandle()),
                   *errorClosure ? -5 : -1);
     }
+}
+
+} // namespace
+} // namespace OrvaneTest
+
+namespace OrvaneTest
+{
+namespace
+{
+
+// The whole round through the script globals and a file object: instance closures write and read
+// their own data in the middle of the state file.
+TEST_F(ScriptStateFileTest, ScriptSavesAndRestoresThroughAFileObject)
+{
+    const char* closures = R"(
+function writeInfo(inst) { F.writeInteger(inst.id); }
+function writeState(inst) { F.writeInteger(inst.x * 10); }
+function createFromFile() { local p = Point(); p.id = F.readInteger(); return p; }
+function readState(inst) { inst.x = F.readInteger(); }
+)";
+    // File objects belong to the task on top of the application's stack.
+    CallLog log;
+    TestTask* task = new TestTask(log, "SCENE");
+    app->taskStack.push_back(task);
+    startHost();
+    ASSERT_EQ(runSnippet(Classes), "");
+    ASSERT_EQ(runSnippet(closures), "");
+    ASSERT_EQ(runSnippet(Graph), "");
+    output.clear();
+    ASSERT_EQ(runSnippet("::F <- SQFile(\"state\"); F.open(\"game.sav\", 1, 0)\n"
+                         "CreateReferenceTable(priority, [F])\n"
+                         "print(SerializeRootTable(\"state\", writeInfo, writeState, null))\n"
+                         "ClearReferenceTable()\n"
+                         "F.open(\"game.sav\", 0, 0)\n"
+                         "print(\" \" + SerializeRootTable(\"nothing\", writeInfo, writeState, null))"),
+              "");
+    EXPECT_EQ(output, "0 -1");
+
+    host->reset();
+    ASSERT_EQ(runSnippet(Classes), "");
+    ASSERT_EQ(runSnippet(closures), "");
+    output.clear();
+    ASSERT_EQ(runSnippet("::F <- SQFile(\"state\"); F.open(\"game.sav\", 0, 0)\n"
+                         "print(DeserializeRootTable(\"state\", createFromFile, readState, null))\n"
+                         "print(\" \" + DeserializeRootTable(\"nothing\", createFromFile, readState, null))\n"
+                         "print(\" \" + p1.x + \" \" + p2.x + \" \" + F.getFilePosition() + \" \" + F.getFileSize())\n"),
+              "");
+    EXPECT_EQ(output, "0 -2 10 30 " + std::to_string(dir.read("game.sav").size()) + " " +
+                          std::to_string(dir.read("game.sav").size()));
+    output.clear();
+    ASSERT_EQ(runSnippet("p1.x = 1; p2.x = 3\n" + std::string(Checker)), "");
+    EXPECT_EQ(output, "ok");
+    host.reset();
+    app->taskStack.clear();
+    task->release();
 }
 
 } // namespace
