@@ -127,6 +127,8 @@ TEST_F(TextTest, LayoutPlacesEveryGlyph)
         {"ruby spread over four glyphs", 1000, 0, 0, {"#{かな}漢字漢字#"},
          {{0, 0}, {24, 0}, {48, 0}, {72, 0}}, {{12, -5}, {72, -5}}},
         {"ruby wider than its base overhangs", 1000, 0, 0, {"#{かなかな}漢#"}, {{0, 0}}, {{-11, -5}, {0, -5}, {12, -5}, {24, -5}}},
+        {"ruby over a base that wrapped onto two lines", 72, 0, 0, {"#{あいう}漢字漢字#"},
+         {{0, 0}, {24, 0}, {48, 0}, {0, 24}}, {{6, -5}, {54, -5}, {6, 18}}},
         {"three ruby over 2+2+2 glyphs", 48, 0, 0, {"#{あいう}漢字漢字漢字#"},
          {{0, 0}, {24, 0}, {0, 24}, {24, 24}, {0, 48}, {24, 48}}, {{18, -5}, {6, 42}, {30, 42}}},
         {"ruby over no base places nothing", 1000, 0, 0, {"#{かな}#a"}, {{0, 0}}, {}},
