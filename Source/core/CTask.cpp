@@ -8,6 +8,7 @@
 #include "core/INullMouse.h"
 #include "core/INullTouch.h"
 #include "core/IRenderTarget.h"
+#include "text/CText.h"
 #include "core/ITaskCallback.h"
 #include "sound/CSound3D.h"
 #include "sprite/CSprite.h"
@@ -623,7 +624,10 @@ CSpriteRenderTarget* CTask::createRenderTarget(uint32_t flags, const std::string
 
 CText* CTask::createText(int)
 {
-    return nullptr;
+    // The English and vertical layouts derive from CText; until they exist every kind is the standard one.
+    const Kavro::Vector2D screen = CFrame::getScreenSize();
+    const int32_t size[2] = {int32_t(screen.x), int32_t(screen.y)};
+    return new CText("", size);
 }
 
 namespace

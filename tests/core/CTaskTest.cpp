@@ -306,7 +306,6 @@ TEST_F(TaskTest, FactoriesWithoutTheirObjectKindAnswerNullAndKeepNothing)
     EXPECT_EQ(task->createSpriteMask("cg/a.png", {}, 0, 0, 8, 8), nullptr);
     EXPECT_EQ(task->createRenderTarget(0, "screen", 64, 32, {}), nullptr);
     EXPECT_EQ(task->createRenderTarget(0, "", 64, 32, {}), nullptr);
-    EXPECT_EQ(task->createText(1), nullptr);
     EXPECT_EQ(task->createSound("se.ogg"), nullptr);
     EXPECT_EQ(task->loadSound3D("se.ogg"), nullptr);
     EXPECT_EQ(task->createMovieSprite("op.ogv", 0, {}), nullptr);
