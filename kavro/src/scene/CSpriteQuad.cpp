@@ -1,7 +1,11 @@
 #include "scene/CSpriteQuad.h"
 
+#include "scene/CMaskQuad.h"
+
 #include "render/CRenderDevice.h"
 #include "render/CTexture.h"
+
+#include <algorithm>
 
 namespace Kavro
 {
@@ -28,6 +32,8 @@ CSpriteQuad::CSpriteQuad(CRenderDevice* device, CTexture* texture, int quadCount
 
 CSpriteQuad::~CSpriteQuad()
 {
+    if (mask_)
+        mask_->release();
     if (camera_)
         camera_->release();
     texture_->release();
@@ -37,6 +43,8 @@ CSpriteQuad::~CSpriteQuad()
 int CSpriteQuad::begin()
 {
     corners_.clear();
+    quadFlags_.clear();
+    nextQuadFlag_ = 0;
     return 0;
 }
 
@@ -60,6 +68,7 @@ int CSpriteQuad::addQuad(const Matrix4x4& matrix, const Vector4D corners[4], con
         v.uv[1] = uv[i].y;
         corners_.push_back(v);
     }
+    quadFlags_.push_back(uint8_t(nextQuadFlag_ == 1));
     return 0;
 }
 
@@ -69,6 +78,23 @@ int CSpriteQuad::end()
 }
 
 int CSpriteQuad::draw(const Vector2D& offset, const Vector4D* colour, float factor)
+{
+    return device_->drawQuads(drawnCorners(colour), texture_, drawState(offset, colour, factor));
+}
+
+const std::vector<QuadVertex>& CSpriteQuad::drawnCorners(const Vector4D* colour)
+{
+    if (!colour || std::find(quadFlags_.begin(), quadFlags_.end(), 1) == quadFlags_.end())
+        return corners_;
+    unflagged_.clear();
+    for (size_t quad = 0; quad < quadFlags_.size(); ++quad)
+        if (!quadFlags_[quad])
+            unflagged_.insert(unflagged_.end(), corners_.begin() + ptrdiff_t(quad * 4),
+                              corners_.begin() + ptrdiff_t(quad * 4 + 4));
+    return unflagged_;
+}
+
+QuadDrawState CSpriteQuad::drawState(const Vector2D& offset, const Vector4D* colour, float factor) const
 {
     QuadDrawState state;
     state.filter = filter_ ? 3 : 0;
@@ -81,7 +107,9 @@ int CSpriteQuad::draw(const Vector2D& offset, const Vector4D* colour, float fact
     // A moved texture repeats rather than smearing its edge texels (scrolling backgrounds).
     if (uvOffset_.x != 0.0f || uvOffset_.y != 0.0f)
         state.filter |= QuadDrawState::RepeatBit;
-    return device_->drawQuads(corners_, texture_, state);
+    if (mask_)
+        state.mask = mask_->maskTexture() ? mask_->maskTexture()->glTexture() : 0;
+    return state;
 }
 
 int CSpriteQuad::setBlendMode(int mode)
@@ -127,6 +155,23 @@ int CSpriteQuad::setTexture(ITexture* texture)
 int CSpriteQuad::setFilter(int linear)
 {
     filter_ = linear ? 1 : 0;
+    return 0;
+}
+
+int CSpriteQuad::setMask(ISpriteQuad* mask)
+{
+    auto* ours = dynamic_cast<CMaskQuad*>(mask);
+    if (ours)
+        ours->addRef();
+    if (mask_)
+        mask_->release();
+    mask_ = ours;
+    return mask && !ours ? -1 : 0;
+}
+
+int CSpriteQuad::setQuadFlag(int flag)
+{
+    nextQuadFlag_ = flag;
     return 0;
 }
 
