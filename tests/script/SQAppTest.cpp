@@ -19,6 +19,9 @@
 #include <kavro/MessageBox.h>
 #include <kavro/WindowMessage.h>
 
+#include <sys/stat.h>
+
+#include <ctime>
 #include <filesystem>
 
 using namespace OrvaneTest;
@@ -247,6 +250,30 @@ TEST_F(SQAppTest, MountKeyIsUpperCaseHexadecimal)
               (std::vector<std::string>{"mount(patch.wpk, 32, " + std::string(64, 'a') + ")", "mount(plain.wpk, 0, )"}));
     EXPECT_EQ(eval("::app.isMounted(\"bad.wpk\")"), "0");
     EXPECT_EQ(eval("::app.unmountFile(\"patch.wpk\") + \" \" + ::app.isMounted(\"patch.wpk\")"), "0 0");
+}
+
+TEST_F(SQAppTest, DirectoriesAndFileTimesOfTheApplicationsFileSystem)
+{
+    startIdle();
+    EXPECT_EQ(eval("::app.createDirectory(\"save/slot/1\")"), "1");
+    EXPECT_TRUE(std::filesystem::is_directory(folder.path() / "save/slot/1"));
+    EXPECT_EQ(eval("::app.createDirectory(\"save/slot/1\")"), "1");
+
+    struct stat status{};
+    ASSERT_EQ(stat((folder.path() / "media/script/main.nut").c_str(), &status), 0);
+    std::tm local{};
+    localtime_r(&status.st_mtime, &local);
+    ASSERT_EQ(run("::t <- ::app.getFileTime(\"media/script/main.nut\")"), "");
+    EXPECT_EQ(eval("::t.is_exist + \" \" + ::t.year + \" \" + ::t.month"),
+              "1 " + std::to_string(local.tm_year + 1900) + " " + std::to_string(local.tm_mon + 1));
+    EXPECT_EQ(eval("::t.day + \" \" + ::t.weekday + \" \" + ::t.hour + \" \" + ::t.min + \" \" + ::t.sec"),
+              std::to_string(local.tm_mday) + " " + std::to_string(local.tm_wday) + " " + std::to_string(local.tm_hour) +
+                  " " + std::to_string(local.tm_min) + " " + std::to_string(local.tm_sec));
+    // A missing file: zeroed fields, the month counted from 1.
+    ASSERT_EQ(run("::t <- ::app.getFileTime(\"none.txt\")"), "");
+    EXPECT_EQ(eval("::t.is_exist + \" \" + ::t.year + \" \" + ::t.month + \" \" + ::t.day + \" \" + ::t.weekday + \" \" +"
+                   " ::t.hour + \" \" + ::t.min + \" \" + ::t.sec"),
+              "0 0 1 0 0 0 0 0");
 }
 
 TEST_F(SQAppTest, ConfigurationSettersCheckTheirRangesAndSaveToSystemDat)

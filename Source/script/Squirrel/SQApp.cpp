@@ -535,6 +535,31 @@ void SQApp::setMaxFrameTime(float ms)
     app->frameTimeCap = ms < 0.0f ? ms : std::max(app->frameTimeCap, ms);
 }
 
+// ---- Files ----
+
+int SQApp::createDirectory(const char* path)
+{
+    CApp* app = application();
+    return app && app->fileSystem ? app->fileSystem->createDirectory(path) : 0;
+}
+
+SquirrelObject SQApp::getFileTime(const char* path)
+{
+    Kavro::FileTime time{};
+    CApp* app = application();
+    const int exists = app && app->fileSystem ? app->fileSystem->getFileTime(path, &time) : 0;
+    SquirrelObject table = CSquirrel::createTable();
+    table.SetValue("is_exist", SQInteger(exists));
+    table.SetValue("year", SQInteger(time.year));
+    table.SetValue("month", SQInteger(time.month + 1));
+    table.SetValue("day", SQInteger(time.day));
+    table.SetValue("weekday", SQInteger(time.weekday));
+    table.SetValue("hour", SQInteger(time.hour));
+    table.SetValue("min", SQInteger(time.minute));
+    table.SetValue("sec", SQInteger(time.second));
+    return table;
+}
+
 // ---- System ----
 
 const char* SQApp::getPlatformName()
@@ -801,6 +826,8 @@ void SQApp::registerClass()
     ORVANE_SQAPP_METHOD(setFrameRate)
     ORVANE_SQAPP_METHOD(getFrameRate)
     ORVANE_SQAPP_METHOD(setMaxFrameTime)
+    ORVANE_SQAPP_METHOD(createDirectory)
+    ORVANE_SQAPP_METHOD(getFileTime)
     ORVANE_SQAPP_METHOD(getPlatformName)
     ORVANE_SQAPP_METHOD(getProductName)
     ORVANE_SQAPP_METHOD(createPhysicsWorld)

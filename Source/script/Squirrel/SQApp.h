@@ -97,6 +97,11 @@ public:
     int getFrameRate();
     void setMaxFrameTime(float ms);
 
+    // Folders and file times of the application's file system (plain files only).
+    int createDirectory(const char* path);
+    // A table: is_exist, year, month (1 = January), day, weekday, hour, min, sec.
+    SquirrelObject getFileTime(const char* path);
+
     // System
     const char* getPlatformName();
     const char* getProductName();
