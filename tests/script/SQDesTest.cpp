@@ -4,6 +4,7 @@
 #include "ScriptedAppFixture.h"
 
 #include "core/CAppSystemState.h"
+#include "core/CTask.h"
 
 using namespace OrvaneTest;
 
