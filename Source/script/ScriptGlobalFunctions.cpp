@@ -11,6 +11,7 @@
 #include "script/Squirrel/SQFile.h"
 #include "script/Squirrel/SQProcess.h"
 #include "sound/Squirrel/SQSoundRegistration.h"
+#include "sprite/Squirrel/SQSprite.h"
 #include "text/CTextTokenizer.h"
 
 #include <kavro/ICore.h>
@@ -269,6 +270,7 @@ void RegisterGlobalFunctions()
 void RegisterScriptClasses()
 {
     Squirrel::RegisterSoundClasses();
+    Squirrel::RegisterSpriteClasses();
     Squirrel::SQProcess::registerClass();
     Squirrel::SQFile::registerClass();
     Squirrel::SQDes::registerClass();
