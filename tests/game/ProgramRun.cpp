@@ -31,7 +31,7 @@ ProgramResult runProgram(const std::string& gameFolder, const std::string& runti
                          const std::vector<std::string>& extraEnvironment, const std::string& display)
 {
     std::string command = display.empty() ? "env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=offscreen "
-                                          : "env -u WAYLAND_DISPLAY DISPLAY=" + display + " ";
+                                          : "env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=" + display + " ";
     command += "SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null XDG_RUNTIME_DIR='" + runtimeFolder + "' ";
     for (const std::string& variable : extraEnvironment) command += "'" + variable + "' ";
     command += "timeout -s KILL " + std::to_string(timeoutSeconds) + " '" ORVANE_PROGRAM "' '" + gameFolder +
@@ -103,7 +103,14 @@ XvfbDisplay::XvfbDisplay()
         _exit(127);
     }
     if (pid_ < 0) return;
-    ready_ = waitForFile("/tmp/.X11-unix/X" + std::to_string(number), 10);
+    if (!waitForFile("/tmp/.X11-unix/X" + std::to_string(number), 10)) return;
+    // The socket can appear before the server answers.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!ready_ && std::chrono::steady_clock::now() < end)
+    {
+        ready_ = xdotool("getdisplaygeometry", 5) == 0;
+        if (!ready_) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
 }
 
 XvfbDisplay::~XvfbDisplay()
