@@ -3,6 +3,7 @@
 
 #include "core/CTask.h"
 #include "render/RenderDeviceFactory.h"
+#include "sprite/CNullSpriteMask.h"
 #include "sprite/Squirrel/SQSprite.h"
 #include "support/FakeTaskObjects.h"
 
@@ -95,7 +96,9 @@ TEST_F(SpriteScriptTest, FreshAndFailedSpritesAreNullObjects)
 
     EXPECT_EQ(eval("::s.create(\"image/missing.png\", -1, 0, 0, 0)"), "-1");
     CSprite* left = binding("s")->getEngineObject();
-    EXPECT_EQ(left->isNull(), 1);
+    // A null mask stands in, which answers isNull as the mask it replaces.
+    EXPECT_NE(dynamic_cast<CNullSpriteMask*>(left), nullptr);
+    EXPECT_EQ(left->isNull(), 0);
     EXPECT_EQ(binding("s")->getFrame(), left);
     // The null object is the binding's alone: the task neither lists nor draws it.
     for (CTaskObject* object : task->getTaskObjects())

@@ -13,7 +13,7 @@
 #include "sprite/Squirrel/SQSpriteEngineCalls.h"
 
 #if __has_include("sprite/CSpriteMask.h")
-#include "sprite/CSpriteMask.h"
+#include "sprite/CNullSpriteMask.h"
 #define ORVANE_HAVE_SPRITE_MASK 1
 #endif
 
