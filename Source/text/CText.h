@@ -28,6 +28,7 @@ namespace Orvane
 {
 
 class CEffectShake;
+class CFile;
 class CFont;
 class CSpriteList;
 class CTextTokenizer;
@@ -227,6 +228,15 @@ public:
     virtual float getTotalTime() const { return typingInterpolator.duration; }
     // True with the point's place across the text quad (0..1 each way) when the point hits it.
     virtual bool mapScreenToText(const Kavro::Vector2D& point, Kavro::Vector2D& out) const;
+
+    // The saved state that a fresh layout cannot rebuild: the whole-text shake and, per glyph, typing
+    // and running animations. 1 on success, 0 on failure; a failed read leaves the file at the end of
+    // the record, so the reader of the enclosing record can go on.
+    virtual int serialize(CFile& file);
+    // Lays the record onto the glyphs of a text laid out again from the same string and settings.
+    virtual int deserialize(CFile& file);
+    virtual int writeGlyph(CFile& file, const Glyph& glyph);
+    virtual int readGlyph(CFile& file, Glyph& glyph);
 
     void buildGlyphAtlas();
 
