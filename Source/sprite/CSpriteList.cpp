@@ -1,70 +1,89 @@
 #include "sprite/CSpriteList.h"
 
 #include "core/CApp.h"
-#include "sprite/ReleaseHeld.h"
 
 #include <kavro/IRenderDevice.h>
-#include <kavro/ISpriteQuad.h>
-#include <kavro/ITexture.h>
+
+#include <algorithm>
 
 namespace Orvane
 {
 
 namespace
 {
+const int32_t noRect[4] = {0, 0, 0, 0};
+}
 
-struct WholeTexture
+CSpriteList::CSpriteList(Kavro::ITexture* texture) : CSprite(texture, {}, noRect)
 {
-    int32_t rect[4] = {0, 0, 0, 0};
-    explicit WholeTexture(Kavro::ITexture* texture)
+    if (texture)
     {
-        if (texture)
-            rect[2] = texture->getSize()[0], rect[3] = texture->getSize()[1];
+        rect[2] = texture->getSize()[0];
+        rect[3] = texture->getSize()[1];
     }
-};
-
-} // namespace
-
-CSpriteList::CSpriteList(Kavro::ITexture* texture) : CSprite(texture, Kavro::Vector2D(), WholeTexture(texture).rect)
-{
 }
 
 int CSpriteList::update()
 {
     if (!sceneSprite)
         return -1;
-    if (transition.update())
-        transitionDirty = 1;
+    transition.update();
     return 0;
 }
 
 int CSpriteList::beginQuads()
 {
-    return sceneSprite ? sceneSprite->begin() : -1;
+    if (!sceneSprite)
+        return 0;
+    cursor = 0;
+    return 0;
 }
 
-int CSpriteList::addQuad(const Kavro::Matrix4x4* matrix, const Kavro::Vector4D* corners, const uint32_t* colours,
-                         const Kavro::Vector2D* uv)
+int CSpriteList::addQuad(const Kavro::Matrix4x4& matrix, const Kavro::Vector4D corners[4], const uint32_t colours[4],
+                         const Kavro::Vector2D uv[4])
 {
-    if (!sceneSprite || !matrix)
+    if (!sceneSprite || !corners || !colours || !uv)
         return -1;
-    return sceneSprite->addQuad(*matrix, corners, colours, uv);
+    if (cursor >= quads.size())
+        quads.emplace_back();
+    Quad& quad = quads[cursor++];
+    quad.matrix = matrix;
+    std::copy(corners, corners + 4, quad.corners);
+    std::copy(colours, colours + 4, quad.colours);
+    std::copy(uv, uv + 4, quad.uv);
+    return 0;
 }
 
-int CSpriteList::setQuadFlag(int32_t flag)
+int CSpriteList::setQuadFlag(int32_t keep)
 {
-    return sceneSprite ? sceneSprite->setQuadFlag(flag) : -1;
+    if (!sceneSprite || keep < 0)
+        return -1;
+    // Nothing to keep beyond what the previous list held.
+    cursor = std::min(quads.size(), cursor + size_t(keep));
+    return 0;
 }
 
 int CSpriteList::endQuads()
 {
-    return sceneSprite ? sceneSprite->end() : -1;
+    if (!sceneSprite)
+        return 0;
+    quads.resize(cursor);
+    sceneSprite->begin();
+    for (const Quad& quad : quads)
+        sceneSprite->addQuad(quad.matrix, quad.corners, quad.colours, quad.uv);
+    return sceneSprite->end();
 }
 
 int CSpriteList::createList(uint32_t count)
 {
-    releaseHeld(sceneSprite);
-    CApp* app = CApp::get();
+    if (sceneSprite)
+    {
+        sceneSprite->release();
+        sceneSprite = nullptr;
+    }
+    quads.clear();
+    cursor = 0;
+    const CApp* app = CApp::get();
     Kavro::IRenderDevice* device = app ? app->renderDevice : nullptr;
     if (!device)
         return -1;
@@ -86,12 +105,11 @@ int CSpriteList::createList(uint32_t count)
 
 int CSpriteList::drawAt(const Kavro::Vector2D& offset, const Kavro::Vector4D* colour, const float& factor)
 {
-    if (!visible)
-        return 0;
     if (!sceneSprite)
         return -1;
-    sceneSprite->draw(offset, colour, factor);
-    return 0;
+    if (!visible)
+        return 0;
+    return sceneSprite->draw(offset, colour, factor);
 }
 
 } // namespace Orvane

@@ -24,9 +24,6 @@ public:
     virtual int getFilter() = 0;
     // Added to every texture coordinate when drawing.
     virtual int setUVOffset(const Vector2D& offset) = 0;
-    // Quads added after it carry the flag, until begin sets it back to 0. Flag 1 leaves a quad out of the
-    // draws that pass a colour (outline and shadow copies of text), so it is drawn only by the plain draw.
-    virtual int setQuadFlag(int flag) = 0;
     // Mask quads only (-1 on others). The size of the target that the masked quads draw into: the mask's
     // picture is kept at that size; the screen's size until set.
     virtual int setMaskSize(int width, int height) = 0;

@@ -45,7 +45,7 @@ int CMaskQuad::draw(const Vector2D& offset, const Vector4D* colour, float factor
     if (!mask_ || device_->clearTexture(mask_, 0) < 0)
         return -1;
     CTexture* picture = diffuseOnly_ ? device_->own(device_->getDefaultTexture()) : texture_;
-    return device_->drawQuadsInto(mask_, drawnCorners(colour), picture, drawState(offset, colour, factor));
+    return device_->drawQuadsInto(mask_, corners_, picture, drawState(offset, colour, factor));
 }
 
 } // namespace Kavro

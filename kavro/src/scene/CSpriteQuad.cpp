@@ -5,8 +5,6 @@
 #include "render/CRenderDevice.h"
 #include "render/CTexture.h"
 
-#include <algorithm>
-
 namespace Kavro
 {
 
@@ -43,8 +41,6 @@ CSpriteQuad::~CSpriteQuad()
 int CSpriteQuad::begin()
 {
     corners_.clear();
-    quadFlags_.clear();
-    nextQuadFlag_ = 0;
     return 0;
 }
 
@@ -68,7 +64,6 @@ int CSpriteQuad::addQuad(const Matrix4x4& matrix, const Vector4D corners[4], con
         v.uv[1] = uv[i].y;
         corners_.push_back(v);
     }
-    quadFlags_.push_back(uint8_t(nextQuadFlag_ == 1));
     return 0;
 }
 
@@ -79,19 +74,7 @@ int CSpriteQuad::end()
 
 int CSpriteQuad::draw(const Vector2D& offset, const Vector4D* colour, float factor)
 {
-    return device_->drawQuads(drawnCorners(colour), texture_, drawState(offset, colour, factor));
-}
-
-const std::vector<QuadVertex>& CSpriteQuad::drawnCorners(const Vector4D* colour)
-{
-    if (!colour || std::find(quadFlags_.begin(), quadFlags_.end(), 1) == quadFlags_.end())
-        return corners_;
-    unflagged_.clear();
-    for (size_t quad = 0; quad < quadFlags_.size(); ++quad)
-        if (!quadFlags_[quad])
-            unflagged_.insert(unflagged_.end(), corners_.begin() + ptrdiff_t(quad * 4),
-                              corners_.begin() + ptrdiff_t(quad * 4 + 4));
-    return unflagged_;
+    return device_->drawQuads(corners_, texture_, drawState(offset, colour, factor));
 }
 
 QuadDrawState CSpriteQuad::drawState(const Vector2D& offset, const Vector4D* colour, float factor) const
@@ -167,12 +150,6 @@ int CSpriteQuad::setMask(ISpriteQuad* mask)
         mask_->release();
     mask_ = ours;
     return mask && !ours ? -1 : 0;
-}
-
-int CSpriteQuad::setQuadFlag(int flag)
-{
-    nextQuadFlag_ = flag;
-    return 0;
 }
 
 int CSpriteQuad::setUVOffset(const Vector2D& offset)

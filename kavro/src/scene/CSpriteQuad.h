@@ -41,7 +41,6 @@ public:
     int getFilter() override { return filter_; }
     int setUVOffset(const Vector2D& offset) override;
     int setMask(ISpriteQuad* mask) override;
-    int setQuadFlag(int flag) override;
     int setMaskSize(int, int) override { return -1; }
     int setDiffuseOnly(int) override { return -1; }
     int apply() override { return 0; }
@@ -49,16 +48,10 @@ public:
 protected:
     // The state of a draw with these arguments (the device fills in the target's part).
     QuadDrawState drawState(const Vector2D& offset, const Vector4D* colour, float factor) const;
-    // The corners a draw passes on: a coloured draw leaves out the quads flagged 1.
-    const std::vector<QuadVertex>& drawnCorners(const Vector4D* colour);
 
     CRenderDevice* device_;
     CTexture* texture_;
     std::vector<QuadVertex> corners_;
-    // One flag per quad of corners_, and the one the next added quad gets.
-    std::vector<uint8_t> quadFlags_;
-    int nextQuadFlag_ = 0;
-    std::vector<QuadVertex> unflagged_;
     class CMaskQuad* mask_ = nullptr;
     int blendMode_ = 1;
     int filter_ = 0;
