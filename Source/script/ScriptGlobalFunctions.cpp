@@ -12,6 +12,7 @@
 #include "script/Squirrel/SQProcess.h"
 #include "sound/Squirrel/SQSoundRegistration.h"
 #include "text/CTextTokenizer.h"
+#include "text/Squirrel/SQText.h"
 
 #include <kavro/ICore.h>
 #include <kavro/IFileSystem.h>
@@ -269,6 +270,7 @@ void RegisterGlobalFunctions()
 void RegisterScriptClasses()
 {
     Squirrel::RegisterSoundClasses();
+    Squirrel::SQText::registerClass();
     Squirrel::SQProcess::registerClass();
     Squirrel::SQFile::registerClass();
     Squirrel::SQDes::registerClass();
