@@ -119,6 +119,10 @@ TEST_F(SpriteScriptTest, ColourSpriteHasTheTruncatedColourBytes)
     EXPECT_EQ(at(pixels, 99, 49), 0xFFFF7F00u);
     EXPECT_EQ(at(pixels, 100, 10), 0xFF000000u);
     EXPECT_EQ(at(pixels, 10, 50), 0xFF000000u);
+    // Erased, it is not drawn; its geometry still follows for hit tests.
+    ASSERT_EQ(runSnippet("::c.setClickable(1, 0); ::c.setErase(1); ::c.move(50.0, 0.0, 0, 0);"), "");
+    EXPECT_EQ(at(drawFrame(), 60, 10), 0xFF000000u);
+    EXPECT_EQ(binding("c")->getEngineObject()->getVertex(0).x, 50.0f);
 }
 
 TEST_F(SpriteScriptTest, VectorQueriesFillTheResultGlobals)
