@@ -5,6 +5,7 @@
 #include "core/CFontPool.h"
 #include "core/CTaskMain.h"
 #include "sprite/CSpriteList.h"
+#include "sprite/CSpriteMask.h"
 #include "text/CFont.h"
 
 #include "support/FakeRender.h"
@@ -337,6 +338,27 @@ TEST_F(TextDrawTest, ShadowWithoutTheLibraryObjectIsSkipped)
     EXPECT_EQ(text->endBatch(batch), 0);
     EXPECT_TRUE(log().named("shadow.draw").empty());
     EXPECT_EQ(text->blendMode, 2);
+}
+
+TEST_F(TextDrawTest, MaskReachesTheGlyphListsNowAndAfterTheNextLayout)
+{
+    const int32_t rect[4] = {0, 0, 64, 64};
+    auto* mask = new CSpriteMask(Kavro::Vector2D(), rect);
+    CText* text = makeText();
+    text->setMask(mask);
+    ASSERT_EQ(text->create("ab"), 0);
+    ASSERT_EQ(text->glyphSprites.size(), 1u);
+    EXPECT_EQ(text->glyphSprites[0]->getMask(), mask);
+    text->setMask(nullptr);
+    EXPECT_EQ(text->glyphSprites[0]->getMask(), nullptr);
+    text->setMask(mask);
+    ASSERT_EQ(text->print("c"), 0);
+    EXPECT_EQ(text->glyphSprites[0]->getMask(), mask);
+    const int held = mask->getRefCount();
+    text->release();
+    texts.clear();
+    EXPECT_EQ(mask->getRefCount(), held - 2) << "the text's and its list's references";
+    mask->release();
 }
 
 } // namespace
