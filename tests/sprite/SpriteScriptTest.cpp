@@ -351,3 +351,24 @@ TEST_F(SpriteScriptTest, ReleasingACaptureSpriteTellsTheWatchersOfItsTexture)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(SpriteScriptTest, OnlyAMaskMasks)
+{
+    // "m" holds the null mask a failed creation leaves; "p" is a plain sprite.
+    ASSERT_EQ(runSnippet("::a <- SQSprite(\"a\"); ::a.createColor(8, 8, 1.0, 1.0, 1.0);"
+                         "::p <- SQSprite(\"p\"); ::p.createColor(8, 8, 1.0, 1.0, 1.0);"
+                         "::m <- SQSprite(\"m\"); ::m.create(\"image/missing.png\", -1, 0, 0, 0);"
+                         "::a.setMask(\"m\");"),
+              "");
+    CSprite* a = binding("a")->getEngineObject();
+    EXPECT_EQ(a->getMask(), binding("m")->getEngineObject());
+    ASSERT_EQ(runSnippet("::a.setMask(\"p\");"), "");
+    EXPECT_EQ(a->getMask(), nullptr);
+    ASSERT_EQ(runSnippet("::a.setMask(\"m\"); ::a.setMask(\"nobody\");"), "");
+    EXPECT_EQ(a->getMask(), nullptr);
+}
+
+} // namespace
