@@ -184,6 +184,13 @@ struct SQObjectPtr : public SQObject {
         _unVal.fFloat = f;
         sqRelease(old);
     }
+    // o holds no reference (integer, float, bool, null).
+    [[gnu::always_inline]] void SetScalar(const SQObject &o) {
+        SQObject old = *this;
+        _type = o._type;
+        _unVal = o._unVal;
+        sqRelease(old);
+    }
     [[gnu::always_inline]] void SetBool(bool b) {
         SQObject old = *this;
         _type = OT_BOOL;

@@ -264,6 +264,28 @@ static inline bool sqFastIntArith(SQInteger op, SQInteger a, SQInteger b, SQInte
     default: return false;
     }
 }
+// Integer with integer or float with float, the common cases of ARITH and COMPARITHL: the result
+// (what the general path gives) in r; false for every other case.
+[[gnu::always_inline]] static inline bool sqFastArith(SQInteger op, const SQObject &o1, const SQObject &o2, SQObject &r) {
+    if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER) {
+        SQInteger i;
+        if (!sqFastIntArith(op, _integer(o1), _integer(o2), i)) return false;
+        r._type = OT_INTEGER;
+        r._unVal.raw = 0;
+        r._unVal.nInteger = i;
+        return true;
+    }
+    if (sq_type(o1) == OT_FLOAT && sq_type(o2) == OT_FLOAT && op != '%') {
+        // Float with float: the result rounded once, as the general path does.
+        double f1 = _float(o1), f2 = _float(o2);
+        double f = op == '+' ? f1 + f2 : op == '-' ? f1 - f2 : op == '*' ? f1 * f2 : f1 / f2;
+        r._type = OT_FLOAT;
+        r._unVal.raw = 0;
+        r._unVal.fFloat = static_cast<SQFloat>(f);
+        return true;
+    }
+    return false;
+}
 static inline double sqNumToDouble(const SQObject &o) {
     return sq_type(o) == OT_INTEGER ? static_cast<double>(_integer(o)) : static_cast<double>(_float(o));
 }
@@ -1167,14 +1189,20 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
 // stk is the current frame's first cell: the stack never moves, so it only changes when the
 // running frame does (calls, returns, generator switches, exceptions).
 #define STK(a) stk[(a)]
+// ip is the running frame's instruction pointer, kept in a local: ci->_ip is brought up to date
+// (SAVE_IP) before anything that can look at it or leave the frame (calls, metamethods, errors,
+// hooks, allocations), and re-read whenever the frame changes.
+#define SAVE_IP() (ci->_ip = ip)
 #define FRAME_CHANGED()                       \
     {                                         \
         stk = _stack.data() + _stackbase;     \
+        ip = ci->_ip;                         \
         continue;                             \
     }
 #define TARGET STK(arg0)
 #define _SPEND_ON_BACKJUMP(offset)                                                  \
     if ((offset) < 0 && --_budget < 0) {                                           \
+        SAVE_IP();                                                                  \
         Raise_Error("execution budget exhausted");                                  \
         goto exception_trap;                                                       \
     }
@@ -1229,34 +1257,108 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
         break;
     }
 
+    // Handler of each opcode byte; bytes past the instruction set go to the unknown-opcode error.
+    static void *const kDispatch[256] = {
+        &&L_OP_LINE, &&L_OP_LOAD, &&L_OP_LOADINT, &&L_OP_LOADFLOAT,
+        &&L_OP_DLOAD, &&L_OP_TAILCALL, &&L_OP_CALL, &&L_OP_PREPCALL,
+        &&L_OP_PREPCALLK, &&L_OP_GETK, &&L_OP_MOVE, &&L_OP_NEWSLOT,
+        &&L_OP_DELETE, &&L_OP_SET, &&L_OP_GET, &&L_OP_EQ,
+        &&L_OP_NE, &&L_OP_ARITH, &&L_OP_BITW, &&L_OP_RETURN,
+        &&L_OP_LOADNULLS, &&L_OP_LOADROOTTABLE, &&L_OP_LOADBOOL, &&L_OP_DMOVE,
+        &&L_OP_JMP, &&L_OP_JNZ, &&L_OP_JZ, &&L_OP_LOADFREEVAR,
+        &&L_OP_VARGC, &&L_OP_GETVARGV, &&L_OP_NEWTABLE, &&L_OP_NEWARRAY,
+        &&L_OP_APPENDARRAY, &&L_OP_GETPARENT, &&L_OP_COMPARITH, &&L_OP_COMPARITHL,
+        &&L_OP_INC, &&L_OP_INCL, &&L_OP_PINC, &&L_OP_PINCL,
+        &&L_OP_CMP, &&L_OP_EXISTS, &&L_OP_INSTANCEOF, &&L_OP_AND,
+        &&L_OP_OR, &&L_OP_NEG, &&L_OP_NOT, &&L_OP_BWNOT,
+        &&L_OP_CLOSURE, &&L_OP_YIELD, &&L_OP_RESUME, &&L_OP_FOREACH,
+        &&L_OP_POSTFOREACH, &&L_OP_DELEGATE, &&L_OP_CLONE, &&L_OP_TYPEOF,
+        &&L_OP_PUSHTRAP, &&L_OP_POPTRAP, &&L_OP_THROW, &&L_OP_CLASS,
+        &&L_OP_NEWSLOTA, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
+    };
     SQObjectPtr *stk;
+    SQInstruction *ip;
     for (;;) {
     try {
     stk = _stack.data() + _stackbase;
+    ip = ci->_ip;
     for (;;) {
         // Operands are read where used (keeping all four live across the switch spills them).
-        const SQInstruction _i_ = *ci->_ip++;
+        const SQInstruction _i_ = *ip++;
 #define arg0 static_cast<SQInteger>(_i_._arg0)
 #define arg1 static_cast<SQInteger>(_i_._arg1)
 #define arg2 static_cast<SQInteger>(_i_._arg2)
 #define arg3 static_cast<SQInteger>(_i_._arg3)
-        switch (_i_.op) {
-        case _OP_LINE:
-            if (sq_type(_debughook) != OT_NULL && !_debughook_running) CallDebugHook('l', arg1);
+        goto *kDispatch[_i_.op];
+        {
+        L_OP_LINE:
+            if (sq_type(_debughook) != OT_NULL && !_debughook_running) {
+                SAVE_IP();
+                CallDebugHook('l', arg1);
+            }
             continue;
-        case _OP_LOAD: TARGET = ci->_literals[arg1]; continue;
-        case _OP_LOADINT: TARGET.SetInteger(arg1); continue;
-        case _OP_LOADFLOAT: {
+        L_OP_LOAD: TARGET = ci->_literals[arg1]; continue;
+        L_OP_LOADINT: TARGET.SetInteger(arg1); continue;
+        L_OP_LOADFLOAT: {
             SQFloat f;
             std::memcpy(&f, &_i_._arg1, sizeof(f));
             TARGET.SetFloat(f);
             continue;
         }
-        case _OP_DLOAD:
+        L_OP_DLOAD:
             TARGET = ci->_literals[arg1];
             STK(arg2) = ci->_literals[arg3];
             continue;
-        case _OP_TAILCALL: {
+        L_OP_TAILCALL: {
+            SAVE_IP();
             SQObjectPtr &t = STK(arg1);
             // A frame with live traps keeps its frame (the traps point into its code).
             if (sq_type(t) == OT_CLOSURE && !_closure(t)->Proto()->_bgenerator && ci->_etraps == 0) {
@@ -1268,8 +1370,9 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                 FRAME_CHANGED();
             }
         }
-            [[fallthrough]];
-        case _OP_CALL: {
+            // Any other callee: an ordinary call.
+        L_OP_CALL: {
+            SAVE_IP();
             // Script function below the callee's frame (all compiled code): the frame takes its
             // own reference, so no copy is needed.
             if (sq_type(STK(arg1)) == OT_CLOSURE && arg1 < arg2 && !_closure(STK(arg1))->Proto()->_bgenerator) {
@@ -1342,8 +1445,9 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                 goto exception_trap;
             }
         }
-        case _OP_PREPCALL:
-        case _OP_PREPCALLK: {
+        L_OP_PREPCALL:
+        L_OP_PREPCALLK: {
+            SAVE_IP();
             // Cells never move and Get copies what it passes to metamethods.
             const SQObjectPtr &key = (_i_.op == _OP_PREPCALLK) ? ci->_literals[arg1] : STK(arg1);
             const SQObjectPtr &o = STK(arg2);
@@ -1361,7 +1465,8 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = fn;
             continue;
         }
-        case _OP_GETK: {
+        L_OP_GETK: {
+            SAVE_IP();
             SQObjectPtr v;
             if (!Get(STK(arg2), ci->_literals[arg1], v, false, true)) {
                 Raise_IdxError(ci->_literals[arg1]);
@@ -1370,33 +1475,36 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = std::move(v);
             continue;
         }
-        case _OP_MOVE: TARGET = STK(arg1); continue;
-        case _OP_NEWSLOT:
+        L_OP_MOVE: TARGET = STK(arg1); continue;
+        L_OP_NEWSLOT:
+            SAVE_IP();
             _GUARD(NewSlot(STK(arg1), STK(arg2), STK(arg3), false));
             if (arg0 != arg3) TARGET = STK(arg3);
             continue;
-        case _OP_DELETE: {
+        L_OP_DELETE: {
+            SAVE_IP();
             SQObjectPtr res;
             _GUARD(DeleteSlot(STK(arg1), STK(arg2), res));
             TARGET = res;
             continue;
         }
-        case _OP_SET:
+        L_OP_SET:
             if (sq_type(STK(arg1)) == OT_ARRAY && sq_type(STK(arg2)) == OT_INTEGER &&
                 static_cast<SQUnsignedInteger>(_integer(STK(arg2))) < static_cast<SQUnsignedInteger>(_array(STK(arg1))->Size())) {
                 _array(STK(arg1))->_values[static_cast<size_t>(_integer(STK(arg2)))] = STK(arg3);
-            } else if (!Set(STK(arg1), STK(arg2), STK(arg3), true)) {
+            } else if (SAVE_IP(), !Set(STK(arg1), STK(arg2), STK(arg3), true)) {
                 Raise_IdxError(STK(arg2));
                 goto exception_trap;
             }
             if (arg0 != arg3) TARGET = STK(arg3);
             continue;
-        case _OP_GET: {
+        L_OP_GET: {
             if (sq_type(STK(arg1)) == OT_ARRAY && sq_type(STK(arg2)) == OT_INTEGER &&
                 static_cast<SQUnsignedInteger>(_integer(STK(arg2))) < static_cast<SQUnsignedInteger>(_array(STK(arg1))->Size())) {
                 TARGET = sqDerefWeak(_array(STK(arg1))->_values[static_cast<size_t>(_integer(STK(arg2)))]);
                 continue;
             }
+            SAVE_IP();
             SQObjectPtr v;
             if (!Get(STK(arg1), STK(arg2), v, false, true)) {
                 Raise_IdxError(STK(arg2));
@@ -1405,39 +1513,35 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = std::move(v);
             continue;
         }
-        case _OP_EQ:
-        case _OP_NE: {
+        L_OP_EQ:
+        L_OP_NE: {
             bool res = IsEqual(STK(arg2), arg3 != 0 ? ci->_literals[arg1] : STK(arg1));
             TARGET.SetBool(_i_.op == _OP_EQ ? res : !res);
             continue;
         }
-        case _OP_ARITH: {
+        L_OP_ARITH: {
             const SQObjectPtr &o1 = STK(arg2);
             const SQObjectPtr &o2 = STK(arg1);
-            SQInteger r;
-            if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER && sqFastIntArith(arg3, _integer(o1), _integer(o2), r)) {
-                TARGET.SetInteger(r);
+            SQObject r;
+            if (sqFastArith(arg3, o1, o2, r)) {
+                TARGET.SetScalar(r);
                 continue;
             }
-            if (sq_type(o1) == OT_FLOAT && sq_type(o2) == OT_FLOAT && arg3 != '%') {
-                // Float with float: the result rounded once, as the general path does.
-                double f1 = _float(o1), f2 = _float(o2);
-                double f = arg3 == '+' ? f1 + f2 : arg3 == '-' ? f1 - f2 : arg3 == '*' ? f1 * f2 : f1 / f2;
-                TARGET.SetFloat(static_cast<SQFloat>(f));
-                continue;
-            }
+            SAVE_IP();
             SQObjectPtr res;
             _GUARD(ARITH_OP(static_cast<SQUnsignedInteger>(arg3), res, o1, o2));
             TARGET = std::move(res);
             continue;
         }
-        case _OP_BITW: {
+        L_OP_BITW: {
+            SAVE_IP();
             SQObjectPtr res;
             _GUARD(BW_OP(static_cast<SQUnsignedInteger>(arg3), res, STK(arg2), STK(arg1)));
             TARGET = std::move(res);
             continue;
         }
-        case _OP_RETURN: {
+        L_OP_RETURN: {
+            SAVE_IP();
             if (ci->_generator) ci->_generator->Kill();
             if (ci->_etraps > 0) {
                 // Only bytecode from a file returns with traps left; they die with the frame.
@@ -1452,54 +1556,58 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             }
             FRAME_CHANGED();
         }
-        case _OP_LOADNULLS:
+        L_OP_LOADNULLS:
             for (SQInteger n = 0; n < arg1; n++) STK(arg0 + n).Null();
             continue;
-        case _OP_LOADROOTTABLE: TARGET = _roottable; continue;
-        case _OP_LOADBOOL: TARGET.SetBool(arg1 != 0); continue;
-        case _OP_DMOVE:
+        L_OP_LOADROOTTABLE: TARGET = _roottable; continue;
+        L_OP_LOADBOOL: TARGET.SetBool(arg1 != 0); continue;
+        L_OP_DMOVE:
             STK(arg0) = STK(arg1);
             STK(arg2) = STK(arg3);
             continue;
-        case _OP_JMP:
-            ci->_ip += arg1;
+        L_OP_JMP:
+            ip += arg1;
             _SPEND_ON_BACKJUMP(arg1);
             continue;
-        case _OP_JNZ:
+        L_OP_JNZ:
             if (!IsFalse(STK(arg0))) {
-                ci->_ip += arg1;
+                ip += arg1;
                 _SPEND_ON_BACKJUMP(arg1);
             }
             continue;
-        case _OP_JZ:
+        L_OP_JZ:
             if (IsFalse(STK(arg0))) {
-                ci->_ip += arg1;
+                ip += arg1;
                 _SPEND_ON_BACKJUMP(arg1);
             }
             continue;
-        case _OP_LOADFREEVAR: TARGET = _closure(ci->_closure)->_outervalues[static_cast<size_t>(arg1)]; continue;
-        case _OP_VARGC: TARGET = SQObjectPtr(ci->_vargs_size); continue;
-        case _OP_GETVARGV: {
+        L_OP_LOADFREEVAR: TARGET = _closure(ci->_closure)->_outervalues[static_cast<size_t>(arg1)]; continue;
+        L_OP_VARGC: TARGET = SQObjectPtr(ci->_vargs_size); continue;
+        L_OP_GETVARGV: {
+            SAVE_IP();
             SQObjectPtr res, idx = STK(arg1);
             _GUARD(GETVARGV_OP(res, idx));
             TARGET = res;
             continue;
         }
-        case _OP_NEWTABLE: TARGET = SQObjectPtr(SQTable::Create(_sharedstate, std::clamp<SQInteger>(arg1, 0, kMaxSizeHint))); continue;
-        case _OP_NEWARRAY: {
+        L_OP_NEWTABLE: SAVE_IP(); TARGET = SQObjectPtr(SQTable::Create(_sharedstate, std::clamp<SQInteger>(arg1, 0, kMaxSizeHint))); continue;
+        L_OP_NEWARRAY: {
+            SAVE_IP();
             SQArray *a = SQArray::Create(_sharedstate, 0);
             a->_values.reserve(static_cast<size_t>(std::clamp<SQInteger>(arg1, 0, kMaxSizeHint)));
             TARGET = SQObjectPtr(a);
             continue;
         }
-        case _OP_APPENDARRAY:
+        L_OP_APPENDARRAY:
+            SAVE_IP();
             if (sq_type(STK(arg0)) != OT_ARRAY) {
                 Raise_Error("internal vm error, appending to a %s", GetTypeName(STK(arg0)));
                 goto exception_trap;
             }
             _array(STK(arg0))->Append(arg3 != 0 ? ci->_literals[arg1] : STK(arg1));
             continue;
-        case _OP_GETPARENT: {
+        L_OP_GETPARENT: {
+            SAVE_IP();
             const SQObjectPtr &o = STK(arg1);
             SQObjectPtr res;
             if (sq_type(o) == OT_TABLE) {
@@ -1513,37 +1621,39 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = res;
             continue;
         }
-        case _OP_COMPARITH: {
+        L_OP_COMPARITH: {
+            SAVE_IP();
             SQInteger selfidx = (arg1 >> 16) & 0xFFFF;
             SQObjectPtr res;
             _GUARD(DerefInc(arg3, res, STK(selfidx), STK(arg2), STK(arg1 & 0xFFFF), false));
             TARGET = res;
             continue;
         }
-        case _OP_COMPARITHL: {
-            SQInteger r;
-            if (sq_type(STK(arg1)) == OT_INTEGER && sq_type(STK(arg2)) == OT_INTEGER &&
-                sqFastIntArith(arg3, _integer(STK(arg1)), _integer(STK(arg2)), r)) {
-                TARGET.SetInteger(r);
-                STK(arg1).SetInteger(r);
+        L_OP_COMPARITHL: {
+            SQObject r;
+            if (sqFastArith(arg3, STK(arg1), STK(arg2), r)) {
+                TARGET.SetScalar(r);
+                STK(arg1).SetScalar(r);
                 continue;
             }
+            SAVE_IP();
             SQObjectPtr res;
             _GUARD(ARITH_OP(static_cast<SQUnsignedInteger>(arg3), res, STK(arg1), STK(arg2)));
             TARGET = res;
             STK(arg1) = res;
             continue;
         }
-        case _OP_INC:
-        case _OP_PINC: {
+        L_OP_INC:
+        L_OP_PINC: {
+            SAVE_IP();
             SQObjectPtr incr(static_cast<SQInteger>(static_cast<signed char>(arg3)));
             SQObjectPtr res;
             _GUARD(DerefInc('+', res, STK(arg1), STK(arg2), incr, _i_.op == _OP_PINC));
             TARGET = res;
             continue;
         }
-        case _OP_INCL:
-        case _OP_PINCL: {
+        L_OP_INCL:
+        L_OP_PINCL: {
             if (sq_type(STK(arg1)) == OT_INTEGER) {
                 SQInteger old = _integer(STK(arg1));
                 SQInteger res = sqWrapAdd(old, static_cast<signed char>(arg3));
@@ -1551,6 +1661,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                 STK(arg1).SetInteger(res);
                 continue;
             }
+            SAVE_IP();
             SQObjectPtr incr(static_cast<SQInteger>(static_cast<signed char>(arg3)));
             SQObjectPtr old = STK(arg1), res;
             if (sq_type(old) == OT_INTEGER) res = SQObjectPtr(sqWrapAdd(_integer(old), _integer(incr)));
@@ -1564,34 +1675,37 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             }
             continue;
         }
-        case _OP_CMP: {
+        L_OP_CMP: {
             if (sq_type(STK(arg1)) == OT_INTEGER && sq_type(STK(arg2)) == OT_INTEGER) {
                 SQInteger d = sqWrapSub(_integer(STK(arg2)), _integer(STK(arg1)));
                 bool r = arg3 == CMP_G ? d > 0 : arg3 == CMP_GE ? d >= 0 : arg3 == CMP_L ? d < 0 : d <= 0;
                 TARGET.SetBool(r);
                 // A loop or if test: the JZ on this result runs here, saving its dispatch.
-                const SQInstruction &next = *ci->_ip;
+                const SQInstruction &next = *ip;
                 if (next.op == _OP_JZ && next._arg0 == _i_._arg0) {
-                    ci->_ip++;
+                    ip++;
                     if (!r) {
-                        ci->_ip += next._arg1;
+                        ip += next._arg1;
                         _SPEND_ON_BACKJUMP(next._arg1);
                     }
                 }
                 continue;
             }
+            SAVE_IP();
             SQObjectPtr res;
             _GUARD(CMP_OP(static_cast<SQCompareOp>(arg3), STK(arg2), STK(arg1), res));
             TARGET = res;
             continue;
         }
-        case _OP_EXISTS: {
+        L_OP_EXISTS: {
+            SAVE_IP();
             SQObjectPtr tmp;
             bool res = Get(STK(arg1), STK(arg2), tmp, true, false);
             TARGET = SQObjectPtr(res);
             continue;
         }
-        case _OP_INSTANCEOF: {
+        L_OP_INSTANCEOF: {
+            SAVE_IP();
             const SQObjectPtr &c = STK(arg1);
             const SQObjectPtr &i = STK(arg2);
             if (sq_type(c) != OT_CLASS || sq_type(i) != OT_INSTANCE) {
@@ -1601,35 +1715,38 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = SQObjectPtr(_instance(i)->InstanceOf(_class(c)));
             continue;
         }
-        case _OP_AND:
+        L_OP_AND:
             if (IsFalse(STK(arg2))) {
                 TARGET = STK(arg2);
-                ci->_ip += arg1;
+                ip += arg1;
                 _SPEND_ON_BACKJUMP(arg1);
             }
             continue;
-        case _OP_OR:
+        L_OP_OR:
             if (!IsFalse(STK(arg2))) {
                 TARGET = STK(arg2);
-                ci->_ip += arg1;
+                ip += arg1;
                 _SPEND_ON_BACKJUMP(arg1);
             }
             continue;
-        case _OP_NEG: {
+        L_OP_NEG: {
+            SAVE_IP();
             SQObjectPtr res;
             _GUARD(NEG_OP(res, STK(arg1)));
             TARGET = res;
             continue;
         }
-        case _OP_NOT: TARGET.SetBool(IsFalse(STK(arg1))); continue;
-        case _OP_BWNOT:
+        L_OP_NOT: TARGET.SetBool(IsFalse(STK(arg1))); continue;
+        L_OP_BWNOT:
             if (sq_type(STK(arg1)) == OT_INTEGER) {
                 TARGET = SQObjectPtr(static_cast<SQInteger>(~_integer(STK(arg1))));
                 continue;
             }
+            SAVE_IP();
             Raise_Error("attempt to perform a bitwise op on a %s", GetTypeName(STK(arg1)));
             goto exception_trap;
-        case _OP_CLOSURE: {
+        L_OP_CLOSURE: {
+            SAVE_IP();
             SQClosure *c = _closure(ci->_closure);
             SQFunctionProto *fp = c->Proto();
             SQObjectPtr res;
@@ -1637,7 +1754,8 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = res;
             continue;
         }
-        case _OP_YIELD: {
+        L_OP_YIELD: {
+            SAVE_IP();
             if (!ci->_generator) {
                 Raise_Error("trying to yield a '%s',only genenerator can be yielded", GetTypeName(ci->_closure));
                 goto exception_trap;
@@ -1655,7 +1773,8 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             }
             FRAME_CHANGED();
         }
-        case _OP_RESUME: {
+        L_OP_RESUME: {
+            SAVE_IP();
             SQObjectPtr g = STK(arg1);
             if (sq_type(g) != OT_GENERATOR) {
                 Raise_Error("trying to resume a '%s',only genenerator can be resumed", GetTypeName(g));
@@ -1665,7 +1784,8 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             traps += ci->_etraps;
             FRAME_CHANGED();
         }
-        case _OP_FOREACH: {
+        L_OP_FOREACH: {
+            SAVE_IP();
             SQInteger tojump;
             bool resumed;
             SQInteger callerci = _callsstacksize - 1;
@@ -1675,12 +1795,13 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             if (resumed) traps += ci->_etraps;
             FRAME_CHANGED();
         }
-        case _OP_POSTFOREACH: {
+        L_OP_POSTFOREACH: {
             const SQObjectPtr &g = STK(arg0);
-            if (sq_type(g) == OT_GENERATOR && _generator(g)->_state == SQGenerator::eDead) ci->_ip += (arg1 - 1);
+            if (sq_type(g) == OT_GENERATOR && _generator(g)->_state == SQGenerator::eDead) ip += (arg1 - 1);
             continue;
         }
-        case _OP_DELEGATE: {
+        L_OP_DELEGATE: {
+            SAVE_IP();
             SQObjectPtr t = STK(arg1), d = STK(arg2);
             if (sq_type(t) != OT_TABLE) {
                 Raise_Error("delegating a '%s'", GetTypeName(t));
@@ -1701,30 +1822,34 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = t;
             continue;
         }
-        case _OP_CLONE: {
+        L_OP_CLONE: {
+            SAVE_IP();
             SQObjectPtr res;
             _GUARD(Clone(STK(arg1), res));
             TARGET = res;
             continue;
         }
-        case _OP_TYPEOF: {
+        L_OP_TYPEOF: {
+            SAVE_IP();
             SQObjectPtr res;
             TypeOf(STK(arg1), res);
             TARGET = res;
             continue;
         }
-        case _OP_PUSHTRAP: {
+        L_OP_PUSHTRAP: {
+            SAVE_IP();
             SQExceptionTrap t;
             t._stacksize = _top;
             t._stackbase = _stackbase;
-            t._ip = ci->_ip + arg1;
+            t._ip = ip + arg1;
             t._extarget = arg0;
             _etraps.push_back(t);
             traps++;
             ci->_etraps++;
             continue;
         }
-        case _OP_POPTRAP:
+        L_OP_POPTRAP:
+            SAVE_IP();
             if (arg0 > ci->_etraps) {
                 Raise_Error("internal vm error, popping a trap that was not pushed");
                 goto exception_trap;
@@ -1735,16 +1860,19 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                 ci->_etraps--;
             }
             continue;
-        case _OP_THROW:
+        L_OP_THROW:
+            SAVE_IP();
             Raise_Error(STK(arg0));
             goto exception_trap;
-        case _OP_CLASS: {
+        L_OP_CLASS: {
+            SAVE_IP();
             SQObjectPtr res;
             _GUARD(CLASS_OP(res, arg1, arg2));
             TARGET = res;
             continue;
         }
-        case _OP_NEWSLOTA: {
+        L_OP_NEWSLOTA: {
+            SAVE_IP();
             bool bstatic = (arg0 & NEW_SLOT_STATIC_FLAG) != 0;
             bool hasattrs = (arg0 & NEW_SLOT_ATTRIBUTES_FLAG) != 0;
             SQObjectPtr self = STK(arg1), key = STK(arg2), val = STK(arg3);
@@ -1765,7 +1893,8 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             if (hasattrs && sq_type(self) == OT_CLASS) _class(self)->SetAttributes(key, attrs);
             continue;
         }
-        default:
+        L_DEFAULT:
+            SAVE_IP();
             Raise_Error("internal vm error, unknown opcode %d", static_cast<int>(_i_.op));
             goto exception_trap;
         }
