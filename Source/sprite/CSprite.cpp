@@ -97,6 +97,7 @@ void CSprite::initialise(const Vector2D& at)
 CSprite::~CSprite()
 {
     stopWatchingTexture();
+    dropTransitionMask();
     releaseHeld(colorSprite);
     releaseHeld(sceneSprite);
     releaseHeld(texture);
@@ -314,7 +315,7 @@ int CSprite::update()
     updatePointer();
     if (advance(opacity, position, scaling, rotation))
         dirty = 1;
-    if (transition.update())
+    if (transitionValue.update())
         transitionDirty = 1;
     if (bezier.update())
     {
@@ -386,12 +387,14 @@ void CSprite::packVertexColours()
 
 int CSprite::render()
 {
+    pushEffects();
     if (vertexColorDirty)
     {
         packVertexColours();
         dirty = 1;
         vertexColorDirty = 0;
     }
+    pushColourBalance();
     if (watchingTexture && sceneSprite)
         sceneSprite->apply();
     const uint32_t dirtyNow = dirty;
@@ -549,16 +552,6 @@ void CSprite::setCenter(const Vector2D& value)
 void CSprite::setPivot(const Vector2D& value)
 {
     pivot = value;
-    dirty = 1;
-}
-
-void CSprite::setCamera(Kavro::ICamera* newCamera, float param)
-{
-    if (newCamera)
-        newCamera->addRef();
-    releaseHeld(camera);
-    camera = newCamera;
-    cameraParam = param;
     dirty = 1;
 }
 

@@ -113,6 +113,8 @@ RecordingSpriteQuad::RecordingSpriteQuad(CallLog& log, Kavro::ITexture* texture,
 
 RecordingSpriteQuad::~RecordingSpriteQuad()
 {
+    if (transitionMask)
+        transitionMask->release();
     if (camera_)
         camera_->release();
     if (texture_)
@@ -246,6 +248,44 @@ int RecordingSpriteQuad::apply()
     return 0;
 }
 
+int RecordingSpriteQuad::setTransitionMask(Kavro::ITexture* mask)
+{
+    log_.add(op("setTransitionMask"), mask ? nameOf(mask) : "null");
+    if (transitionMaskResult < 0)
+        return transitionMaskResult;
+    if (mask)
+        mask->addRef();
+    if (transitionMask)
+        transitionMask->release();
+    transitionMask = mask;
+    return transitionMaskResult;
+}
+
+int RecordingSpriteQuad::setTransition(float from, float to, float value, float vague)
+{
+    return logged("setTransition", from, to, value, vague);
+}
+
+int RecordingSpriteQuad::setDither(Kavro::ITexture* pattern, const Kavro::Vector2D& size)
+{
+    return logged("setDither", pattern ? nameOf(pattern) : "null", size.x, size.y);
+}
+
+int RecordingSpriteQuad::setShadingParameter(int level, float density)
+{
+    shadingLevel = level;
+    shadingDensity = density;
+    return logged("setShadingParameter", level, density);
+}
+
+int RecordingSpriteQuad::setColorLevel(const float* min, const float* max, const float* power)
+{
+    colorLevel[0] = *min;
+    colorLevel[1] = *max;
+    colorLevel[2] = *power;
+    return logged("setColorLevel", *min, *max, *power);
+}
+
 RecordingRenderDevice::RecordingRenderDevice(CallLog& log)
     : log_(log), scene_(new RecordingSceneManager(log)), defaultTexture_(new FakeTexture("", 1, 1, 1))
 {
@@ -286,6 +326,12 @@ Kavro::ITexture* RecordingRenderDevice::loadTexture(const char* name, int mipLev
     if (std::find(missingTextures.begin(), missingTextures.end(), n) != missingTextures.end())
         return nullptr;
     return new FakeTexture(n, loadedWidth, loadedHeight, 0);
+}
+
+Kavro::ITexture* RecordingRenderDevice::getDitherTexture()
+{
+    log_.add("getDitherTexture");
+    return new FakeTexture("dither", 4, 4, 1);
 }
 
 Kavro::ITexture* RecordingRenderDevice::createTexture(int width, int height, int format, int flags)

@@ -51,6 +51,8 @@ public:
     virtual IQuad* createColorQuad(int quadCount) = 0;
     // One opaque white texel (no reference added).
     virtual ITexture* getDefaultTexture() = 0;
+    // The built-in 4 x 4 ordered dither pattern (kavro/README.md); an owned reference.
+    virtual ITexture* getDitherTexture() = 0;
 
     // Copies source (null: the screen) into destination: mode 0 needs equal sizes, any other mode scales.
     virtual int copyTexture(ITexture* destination, ITexture* source, int mode) = 0;

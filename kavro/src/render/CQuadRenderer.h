@@ -2,6 +2,7 @@
 
 #include "render/GL.h"
 #include "render/QuadVertex.h"
+#include "render/SpriteEffects.h"
 
 #include <kavro/Vector2D.h>
 #include <kavro/Vector4D.h>
@@ -30,6 +31,12 @@ struct QuadDrawState
     // Multiplies every vertex colour (alpha already scaled by the draw factor).
     Vector4D colour{1.0f, 1.0f, 1.0f, 1.0f};
     Vector2D uvOffset;
+    // The sprite shader's stages (SpriteEffects::Stage bits) and what they read; with none set the
+    // effects are not looked at.
+    int stages = 0;
+    SpriteEffects effects;
+    GLuint transitionMask = 0;
+    GLuint ditherPattern = 0;
 
     bool operator==(const QuadDrawState& other) const;
 };
@@ -60,17 +67,39 @@ private:
 
     CQuadRenderer() = default;
     bool build();
-    // Index: fragment output (0..2), plus 3 for the program that applies the draw's adjustments.
+    // Index: fragment output (0..2), plus 3 for the program that applies the draw's adjustments, plus 6
+    // for the sprite shader (adjustments and effect stages).
     bool buildProgram(int index);
-    static constexpr int ProgramCount = 6;
+    static constexpr int ProgramCount = 9;
 
+    // Uniforms of the sprite shader, in the order of effectUniformNames.
+    enum EffectUniform
+    {
+        Stages,
+        RadialBlurUniform,
+        Streak,
+        RippleUniform,
+        RipplePhase,
+        RasterUniform,
+        LensUniform,
+        ColourAdjust,
+        Balance,
+        Tone,
+        Level,
+        TransitionUniform,
+        DitherSize,
+        EffectUniformCount
+    };
     struct Program
     {
         GLuint id = 0;
         GLint colour = -1;
         GLint offset = -1;
         GLint uvOffset = -1;
+        GLint effects[EffectUniformCount] = {};
     };
+    // Uploads the effect parameters and binds the textures the stages read.
+    void setEffectUniforms(const Program& program);
     Program programs_[ProgramCount];
     GLuint vertexArray_ = 0;
     GLuint vertexBuffer_ = 0;

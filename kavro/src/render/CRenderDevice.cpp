@@ -131,6 +131,18 @@ bool CRenderDevice::build()
         return false;
     const uint32_t white = 0xFFFFFFFFu;
     defaultTexture_->upload(&white);
+    // Thresholds (n + 0.5) / 16 of the 4 x 4 ordered (Bayer) matrix, as greys.
+    static const int bayer[16] = {0, 8, 2, 10, 12, 4, 14, 6, 3, 11, 1, 9, 15, 7, 13, 5};
+    uint32_t pattern[16];
+    for (int i = 0; i < 16; ++i)
+    {
+        const uint32_t grey = uint32_t(bayer[i] * 16 + 8);
+        pattern[i] = 0xFF000000u | grey << 16 | grey << 8 | grey;
+    }
+    ditherTexture_ = new CTexture(this, false, CTexture::Lockable, 4, 4, "");
+    if (!ditherTexture_->valid())
+        return false;
+    ditherTexture_->upload(pattern);
     scene_ = new CSceneManager(this);
     current_ = screen_;
     clearTexture(nullptr, 0xFF000000u);
@@ -144,6 +156,8 @@ CRenderDevice::~CRenderDevice()
         scene_->release();
     if (defaultTexture_)
         defaultTexture_->release();
+    if (ditherTexture_)
+        ditherTexture_->release();
     if (screen_)
         screen_->release();
     if (renderer_ && !makeCurrent())
@@ -441,6 +455,13 @@ ITexture* CRenderDevice::getDefaultTexture()
     return defaultTexture_;
 }
 
+ITexture* CRenderDevice::getDitherTexture()
+{
+    if (ditherTexture_)
+        ditherTexture_->addRef();
+    return ditherTexture_;
+}
+
 int CRenderDevice::blit(CTexture* destination, const Rect2DI& destinationRect, CTexture* source,
                         const Rect2DI& sourceRect)
 {
@@ -534,6 +555,11 @@ int CRenderDevice::drawQuads(const std::vector<QuadVertex>& corners, CTexture* t
     state.targetHeight = into->getSize()[1];
     state.texture = texture->glTexture();
     state.filter |= texture->filterBits();
+    // A stage's input cannot be read while it is drawn into: that stage is left out.
+    if (state.transitionMask == into->glTexture())
+        state.stages &= ~SpriteEffects::Transition;
+    if (state.ditherPattern == into->glTexture())
+        state.stages &= ~SpriteEffects::Dither;
     if (state.blendMode < 0 || state.blendMode > 5)
         state.blendMode = 1;
     // Pixels to clip units; y is up in clip space and down in pixels.
