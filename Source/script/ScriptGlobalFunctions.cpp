@@ -7,10 +7,13 @@
 #include "core/StartupState.h"
 #include "core/TextEncoding.h"
 #include "script/SqPlus.h"
+#include "script/Squirrel/SQAction1D.h"
+#include "script/Squirrel/SQApp.h"
 #include "script/Squirrel/SQDes.h"
 #include "script/Squirrel/SQFile.h"
 #include "script/Squirrel/SQProcess.h"
 #include "sound/Squirrel/SQSoundRegistration.h"
+#include "sprite/Squirrel/SQSprite.h"
 #include "text/CTextTokenizer.h"
 
 #include <kavro/ICore.h>
@@ -268,10 +271,13 @@ void RegisterGlobalFunctions()
 
 void RegisterScriptClasses()
 {
+    Squirrel::SQApp::registerClass();
     Squirrel::RegisterSoundClasses();
+    Squirrel::RegisterSpriteClasses();
     Squirrel::SQProcess::registerClass();
     Squirrel::SQFile::registerClass();
     Squirrel::SQDes::registerClass();
+    Squirrel::SQAction1D::registerClass();
 }
 
 } // namespace Orvane
