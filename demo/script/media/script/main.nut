@@ -24,3 +24,9 @@ while (frames < 180)
     ::suspend();
 }
 print("Orvane demo: main.nut finished after " + frames + " frames\n");
+
+// Quit the way a game does; a main script that just ended would show the engine's error box.
+::demoApp <- SQApp("demo-app");
+::demoApp.exit();
+while (true)
+    ::suspend();
