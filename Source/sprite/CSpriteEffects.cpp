@@ -221,8 +221,9 @@ void CSprite::setDither(int32_t enable, int32_t width, int32_t height, const std
     {
         if (!textureName.empty())
             pattern = device->loadTexture(textureName.c_str(), 0, 0);
-        if (!pattern)
-            pattern = device->getDitherTexture();
+        // The device keeps its pattern; the sprite holds it like a loaded one until it has handed it on.
+        if (!pattern && (pattern = device->getDitherTexture()))
+            pattern->addRef();
     }
     Kavro::IQuad* quad = colorSprite ? colorSprite : static_cast<Kavro::IQuad*>(sceneSprite);
     if (quad)

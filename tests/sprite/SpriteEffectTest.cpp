@@ -332,9 +332,9 @@ TEST_F(SpriteEffectTest, DitherPatternComesByNameOrFromTheDevice)
         const char* name;
         Calls calls;
     } cases[] = {
-        {1, "", {"getDitherTexture()", "quad.setDither(dither, 4, 4)"}},
+        {1, "", {"quad.setDither(dither, 4, 4)"}},
         {1, "rule/dot.png", {"loadTexture(rule/dot.png, 0, 0)", "quad.setDither(rule/dot.png, 4, 4)"}},
-        {1, "missing.png", {"loadTexture(missing.png, 0, 0)", "getDitherTexture()", "quad.setDither(dither, 4, 4)"}},
+        {1, "missing.png", {"loadTexture(missing.png, 0, 0)", "quad.setDither(dither, 4, 4)"}},
         {0, "rule/dot.png", {"quad.setDither(null, 4, 4)"}},
     };
     for (const Case& c : cases)

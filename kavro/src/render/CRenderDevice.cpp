@@ -8,6 +8,7 @@
 #include "render/ImageCodec.h"
 #include "render/RenderDeviceFactory.h"
 #include "scene/CSceneManager.h"
+#include "scene/CShadowSprite.h"
 #include "scene/CSpriteQuad.h"
 
 #include <cstdio>
@@ -131,18 +132,6 @@ bool CRenderDevice::build()
         return false;
     const uint32_t white = 0xFFFFFFFFu;
     defaultTexture_->upload(&white);
-    // Thresholds (n + 0.5) / 16 of the 4 x 4 ordered (Bayer) matrix, as greys.
-    static const int bayer[16] = {0, 8, 2, 10, 12, 4, 14, 6, 3, 11, 1, 9, 15, 7, 13, 5};
-    uint32_t pattern[16];
-    for (int i = 0; i < 16; ++i)
-    {
-        const uint32_t grey = uint32_t(bayer[i] * 16 + 8);
-        pattern[i] = 0xFF000000u | grey << 16 | grey << 8 | grey;
-    }
-    ditherTexture_ = new CTexture(this, false, CTexture::Lockable, 4, 4, "");
-    if (!ditherTexture_->valid())
-        return false;
-    ditherTexture_->upload(pattern);
     scene_ = new CSceneManager(this);
     current_ = screen_;
     clearTexture(nullptr, 0xFF000000u);
@@ -455,10 +444,34 @@ ITexture* CRenderDevice::getDefaultTexture()
     return defaultTexture_;
 }
 
+IShadowSprite* CRenderDevice::createShadowSprite(ITexture* texture)
+{
+    CTexture* ours = own(texture);
+    if (!ours)
+        return nullptr;
+    return new CShadowSprite(this, ours);
+}
+
 ITexture* CRenderDevice::getDitherTexture()
 {
-    if (ditherTexture_)
-        ditherTexture_->addRef();
+    if (ditherTexture_ || !makeCurrent())
+        return ditherTexture_;
+    // Ordered (Bayer) thresholds: neighbouring cells differ as much as possible.
+    static const int order[16] = {0, 8, 2, 10, 12, 4, 14, 6, 3, 11, 1, 9, 15, 7, 13, 5};
+    uint32_t pixels[16];
+    for (int i = 0; i < 16; ++i)
+    {
+        const uint32_t grey = uint32_t(order[i] * 16 + 8);
+        pixels[i] = 0xFF000000u | (grey << 16) | (grey << 8) | grey;
+    }
+    ditherTexture_ = new CTexture(this, false, CTexture::Lockable, 4, 4, "");
+    if (!ditherTexture_->valid())
+    {
+        ditherTexture_->release();
+        ditherTexture_ = nullptr;
+        return nullptr;
+    }
+    ditherTexture_->upload(pixels);
     return ditherTexture_;
 }
 

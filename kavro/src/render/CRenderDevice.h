@@ -47,6 +47,7 @@ public:
     ISpriteQuad* createSprite(ITexture* texture, int quadCount, int reserved, int reserved2) override;
     IQuad* createColorQuad(int quadCount) override;
     ITexture* getDefaultTexture() override;
+    IShadowSprite* createShadowSprite(ITexture* texture) override;
     ITexture* getDitherTexture() override;
     int copyTexture(ITexture* destination, ITexture* source, int mode) override;
     int copyRect(ITexture* destination, const Rect2DI& destinationRect, ITexture* source,
