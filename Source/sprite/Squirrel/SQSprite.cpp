@@ -9,6 +9,7 @@
 #include "core/IRenderTarget.h"
 #include "script/Squirrel/SQFile.h"
 #include "sprite/CEffectBlur.h"
+#include "sprite/CEffectShake.h"
 #include "sprite/CNullSprite.h"
 #include "sprite/Squirrel/SQSpriteEngineCalls.h"
 
@@ -54,16 +55,22 @@ CSprite* makeNullSpriteMask()
 #endif
 }
 
+// The binding alone updates and draws its engine sprite: the task must not do it as well.
+void takeOutOfTask(CSprite* sprite)
+{
+    if (CTask* joined = sprite->getTask())
+    {
+        joined->removeTaskObject(sprite);
+        joined->removeRenderingObject(sprite);
+    }
+}
+
 } // namespace
 
 SQSprite::SQSprite(const char* name) : SQRenderer<CSprite>(name ? name : "")
 {
     engine = new CNullSprite;
-    if (CTask* task = engine->getTask())
-    {
-        task->removeTaskObject(engine);
-        task->removeRenderingObject(engine);
-    }
+    takeOutOfTask(engine);
 }
 
 SQSprite::~SQSprite()
@@ -96,11 +103,7 @@ int SQSprite::adopt(CSprite* made)
     dropSprite();
     const bool failed = made == nullptr;
     engine = failed ? makeNullSpriteMask() : made;
-    if (CTask* joined = engine->getTask())
-    {
-        joined->removeTaskObject(engine);
-        joined->removeRenderingObject(engine);
-    }
+    takeOutOfTask(engine);
     if (failed) return -1;
     engineObject = engine;
     engine->setTimeScale(timeScale);
@@ -210,9 +213,19 @@ int SQSprite::draw()
     }
     markFlag();
     if (erase) return 0;
-    // The trail of an active blur is drawn by the blur effect once it records transforms; until
-    // then the sprite itself is drawn.
-    return engine->draw();
+    if (!blur->isActive()) return engine->draw();
+    // The blur draws the sprite itself, at its newest transform, among its ghosts.
+    const Kavro::Vector3D moved = engine->getMove();
+    Kavro::Vector3D at(moved.x, moved.y, 0.0f);
+    if (CEffectShake* shake = engine->getShakeEffect(); shake && shake->isShaking())
+    {
+        at.x += shake->getOffset().x;
+        at.y += shake->getOffset().y;
+    }
+    const Kavro::Vector2D scaled = engine->getScale();
+    blur->update(at, Kavro::Vector3D(scaled.x, scaled.y, 0.0f), engine->getRotate());
+    blur->draw(engine, engine->getFade());
+    return 0;
 }
 
 int SQSprite::render()
