@@ -10,6 +10,8 @@
 namespace Kavro
 {
 
+class ISpriteQuad;
+
 // A list of quads drawn together with one blend mode.
 // Geometry: each corner (x, y, z, w) is multiplied as a row vector by the quad's matrix into clip space:
 // x and y in -1..1 with y up, z in 0..w (depth 0..1). Corner order: 0 top-left, 1 top-right, 2 bottom-left,
@@ -44,6 +46,10 @@ public:
     // Ordered dithering of the alpha through the pattern's grey (null: off), the pattern stretched over
     // size pixels of the target and repeated; the quad keeps a reference to the pattern.
     virtual int setDither(ITexture* pattern, const Vector2D& size) = 0;
+    // The mask quad (IRenderDevice::createSpriteMask) whose picture limits where these quads appear: each
+    // pixel's alpha is multiplied by the mask's alpha at the same place of the target. Null: no mask. The
+    // quad keeps a reference; a quad that is not a mask quad is refused (-1) and the mask cleared.
+    virtual int setMask(ISpriteQuad* mask) = 0;
 };
 
 } // namespace Kavro

@@ -54,6 +54,8 @@ in vec2 vUv;
 uniform sampler2D uTexture;
 uniform vec4 uColour;
 uniform vec2 uUvOffset;
+uniform sampler2D uMask;
+uniform vec2 uTargetSize;
 out vec4 fragColour;
 
 #if EFFECTS
@@ -201,6 +203,9 @@ void main()
 #else
     vec4 c = texture(uTexture, vUv) * vColour;
 #endif
+#if MASKED
+    c.a *= texture(uMask, gl_FragCoord.xy / uTargetSize).a;
+#endif
 #if OUTPUT == 1
     c.rgb *= c.a;
 #elif OUTPUT == 2
@@ -214,9 +219,10 @@ const char* const effectUniformNames[] = {"uStages", "uRadialBlur", "uStreak",  
                                           "uRipplePhase", "uRaster", "uLens",  "uColourAdjust",
                                           "uBalance", "uTone",   "uLevel", "uTransition", "uDitherSize"};
 
-// Texture units of the sprite shader's inputs.
-constexpr int TransitionMaskUnit = 1;
-constexpr int DitherUnit = 2;
+// Texture units of the inputs beside the quad's texture.
+constexpr int MaskUnit = 1;
+constexpr int TransitionMaskUnit = 2;
+constexpr int DitherUnit = 3;
 
 constexpr float DegreesToRadians = 0.017453292f;
 
@@ -246,7 +252,7 @@ bool QuadDrawState::operator==(const QuadDrawState& o) const
     return framebuffer == o.framebuffer && targetWidth == o.targetWidth && targetHeight == o.targetHeight &&
            texture == o.texture && filter == o.filter && blendMode == o.blendMode && offset.x == o.offset.x &&
            offset.y == o.offset.y && colour.x == o.colour.x && colour.y == o.colour.y && colour.z == o.colour.z &&
-           colour.w == o.colour.w && uvOffset.x == o.uvOffset.x && uvOffset.y == o.uvOffset.y &&
+           colour.w == o.colour.w && uvOffset.x == o.uvOffset.x && uvOffset.y == o.uvOffset.y && mask == o.mask &&
            stages == o.stages &&
            (stages == 0 || (effects == o.effects && transitionMask == o.transitionMask &&
                             ditherPattern == o.ditherPattern));
@@ -262,10 +268,11 @@ std::unique_ptr<CQuadRenderer> CQuadRenderer::create()
 
 bool CQuadRenderer::buildProgram(int index)
 {
-    const int variant = index / 3;
+    const int variant = index / 3 % 3;
     const std::string header = "#version 330 core\n#define OUTPUT " + std::to_string(index % 3) +
                                "\n#define ADJUSTED " + std::to_string(variant > 0 ? 1 : 0) +
-                               "\n#define EFFECTS " + std::to_string(variant > 1 ? 1 : 0) + "\n";
+                               "\n#define EFFECTS " + std::to_string(variant == 2 ? 1 : 0) +
+                               "\n#define MASKED " + std::to_string(index / 9) + "\n";
     GLuint vertex = compile(GL_VERTEX_SHADER, header, vertexSource);
     GLuint fragment = compile(GL_FRAGMENT_SHADER, header, fragmentSource);
     if (!vertex || !fragment)
@@ -293,10 +300,12 @@ bool CQuadRenderer::buildProgram(int index)
     program.colour = glGetUniformLocation(program.id, "uColour");
     program.offset = glGetUniformLocation(program.id, "uOffset");
     program.uvOffset = glGetUniformLocation(program.id, "uUvOffset");
+    program.targetSize = glGetUniformLocation(program.id, "uTargetSize");
     for (int i = 0; i < EffectUniformCount; ++i)
         program.effects[i] = glGetUniformLocation(program.id, effectUniformNames[i]);
     glUseProgram(program.id);
     glUniform1i(glGetUniformLocation(program.id, "uTexture"), 0);
+    glUniform1i(glGetUniformLocation(program.id, "uMask"), MaskUnit);
     glUniform1i(glGetUniformLocation(program.id, "uTransitionMask"), TransitionMaskUnit);
     glUniform1i(glGetUniformLocation(program.id, "uDither"), DitherUnit);
     return true;
@@ -394,7 +403,7 @@ void CQuadRenderer::flush()
                           state_.uvOffset.y != 0.0f || state_.colour.x != 1.0f || state_.colour.y != 1.0f ||
                           state_.colour.z != 1.0f || state_.colour.w != 1.0f;
     const int variant = state_.stages ? 2 : adjusted ? 1 : 0;
-    const Program& program = programs_[output + 3 * variant];
+    const Program& program = programs_[output + 3 * variant + (state_.mask ? 9 : 0)];
     glUseProgram(program.id);
     glBindVertexArray(vertexArray_);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
@@ -408,6 +417,15 @@ void CQuadRenderer::flush()
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, state_.texture);
     glBindSampler(0, samplers_[state_.filter & 7]);
+    if (state_.mask)
+    {
+        // The mask has the target's proportions: one mask texel per target pixel when the sizes agree.
+        glUniform2f(program.targetSize, float(state_.targetWidth), float(state_.targetHeight));
+        glActiveTexture(GL_TEXTURE0 + MaskUnit);
+        glBindTexture(GL_TEXTURE_2D, state_.mask);
+        glBindSampler(MaskUnit, samplers_[0]);
+        glActiveTexture(GL_TEXTURE0);
+    }
     if (state_.stages)
         setEffectUniforms(program);
     glDrawElements(GL_TRIANGLES, GLsizei(corners_.size() / 4 * 6), GL_UNSIGNED_SHORT, nullptr);

@@ -31,6 +31,8 @@ struct QuadDrawState
     // Multiplies every vertex colour (alpha already scaled by the draw factor).
     Vector4D colour{1.0f, 1.0f, 1.0f, 1.0f};
     Vector2D uvOffset;
+    // A mask texture of the target's proportions whose alpha multiplies every fragment's (0: none).
+    GLuint mask = 0;
     // The sprite shader's stages (SpriteEffects::Stage bits) and what they read; with none set the
     // effects are not looked at.
     int stages = 0;
@@ -68,9 +70,9 @@ private:
     CQuadRenderer() = default;
     bool build();
     // Index: fragment output (0..2), plus 3 for the program that applies the draw's adjustments, plus 6
-    // for the sprite shader (adjustments and effect stages).
+    // for the sprite shader (adjustments and effect stages); plus 9 for each of those reading a mask.
     bool buildProgram(int index);
-    static constexpr int ProgramCount = 9;
+    static constexpr int ProgramCount = 18;
 
     // Uniforms of the sprite shader, in the order of effectUniformNames.
     enum EffectUniform
@@ -96,6 +98,7 @@ private:
         GLint colour = -1;
         GLint offset = -1;
         GLint uvOffset = -1;
+        GLint targetSize = -1;
         GLint effects[EffectUniformCount] = {};
     };
     // Uploads the effect parameters and binds the textures the stages read.
