@@ -201,6 +201,7 @@ protected:
         int32_t charIndex = 0;
     };
 
+    static CFont* poolFont(const std::string& name);
     bool centerPendingRun(LayoutRun& run);
     void walkToken(LayoutRun& run, const std::string& name, const std::string& rubyText, bool hasRubyText);
     void walkText(LayoutRun& run, const std::u16string& units);
@@ -210,6 +211,8 @@ protected:
     void endCenter(LayoutRun& run);
     void placeRuby(LayoutRun& run);
     void finishNewText();
+    // The gap print puts before the first visible character it appends (none at a line start).
+    int32_t printSeamGap(const std::string& text) const;
     // A new record in glyphStore with its effects at rest.
     Glyph& makeGlyph(const FontGlyph& g, float x, float y, float typeAlpha, char16_t code, int italic, int isRuby);
     Glyph* baseGlyph(size_t index) const { return index < glyphList.size() ? glyphList[index] : nullptr; }
