@@ -80,4 +80,14 @@ int DirectoryFileSystem::moveFile(const char* source, const char* destination)
     return IFileSystem::moveFile((root_ / source).c_str(), (root_ / destination).c_str());
 }
 
+int DirectoryFileSystem::createDirectory(const char* path)
+{
+    return path ? IFileSystem::createDirectory((root_ / path).c_str()) : 0;
+}
+
+int DirectoryFileSystem::getFileTime(const char* path, Kavro::FileTime* time)
+{
+    return path ? IFileSystem::getFileTime((root_ / path).c_str(), time) : 0;
+}
+
 } // namespace OrvaneTest

@@ -23,6 +23,8 @@ public:
     int deleteFile(const char* path) override;
     int copyFile(const char* source, const char* destination, const int* failIfExists) override;
     int moveFile(const char* source, const char* destination) override;
+    int createDirectory(const char* path) override;
+    int getFileTime(const char* path, Kavro::FileTime* time) override;
 
     const std::filesystem::path& root() const { return root_; }
 

@@ -31,6 +31,19 @@ public:
     virtual int flush() = 0;
 };
 
+// The modification time of a plain file, in local time; month 0 is January, weekday 0 is Sunday.
+struct FileTime
+{
+    int32_t year;
+    int32_t month;
+    int32_t weekday;
+    int32_t day;
+    int32_t hour;
+    int32_t minute;
+    int32_t second;
+    int32_t reserved;
+};
+
 // Archives and plain files under one name space. Archives mounted later win.
 class IFileSystem : public IInterface
 {
@@ -50,6 +63,10 @@ public:
     virtual int copyFile(const char* source, const char* destination, const int* failIfExists);
     // Refuses an existing destination.
     virtual int moveFile(const char* source, const char* destination);
+    // Creates the folder and any missing parents; 1 also when it already exists.
+    virtual int createDirectory(const char* path);
+    // 1 with *time filled for an existing plain file or folder, 0 (time untouched) otherwise.
+    virtual int getFileTime(const char* path, FileTime* time);
 };
 
 } // namespace Kavro

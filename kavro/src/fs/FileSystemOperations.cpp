@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -54,6 +56,28 @@ int IFileSystem::moveFile(const char* source, const char* destination)
     if (!source || !exists(source) || !destination || !*destination || exists(destination))
         return 0;
     return std::rename(source, destination) == 0 ? 1 : 0;
+}
+
+int IFileSystem::createDirectory(const char* path)
+{
+    if (!path || !*path)
+        return 0;
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    return !error && std::filesystem::is_directory(path, error) ? 1 : 0;
+}
+
+int IFileSystem::getFileTime(const char* path, FileTime* time)
+{
+    struct stat info = {};
+    if (!path || !time || stat(path, &info) != 0)
+        return 0;
+    std::tm local = {};
+    if (!localtime_r(&info.st_mtime, &local))
+        return 0;
+    *time = FileTime{local.tm_year + 1900, local.tm_mon, local.tm_wday, local.tm_mday,
+                     local.tm_hour, local.tm_min, local.tm_sec, 0};
+    return 1;
 }
 
 } // namespace Kavro

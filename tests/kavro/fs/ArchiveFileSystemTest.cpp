@@ -141,6 +141,28 @@ TEST_F(ArchiveFileSystemTest, PlainFilesBesideArchivesAndWritesGoToPlainFiles)
     EXPECT_EQ(dir.read("system.dat"), Bytes("abc"));
 }
 
+TEST_F(ArchiveFileSystemTest, CreatesFoldersWithParentsAndReadsFileTimes)
+{
+    EXPECT_EQ(fs->createDirectory("save/common/deep"), 1);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "save/common/deep"));
+    EXPECT_EQ(fs->createDirectory("save/common"), 1);
+    dir.write("file.txt", Bytes("x"));
+    EXPECT_EQ(fs->createDirectory("file.txt/below"), 0);
+    EXPECT_EQ(fs->createDirectory(""), 0);
+
+    Kavro::FileTime time = {};
+    ASSERT_EQ(fs->getFileTime("file.txt", &time), 1);
+    EXPECT_GE(time.year, 2020);
+    EXPECT_GE(time.month, 0);
+    EXPECT_LE(time.month, 11);
+    EXPECT_GE(time.day, 1);
+    EXPECT_LE(time.weekday, 6);
+
+    Kavro::FileTime untouched = {};
+    EXPECT_EQ(fs->getFileTime("missing.txt", &untouched), 0);
+    EXPECT_EQ(untouched.year, 0);
+}
+
 TEST_F(ArchiveFileSystemTest, MountFailuresAreNegativeCodes)
 {
     pack("good.wpk", {{"a.txt", Bytes("a")}});
