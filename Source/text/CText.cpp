@@ -3,6 +3,7 @@
 #include "core/CApp.h"
 #include "core/CFontPool.h"
 #include "core/TextEncoding.h"
+#include "sprite/CEffectShake.h"
 #include "text/CFont.h"
 
 #include <kavro/IRenderDevice.h>
@@ -84,6 +85,8 @@ CText::CText(const std::string& name, const int32_t referenceSize[2])
 CText::~CText()
 {
     clear();
+    if (shakeEffect)
+        shakeEffect->release();
     if (shadowTexture)
         shadowTexture->release();
 }

@@ -24,6 +24,8 @@ class ITexture;
 namespace Orvane
 {
 
+class CEffectShake;
+class CFile;
 class CFont;
 class CTextTokenizer;
 
@@ -114,6 +116,15 @@ public:
     // True with the point's place across the text quad (0..1 each way) when the point hits it.
     virtual bool mapScreenToText(const Kavro::Vector2D& point, Kavro::Vector2D& out) const;
 
+    // The saved state that a fresh layout cannot rebuild: the whole-text shake and, per glyph, typing
+    // and running animations. 1 on success, 0 on failure; a failed read leaves the file at the end of
+    // the record, so the reader of the enclosing record can go on.
+    virtual int serialize(CFile& file);
+    // Lays the record onto the glyphs of a text laid out again from the same string and settings.
+    virtual int deserialize(CFile& file);
+    virtual int writeGlyph(CFile& file, const Glyph& glyph);
+    virtual int readGlyph(CFile& file, Glyph& glyph);
+
     void buildGlyphAtlas();
 
     std::string fontName;
@@ -178,6 +189,7 @@ public:
     int32_t glyphsDirty = 0;
     Kavro::Matrix4x4 compositeMatrix;
     std::array<Kavro::Vector4D, 4> compositeCorners{};
+    CEffectShake* shakeEffect = nullptr;
 
 protected:
     // Working state of one layoutText call.
