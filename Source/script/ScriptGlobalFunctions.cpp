@@ -7,6 +7,8 @@
 #include "core/StartupState.h"
 #include "core/TextEncoding.h"
 #include "script/SqPlus.h"
+#include "script/Squirrel/SQAction1D.h"
+#include "script/Squirrel/SQApp.h"
 #include "script/Squirrel/SQDes.h"
 #include "script/Squirrel/SQFile.h"
 #include "script/Squirrel/SQProcess.h"
@@ -268,10 +270,12 @@ void RegisterGlobalFunctions()
 
 void RegisterScriptClasses()
 {
+    Squirrel::SQApp::registerClass();
     Squirrel::RegisterSoundClasses();
     Squirrel::SQProcess::registerClass();
     Squirrel::SQFile::registerClass();
     Squirrel::SQDes::registerClass();
+    Squirrel::SQAction1D::registerClass();
 }
 
 } // namespace Orvane

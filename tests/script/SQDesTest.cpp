@@ -1,94 +1,17 @@
 // The developer-support class inside a running application: the soft reset it requests, debug text
 // and the measured frame rate.
 
-#include "core/CApp.h"
-#include "core/CSquirrelHost.h"
+#include "ScriptedAppFixture.h"
+
 #include "core/CAppSystemState.h"
-#include "core/StartupState.h"
-#include "script/CSquirrel.h"
-
-#include "support/DirectoryFileSystem.h"
-#include "support/FakeCore.h"
-#include "support/FakeTaskObjects.h"
-#include "support/TempDirectory.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdarg>
-#include <cstdio>
+#include "core/CTask.h"
 
 using namespace OrvaneTest;
 
 namespace
 {
 
-std::string printed;
-
-void capturePrint(HSQUIRRELVM, const SQChar* format, ...)
-{
-    char buffer[1024];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(buffer, sizeof buffer, format, arguments);
-    va_end(arguments);
-    printed += buffer;
-}
-
-// The application with its own script host and main task over the fake core.
-class ScriptedApp : public Orvane::CApp
-{
-public:
-    ScriptedApp(FakeCore* core, CallLog& log) : CApp("Orvane Test", 640, 480, nullptr), fake(core), log(log) {}
-
-    FakeCore* fake;
-    CallLog& log;
-
-protected:
-    Kavro::ICore* createCore() override
-    {
-        fake->addRef();
-        return fake;
-    }
-    void releaseCore(Kavro::ICore* oldCore) override { oldCore->release(); }
-    Orvane::CTask* createMainTask() override { return new TestTaskMain(log); }
-};
-
-class SQDesInApp : public ::testing::Test
-{
-protected:
-    SQDesInApp()
-    {
-        printed.clear();
-        core->fileSystem = new DirectoryFileSystem(folder.path());
-        Orvane::setSavePathRoot("save");
-        Orvane::setSettingsFileName("system.dat");
-        std::filesystem::create_directory(folder.path() / "save");
-    }
-    ~SQDesInApp() override
-    {
-        Orvane::CApp::shutdown();
-        if (Orvane::CApp* current = Orvane::CApp::get())
-            current->release();
-        Orvane::CApp::set(nullptr);
-        Orvane::CSquirrel::clearErrorText();
-        core->release();
-    }
-    void start(const std::string& mainScript)
-    {
-        folder.write("media/script/main.nut", std::vector<uint8_t>(mainScript.begin(), mainScript.end()));
-        app = new ScriptedApp(core, log);
-        ASSERT_EQ(Orvane::CApp::install(app, nullptr), 0);
-        auto* host = dynamic_cast<Orvane::CSquirrelHost*>(app->scriptHost);
-        ASSERT_NE(host, nullptr);
-        host->getSquirrel()->setPrintCallback(&capturePrint);
-        ASSERT_EQ(app->pushTask("MAIN"), 0);
-    }
-
-    TempDirectory folder;
-    FakeCore* core = new FakeCore;
-    CallLog log;
-    ScriptedApp* app = nullptr;
-};
+using SQDesInApp = ScriptedAppTest;
 
 TEST_F(SQDesInApp, ResetMakesTheApplicationSoftResetAtTheEndOfThatFrame)
 {

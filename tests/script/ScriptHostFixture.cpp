@@ -62,9 +62,8 @@ Orvane::CSquirrel& ScriptHostFixture::startHost()
     return *host;
 }
 
-std::string ScriptHostFixture::runSnippet(const std::string& source)
+std::string RunSnippet(HSQUIRRELVM vm, const std::string& source)
 {
-    HSQUIRRELVM vm = host->getVM();
     const SQInteger top = sq_gettop(vm);
     std::string error;
     if (SQ_FAILED(sq_compilebuffer(vm, source.c_str(), SQInteger(source.size()), "snippet", SQFalse)))
@@ -81,6 +80,11 @@ std::string ScriptHostFixture::runSnippet(const std::string& source)
     }
     sq_settop(vm, top);
     return error;
+}
+
+std::string ScriptHostFixture::runSnippet(const std::string& source)
+{
+    return RunSnippet(host->getVM(), source);
 }
 
 std::string ScriptHostFixture::eval(const std::string& expression)

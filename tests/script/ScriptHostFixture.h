@@ -14,6 +14,10 @@
 namespace OrvaneTest
 {
 
+// Compiles and runs source on the machine with the root table as this: "" on success, else the
+// machine's error text ("compile error" when it does not compile).
+std::string RunSnippet(HSQUIRRELVM vm, const std::string& source);
+
 // An application whose library file system serves a scratch directory, and a script host over it
 // whose print output is captured.
 class ScriptHostFixture : public ::testing::Test

@@ -3,21 +3,12 @@
 #include "core/CApp.h"
 #include "core/CAppSystemState.h"
 #include "script/SqPlus.h"
+#include "script/Squirrel/ScriptColour.h"
 
 #include <kavro/ICore.h>
 
 namespace Orvane::Squirrel
 {
-
-namespace
-{
-
-uint8_t colourByte(float component)
-{
-    return uint8_t(int32_t(component * 255.0f));
-}
-
-} // namespace
 
 void SQDes::reset()
 {
@@ -38,9 +29,9 @@ void SQDes::drawDebugString(int x, int y, float red, float green, float blue, co
     if (!app)
         return;
     ColourBytes colour;
-    colour.red = colourByte(red);
-    colour.green = colourByte(green);
-    colour.blue = colourByte(blue);
+    colour.red = scriptColourByte(red);
+    colour.green = scriptColourByte(green);
+    colour.blue = scriptColourByte(blue);
     colour.alpha = 255;
     app->drawDebugString(Kavro::Vector2D(float(x), float(y)), colour, "%s", text);
 }
