@@ -13,6 +13,7 @@
 #include "script/Squirrel/SQFile.h"
 #include "script/Squirrel/SQProcess.h"
 #include "sound/Squirrel/SQSoundRegistration.h"
+#include "sprite/Squirrel/SQSprite.h"
 #include "text/CTextTokenizer.h"
 
 #include <kavro/ICore.h>
@@ -272,6 +273,7 @@ void RegisterScriptClasses()
 {
     Squirrel::SQApp::registerClass();
     Squirrel::RegisterSoundClasses();
+    Squirrel::RegisterSpriteClasses();
     Squirrel::SQProcess::registerClass();
     Squirrel::SQFile::registerClass();
     Squirrel::SQDes::registerClass();
