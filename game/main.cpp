@@ -1,6 +1,8 @@
 // The program's entry: orvane <game folder>. Runs the game found in that folder (its "system.wpk"
 // and the other archives) until the window is closed or the game quits.
 
+#include "CHaldenExConfigSerializer.h"
+#include "CHaldenInitCallback.h"
 #include "GameScriptFunctions.h"
 #include "MainWindowProc.h"
 #include "PatchArchives.h"
@@ -20,6 +22,7 @@
 #include <kavro/ICore.h>
 #include <kavro/MessageBox.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
@@ -58,6 +61,16 @@ void applyStartupSettings(const Orvane::StartupSettings& settings)
 
 void afterScriptInit() {}
 
+// The scripts' print output is the game's console: it goes to the terminal the engine runs in.
+void printScriptText(HSQUIRRELVM, const SQChar* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    std::vprintf(format, arguments);
+    va_end(arguments);
+    std::fflush(stdout);
+}
+
 Orvane::CSquirrel* squirrelOf(Orvane::CApp& app)
 {
     auto* host = dynamic_cast<Orvane::CSquirrelHost*>(app.scriptHost);
@@ -71,6 +84,7 @@ void prepareRun(Orvane::CApp& app, const Orvane::StartupSettings& settings)
     if (Orvane::CSquirrel* squirrel = squirrelOf(app))
     {
         squirrel->setAfterInitHook(afterScriptInit);
+        squirrel->setPrintCallback(printScriptText);
         squirrel->addRegistration(Orvane::RegisterGameScriptFunctions);
         squirrel->runRegistrations();
     }
@@ -103,8 +117,12 @@ int main(int argc, char** argv)
     applyStartupSettings(settings);
     Orvane::sceneManagerStartWord() = 0;
 
-    Orvane::CInitializeCallback callback;
-    if (Orvane::CApp::create(settings.screenWidth, settings.screenHeight, settings.windowName, nullptr, &callback) >= 0)
+    auto* record = new Orvane::CHaldenExConfigSerializer;
+    auto* callback = new Orvane::CHaldenInitCallback(record);
+    const int created =
+        Orvane::CApp::create(settings.screenWidth, settings.screenHeight, settings.windowName, nullptr, callback);
+    delete callback;
+    if (created >= 0)
     {
         prepareRun(*Orvane::CApp::get(), settings);
         Orvane::CApp::get()->run();
@@ -115,5 +133,6 @@ int main(int argc, char** argv)
         Orvane::CApp::set(nullptr);
         app->release();
     }
+    record->release();
     return 0;
 }

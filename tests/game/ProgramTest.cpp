@@ -1,11 +1,19 @@
 #include "ProgramRun.h"
 
+#include "core/CAppSystemState.h"
+#include "core/CFile.h"
+
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <thread>
 
 using OrvaneTest::GameFolder;
+using OrvaneTest::killProgramsOn;
 using OrvaneTest::runProgram;
+using OrvaneTest::waitForFile;
 
 namespace
 {
@@ -51,4 +59,145 @@ TEST(Program, SecondInstanceEndsAtOnceWithMinusOne)
     EXPECT_EQ(second.exitCode, -1);
     EXPECT_EQ(second.output, "");
     EXPECT_LT(elapsed, std::chrono::seconds(4));
+}
+
+namespace
+{
+
+std::string readText(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A script that prints its argument and ends (the program then quits through its error box).
+std::string printingScript(const std::string& text)
+{
+    return "print(\"" + text + "\\n\");\n";
+}
+
+} // namespace
+
+TEST(Program, SettingsWithAByteOrderMarkOrInCodePage932AreRead)
+{
+    const struct
+    {
+        const char* what;
+        std::string settings;
+        const char* saveFolder;
+    } cases[] = {
+        {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + MinimalSettings + "[App]\nSAVE_PATH=\"bom-save\"\n", "bom-save"},
+        // "セーブ" in code page 932, which is not UTF-8.
+        {"code page 932", MinimalSettings + "[App]\nSAVE_PATH=\"\x83\x5A\x81\x5B\x83\x75\"\n", "セーブ"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        GameFolder game;
+        game.pack("system.wpk", {{"setting.ini", c.settings}});
+        game.pack("script.wpk", {{"media/script/main.nut", printingScript("ran")}});
+        OrvaneTest::TempDirectory runtime;
+        const auto result = runProgram(game.path(), runtime.path().string(), 60);
+        EXPECT_EQ(result.exitCode, 0) << result.output;
+        // Without a display the launcher starts the game with the stored choices: the settings file
+        // and the common folder appear in the configured save folder.
+        EXPECT_TRUE(std::filesystem::exists(game.directory().path() / c.saveFolder / "system.dat")) << result.output;
+        EXPECT_TRUE(std::filesystem::is_directory(game.directory().path() / c.saveFolder / "common"));
+        EXPECT_NE(result.output.find("ran\n"), std::string::npos) << result.output;
+        EXPECT_NE(result.output.find("No display: running without a window."), std::string::npos);
+    }
+}
+
+TEST(Program, PatchArchivesAreMountedInNameOrderAfterTheGameArchives)
+{
+    GameFolder game;
+    game.pack("system.wpk", {{"setting.ini", MinimalSettings}});
+    game.pack("script.wpk", {{"media/script/main.nut", printingScript("script from the base archive")},
+                             {"media/script/base-only.nut", ""}});
+    std::filesystem::create_directories(game.directory().path() / "patch" / "c.wpk");
+    game.pack("patch/b.wpk", {{"media/script/main.nut", printingScript("script from patch b")}});
+    game.pack("patch/a.wpk", {{"media/script/main.nut", printingScript("script from patch a")}});
+    OrvaneTest::TempDirectory runtime;
+    const auto result = runProgram(game.path(), runtime.path().string(), 60);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.output.find("script from patch b\n"), std::string::npos) << result.output;
+    EXPECT_EQ(result.output.find("script from patch a"), std::string::npos);
+    EXPECT_EQ(result.output.find("script from the base archive"), std::string::npos);
+}
+
+TEST(Program, DemoScriptRunsFromItsPackedArchives)
+{
+    GameFolder game;
+    for (const auto& entry : std::filesystem::directory_iterator(ORVANE_DEMO_DIR))
+        if (entry.path().extension() == ".wpk")
+            std::filesystem::copy_file(entry.path(), game.directory().path() / entry.path().filename());
+    OrvaneTest::TempDirectory runtime;
+    const auto result = runProgram(game.path(), runtime.path().string(), 120);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(readText(game.directory().path() / "dev/Save/demo-run.txt"), "The Orvane demo ran.\n");
+    EXPECT_NE(result.output.find("finished after 180 frames"), std::string::npos) << result.output;
+}
+
+// The scene script of the F2 test: the first run waits for "go", then ends; the run after the soft
+// reset marks "second" and waits.
+const char* const ResetScript = R"(
+function mark(name)
+{
+    local file = SQFile("mark");
+    file.open(GetSavePathRoot() + name, 1, 0);
+    file.writeString(name, 0);
+    // Opening another file closes this one, which is when it is written.
+    file.open(GetSavePathRoot() + name, 0, 0);
+}
+if (!CheckFileExists(GetSavePathRoot() + "first"))
+{
+    mark("first");
+    while (!CheckFileExists(GetSavePathRoot() + "go")) ::suspend();
+    mark("ended");
+}
+else
+{
+    mark("second");
+    while (true) ::suspend();
+}
+)";
+
+TEST(Program, F2AfterTheScriptEndedStartsItAgain)
+{
+    OrvaneTest::XvfbDisplay display;
+    if (!display.ready()) GTEST_SKIP() << "Xvfb and xdotool are needed";
+    GameFolder game;
+    game.pack("system.wpk", {{"setting.ini", MinimalSettings + "[App]\nSAVE_PATH=\"save\"\n"}});
+    game.pack("script.wpk", {{"media/script/main.nut", ResetScript}});
+    const auto save = game.directory().path() / "save";
+    // Two frames a second leave the key release time to arrive within the frame after the end.
+    std::filesystem::create_directories(save);
+    {
+        Orvane::CAppSystemState state(320, 240);
+        state.frameRate = 2;
+        Orvane::CFile file;
+        ASSERT_EQ(file.open((save / "system.dat").c_str(), 0, 1, 0), 0);
+        ASSERT_GE(state.write(file), 0);
+        ASSERT_EQ(file.close(), 0);
+    }
+    OrvaneTest::TempDirectory runtime;
+    OrvaneTest::ProgramResult result;
+    std::thread program([&] { result = runProgram(game.path(), runtime.path().string(), 90, {}, display.name()); });
+
+    // The launcher comes first: Start Game.
+    EXPECT_EQ(display.xdotool("search --sync --name 'Kiru Launcher' windowfocus %1 mousemove --window %1 432 58 "
+                              "click 1"),
+              0);
+    const bool firstRun = waitForFile(save / "first", 30);
+    EXPECT_TRUE(firstRun);
+    if (firstRun)
+    {
+        EXPECT_EQ(display.xdotool("search --sync --name '^Test$' windowfocus %1 keydown F2"), 0);
+        game.directory().write("save/go", {});
+        EXPECT_TRUE(waitForFile(save / "ended", 20));
+        EXPECT_EQ(display.xdotool("keyup F2"), 0);
+        EXPECT_TRUE(waitForFile(save / "second", 20));
+    }
+    killProgramsOn(game.path());
+    program.join();
 }

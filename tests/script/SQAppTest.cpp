@@ -6,6 +6,7 @@
 
 #include "core/CAppSystemState.h"
 #include "core/CFile.h"
+#include "core/CFontPool.h"
 #include "core/CSoundGroup.h"
 #include "core/CSoundManager.h"
 #include "core/CSoundTypeVolume.h"
@@ -204,6 +205,46 @@ TEST_F(SQAppTest, InputFollowsTheOwningTask)
     EXPECT_EQ(vectorResult(), "30,40,0,0");
 }
 
+TEST_F(SQAppTest, TouchAndGamepadAnswersAndVectors)
+{
+    startIdle();
+    FakeTouch::Contact contact;
+    contact.state = 2;
+    contact.moving = 1;
+    contact.time = 350;
+    contact.position = {12, 34};
+    contact.move = {-3, 4};
+    contact.velocity = Kavro::Vector2D(0.5f, -1.5f);
+    core->input.touch.contacts.push_back(contact);
+    EXPECT_EQ(eval("::app.getTouchContactNum() + \" \" + ::app.getTouchState(0) + \" \" + ::app.isTouchMoving(0) + \" \" +"
+                   " ::app.getTouchTime(0)"),
+              "1 2 1 350");
+    ASSERT_EQ(run("::app.getTouchPosition(0)"), "");
+    EXPECT_EQ(vectorResult(), "12,34,0,0");
+    ASSERT_EQ(run("::app.getTouchMove(0)"), "");
+    EXPECT_EQ(vectorResult(), "-3,4,0,0");
+    ASSERT_EQ(run("::app.getTouchVelocity(0)"), "");
+    EXPECT_EQ(vectorResult(), "0.5,-1.5,0,0");
+    ASSERT_EQ(run("::app.clearTouchInput()"), "");
+    EXPECT_EQ(eval("::app.getTouchContactNum()"), "0");
+
+    core->input.gamepad.thumbs[1][0] = Kavro::Vector2D(0.25f, -1.0f);
+    core->input.gamepad.triggers[1][1] = 0.75f;
+    core->input.gamepad.buttons[{0, 64}] = 2;
+    core->input.gamepad.buttons[{0, 4096}] = 1;
+    ASSERT_EQ(run("::app.getGamepadThumbValue(1, 0)"), "");
+    EXPECT_EQ(vectorResult(), "0.25,-1,0,0");
+    // The thumb-stick presses have no repeat entry, but their state is passed on.
+    EXPECT_EQ(eval("::app.getGamepadTriggerValue(1, 1) + \" \" + ::app.isButtonDown(0, 64, 0) + \" \" +"
+                   " ::app.getGamepadButtonState(0, 64) + \" \" + ::app.isButtonDown(0, 4096, 0)"),
+              "0.75 0 2 1");
+
+    ASSERT_EQ(run("::app.setCursorPosition(100, 200); ::app.getMouseMove()"), "");
+    EXPECT_EQ(core->input.mouse.x, 100);
+    EXPECT_EQ(core->input.mouse.y, 200);
+    EXPECT_EQ(vectorResult(), "0,0,0,0");
+}
+
 TEST_F(SQAppTest, CursorStaysShownOrHiddenAndItsKindLastsOneFrame)
 {
     startIdle();
@@ -230,6 +271,20 @@ TEST_F(SQAppTest, TexturesOfTheOwningTask)
     EXPECT_EQ(eval("::app.loadTexture(\"image/bg.png\")"), "1");
     core->render->missingTextures.push_back("image/none.png");
     EXPECT_EQ(eval("::app.loadTexture(\"image/none.png\")"), "0");
+}
+
+TEST_F(SQAppTest, FontsOfTheApplicationsPool)
+{
+    startIdle();
+    Orvane::CFontPool& pool = *app->fontPool;
+    // A failed load reports 0 and still keeps the font under its name.
+    EXPECT_EQ(eval("::app.loadFont(\"title\", \"font/missing\")"), "0");
+    EXPECT_NE(pool.find("title"), pool.fonts.end());
+    EXPECT_EQ(eval("::app.loadSystemFont(\"body\", \"IPAexGothic\", 24, 400, 10, 0, 0)"), "1");
+    ASSERT_NE(pool.lookup("body"), nullptr);
+    ASSERT_EQ(run("::app.clearFontCache(\"body\"); ::app.clearFontCache(\"never\"); ::app.unloadFont(\"never\")"), "");
+    ASSERT_EQ(run("::app.unloadFont(\"title\"); ::app.unloadFont(\"body\")"), "");
+    EXPECT_TRUE(pool.fonts.empty());
 }
 
 TEST_F(SQAppTest, MountKeyIsUpperCaseHexadecimal)

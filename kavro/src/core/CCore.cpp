@@ -10,6 +10,7 @@
 #include "sound/SoundDeviceFactory.h"
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 namespace Kavro
@@ -93,6 +94,8 @@ int CCore::initialize()
     if (HaveDisplay())
         window_ = SDL_CreateWindow(name_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                    wanted_.width, wanted_.height, flags | SDL_WINDOW_OPENGL);
+    else
+        std::fputs("No display: running without a window.\n", stderr);
     if (!window_)
         window_ = SDL_CreateWindow(name_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                    wanted_.width, wanted_.height, flags);

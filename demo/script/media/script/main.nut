@@ -1,6 +1,22 @@
 // The demo's first scene: shows that scripts run, frame by frame.
 print("Orvane demo: main.nut started\n");
 
+// Leaves a line in the save folder, so that a run can be told from the outside.
+function writeRunLog()
+{
+    local log = SQFile("demo-run-log");
+    local path = GetSavePathRoot() + "demo-run.txt";
+    if (log.open(path, 1, 0) != 0)
+    {
+        print("Orvane demo: cannot write " + path + "\n");
+        return;
+    }
+    log.writeString("The Orvane demo ran.\n", 0);
+    // Opening the file again for reading closes the written one, which is when it is saved.
+    log.open(path, 0, 0);
+}
+
+writeRunLog();
 local frames = 0;
 while (frames < 180)
 {
