@@ -17,11 +17,17 @@
 #include "support/DirectoryFileSystem.h"
 #include "support/FakeTaskObjects.h"
 
+#include "ArchiveFileSystem.h"
+
+#include <kavro/ArchiveKey.h>
+#include <kavro/Wpk2Writer.h>
+
 #include <kavro/MessageBox.h>
 #include <kavro/WindowMessage.h>
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <ctime>
 #include <filesystem>
 
@@ -329,6 +335,50 @@ TEST_F(SQAppTest, DirectoriesAndFileTimesOfTheApplicationsFileSystem)
     EXPECT_EQ(eval("::t.is_exist + \" \" + ::t.year + \" \" + ::t.month + \" \" + ::t.day + \" \" + ::t.weekday + \" \" +"
                    " ::t.hour + \" \" + ::t.min + \" \" + ::t.sec"),
               "0 0 1 0 0 0 0 0");
+}
+
+// The library's archive file system: the game in an archive under the built-in key, and a patch
+// archive under a key of its own that the script mounts.
+TEST_F(SQAppTest, ScriptMountsAPatchArchiveWithItsKey)
+{
+    const auto archive = [this](const Kavro::Wpk2Key& key, const std::string& name, const std::string& path,
+                                const std::string& text) {
+        Kavro::Wpk2Writer writer(key);
+        writer.add(path, std::vector<uint8_t>(text.begin(), text.end()));
+        ASSERT_TRUE(writer.writeFile(folder.file(name), nullptr));
+    };
+    archive(Kavro::BuildArchiveKey(), "game.wpk", "media/script/main.nut", idleMain);
+    Kavro::Wpk2Key patchKey{};
+    std::string keyText;
+    for (size_t i = 0; i < patchKey.size(); ++i)
+    {
+        patchKey[i] = uint8_t(0xA0 + i * 3);
+        keyText += "0123456789ABCDEF"[patchKey[i] >> 4], keyText += "0123456789ABCDEF"[patchKey[i] & 15];
+    }
+    archive(patchKey, "patch.wpk", "media/script/patch.nut", "::PATCHED <- \"yes\"\n");
+
+    core->fileSystem->release();
+    core->fileSystem = Kavro::CreateArchiveFileSystem();
+    const auto key = Kavro::BuildArchiveKey();
+    const uint32_t keyLength = 32;
+    ASSERT_EQ(core->fileSystem->mount(folder.file("game.wpk").c_str(), key.data(), &keyLength), 0);
+    startIdle();
+
+    const std::string patch = "\"" + folder.file("patch.wpk") + "\"";
+    std::string lowerKey = keyText;
+    for (char& c : lowerKey)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(eval("::app.mountFile(" + patch + ", \"" + lowerKey + "\")"), "-1");
+    EXPECT_EQ(eval("::app.isMounted(" + patch + ")"), "0");
+    // The wrong key does not open the archive.
+    EXPECT_NE(eval("::app.mountFile(" + patch + ", \"" + std::string(64, 'F') + "\")"), "0");
+    EXPECT_EQ(eval("::app.isMounted(" + patch + ")"), "0");
+
+    EXPECT_EQ(eval("::app.mountFile(" + patch + ", \"" + keyText + "\")"), "0");
+    EXPECT_EQ(eval("::app.isMounted(" + patch + ")"), "1");
+    ASSERT_EQ(run("Import(\"patch.nut\")"), "");
+    EXPECT_EQ(eval("::PATCHED"), "yes");
+    EXPECT_EQ(eval("::app.unmountFile(" + patch + ") + \" \" + ::app.isMounted(" + patch + ")"), "0 0");
 }
 
 TEST_F(SQAppTest, ConfigurationSettersCheckTheirRangesAndSaveToSystemDat)
