@@ -145,4 +145,13 @@ TEST_F(SoundScriptTest, ScriptMethodsReturnWhatTheScriptsExpect)
     EXPECT_EQ(eval("typeof ::l.moveListener(0.0, 0.0, 1.0, 100, 0)"), "null");
     // A float parameter refuses a script integer.
     EXPECT_NE(eval("::s.setVolume(1, 0, 0)").find("error"), std::string::npos);
+    // Both sound classes carry the binding base's lock and disused flags.
+    for (const char* binding : {"::s", "::p"})
+    {
+        SCOPED_TRACE(binding);
+        const std::string b = binding;
+        EXPECT_EQ(eval(b + ".getLock() + \",\" + " + b + ".getDisused()"), "0,0");
+        ASSERT_EQ(runSnippet(b + ".setLock(1); " + b + ".setDisused(1);"), "");
+        EXPECT_EQ(eval(b + ".getLock() + \",\" + " + b + ".getDisused()"), "1,1");
+    }
 }

@@ -88,6 +88,7 @@ void SQSound::registerClass()
 {
     SquirrelObject c = SqPlus::RegisterClassType<SQSound>("SQSound");
     SqPlus::RegisterConstructor<SQSound, const char*>(c);
+    RegisterLockMethods<SQSound>(c);
     registerMethod<SQSound>(c, &SQSound::create, "create");
     registerMethod<SQSound>(c, &SQSound::load, "load");
     registerMethod<SQSound>(c, &SQSound::play, "play");

@@ -54,6 +54,7 @@ void SQSound3D::registerClass()
 {
     SquirrelObject c = SqPlus::RegisterClassType<SQSound3D>("SQSound3D");
     SqPlus::RegisterConstructor<SQSound3D, const char*>(c);
+    RegisterLockMethods<SQSound3D>(c);
     registerMethod<SQSound3D>(c, &SQSound3D::create, "create");
     registerMethod<SQSound3D>(c, &SQSound3D::load, "load");
     registerMethod<SQSound3D>(c, &SQSound3D::play, "play");

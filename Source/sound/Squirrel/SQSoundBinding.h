@@ -3,6 +3,7 @@
 #include "core/CApp.h"
 #include "core/CTask.h"
 #include "core/CTaskObject.h"
+#include "script/Squirrel/SQObject.h"
 
 #include <string>
 
@@ -12,10 +13,10 @@ namespace Orvane::Squirrel
 // What the script classes of ordinary and positional sounds share: the inner sound the binding owns
 // (a placeholder until an open succeeds, so it is never missing), driven by the binding's own step
 // rather than by the task, and the methods that only pass on to it.
-template <class Sound, class NullSound> class SQSoundBinding : public CTaskObject
+template <class Sound, class NullSound> class SQSoundBinding : public SQObject
 {
 public:
-    explicit SQSoundBinding(const char* name) : CTaskObject(name ? name : "") { replaceInner(new NullSound); }
+    explicit SQSoundBinding(const char* name) : SQObject(name ? name : "") { replaceInner(new NullSound); }
     ~SQSoundBinding() override { replaceInner(nullptr); }
 
     int update() override { return inner->update(); }
