@@ -13,6 +13,7 @@
 #include "text/CTextVertical.h"
 #include "core/ITaskCallback.h"
 #include "sound/CSound3D.h"
+#include "sprite/CBackSurfaceTarget.h"
 #include "sprite/CSprite.h"
 
 #include <kavro/ICore.h>
@@ -474,8 +475,7 @@ int CTask::terminate()
 
 IRenderTarget* CTask::createBackSurface()
 {
-    // The back surface is a sprite render target; without the sprite classes there is none.
-    return nullptr;
+    return new CBackSurfaceTarget(*this);
 }
 
 // Textures.

@@ -17,6 +17,8 @@ function writeRunLog()
 }
 
 writeRunLog();
+Import("opening.nut");
+runOpening();
 local frames = 0;
 while (frames < 180)
 {
@@ -24,3 +26,9 @@ while (frames < 180)
     ::suspend();
 }
 print("Orvane demo: main.nut finished after " + frames + " frames\n");
+
+// Quit the way a game does; a main script that just ended would show the engine's error box.
+::demoApp <- SQApp("demo-app");
+::demoApp.exit();
+while (true)
+    ::suspend();
