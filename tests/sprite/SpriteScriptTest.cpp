@@ -2,7 +2,9 @@
 #include "ScriptHostFixture.h"
 
 #include "core/CTask.h"
+#include "core/CTextureWacher.h"
 #include "render/RenderDeviceFactory.h"
+#include "sprite/CNullSpriteMask.h"
 #include "sprite/Squirrel/SQSprite.h"
 #include "support/FakeTaskObjects.h"
 
@@ -96,7 +98,9 @@ TEST_F(SpriteScriptTest, FreshAndFailedSpritesAreNullObjects)
 
     EXPECT_EQ(eval("::s.create(\"image/missing.png\", -1, 0, 0, 0)"), "-1");
     CSprite* left = binding("s")->getEngineObject();
-    EXPECT_EQ(left->isNull(), 1);
+    // A null mask stands in, which answers isNull as the mask it replaces.
+    EXPECT_NE(dynamic_cast<CNullSpriteMask*>(left), nullptr);
+    EXPECT_EQ(left->isNull(), 0);
     EXPECT_EQ(binding("s")->getFrame(), left);
     // The null object is the binding's alone: the task neither lists nor draws it.
     for (CTaskObject* object : task->getTaskObjects())
@@ -118,6 +122,10 @@ TEST_F(SpriteScriptTest, ColourSpriteHasTheTruncatedColourBytes)
     EXPECT_EQ(at(pixels, 99, 49), 0xFFFF7F00u);
     EXPECT_EQ(at(pixels, 100, 10), 0xFF000000u);
     EXPECT_EQ(at(pixels, 10, 50), 0xFF000000u);
+    // Erased, it is not drawn; its geometry still follows for hit tests.
+    ASSERT_EQ(runSnippet("::c.setClickable(1, 0); ::c.setErase(1); ::c.move(50.0, 0.0, 0, 0);"), "");
+    EXPECT_EQ(at(drawFrame(), 60, 10), 0xFF000000u);
+    EXPECT_EQ(binding("c")->getEngineObject()->getVertex(0).x, 50.0f);
 }
 
 TEST_F(SpriteScriptTest, VectorQueriesFillTheResultGlobals)
@@ -292,6 +300,75 @@ TEST_F(SpriteScriptTest, RecordOfACaptureSpriteWithCaptureOffRestoresItsPixels)
     writeFile("short.bin", std::vector<uint8_t>(whole.begin(), whole.begin() + 200));
     ASSERT_EQ(runSnippet("::f.open(\"short.bin\", 0, 0);"), "");
     EXPECT_EQ(eval("::cap.deserialize(\"save\")"), "0");
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(SpriteScriptTest, BlurDrawsTheSpriteWithItsGhost)
+{
+    // Two slots 100 ms apart: in single precision the history keeps 11 frames and slot 1 shows the
+    // sprite 5 frames back.
+    ASSERT_EQ(runSnippet("::c <- SQSprite(\"c\"); ::c.createColor(10, 10, 1.0, 1.0, 1.0);"
+                         "::c.setBlur(1, 2, 0.5, 100, 1);"),
+              "");
+    std::vector<uint32_t> pixels;
+    for (int frame = 0; frame <= 12; ++frame)
+    {
+        ASSERT_EQ(runSnippet("::c.move(" + std::to_string(20 * frame) + ".0, 0.0, 0, 0);"), "");
+        pixels = drawFrame();
+    }
+    EXPECT_EQ(at(pixels, 245, 5), 0xFFFFFFFFu);
+    const uint32_t ghost = at(pixels, 145, 5);
+    EXPECT_NEAR(int(ghost & 0xFF), 127, 2);
+    EXPECT_EQ(at(pixels, 125, 5), 0xFF000000u);
+    EXPECT_EQ(at(pixels, 185, 5), 0xFF000000u);
+}
+
+} // namespace
+
+namespace
+{
+
+class CountingCallback : public CTextureWacher::ICallback
+{
+public:
+    void onTextureNotify() override { ++calls; }
+    int calls = 0;
+};
+
+TEST_F(SpriteScriptTest, ReleasingACaptureSpriteTellsTheWatchersOfItsTexture)
+{
+    ASSERT_EQ(runSnippet("::cap <- SQSprite(\"cap\"); ::cap.createScreen(-1, 0, 0, 0);"), "");
+    auto* callback = new CountingCallback;
+    ASSERT_EQ(app->textureWatcher->addCallback("suf://cap", callback), 1);
+    ASSERT_EQ(runSnippet("::cap <- null;"), "");
+    EXPECT_EQ(callback->calls, 1);
+    EXPECT_FALSE(app->textureWatcher->isWatched("suf://cap"));
+    callback->release();
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(SpriteScriptTest, OnlyAMaskMasks)
+{
+    // "m" holds the null mask a failed creation leaves; "p" is a plain sprite.
+    ASSERT_EQ(runSnippet("::a <- SQSprite(\"a\"); ::a.createColor(8, 8, 1.0, 1.0, 1.0);"
+                         "::p <- SQSprite(\"p\"); ::p.createColor(8, 8, 1.0, 1.0, 1.0);"
+                         "::m <- SQSprite(\"m\"); ::m.create(\"image/missing.png\", -1, 0, 0, 0);"
+                         "::a.setMask(\"m\");"),
+              "");
+    CSprite* a = binding("a")->getEngineObject();
+    EXPECT_EQ(a->getMask(), binding("m")->getEngineObject());
+    ASSERT_EQ(runSnippet("::a.setMask(\"p\");"), "");
+    EXPECT_EQ(a->getMask(), nullptr);
+    ASSERT_EQ(runSnippet("::a.setMask(\"m\"); ::a.setMask(\"nobody\");"), "");
+    EXPECT_EQ(a->getMask(), nullptr);
 }
 
 } // namespace

@@ -9,13 +9,10 @@
 #include "core/IRenderTarget.h"
 #include "script/Squirrel/SQFile.h"
 #include "sprite/CEffectBlur.h"
+#include "sprite/CEffectShake.h"
 #include "sprite/CNullSprite.h"
+#include "sprite/CNullSpriteMask.h"
 #include "sprite/Squirrel/SQSpriteEngineCalls.h"
-
-#if __has_include("sprite/CSpriteMask.h")
-#include "sprite/CSpriteMask.h"
-#define ORVANE_HAVE_SPRITE_MASK 1
-#endif
 
 #include <kavro/IRenderDevice.h>
 #include <kavro/ISceneManager.h>
@@ -44,14 +41,14 @@ bool isSelfOrBelow(const CFrame* frame, const CFrame* sprite)
     return false;
 }
 
-// What a failed creation leaves: a null sprite mask, which other sprites may also take as a mask.
-CSprite* makeNullSpriteMask()
+// The binding alone updates and draws its engine sprite: the task must not do it as well.
+void takeOutOfTask(CSprite* sprite)
 {
-#ifdef ORVANE_HAVE_SPRITE_MASK
-    return new CNullSpriteMask;
-#else
-    return new CNullSprite;
-#endif
+    if (CTask* joined = sprite->getTask())
+    {
+        joined->removeTaskObject(sprite);
+        joined->removeRenderingObject(sprite);
+    }
 }
 
 } // namespace
@@ -59,11 +56,7 @@ CSprite* makeNullSpriteMask()
 SQSprite::SQSprite(const char* name) : SQRenderer<CSprite>(name ? name : "")
 {
     engine = new CNullSprite;
-    if (CTask* task = engine->getTask())
-    {
-        task->removeTaskObject(engine);
-        task->removeRenderingObject(engine);
-    }
+    takeOutOfTask(engine);
 }
 
 SQSprite::~SQSprite()
@@ -95,12 +88,8 @@ int SQSprite::adopt(CSprite* made)
 {
     dropSprite();
     const bool failed = made == nullptr;
-    engine = failed ? makeNullSpriteMask() : made;
-    if (CTask* joined = engine->getTask())
-    {
-        joined->removeTaskObject(engine);
-        joined->removeRenderingObject(engine);
-    }
+    engine = failed ? new CNullSpriteMask : made;
+    takeOutOfTask(engine);
     if (failed) return -1;
     engineObject = engine;
     engine->setTimeScale(timeScale);
@@ -210,9 +199,19 @@ int SQSprite::draw()
     }
     markFlag();
     if (erase) return 0;
-    // The trail of an active blur is drawn by the blur effect once it records transforms; until
-    // then the sprite itself is drawn.
-    return engine->draw();
+    if (!blur->isActive()) return engine->draw();
+    // The blur draws the sprite itself, at its newest transform, among its ghosts.
+    const Kavro::Vector3D moved = engine->getMove();
+    Kavro::Vector3D at(moved.x, moved.y, 0.0f);
+    if (CEffectShake* shake = engine->getShakeEffect(); shake && shake->isShaking())
+    {
+        at.x += shake->getOffset().x;
+        at.y += shake->getOffset().y;
+    }
+    const Kavro::Vector2D scaled = engine->getScale();
+    blur->update(at, Kavro::Vector3D(scaled.x, scaled.y, 0.0f), engine->getRotate());
+    blur->draw(engine, engine->getFade());
+    return 0;
 }
 
 int SQSprite::render()
@@ -360,14 +359,10 @@ void SQSprite::link(const char* name)
 
 void SQSprite::setMask(const char* name)
 {
-    ORVANE_ENGINE_CALL(engine, setMask(nullptr));
-#ifdef ORVANE_HAVE_SPRITE_MASK
+    engine->setMask(nullptr);
     // Only a mask masks: a name that designates anything else counts as not found.
     CTaskObject* found = findObject(name);
     if (auto* mask = found ? dynamic_cast<CSpriteMask*>(found->getFrame()) : nullptr) engine->setMask(mask);
-#else
-    (void)name;
-#endif
 }
 
 void SQSprite::setSurface(const char* name)
