@@ -198,8 +198,22 @@ SQObject ReferenceTable::memberValue(SQClass* cls, SQInstance* instance, const S
     return index < cls->_methods.size() ? readThrough(cls->_methods[index].val) : sqMakeNull();
 }
 
+ObjectFrame& ReferenceTable::pushFrame()
+{
+    frames.push_back(std::make_unique<ObjectFrame>());
+    return *frames.back();
+}
+
+void ReferenceTable::popFrame()
+{
+    if (!frames.empty())
+        frames.pop_back();
+}
+
 void ReferenceTable::clear()
 {
+    while (!frames.empty())
+        frames.pop_back();
     entries.clear();
     identities.clear();
     nativeClosureNames.clear();

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <vector>
 
+#include "script/ObjectFrame.h"
 #include "sqobject.h"
 
 struct SQClass;
@@ -49,6 +51,26 @@ public:
         ReferenceTable& table;
     };
 
+    // The nested tables of the thread records being written or read, innermost last.
+    ObjectFrame& pushFrame();
+    void popFrame();
+    // The innermost nested table; none outside a thread record.
+    ObjectFrame* currentFrame() { return frames.empty() ? nullptr : frames.back().get(); }
+    size_t frameDepth() const { return frames.size(); }
+    class FrameScope
+    {
+    public:
+        explicit FrameScope(ReferenceTable& table) : table(table), frame(table.pushFrame()) {}
+        ~FrameScope() { table.popFrame(); }
+        FrameScope(const FrameScope&) = delete;
+        FrameScope& operator=(const FrameScope&) = delete;
+        ObjectFrame& get() { return frame; }
+
+    private:
+        ReferenceTable& table;
+        ObjectFrame& frame;
+    };
+
     uint32_t size() const { return static_cast<uint32_t>(entries.size()); }
     Entry& entry(uint32_t index) { return entries[index]; }
     // The object's position, -1 when it is not in the table.
@@ -74,6 +96,7 @@ private:
     std::vector<std::pair<uintptr_t, int32_t>> identities; // sorted by identity
     Names nativeClosureNames;
     Names classNames;
+    std::vector<std::unique_ptr<ObjectFrame>> frames;
     bool busy = false;
 };
 

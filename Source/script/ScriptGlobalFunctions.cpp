@@ -15,6 +15,7 @@
 #include "sound/Squirrel/SQSoundRegistration.h"
 #include "sprite/Squirrel/SQSprite.h"
 #include "text/CTextTokenizer.h"
+#include "text/Squirrel/SQText.h"
 
 #include <kavro/ICore.h>
 #include <kavro/IFileSystem.h>
@@ -274,6 +275,7 @@ void RegisterScriptClasses()
     Squirrel::SQApp::registerClass();
     Squirrel::RegisterSoundClasses();
     Squirrel::RegisterSpriteClasses();
+    Squirrel::SQText::registerClass();
     Squirrel::SQProcess::registerClass();
     Squirrel::SQFile::registerClass();
     Squirrel::SQDes::registerClass();

@@ -2,6 +2,7 @@
 
 #include "core/CFile.h"
 #include "script/ReferenceTable.h"
+#include "script/ThreadImage.h"
 
 #include "sqclosurestream.h"
 #include "sqinternal.h"
@@ -22,6 +23,10 @@ namespace
 {
 
 constexpr uint32_t InsrFlushBytes = 0x200000;
+// Thread records nest when a thread holds another thread that the reference table lacks.
+constexpr size_t MaxThreadNesting = 8;
+// Bytes of a call frame in a thread record, its closure value at its shortest.
+constexpr uint64_t FrameRecordBytes = 36;
 using Digest = std::array<uint8_t, 32>;
 
 // A short read or an impossible count: the record being read fails.
@@ -116,6 +121,11 @@ public:
         uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
         return raw(bytes, 4);
     }
+    bool u16(uint16_t value)
+    {
+        uint8_t bytes[2] = {uint8_t(value), uint8_t(value >> 8)};
+        return raw(bytes, 2);
+    }
     bool tag(const char* name) { return raw(name, 5); }
     bool string(const SQString* text)
     {
@@ -155,6 +165,12 @@ public:
             if (!hasWord && type != OT_USERPOINTER)
                 type = OT_NULL;
             return u32(0) && u32(type) && (!hasWord || u32(static_cast<uint32_t>(v._unVal.nInteger)));
+        }
+        if (ObjectFrame* frame = table.currentFrame())
+        {
+            int64_t inFrame = frame->indexOf(v);
+            if (inFrame >= 0)
+                return u32(2) && u32(type) && u32(static_cast<uint32_t>(inFrame));
         }
         int32_t index = table.indexOf(v);
         if (index < 0)
@@ -200,6 +216,11 @@ public:
             int64_t at = begin("WEKI");
             return value(v._unVal.pWeakRef->_obj) && end(at);
         }
+        case OT_THREAD:
+        {
+            int64_t at = begin("THRI");
+            return u32(static_cast<uint32_t>(v._unVal.pThread->_stack.size())) && end(at);
+        }
         case OT_ARRAY:
         case OT_USERDATA:
         case OT_GENERATOR: return ok;
@@ -227,6 +248,7 @@ public:
         case OT_CLOSURE: return closureContents(v._unVal.pClosure);
         case OT_FUNCPROTO: return protoContents(v._unVal.pFunctionProto);
         case OT_INSTANCE: return instanceContents(v._unVal.pInstance);
+        case OT_THREAD: return threadContents(v);
         case OT_INTEGER:
         case OT_FLOAT:
         case OT_BOOL: return u32(static_cast<uint32_t>(v._unVal.nInteger));
@@ -254,6 +276,94 @@ public:
     }
 
 private:
+    // The thread's nested object table, then its machine state; the traps come last.
+    bool threadContents(const SQObject& value)
+    {
+        SQVM* thread = value._unVal.pThread;
+        ThreadImage image;
+        if (table.frameDepth() >= MaxThreadNesting || image.capture(thread))
+            return false;
+        int64_t at = begin("THRD");
+        ReferenceTable::FrameScope scope(table);
+        ObjectFrame& frame = scope.get();
+        writing.push_back(value);
+        for (const SQObjectPtr& owner : writing)
+            frame.exclude(owner);
+        for (const SQObjectPtr& slot : image.stack)
+            if (ISREFCOUNTED(sq_type(slot)))
+                frame.collect(slot, table);
+        frame.collect(image.temporary, table);
+        for (const SQObjectPtr& argument : image.varargs)
+            frame.collect(argument, table);
+        for (const ThreadImage::Frame& call : image.frames)
+            frame.collect(call.closure, table);
+        frame.sortForWriting();
+        bool written = nestedTable(frame) && machineState(image);
+        writing.pop_back();
+        return written && end(at);
+    }
+
+    bool nestedTable(ObjectFrame& frame)
+    {
+        u32(frame.size());
+        u32(frame.instanceCount());
+        for (uint32_t i = 0; i < frame.size(); i++)
+            if (!info(SQObjectPtr(frame.at(i))))
+                return false;
+        for (uint32_t i = 0; i < frame.size(); i++)
+            if (!contents(SQObjectPtr(frame.at(i))))
+                return false;
+        for (uint32_t i = 0; i < frame.size(); i++)
+            if (sq_type(frame.at(i)) == OT_INSTANCE && !(u32(i) && restoreRecord(SQObjectPtr(frame.at(i)))))
+                return false;
+        return ok;
+    }
+
+    bool machineState(const ThreadImage& image)
+    {
+        u32(static_cast<uint32_t>(image.stack.size()));
+        u32(image.top);
+        u32(image.base);
+        u32(image.suspended);
+        u32(image.suspendedRoot);
+        u32(static_cast<uint32_t>(image.suspendedTarget));
+        u32(image.suspendedTraps);
+        u16(image.suspendedVarargCount);
+        u16(image.suspendedVarargBase);
+        u32(image.nativeCalls);
+        value(image.temporary);
+        u32(static_cast<uint32_t>(image.varargs.size()));
+        for (const SQObjectPtr& argument : image.varargs)
+            value(argument);
+        u32(static_cast<uint32_t>(image.frames.size()));
+        u32(image.frameCapacity);
+        u32(image.frameStorage);
+        for (const ThreadImage::Frame& call : image.frames)
+        {
+            u32(call.traps);
+            u32(call.previousBase);
+            u32(call.previousTop);
+            u32(static_cast<uint32_t>(call.target));
+            u32(call.calls);
+            u32(call.root);
+            u16(call.varargCount);
+            u16(call.varargBase);
+            u32(call.instruction);
+            value(call.closure);
+        }
+        for (const SQObjectPtr& slot : image.stack)
+            value(slot);
+        u32(static_cast<uint32_t>(image.traps.size()));
+        for (const ThreadImage::Trap& trap : image.traps)
+        {
+            u32(trap.stackBase);
+            u32(trap.stackTop);
+            u32(trap.instruction);
+            u32(static_cast<uint32_t>(trap.target));
+        }
+        return ok;
+    }
+
     bool name(const char* tagName, const SQObject& key)
     {
         int64_t at = begin(tagName);
@@ -362,6 +472,7 @@ private:
     std::vector<uint8_t> pending;
     int64_t bufferStart = 0;
     bool ok = true;
+    std::vector<SQObjectPtr> writing; // the threads whose records are open, outermost first
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -402,6 +513,12 @@ public:
         uint8_t b[4];
         raw(b, 4);
         return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+    }
+    uint16_t u16()
+    {
+        uint8_t b[2];
+        raw(b, 2);
+        return uint16_t(b[0] | b[1] << 8);
     }
     bool tag(const char* name)
     {
@@ -463,6 +580,16 @@ public:
             }
         }
         uint32_t index = u32();
+        if (kind == 2)
+        {
+            ObjectFrame* frame = table.currentFrame();
+            if (!frame || index >= frame->size())
+                return false;
+            if (frame->isUnresolved(index) && unresolved)
+                *unresolved = true;
+            target = frame->at(index);
+            return true;
+        }
         if (kind != 1 || index >= table.size())
             return false;
         ReferenceTable::Entry& entry = table.entry(index);
@@ -501,6 +628,7 @@ public:
         case OT_CLOSURE: return createClosure(target);
         case OT_WEAKREF: return createWeakRef(target);
         case OT_ARRAY: target = SQObjectPtr(SQArray::Create(_ss(vm), 0)); return true;
+        case OT_THREAD: return createThread(target);
         case OT_NATIVECLOSURE:
             if (!findByName("NTCI", OT_NATIVECLOSURE, target))
                 return false;
@@ -527,6 +655,7 @@ public:
         case OT_CLOSURE: return closureContents(target);
         case OT_FUNCPROTO: return protoContents(target);
         case OT_INSTANCE: return instanceContents(target);
+        case OT_THREAD: return threadContents(target);
         case OT_INTEGER: target.SetInteger(static_cast<SQInteger>(u32())); return true;
         case OT_FLOAT:
         {
@@ -572,11 +701,8 @@ public:
     {
         bool good = true;
         std::unordered_map<SQFunctionProto*, int> parents;
-        for (uint32_t i = 0; i < table.size(); i++)
+        for (const SQObjectPtr& value : createdProtos)
         {
-            const SQObjectPtr& value = table.entry(i).value;
-            if (sq_type(value) != OT_FUNCPROTO)
-                continue;
             SQFunctionProto* parent = value._unVal.pFunctionProto;
             if (filled.count(parent) == 0)
                 continue;
@@ -598,7 +724,155 @@ public:
         return good;
     }
 
+    // Threads get their machine state once every function prototype is final: their frames
+    // point into the prototypes' code. A thread whose state does not fit stays idle.
+    bool finishThreads()
+    {
+        std::vector<std::pair<SQObjectPtr, ThreadImage>> threads = std::move(restoredThreads);
+        restoredThreads.clear();
+        for (auto& [thread, image] : threads)
+        {
+            SQVM* machine = thread._unVal.pThread;
+            if (machine->_callsstacksize != 0 || machine->_suspended || image.check())
+                return false;
+            image.applyTo(machine);
+        }
+        return true;
+    }
+
 private:
+    bool createThread(SQObjectPtr& target)
+    {
+        if (!record("THRI"))
+            return false;
+        uint32_t stackSize = u32();
+        // The contents record holds a value for every slot.
+        if (stackSize > static_cast<uint32_t>(SQValueStack::kCapacity))
+            return false;
+        need(stackSize, 4);
+        SQVM* thread = new SQVM(_ss(vm));
+        SQObjectPtr keep(thread);
+        if (!thread->Init(vm, static_cast<SQInteger>(stackSize)))
+            return false;
+        target = keep;
+        return true;
+    }
+
+    bool threadContents(SQObjectPtr& target)
+    {
+        int64_t end = 0;
+        if (!record("THRD", &end) || sq_type(target) != OT_THREAD || table.frameDepth() >= MaxThreadNesting)
+            return false;
+        ThreadImage image;
+        {
+            ReferenceTable::FrameScope scope(table);
+            if (!nestedTable(scope.get()))
+                return false;
+            if (!machineState(image, end))
+                return false;
+        }
+        restoredThreads.emplace_back(target, std::move(image));
+        return true;
+    }
+
+    bool nestedTable(ObjectFrame& frame)
+    {
+        uint32_t count = u32();
+        // Each value has at least its type word in both passes.
+        need(count, 8);
+        uint32_t instances = u32();
+        if (instances > count)
+            return false;
+        frame.reset(count);
+        for (uint32_t i = 0; i < count; i++)
+        {
+            SQObjectPtr created;
+            if (!info(created))
+                return false;
+            if (sq_type(created) != OT_NULL && !ISREFCOUNTED(sq_type(created)))
+            {
+                frame.markUnresolved(i);
+                created.Null();
+            }
+            frame.at(i) = created;
+        }
+        for (uint32_t i = 0; i < count; i++)
+            if (!contents(frame.at(i)))
+                return false;
+        for (uint32_t n = 0; n < instances; n++)
+        {
+            uint32_t index = u32();
+            if (index >= count || !restoreRecord(SQObjectPtr(frame.at(index))))
+                return false;
+        }
+        return true;
+    }
+
+    bool machineState(ThreadImage& image, int64_t end)
+    {
+        uint32_t stackSize = u32();
+        if (stackSize > static_cast<uint32_t>(SQValueStack::kCapacity))
+            return false;
+        need(stackSize, 4);
+        image.top = u32();
+        image.base = u32();
+        image.suspended = u32() != 0;
+        image.suspendedRoot = u32() != 0;
+        image.suspendedTarget = static_cast<int32_t>(u32());
+        image.suspendedTraps = u32();
+        image.suspendedVarargCount = u16();
+        image.suspendedVarargBase = u16();
+        image.nativeCalls = u32();
+        if (!value(image.temporary))
+            return false;
+        uint32_t varargCount = u32();
+        need(varargCount, 4);
+        image.varargs.resize(varargCount);
+        for (SQObjectPtr& argument : image.varargs)
+            if (!value(argument))
+                return false;
+        uint32_t frameCount = u32();
+        need(frameCount, FrameRecordBytes);
+        image.frameCapacity = u32();
+        image.frameStorage = u32();
+        image.frames.resize(frameCount);
+        for (ThreadImage::Frame& call : image.frames)
+        {
+            call.traps = u32();
+            call.previousBase = u32();
+            call.previousTop = u32();
+            call.target = static_cast<int32_t>(u32());
+            call.calls = u32();
+            call.root = u32() != 0;
+            call.varargCount = u16();
+            call.varargBase = u16();
+            call.instruction = u32();
+            if (!value(call.closure))
+                return false;
+        }
+        image.stack.resize(stackSize);
+        for (SQObjectPtr& slot : image.stack)
+            if (!value(slot))
+                return false;
+        // A record without the trap list can only stand for a thread that had no traps.
+        if (file.getFilePosition() < end)
+        {
+            uint32_t trapCount = u32();
+            need(trapCount, 16);
+            image.traps.resize(trapCount);
+            for (ThreadImage::Trap& trap : image.traps)
+            {
+                trap.stackBase = u32();
+                trap.stackTop = u32();
+                trap.instruction = u32();
+                trap.target = static_cast<int32_t>(u32());
+            }
+        }
+        if (file.getFilePosition() < end)
+            file.seekStart(end);
+        return true;
+    }
+
     bool createInstance(SQObjectPtr& target)
     {
         if (!record("INSI") || !isClosure(creator))
@@ -659,6 +933,7 @@ private:
         need(least, 1);
         SQFunctionProto* proto = SQFunctionProto::Create();
         target = SQObjectPtr(proto);
+        createdProtos.push_back(target);
         disable(proto);
         proto->_outervalues.resize(s.outers);
         proto->_defaultparams.resize(s.defaults);
@@ -963,6 +1238,10 @@ private:
     int64_t size = 0;
     std::unordered_map<SQFunctionProto*, ProtoSizes> sizes;
     std::unordered_set<SQFunctionProto*> filled;
+    // Every prototype read stays alive until reading ends: the bookkeeping above names them by
+    // address, and those of a thread record's nested table may have no other holder.
+    std::vector<SQObjectPtr> createdProtos;
+    std::vector<std::pair<SQObjectPtr, ThreadImage>> restoredThreads;
 };
 
 template <typename Step> bool guarded(Step step)
@@ -1056,7 +1335,7 @@ int ScriptStateFile::restore(const SQObject& creator, const SQObject& stateReade
     for (uint32_t i = 0; i < count; i++)
         if (!guarded([&] { return in.contents(table.entry(i).value); }))
             return -2;
-    if (!in.checkNesting())
+    if (!in.checkNesting() || !in.finishThreads())
         return -2;
     if (!guarded([&] { return in.tag("INSR"); }))
         return -2;

@@ -4,9 +4,12 @@
 #include "core/CFontPool.h"
 #include "core/TextEncoding.h"
 #include "sprite/CEffectShake.h"
+#include "sprite/CSpriteList.h"
 #include "text/CFont.h"
+#include "text/TextColor.h"
 
 #include <kavro/IRenderDevice.h>
+#include <kavro/IShadowSprite.h>
 #include <kavro/ITexture.h>
 
 #include <algorithm>
@@ -24,18 +27,6 @@ Kavro::IRenderDevice* renderDevice()
 {
     const CApp* app = CApp::get();
     return app ? app->renderDevice : nullptr;
-}
-
-// A 0..1 colour channel as a byte.
-uint32_t channelByte(float v)
-{
-    return uint32_t(std::clamp(v, 0.0f, 1.0f) * 255.0f);
-}
-
-// Red, green, blue bytes into the low three bytes of the packed colour (memory order r, g, b, a); alpha kept.
-void writeColor(uint32_t& packed, const Kavro::Vector3D& rgb)
-{
-    packed = (packed & 0xFF000000u) | channelByte(rgb.x) | (channelByte(rgb.y) << 8) | (channelByte(rgb.z) << 16);
 }
 
 template <class T> void restAt(CInterpolator<T>& interpolator, const T& value)
@@ -87,8 +78,17 @@ CText::~CText()
     clear();
     if (shakeEffect)
         shakeEffect->release();
+    releaseShadow();
+}
+
+void CText::releaseShadow()
+{
+    if (shadowObject)
+        shadowObject->release();
+    shadowObject = nullptr;
     if (shadowTexture)
         shadowTexture->release();
+    shadowTexture = nullptr;
 }
 
 Kavro::Vector2D CText::getViewSize()
@@ -100,12 +100,16 @@ void CText::setSurface(IRenderTarget* target)
 {
     CRenderingTaskObject::setSurface(target);
     const Kavro::Vector2D size = CRenderingTaskObject::getViewSize();
-    if (shadowTexture)
-        shadowTexture->release();
-    shadowTexture = nullptr;
+    releaseShadow();
     // Texts of one surface size share one shadow texture: the shadow batch draws them into it together.
     if (Kavro::IRenderDevice* device = renderDevice(); device && size.x >= 1.0f && size.y >= 1.0f)
+    {
         shadowTexture = device->getSharedRenderTexture(int(size.x), int(size.y), 4);
+        if (shadowTexture)
+            shadowObject = device->createShadowSprite(shadowTexture);
+        if (shadowObject)
+            shadowObject->setBlendMode(blendMode);
+    }
     shadowParametersDirty = 1;
 }
 
@@ -129,8 +133,22 @@ int CText::update()
         transformDirty = 1;
     if (rotateInterpolator.update())
         transformDirty = 1;
+    auto followPath = [this](const Kavro::Vector3D& point) {
+        moveInterpolator.value = {point.x, point.y};
+        moveInterpolator.scaledValue = moveInterpolator.value * moveInterpolator.valueScale;
+        transformDirty = 1;
+    };
+    if (bezier.update())
+        followPath(bezier.current);
+    if (spline.update())
+        followPath(spline.current);
     if (typingBegun)
         typingInterpolator.update();
+    if (shakeEffect && shakeEffect->isShaking())
+    {
+        shakeEffect->update();
+        transformDirty = 1;
+    }
 
     auto updateGlyph = [](Glyph* g) {
         g->dirty = 0;
@@ -142,6 +160,17 @@ int CText::update()
             g->dirty = 1;
         if (g->rotating && g->rotateInterpolator.update())
             g->dirty = 1;
+        if (g->shakeEffect && !g->shakeEffect->isShaking())
+        {
+            g->shakeEffect->release();
+            g->shakeEffect = nullptr;
+            g->dirty = 1;
+        }
+        else if (g->shakeEffect)
+        {
+            g->shakeEffect->update();
+            g->dirty = 1;
+        }
         if (g->coloring)
             for (size_t k = 0; k < 4; ++k)
                 if (g->colorInterpolators[k].update())
@@ -216,7 +245,7 @@ void CText::releaseAtlas()
         atlasTexture->release();
     atlasTexture = nullptr;
     atlasSize = {0, 0};
-    for (CObject* sprite : glyphSprites)
+    for (CSpriteList* sprite : glyphSprites)
         sprite->release();
     glyphSprites.clear();
 }
@@ -325,15 +354,23 @@ void CText::setTimeScale(float scale)
     timeScale = scale;
     fadeInterpolator.timeScale = moveInterpolator.timeScale = scaleInterpolator.timeScale = scale;
     rotateInterpolator.timeScale = transitionInterpolator.timeScale = typingInterpolator.timeScale = scale;
-    for (size_t k = 0; k < 4; ++k)
-        fontColorInterpolators[k].timeScale = shadowColorInterpolators[k].timeScale = scale;
+    bezier.progress.timeScale = scale;
+    if (shakeEffect)
+        shakeEffect->setTimeScale(scale);
+    // The spline and the shadow colours keep their own time scale.
+    for (auto& colour : fontColorInterpolators)
+        colour.timeScale = scale;
     for (Glyph& g : glyphStore)
     {
         g.alphaInterpolator.timeScale = g.moveInterpolator.timeScale = g.scaleInterpolator.timeScale = scale;
         g.rotateInterpolator.timeScale = scale;
+        if (g.shakeEffect)
+            g.shakeEffect->setTimeScale(scale);
         for (auto& colour : g.colorInterpolators)
             colour.timeScale = scale;
     }
+    for (CSpriteList* sprite : glyphSprites)
+        sprite->setTimeScale(scale);
 }
 
 bool CText::mapScreenToText(const Kavro::Vector2D& point, Kavro::Vector2D& out) const

@@ -1,6 +1,8 @@
 #include "text/CText.h"
 
 #include "core/CApp.h"
+#include "core/CTask.h"
+#include "sprite/CSpriteList.h"
 
 #include <kavro/IRenderDevice.h>
 #include <kavro/ITexture.h>
@@ -88,8 +90,10 @@ void CText::buildGlyphAtlas()
     });
 
     AtlasPacker packer;
+    size_t baseCount = 0, rubyCount = 0;
     for (Glyph* g : order)
     {
+        ++(g->isRuby ? rubyCount : baseCount);
         const uint32_t key = g->code | (g->isRuby ? RubyKeyBit : 0u) | (g->italic ? ItalicKeyBit : 0u);
         auto found = atlasMap.find(key);
         if (found == atlasMap.end())
@@ -109,7 +113,30 @@ void CText::buildGlyphAtlas()
     const CApp* app = CApp::get();
     if (packer.width > 0 && packer.height > 0 && app && app->renderDevice)
         atlasTexture = app->renderDevice->createRenderTexture(packer.width, packer.height, 4, 0, 0, 0);
+    addGlyphSprite(baseCount);
+    addGlyphSprite(rubyCount);
+    for (CSpriteList* sprite : glyphSprites)
+    {
+        sprite->textureFiltering = textureFiltering;
+        sprite->setBlendMode(blendMode);
+    }
+    setDither(ditherEnabled, ditherWidth, ditherHeight, ditherTextureName);
     atlasDirty = 1;
+}
+
+void CText::addGlyphSprite(size_t count)
+{
+    if (count == 0 || !atlasTexture)
+        return;
+    auto* sprite = new CSpriteList(atlasTexture);
+    glyphSprites.push_back(sprite);
+    sprite->createList(uint32_t(count));
+    // The text updates and draws its lists itself.
+    if (CTask* task = sprite->getTask())
+    {
+        task->removeTaskObject(sprite);
+        task->removeRenderingObject(sprite);
+    }
 }
 
 } // namespace Orvane

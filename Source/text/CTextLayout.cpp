@@ -401,13 +401,8 @@ void CText::finishNewText()
         g.typeStart = g.typeAlpha;
     }
     float duration = 0.0f;
-    if (typingSpeed > 0.0f)
-    {
-        const float rest = 1.0f - typingSpeed;
-        const float rate = slowTypingRate + (fastTypingRate - slowTypingRate) * rest * rest * rest * rest;
-        if (rate != 0.0f)
-            duration = 16.0f / rate * total;
-    }
+    if (const float rate = typingRate(); rate != 0.0f)
+        duration = 16.0f / rate * total;
     typingInterpolator.set(0.0f, total, toWholeMilliseconds(duration), 0);
     setTimeScale(timeScale);
     setCenter(center[0], center[1]);

@@ -89,6 +89,12 @@ bool SQVM::CheckFrameRoom(SQInteger top) {
     return true;
 }
 
+SQInteger SQVM::FrameStackNeed(SQInteger stackbase, SQInteger stacksize) {
+    return std::max(stackbase + stacksize, stackbase + kFrameRegisters) + kMinStackOverhead;
+}
+
+SQInteger SQVM::MaxCallDepth() { return kMaxCallDepth; }
+
 void SQVM::PushCallInfo(const SQCallInfo &nci) {
     if (_callsstacksize == static_cast<SQInteger>(_callsstack.size())) _callsstack.resize(_callsstack.size() * 2);
     ci = &_callsstack[static_cast<size_t>(_callsstacksize++)];
@@ -835,7 +841,7 @@ bool SQVM::StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQIn
     ci->_ip = func->_instructions.data();
     // Every 8-bit register operand stays inside the stack even for a prototype whose declared
     // stack size is too small (bytecode from a file).
-    SQInteger need = std::max(newtop, stackbase + kFrameRegisters) + kMinStackOverhead;
+    SQInteger need = FrameStackNeed(stackbase, func->_stacksize);
     if (need > static_cast<SQInteger>(_stack.size())) EnsureStack(need);
     // Registers beyond the arguments start out null.
     for (SQInteger i = stackbase + nargs; i < newtop; i++) _stack[static_cast<size_t>(i)].Null();

@@ -122,6 +122,11 @@ struct SQVM : public SQCollectable {
     bool EnsureStack(SQInteger size);
     // Room for a new frame reaching cell `top`: false and "stack overflow" past the limits.
     bool CheckFrameRoom(SQInteger top);
+    // Cells a script frame at stackbase may touch, whatever its declared stack size (what a call
+    // makes sure of before the frame runs).
+    static SQInteger FrameStackNeed(SQInteger stackbase, SQInteger stacksize);
+    // Most call frames a thread holds.
+    static SQInteger MaxCallDepth();
 
     SQValueStack _stack;
     std::vector<SQObjectPtr> _vargsstack;

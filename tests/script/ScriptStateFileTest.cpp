@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -412,16 +413,220 @@ namespace OrvaneTest
 namespace
 {
 
-// Threads have no records yet: a save that meets one fails instead of writing a partial state.
-TEST_F(ScriptStateFileTest, AThreadInTheGraphFailsTheSave)
+// Scenes kept in coroutines. Each is suspended after some wakeups, saved, the machine reset, the
+// file restored and the thread woken to the end: the continuation must be the unsaved run's.
+struct SceneCase
+{
+    const char* name;
+    const char* source; // defines sceneMain
+    int wakeupsBeforeSave;
+};
+
+const SceneCase Scenes[] = {
+    {"loop with locals", R"(
+function sceneMain(title) {
+    local total = 0;
+    local seen = [];                       // only the thread holds it
+    local tag = function(x) { return "<" + x + ">"; };
+    for (local i = 0; i < 4; i++) {
+        local reply = suspend(i);
+        total += reply == null ? 0 : reply;
+        seen.append("n" + i);
+        print(title + tag(i) + ":" + total + " ");
+    }
+    print(seen.len() + " " + seen[3] + " end");
+}
+)", 2},
+    {"nested call with variable arguments", R"(
+function say(who, ...) {
+    local text = vargv[0] + vargc;
+    local heard = suspend(who);
+    print(who + ":" + text + "/" + heard + " ");
+    return text.len();
+}
+function sceneMain(title) {
+    local sum = 0;
+    foreach (i, t in ["a", "bb", "ccc"]) {
+        sum += say(title + i, t, 1, 2);
+        print(sum + " ");
+    }
+    print("end");
+}
+)", 2},
+    {"inside try in the suspended frame", R"(
+function sceneMain(title) {
+    local step = 0;
+    try {
+        step = 1;
+        suspend(1);
+        step = 2;
+        print("after resume ");
+        throw "boom";
+    } catch (e) {
+        print("caught " + e + " at " + step + " ");
+    }
+    suspend(2);
+    print(title + " done");
+}
+)", 0},
+    {"inside try around a nested call", R"(
+function risky(n) {
+    try { suspend(n); } catch (inner) { print("wrong catch "); }
+    suspend(n + 1);
+    throw "deep " + n;
+}
+function sceneMain(title) {
+    try {
+        print("a ");
+        risky(10);
+    } catch (e) {
+        print("caught " + e + " ");
+    }
+    suspend(3);
+    print(title + " end");
+}
+)", 0},
+};
+
+const char* const Driver = R"(
+scene <- newthread(sceneMain);
+scene.call("S");
+)";
+const char* const Wake = "scene.wakeup(100)\n";
+const char* const Finish = "while (scene.getstatus() == \"suspended\") scene.wakeup(7);\nprint(\"|\" + scene.getstatus())\n";
+
+class SuspendedScene : public ScriptStateFileTest, public ::testing::WithParamInterface<SceneCase>
+{
+protected:
+    void suspendScene(const SceneCase& scene)
+    {
+        ASSERT_EQ(runSnippet(Classes), "");
+        ASSERT_EQ(runSnippet(scene.source), "") << Orvane::CSquirrel::getErrorText();
+        ASSERT_EQ(runSnippet(Driver), "");
+        for (int i = 0; i < scene.wakeupsBeforeSave; i++)
+            ASSERT_EQ(runSnippet(Wake), "");
+        ASSERT_EQ(eval("scene.getstatus()"), "suspended");
+    }
+};
+
+TEST_P(SuspendedScene, ContinuesAfterSaveResetRestoreAsAnUnsavedRun)
+{
+    const SceneCase& scene = GetParam();
+    startHost();
+    suspendScene(scene);
+    output.clear();
+    ASSERT_EQ(runSnippet(Finish), "");
+    const std::string expected = output;
+    ASSERT_NE(expected.find("|idle"), std::string::npos);
+
+    host->reset();
+    suspendScene(scene);
+    ASSERT_EQ(runSnippet("CreateReferenceTable(priority, null)"), "");
+    ASSERT_EQ(save(), 0);
+    ASSERT_EQ(runSnippet("ClearReferenceTable()"), "");
+    freshMachine();
+    ASSERT_EQ(restore(), 0);
+    ASSERT_EQ(runSnippet("ClearReferenceTable()"), "");
+    EXPECT_EQ(eval("scene.getstatus()"), "suspended");
+    output.clear();
+    ASSERT_EQ(runSnippet(Finish), "") << Orvane::CSquirrel::getErrorText();
+    EXPECT_EQ(output, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Threads, SuspendedScene, ::testing::ValuesIn(Scenes),
+                         [](const ::testing::TestParamInfo<SceneCase>& info) {
+                             std::string name = info.param.name;
+                             std::replace(name.begin(), name.end(), ' ', '_');
+                             return name;
+                         });
+
+// An idle thread, one never started and two threads sharing an object the root lacks.
+TEST_F(ScriptStateFileTest, IdleThreadsAndOneObjectOnTwoStacks)
 {
     startHost();
     ASSERT_EQ(runSnippet(Classes), "");
-    ASSERT_EQ(runSnippet("scene <- newthread(function() { suspend(1); })\nscene.call()\n"
-                         "CreateReferenceTable(null, null)"),
+    ASSERT_EQ(runSnippet(R"(
+function keep(list) { local mine = list; suspend(0); mine.append(mine.len()); suspend(1); return mine.len(); }
+fresh <- newthread(keep);
+done <- newthread(function() { return 1; });
+done.call();
+one <- newthread(keep);
+two <- newthread(keep);
+local list = [];
+one.call(list);
+two.call(list);
+)"),
               "");
-    EXPECT_EQ(save(), -1);
+    ASSERT_EQ(runSnippet("CreateReferenceTable(priority, null)"), "");
+    ASSERT_EQ(save(), 0);
+    freshMachine();
+    ASSERT_EQ(restore(), 0);
+    output.clear();
+    // The shared list was written once per thread record: each thread has its own copy now.
+    ASSERT_EQ(runSnippet("one.wakeup(); two.wakeup(); local n = two.wakeup();\n"
+                         "print(fresh.getstatus() + \" \" + done.getstatus() + \" \" + one.getstatus() + \" \" +\n"
+                         "      two.getstatus() + \" \" + n + \" \" + fresh.call([5, 6]) + \" \" + fresh.getstatus())"),
+              "")
+        << Orvane::CSquirrel::getErrorText();
+    EXPECT_EQ(output, "idle idle suspended idle 1 0 suspended");
+}
+
+// A thread saved from inside its own run holds the saving native call: it cannot be brought back.
+TEST_F(ScriptStateFileTest, ARunningThreadFailsTheSave)
+{
+    startHost();
+    ASSERT_EQ(runSnippet(Classes), "");
+    ASSERT_EQ(runSnippet("saved <- null\n"
+                         "runner <- newthread(function() { ::saved = ::saveNow(); })"),
+              "");
+    // saveNow is a native that writes the state file while the thread is running.
+    static std::function<int()> saveFromNative;
+    saveFromNative = [this] { return save(); };
+    HSQUIRRELVM vm = host->getVM();
+    sq_pushroottable(vm);
+    sq_pushstring(vm, "saveNow", -1);
+    sq_newclosure(
+        vm,
+        [](HSQUIRRELVM v) -> SQInteger {
+            sq_pushinteger(v, saveFromNative());
+            return 1;
+        },
+        0);
+    sq_createslot(vm, -3);
+    sq_pop(vm, 1);
+    ASSERT_EQ(runSnippet("CreateReferenceTable(null, null)\nrunner.call()"), "");
+    EXPECT_EQ(eval("saved"), "-1");
+}
+
+// A record whose frames claim an exception trap that the record does not carry fails the
+// restore; the thread is never left runnable.
+TEST_F(ScriptStateFileTest, TrapCountsWithoutTheirTrapsFailTheRestore)
+{
+    startHost();
+    ASSERT_EQ(runSnippet(Classes), "");
+    ASSERT_EQ(runSnippet(Scenes[2].source), "");
+    ASSERT_EQ(runSnippet(std::string(Driver) + "CreateReferenceTable(priority, null)"), "");
+    ASSERT_EQ(save(), 0);
+    Bytes bytes = dir.read(StateName);
+    const char tag[5] = {'T', 'H', 'R', 'D', 0};
+    auto at = std::search(bytes.begin(), bytes.end(), tag, tag + 5);
+    ASSERT_NE(at, bytes.end());
+    size_t field = size_t(at - bytes.begin()) + 5;
+    uint32_t end = 0;
+    std::memcpy(&end, &bytes[field], 4);
+    // The trap list closes the record: a count of one and one trap of four words.
+    ASSERT_GE(end, 20u);
+    uint32_t trapCount = 0;
+    std::memcpy(&trapCount, &bytes[end - 20], 4);
+    ASSERT_EQ(trapCount, 1u);
+    std::memset(&bytes[end - 20], 0, 4);
+    dir.write(StateName, bytes);
+
+    freshMachine();
+    EXPECT_EQ(restore(), -2);
+    EXPECT_EQ(eval("scene.getstatus()"), "idle");
 }
 
 } // namespace
 } // namespace OrvaneTest
+

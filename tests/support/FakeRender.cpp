@@ -1,6 +1,7 @@
 #include "support/FakeRender.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 
@@ -100,6 +101,13 @@ const char* nameOf(Kavro::ITexture* texture)
     if (!texture)
         return "(screen)";
     return texture->getFileName() ? texture->getFileName() : "(unnamed)";
+}
+
+std::string Hex32(uint32_t value)
+{
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", value);
+    return text;
 }
 
 } // namespace
@@ -247,7 +255,8 @@ int RecordingSpriteQuad::apply()
 }
 
 RecordingRenderDevice::RecordingRenderDevice(CallLog& log)
-    : log_(log), scene_(new RecordingSceneManager(log)), defaultTexture_(new FakeTexture("", 1, 1, 1))
+    : log_(log), scene_(new RecordingSceneManager(log)), defaultTexture_(new FakeTexture("", 1, 1, 1)),
+      ditherTexture_(new FakeTexture("dither", 4, 4, 1))
 {
 }
 
@@ -256,7 +265,67 @@ RecordingRenderDevice::~RecordingRenderDevice()
     for (FakeTexture* texture : shared_)
         texture->release();
     defaultTexture_->release();
+    ditherTexture_->release();
     scene_->release();
+}
+
+Kavro::IShadowSprite* RecordingRenderDevice::createShadowSprite(Kavro::ITexture* texture)
+{
+    log_.add("createShadowSprite", nameOf(texture));
+    if (noShadowSprite || !texture)
+        return nullptr;
+    return new RecordingShadowSprite(log_, texture);
+}
+
+RecordingShadowSprite::RecordingShadowSprite(CallLog& log, Kavro::ITexture* texture) : log_(log), texture_(texture)
+{
+    texture_->addRef();
+}
+
+RecordingShadowSprite::~RecordingShadowSprite()
+{
+    texture_->release();
+}
+
+int RecordingShadowSprite::setQuad(const Kavro::Matrix4x4&, const Kavro::Vector4D[4], const uint32_t colours[4],
+                                   const Kavro::Vector2D[4])
+{
+    log_.add("shadow.setQuad", Hex32(colours[0]), Hex32(colours[1]), Hex32(colours[2]), Hex32(colours[3]));
+    return 0;
+}
+
+int RecordingShadowSprite::setShading(int a, float b, float c)
+{
+    log_.add("shadow.setShading", a, b, c);
+    return 0;
+}
+
+int RecordingShadowSprite::setRect(float x, float y, float width, float height)
+{
+    log_.add("shadow.setRect", x, y, width, height);
+    return 0;
+}
+
+int RecordingShadowSprite::draw(const Kavro::Vector2D& offset, const Kavro::Vector4D* colour, float factor)
+{
+    if (colour)
+        log_.add("shadow.draw", offset.x, offset.y, colour->x, colour->y, colour->z, colour->w, factor);
+    else
+        log_.add("shadow.draw", offset.x, offset.y, "null", factor);
+    return 0;
+}
+
+int RecordingShadowSprite::setBlendMode(int mode)
+{
+    log_.add("shadow.setBlendMode", mode);
+    blendMode = mode;
+    return 0;
+}
+
+int RecordingShadowSprite::setDither(Kavro::ITexture* texture, float width, float height)
+{
+    log_.add("shadow.setDither", nameOf(texture), width, height);
+    return 0;
 }
 
 int RecordingRenderDevice::beginFrame()

@@ -101,6 +101,30 @@ private:
     std::string prefix_;
 };
 
+// Shadow sprite that logs every call: "shadow.<operation>(...)"; setQuad logs the four colours in hex.
+class RecordingShadowSprite : public Kavro::RefCounted<Kavro::IShadowSprite>
+{
+public:
+    RecordingShadowSprite(CallLog& log, Kavro::ITexture* texture);
+    ~RecordingShadowSprite() override;
+
+    int setQuad(const Kavro::Matrix4x4& matrix, const Kavro::Vector4D corners[4], const uint32_t colours[4],
+                const Kavro::Vector2D uv[4]) override;
+    int setShading(int a, float b, float c) override;
+    int setRect(float x, float y, float width, float height) override;
+    int draw(const Kavro::Vector2D& offset, const Kavro::Vector4D* colour, float factor) override;
+    int setBlendMode(int mode) override;
+    int getBlendMode() override { return blendMode; }
+    int setDither(Kavro::ITexture* texture, float width, float height) override;
+    Kavro::ITexture* getTexture() override { return texture_; }
+
+    int blendMode = 1;
+
+private:
+    CallLog& log_;
+    Kavro::ITexture* texture_;
+};
+
 class RecordingSceneManager : public LoggedRefCounted<Kavro::ISceneManager>
 {
 public:
@@ -149,6 +173,9 @@ public:
     Kavro::ISpriteQuad* createSprite(Kavro::ITexture* texture, int quadCount, int reserved, int reserved2) override;
     Kavro::IQuad* createColorQuad(int quadCount) override;
     Kavro::ITexture* getDefaultTexture() override { return defaultTexture_; }
+    // Logs; null when noShadowSprite is set.
+    Kavro::IShadowSprite* createShadowSprite(Kavro::ITexture* texture) override;
+    Kavro::ITexture* getDitherTexture() override { return ditherTexture_; }
     int copyTexture(Kavro::ITexture* destination, Kavro::ITexture* source, int mode) override;
     int copyRect(Kavro::ITexture* destination, const Kavro::Rect2DI& destinationRect, Kavro::ITexture* source,
                  const Kavro::Rect2DI& sourceRect) override;
@@ -160,6 +187,7 @@ public:
     int beginResult = 0;
     bool noSceneManager = false;
     bool noRenderTexture = false;
+    bool noShadowSprite = false;
     std::vector<std::string> missingTextures;
     int loadedWidth = 64, loadedHeight = 64;
     int32_t screenSize[2] = {1280, 720};
@@ -169,6 +197,7 @@ private:
     RecordingSceneManager* scene_;
     Kavro::ITexture* target_ = nullptr;
     FakeTexture* defaultTexture_;
+    FakeTexture* ditherTexture_;
     std::vector<FakeTexture*> shared_;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IQuad.h"
+#include "IShadowSprite.h"
 #include "ISpriteQuad.h"
 #include "ITexture.h"
 #include "Vector2D.h"
@@ -51,6 +52,11 @@ public:
     virtual IQuad* createColorQuad(int quadCount) = 0;
     // One opaque white texel (no reference added).
     virtual ITexture* getDefaultTexture() = 0;
+    // A shadow sprite over texture (a render texture its user stamps shadows into); null on failure.
+    virtual IShadowSprite* createShadowSprite(ITexture* texture) = 0;
+    // The built-in 4 x 4 ordered dither pattern (grey levels 8 to 248 in steps of 16, opaque; no reference
+    // added).
+    virtual ITexture* getDitherTexture() = 0;
 
     // Copies source (null: the screen) into destination: mode 0 needs equal sizes, any other mode scales.
     virtual int copyTexture(ITexture* destination, ITexture* source, int mode) = 0;

@@ -8,6 +8,7 @@
 #include "render/ImageCodec.h"
 #include "render/RenderDeviceFactory.h"
 #include "scene/CSceneManager.h"
+#include "scene/CShadowSprite.h"
 #include "scene/CSpriteQuad.h"
 
 #include <cstdio>
@@ -144,6 +145,8 @@ CRenderDevice::~CRenderDevice()
         scene_->release();
     if (defaultTexture_)
         defaultTexture_->release();
+    if (ditherTexture_)
+        ditherTexture_->release();
     if (screen_)
         screen_->release();
     if (renderer_ && !makeCurrent())
@@ -439,6 +442,37 @@ IQuad* CRenderDevice::createColorQuad(int quadCount)
 ITexture* CRenderDevice::getDefaultTexture()
 {
     return defaultTexture_;
+}
+
+IShadowSprite* CRenderDevice::createShadowSprite(ITexture* texture)
+{
+    CTexture* ours = own(texture);
+    if (!ours)
+        return nullptr;
+    return new CShadowSprite(this, ours);
+}
+
+ITexture* CRenderDevice::getDitherTexture()
+{
+    if (ditherTexture_ || !makeCurrent())
+        return ditherTexture_;
+    // Ordered (Bayer) thresholds: neighbouring cells differ as much as possible.
+    static const int order[16] = {0, 8, 2, 10, 12, 4, 14, 6, 3, 11, 1, 9, 15, 7, 13, 5};
+    uint32_t pixels[16];
+    for (int i = 0; i < 16; ++i)
+    {
+        const uint32_t grey = uint32_t(order[i] * 16 + 8);
+        pixels[i] = 0xFF000000u | (grey << 16) | (grey << 8) | grey;
+    }
+    ditherTexture_ = new CTexture(this, false, CTexture::Lockable, 4, 4, "");
+    if (!ditherTexture_->valid())
+    {
+        ditherTexture_->release();
+        ditherTexture_ = nullptr;
+        return nullptr;
+    }
+    ditherTexture_->upload(pixels);
+    return ditherTexture_;
 }
 
 int CRenderDevice::blit(CTexture* destination, const Rect2DI& destinationRect, CTexture* source,

@@ -47,6 +47,8 @@ public:
     ISpriteQuad* createSprite(ITexture* texture, int quadCount, int reserved, int reserved2) override;
     IQuad* createColorQuad(int quadCount) override;
     ITexture* getDefaultTexture() override;
+    IShadowSprite* createShadowSprite(ITexture* texture) override;
+    ITexture* getDitherTexture() override;
     int copyTexture(ITexture* destination, ITexture* source, int mode) override;
     int copyRect(ITexture* destination, const Rect2DI& destinationRect, ITexture* source,
                  const Rect2DI& sourceRect) override;
@@ -90,6 +92,7 @@ private:
     std::unique_ptr<CQuadRenderer> renderer_;
     CTexture* screen_ = nullptr;
     CTexture* defaultTexture_ = nullptr;
+    CTexture* ditherTexture_ = nullptr;
     CTexture* current_ = nullptr;
     CSceneManager* scene_ = nullptr;
     std::map<std::string, CTexture*> named_;
