@@ -754,6 +754,9 @@ private:
         SQObjectPtr keep(thread);
         if (!thread->Init(vm, static_cast<SQInteger>(stackSize)))
             return false;
+        // Until its contents arrive the thread is an idle one with no function in slot 0, so that
+        // a script reaching it early can only fail to call it.
+        thread->_top = 1;
         target = keep;
         return true;
     }

@@ -112,6 +112,9 @@ const char* ThreadImage::check() const
         return "value stack too large";
     if (top > size || base > top)
         return "stack top or base outside the stack";
+    // Slot 0 holds the thread's function: calling a thread reads below what it pushes.
+    if (top < 1)
+        return "no function slot on the stack";
     if (frames.size() > frameCapacity || frameCapacity > static_cast<uint64_t>(SQVM::MaxCallDepth()))
         return "call frames beyond their capacity";
     if (nativeCalls > MAX_NATIVE_CALLS)

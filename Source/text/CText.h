@@ -226,12 +226,6 @@ public:
     virtual Kavro::Vector2D getSize() const { return {float(extentX), float(extentY)}; }
     virtual int32_t isTyping() const { return typingDone ? 0 : 1; }
     virtual float getTotalTime() const { return typingInterpolator.duration; }
-    virtual void setTypingThreshold(int32_t threshold) { typingThreshold = threshold; }
-    virtual float getFade() const { return fadeInterpolator.value; }
-    virtual const Kavro::Vector2D& getMove() const { return moveInterpolator.value; }
-    virtual const Kavro::Vector2D& getScale() const { return scaleInterpolator.value; }
-    virtual const Kavro::Vector3D& getRotate() const { return rotateInterpolator.value; }
-    virtual CEffectShake* getShakeEffect() const { return shakeEffect; }
     // True with the point's place across the text quad (0..1 each way) when the point hits it.
     virtual bool mapScreenToText(const Kavro::Vector2D& point, Kavro::Vector2D& out) const;
 

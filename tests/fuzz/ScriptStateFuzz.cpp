@@ -1,5 +1,5 @@
 // libFuzzer target for the script state reader: any file restores or fails without touching
-// memory it does not own, and the machine closes cleanly afterwards.
+// memory it does not own, restored threads run as script code, and the machine closes cleanly.
 // Seeds: ORVANE_STATE_SEED_DIR=corpus/ makes the target write a saved graph there at start-up.
 #include "core/CFile.h"
 #include "script/ReferenceTable.h"
@@ -7,10 +7,13 @@
 
 #include <sqstdaux.h>
 
+#include "sqinternal.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -39,6 +42,24 @@ p2 <- Point(); p2.y = 4; p2.id = 2;
 pts <- [p1, p2, p1, 2.5, true, null];
 weak <- a.weakref();
 delegated <- delegate { extra = 42 } : { own = 1 };
+function say(who, ...) {
+    local heard = { w = who, n = vargc };
+    try { suspend(vargc); } catch (e) { heard.e <- e; }
+    suspend(heard.n);
+    throw "up " + who;
+}
+function scene(title) {
+    local kept = [title, 1.5, "runtime " + title];
+    try { say(title, "x", 2); } catch (e) { kept.append(e); }
+    foreach (i, v in kept) suspend(i);
+}
+sceneA <- newthread(scene);
+sceneA.call("A");
+sceneB <- newthread(scene);
+sceneB.call("B");
+sceneB.wakeup();
+sceneB.wakeup();
+idle <- newthread(scene);
 )";
 
 std::string scratch()
@@ -53,6 +74,25 @@ void run(HSQUIRRELVM vm, const char* source)
         sq_pushroottable(vm);
         sq_call(vm, 1, SQFalse, SQFalse);
         sq_pop(vm, 1);
+    }
+}
+
+void quiet(HSQUIRRELVM, const SQChar*, ...) {}
+
+// Restored threads run on a bounded budget: they may fail as script code, never as memory.
+void wakeThreads(HSQUIRRELVM vm)
+{
+    std::vector<SQObjectPtr> threads;
+    SQTable* root = vm->_roottable._unVal.pTable;
+    for (SQInteger i = 0; i < root->_numofnodes; i++)
+        if (sq_type(root->_nodes[i].val) == OT_THREAD)
+            threads.push_back(root->_nodes[i].val);
+    for (const SQObjectPtr& value : threads)
+    {
+        SQVM* thread = value._unVal.pThread;
+        thread->_budget = 20000;
+        for (int wake = 0; wake < 6 && sq_getvmstate(thread) == SQ_VMSTATE_SUSPENDED; wake++)
+            sq_wakeupvm(thread, SQFalse, SQFalse, SQFalse, SQFalse);
     }
 }
 
@@ -113,6 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::fclose(out);
     }
     HSQUIRRELVM vm = sq_open(1024);
+    sq_setprintfunc(vm, quiet);
     run(vm, Setup);
     HSQOBJECT create = global(vm, "create"), noop = global(vm, "noop"), none;
     sq_resetobject(&none);
@@ -123,6 +164,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (result > 0)
             std::abort();
         table.clear();
+        if (result == 0)
+            wakeThreads(vm);
     }
     sq_release(vm, &create);
     sq_release(vm, &noop);

@@ -5,6 +5,8 @@
 #include "script/ReferenceTable.h"
 #include "script/ScriptStateFile.h"
 
+#include "sqinternal.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -539,6 +541,44 @@ INSTANTIATE_TEST_SUITE_P(Threads, SuspendedScene, ::testing::ValuesIn(Scenes),
                              std::replace(name.begin(), name.end(), ' ', '_');
                              return name;
                          });
+
+// Damage anywhere in a thread record restores nothing runnable that could reach outside the
+// thread: what restores is woken (with a bounded budget) and must run or fail as script code.
+TEST_F(ScriptStateFileTest, ThreadRecordFlipsNeverCrash)
+{
+    startHost();
+    ASSERT_EQ(runSnippet(Classes), "");
+    ASSERT_EQ(runSnippet(std::string(Scenes[3].source) + Driver + "CreateReferenceTable(priority, null)"), "");
+    ASSERT_EQ(save(), 0);
+    const Bytes saved = dir.read(StateName);
+    const char tag[5] = {'T', 'H', 'R', 'D', 0};
+    auto at = std::search(saved.begin(), saved.end(), tag, tag + 5);
+    ASSERT_NE(at, saved.end());
+    const size_t first = size_t(at - saved.begin());
+    uint32_t end = 0;
+    std::memcpy(&end, &saved[first + 5], 4);
+    ASSERT_LE(end, saved.size());
+    int restored = 0;
+    for (size_t i = first; i < end; i++)
+    {
+        Bytes damaged = saved;
+        damaged[i] ^= i % 2 ? 0x01 : 0x80;
+        dir.write(StateName, damaged);
+        ASSERT_EQ(runSnippet("scene <- null"), "");
+        int result = restore();
+        EXPECT_LE(result, 0) << i;
+        SquirrelObject scene = Orvane::CSquirrel::getRootTable().GetValue("scene");
+        if (result != 0 || sq_type(scene.GetObjectHandle()) != OT_THREAD)
+            continue;
+        restored++;
+        HSQUIRRELVM thread = scene.GetObjectHandle()._unVal.pThread;
+        thread->_budget = 10000;
+        for (int wake = 0; wake < 8 && sq_getvmstate(thread) == SQ_VMSTATE_SUSPENDED; wake++)
+            sq_wakeupvm(thread, SQFalse, SQFalse, SQFalse, SQFalse);
+    }
+    // Most bytes are values whose damage still reads: those threads were woken above.
+    EXPECT_GT(restored, 0);
+}
 
 // An idle thread, one never started and two threads sharing an object the root lacks.
 TEST_F(ScriptStateFileTest, IdleThreadsAndOneObjectOnTwoStacks)

@@ -107,6 +107,7 @@ TEST_F(ThreadImageTest, EveryCountAndIndexIsChecked)
     const BadImage cases[] = {
         {"stack top beyond the stack", [](ThreadImage& i) { i.top = uint32_t(i.stack.size() + 1); }},
         {"stack base above the top", [](ThreadImage& i) { i.base = i.top + 1; }},
+        {"no function slot", [](ThreadImage& i) { i.frames.clear(); i.traps.clear(); i.suspended = false; i.top = i.base = 0; }},
         {"more frames than capacity", [](ThreadImage& i) { i.frameCapacity = uint32_t(i.frames.size() - 1); }},
         {"capacity beyond the call depth", [&](ThreadImage& i) { i.frameCapacity = uint32_t(big); }},
         {"native call depth", [](ThreadImage& i) { i.nativeCalls = MAX_NATIVE_CALLS + 1; }},
