@@ -639,6 +639,7 @@ void CApp::render()
         top->updateObjects();
     }
     drawScreenFade();
+    frameCapture.frameDrawn(*renderDevice, *core);
     renderDevice->endFrame();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CFrameCapture.h"
 #include "core/CObject.h"
 
 #include <kavro/CCriticalSection.h>
@@ -158,6 +159,7 @@ public:
     // Elapsed milliseconds clamped to 0..83.333336; 0 at start.
     float frameTimeCap = 0.0f;
     uint32_t lastFrameTime = 0;
+    CFrameCapture frameCapture;
 
     // Library devices; each holds one reference, released at shutdown (or when the object goes).
     Kavro::IRenderDevice* renderDevice = nullptr;

@@ -11,6 +11,7 @@
 #include "text/CText.h"
 #include "core/ITaskCallback.h"
 #include "sound/CSound3D.h"
+#include "sprite/CBackSurfaceTarget.h"
 #include "sprite/CSprite.h"
 
 #include <kavro/ICore.h>
@@ -472,8 +473,7 @@ int CTask::terminate()
 
 IRenderTarget* CTask::createBackSurface()
 {
-    // The back surface is a sprite render target; without the sprite classes there is none.
-    return nullptr;
+    return new CBackSurfaceTarget(*this);
 }
 
 // Textures.

@@ -43,8 +43,7 @@ protected:
     {
         host.reset();
         app->taskStack.clear();
-        if (task)
-            task->release();
+        if (task) task->release();
         ScriptHostFixture::TearDown();
     }
 
@@ -71,8 +70,7 @@ protected:
             record.object->render();
         for (const auto& record : task->getRenderingObjects())
         {
-            if (record.object->drawsOnBackSurface())
-                record.object->drawOnBackSurface();
+            if (record.object->drawsOnBackSurface()) record.object->drawOnBackSurface();
             record.object->draw();
         }
         std::vector<uint32_t> pixels(size_t(Width) * Height);
@@ -80,7 +78,10 @@ protected:
         device->endFrame();
         return pixels;
     }
-    static uint32_t at(const std::vector<uint32_t>& pixels, int x, int y) { return pixels[size_t(y) * Width + x]; }
+    static uint32_t at(const std::vector<uint32_t>& pixels, int x, int y)
+    {
+        return pixels[size_t(y) * Width + x];
+    }
 
     CallLog log;
     Kavro::IRenderDevice* device = nullptr;
@@ -106,12 +107,14 @@ TEST_F(SpriteScriptTest, FreshAndFailedSpritesAreNullObjects)
 
 TEST_F(SpriteScriptTest, ColourSpriteHasTheTruncatedColourBytes)
 {
-    ASSERT_EQ(runSnippet("::c <- SQSprite(\"c\"); ::made <- ::c.createColor(100, 50, 1.0, 0.5, 0.0); ::c.getSize();"),
-              "");
+    ASSERT_EQ(
+        runSnippet(
+            "::c <- SQSprite(\"c\"); ::made <- ::c.createColor(100, 50, 1.0, 0.5, 0.0); ::c.getSize();"),
+        "");
     EXPECT_EQ(eval("::made"), "0");
     EXPECT_EQ(results(4), "100,50,0,0");
     const std::vector<uint32_t> pixels = drawFrame();
-    EXPECT_EQ(at(pixels, 0, 0), 0xFFFF7F00u);  // 255, 127, 0, 255
+    EXPECT_EQ(at(pixels, 0, 0), 0xFFFF7F00u); // 255, 127, 0, 255
     EXPECT_EQ(at(pixels, 99, 49), 0xFFFF7F00u);
     EXPECT_EQ(at(pixels, 100, 10), 0xFF000000u);
     EXPECT_EQ(at(pixels, 10, 50), 0xFF000000u);
@@ -137,8 +140,12 @@ TEST_F(SpriteScriptTest, VectorQueriesFillTheResultGlobals)
 TEST_F(SpriteScriptTest, ArgumentsMustHaveTheirExactTypes)
 {
     ASSERT_EQ(runSnippet("::s <- SQSprite(\"s\");"), "");
-    const char* wrong[] = {"::s.fade(1, 0, 0)", "::s.move(1.0, 2.0, 0.5, 0)", "::s.create(5, -1, 0, 0, 0)",
-                           "::s.createColor(1.0, 1, 1.0, 1.0, 1.0)", "::s.link(3)", "SQSprite(5)",
+    const char* wrong[] = {"::s.fade(1, 0, 0)",
+                           "::s.move(1.0, 2.0, 0.5, 0)",
+                           "::s.create(5, -1, 0, 0, 0)",
+                           "::s.createColor(1.0, 1, 1.0, 1.0, 1.0)",
+                           "::s.link(3)",
+                           "SQSprite(5)",
                            "::s.shake(1, null, 0, 0, 0, 0, 0)"};
     for (const char* call : wrong)
         EXPECT_EQ(eval(call), "error: Incorrect function argument") << call;
@@ -172,7 +179,10 @@ TEST_F(SpriteScriptTest, SplitActionTablesReadWithTheirDefaults)
         Kavro::Vector3D dir, mask;
     } cases[] = {
         {"{ time = 1500, vel = 3 }", 1.5f, 1, {0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}},
-        {"{ vel = { dir = { y = 2 } } }", 0.0f, 1, {1.0f / std::sqrt(5.0f), 2.0f / std::sqrt(5.0f), 0.0f},
+        {"{ vel = { dir = { y = 2 } } }",
+         0.0f,
+         1,
+         {1.0f / std::sqrt(5.0f), 2.0f / std::sqrt(5.0f), 0.0f},
          {1.0f, 1.0f, 1.0f}},
         {"{ time = \"soon\", acc = {} }", 0.0f, 0, {0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}},
     };
@@ -188,9 +198,11 @@ TEST_F(SpriteScriptTest, SplitActionTablesReadWithTheirDefaults)
         EXPECT_NEAR(desc.vel.dir.y, c.dir.y, 1e-6f) << c.table;
         EXPECT_EQ(desc.vel.mask.x, c.mask.x) << c.table;
     }
-    ASSERT_EQ(runSnippet("::t <- { acc = { dist_edge = { side = 3 }, inv = true, aspect = 2.7, rand_min = { z = 4 } },"
-                         "  delay = { rand_max = 5, mask = 0.5 }, seed = 7.9 };"),
-              "");
+    ASSERT_EQ(
+        runSnippet(
+            "::t <- { acc = { dist_edge = { side = 3 }, inv = true, aspect = 2.7, rand_min = { z = 4 } },"
+            "  delay = { rand_max = 5, mask = 0.5 }, seed = 7.9 };"),
+        "");
     SplitActionDesc desc;
     ASSERT_TRUE(SQSprite::readSplitAction(SquirrelVM::GetRootTable().GetValue("t"), desc));
     EXPECT_EQ(desc.seed, 7);
@@ -221,7 +233,8 @@ TEST_F(SpriteScriptTest, CaptureSwitchActsOnlyOnCaptureSprites)
     EXPECT_EQ(texture->getSize()[1], Height);
     EXPECT_EQ(eval("::cap.isCaptureEnabled() + \",\" + ::cap.isPaused()"), "1,0");
     ASSERT_EQ(runSnippet("::cap.setCapture(0);"), "");
-    EXPECT_EQ(eval("::cap.isCaptureEnabled() + \",\" + ::cap.isPaused() + \",\" + ::cap.getDurationTime()"), "0,1,0");
+    EXPECT_EQ(eval("::cap.isCaptureEnabled() + \",\" + ::cap.isPaused() + \",\" + ::cap.getDurationTime()"),
+              "0,1,0");
     ASSERT_EQ(runSnippet("::cap.onResume();"), "");
     EXPECT_EQ(eval("::cap.isCaptureEnabled()"), "1");
     ASSERT_EQ(runSnippet("::cap.pause(); ::cap.play(0);"), "");
@@ -266,9 +279,10 @@ TEST_F(SpriteScriptTest, RecordOfACaptureSpriteWithCaptureOffRestoresItsPixels)
     ASSERT_EQ(device->clearTexture(texture, blue), 0);
     // A capture sprite takes its pixels back; a sprite made by create skips them; a sprite that is not a
     // capture sprite reads the plain record.
-    EXPECT_EQ(eval("::cap.deserialize(\"save\") + \",\" + ::plain.deserialize(\"save\") + \",\" + "
-                   "::plain.deserialize(\"save\") + \",\" + ::f.getFilePosition() + \",\" + ::f.getFileSize()"),
-              "1,1,1," + eval("::f.getFileSize()") + "," + eval("::f.getFileSize()"));
+    EXPECT_EQ(
+        eval("::cap.deserialize(\"save\") + \",\" + ::plain.deserialize(\"save\") + \",\" + "
+             "::plain.deserialize(\"save\") + \",\" + ::f.getFilePosition() + \",\" + ::f.getFileSize()"),
+        "1,1,1," + eval("::f.getFileSize()") + "," + eval("::f.getFileSize()"));
     std::vector<uint32_t> pixels(size_t(Width) * Height);
     ASSERT_EQ(texture->readPixels(pixels.data()), 1);
     EXPECT_EQ(pixels[0], green);

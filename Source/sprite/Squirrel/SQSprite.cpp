@@ -40,8 +40,7 @@ uint8_t colourByte(float value)
 bool isSelfOrBelow(const CFrame* frame, const CFrame* sprite)
 {
     for (const CFrame* at = frame; at; at = at->getParent())
-        if (at == sprite)
-            return true;
+        if (at == sprite) return true;
     return false;
 }
 
@@ -75,22 +74,19 @@ SQSprite::~SQSprite()
             captureName.assign(name, strnlen(name, 511));
     dropSprite();
     if (!captureName.empty())
-        if (CApp* app = CApp::get(); app && app->textureWatcher)
-            app->textureWatcher->notify(captureName);
+        if (CApp* app = CApp::get(); app && app->textureWatcher) app->textureWatcher->notify(captureName);
 }
 
 void SQSprite::dropSprite()
 {
-    if (engine)
-        engine->release();
+    if (engine) engine->release();
     engine = nullptr;
     engineObject = nullptr;
 }
 
 CTask* SQSprite::factoryTask() const
 {
-    if (CTask* own = getTask())
-        return own;
+    if (CTask* own = getTask()) return own;
     const CApp* app = CApp::get();
     return app ? app->getTopTask() : nullptr;
 }
@@ -105,13 +101,11 @@ int SQSprite::adopt(CSprite* made)
         joined->removeTaskObject(engine);
         joined->removeRenderingObject(engine);
     }
-    if (failed)
-        return -1;
+    if (failed) return -1;
     engineObject = engine;
     engine->setTimeScale(timeScale);
     engine->setParent(getTask());
-    if (getParent())
-        setParent(nullptr);
+    if (getParent()) setParent(nullptr);
     return 0;
 }
 
@@ -121,14 +115,16 @@ int SQSprite::create(const char* imageName, int x, int y, int w, int h)
 {
     dropSprite();
     CTask* task = factoryTask();
-    return adopt(task ? task->createSprite(imageName ? imageName : "", Kavro::Vector2D(), x, y, w, h) : nullptr);
+    return adopt(task ? task->createSprite(imageName ? imageName : "", Kavro::Vector2D(), x, y, w, h)
+                      : nullptr);
 }
 
 int SQSprite::createSubresource(const char* imageName, int x, int y, int w, int h)
 {
     dropSprite();
     CTask* task = factoryTask();
-    CSprite* made = task ? task->createSpriteSubresource(imageName ? imageName : "", Kavro::Vector2D(), 0) : nullptr;
+    CSprite* made =
+        task ? task->createSpriteSubresource(imageName ? imageName : "", Kavro::Vector2D(), 0) : nullptr;
     if (made && x >= 0)
     {
         const int32_t rect[4] = {x, y, w, h};
@@ -166,12 +162,11 @@ int SQSprite::createCapture(int x, int y, int w, int h, uint32_t& kindFlag)
     if (app && app->renderDevice)
         texture = app->renderDevice->createNamedRenderTexture(textureName.c_str(), app->screenWidth,
                                                               app->screenHeight, 4, 1);
-    if (app && app->textureWatcher)
-        app->textureWatcher->watch(textureName);
+    if (app && app->textureWatcher) app->textureWatcher->watch(textureName);
     CTask* task = factoryTask();
-    CSprite* made = task && texture ? task->createSpriteFromTexture(texture, Kavro::Vector2D(), x, y, w, h) : nullptr;
-    if (texture)
-        texture->release();
+    CSprite* made =
+        task && texture ? task->createSpriteFromTexture(texture, Kavro::Vector2D(), x, y, w, h) : nullptr;
+    if (texture) texture->release();
     if (made)
     {
         kindFlag = 1;
@@ -214,8 +209,7 @@ int SQSprite::draw()
         ORVANE_ENGINE_CALL(engine, refreshSceneSprite());
     }
     markFlag();
-    if (erase)
-        return 0;
+    if (erase) return 0;
     // The trail of an active blur is drawn by the blur effect once it records transforms; until
     // then the sprite itself is drawn.
     return engine->draw();
@@ -223,10 +217,8 @@ int SQSprite::draw()
 
 int SQSprite::render()
 {
-    if (!erase)
-        return engine->render();
-    if (engine->isClickable())
-        engine->updateGeometry();
+    if (!erase) return engine->render();
+    if (engine->isClickable()) engine->updateGeometry();
     return 0;
 }
 
@@ -247,11 +239,9 @@ int SQSprite::drawsOnBackSurface()
 
 int SQSprite::drawOnBackSurface()
 {
-    if (erase || !screenCapture || !captureEnabled || !engine->getTexture())
-        return 0;
+    if (erase || !screenCapture || !captureEnabled || !engine->getTexture()) return 0;
     CApp* app = CApp::get();
-    if (app && app->renderDevice)
-        app->renderDevice->copyTexture(engine->getTexture(), nullptr, 0);
+    if (app && app->renderDevice) app->renderDevice->copyTexture(engine->getTexture(), nullptr, 0);
     ORVANE_ENGINE_CALL(engine, refreshSceneSprite());
     return 0;
 }
@@ -277,15 +267,13 @@ void SQSprite::captureOn(int32_t value)
 
 void SQSprite::captureOff()
 {
-    if (captureEnabled)
-        clearPending = 1;
+    if (captureEnabled) clearPending = 1;
     captureEnabled = 0;
 }
 
 void SQSprite::setCapture(int on)
 {
-    if (!isCapture())
-        return;
+    if (!isCapture()) return;
     if (on)
         captureOn(on);
     else
@@ -326,14 +314,12 @@ void SQSprite::onResume()
 
 void SQSprite::setLoop(int loop)
 {
-    if (isMovie())
-        ORVANE_ENGINE_CALL(engine, setLoop(loop));
+    if (isMovie()) ORVANE_ENGINE_CALL(engine, setLoop(loop));
 }
 
 void SQSprite::seek(int position)
 {
-    if (isMovie())
-        ORVANE_ENGINE_CALL(engine, seek(position));
+    if (isMovie()) ORVANE_ENGINE_CALL(engine, seek(position));
 }
 
 int SQSprite::getDurationTime()
@@ -343,15 +329,14 @@ int SQSprite::getDurationTime()
 
 int SQSprite::getRemainTime()
 {
-    if (!isMovie())
-        return 0;
-    return ORVANE_ENGINE_QUERY(engine, 0, getDurationTime()) - ORVANE_ENGINE_QUERY(engine, 0, getRemainTime());
+    if (!isMovie()) return 0;
+    return ORVANE_ENGINE_QUERY(engine, 0, getDurationTime()) -
+           ORVANE_ENGINE_QUERY(engine, 0, getRemainTime());
 }
 
 int SQSprite::isPaused()
 {
-    if (isMovie())
-        return ORVANE_ENGINE_QUERY(engine, 0, isPaused());
+    if (isMovie()) return ORVANE_ENGINE_QUERY(engine, 0, isPaused());
     return isCapture() && !captureEnabled ? 1 : 0;
 }
 
@@ -360,18 +345,15 @@ int SQSprite::isPaused()
 CTaskObject* SQSprite::findObject(const char* name) const
 {
     CTask* task = getTask();
-    if (!task || !name || !*name)
-        return nullptr;
+    if (!task || !name || !*name) return nullptr;
     return task->findTaskObject(name);
 }
 
 void SQSprite::link(const char* name)
 {
     CFrame* parent = getTask();
-    if (CTaskObject* found = findObject(name))
-        parent = found->getFrame();
-    if (parent && isSelfOrBelow(parent, engine))
-        return;
+    if (CTaskObject* found = findObject(name)) parent = found->getFrame();
+    if (parent && isSelfOrBelow(parent, engine)) return;
     engine->setParent(parent);
     engine->updateWorldMatrix();
 }
@@ -382,8 +364,7 @@ void SQSprite::setMask(const char* name)
 #ifdef ORVANE_HAVE_SPRITE_MASK
     // Only a mask masks: a name that designates anything else counts as not found.
     CTaskObject* found = findObject(name);
-    if (auto* mask = found ? dynamic_cast<CSpriteMask*>(found->getFrame()) : nullptr)
-        engine->setMask(mask);
+    if (auto* mask = found ? dynamic_cast<CSpriteMask*>(found->getFrame()) : nullptr) engine->setMask(mask);
 #else
     (void)name;
 #endif
@@ -411,8 +392,7 @@ void SQSprite::setCamera(const char* name, float distance, float fieldOfView)
     (void)fieldOfView;
     engine->setCamera(nullptr, -1.0f);
     CTaskObject* found = findObject(name);
-    if (found && found->isCamera() && found->getCamera())
-        engine->setCamera(found->getCamera(), distance);
+    if (found && found->isCamera() && found->getCamera()) engine->setCamera(found->getCamera(), distance);
 }
 
 // ---- Save record
@@ -420,16 +400,14 @@ void SQSprite::setCamera(const char* name, float distance, float fieldOfView)
 int32_t SQSprite::serialize(const char* fileObjectName)
 {
     CFile* file = SQFile::findOpenFile(getTask(), fileObjectName ? fileObjectName : "");
-    if (!file || !SQRenderingObject::serialize(fileObjectName))
-        return 0;
+    if (!file || !SQRenderingObject::serialize(fileObjectName)) return 0;
     return writeRecord(*file);
 }
 
 int32_t SQSprite::deserialize(const char* fileObjectName)
 {
     CFile* file = SQFile::findOpenFile(getTask(), fileObjectName ? fileObjectName : "");
-    if (!file || !SQRenderingObject::deserialize(fileObjectName))
-        return 0;
+    if (!file || !SQRenderingObject::deserialize(fileObjectName)) return 0;
     return readRecord(*file);
 }
 
@@ -446,14 +424,12 @@ public:
         {
             locked = true;
             const int64_t size = int64_t(texture->getSize()[1]) * int64_t(texture->getPitch());
-            if (texture->getData() && size > 0 && size <= int64_t(UINT32_MAX))
-                byteCount = uint32_t(size);
+            if (texture->getData() && size > 0 && size <= int64_t(UINT32_MAX)) byteCount = uint32_t(size);
         }
     }
     ~LockedPixels()
     {
-        if (locked)
-            texture->unlock();
+        if (locked) texture->unlock();
     }
     LockedPixels(const LockedPixels&) = delete;
     LockedPixels& operator=(const LockedPixels&) = delete;
@@ -480,7 +456,8 @@ int SQSprite::writeRecord(CFile& file)
         const bool savePixels = isCapture() && !captureEnabled && engine->getTexture();
         LockedPixels pixels(savePixels ? engine->getTexture() : nullptr);
         if (pixels.usable())
-            written = writer.fieldDword(pixels.size()) && file.write(pixels.data(), pixels.size()) == pixels.size();
+            written =
+                writer.fieldDword(pixels.size()) && file.write(pixels.data(), pixels.size()) == pixels.size();
         else
             written = writer.fieldDword(0);
     }
@@ -490,11 +467,9 @@ int SQSprite::writeRecord(CFile& file)
 int SQSprite::readRecord(CFile& file)
 {
     CChunkReader reader(file);
-    if (!reader.marker() || !reader.check(engine->loadEffect(file) != 0))
-        return reader.finish();
+    if (!reader.marker() || !reader.check(engine->loadEffect(file) != 0)) return reader.finish();
     uint32_t byteCount = 0;
-    if (!reader.fieldDword(captureEnabled) || !reader.fieldDword(byteCount))
-        return reader.finish();
+    if (!reader.fieldDword(captureEnabled) || !reader.fieldDword(byteCount)) return reader.finish();
     const bool restorePixels = isCapture() && !captureEnabled && engine->getTexture();
     LockedPixels pixels(restorePixels ? engine->getTexture() : nullptr);
     if (byteCount != 0 && pixels.usable() && pixels.size() == byteCount)

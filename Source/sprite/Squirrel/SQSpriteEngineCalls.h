@@ -12,8 +12,7 @@ namespace Orvane::Squirrel::EngineCalls
 
 template <class Call> void callWhenPresent(CSprite* sprite, Call&& call)
 {
-    if constexpr (std::is_invocable_v<Call, CSprite*>)
-        call(sprite);
+    if constexpr (std::is_invocable_v<Call, CSprite*>) call(sprite);
 }
 
 template <class R, class Query> R queryWhenPresent(CSprite* sprite, R fallback, Query&& query)
@@ -26,11 +25,12 @@ template <class R, class Query> R queryWhenPresent(CSprite* sprite, R fallback, 
 
 } // namespace Orvane::Squirrel::EngineCalls
 
-#define ORVANE_ENGINE_CALL(sprite, expression)                                                                   \
-    ::Orvane::Squirrel::EngineCalls::callWhenPresent(                                                            \
-        sprite, [&](auto* engineSprite) -> decltype(engineSprite->expression) { return engineSprite->expression; })
+#define ORVANE_ENGINE_CALL(sprite, expression)                                                               \
+    ::Orvane::Squirrel::EngineCalls::callWhenPresent(                                                        \
+        sprite,                                                                                              \
+        [&](auto* engineSprite) -> decltype(engineSprite->expression) { return engineSprite->expression; })
 
-#define ORVANE_ENGINE_QUERY(sprite, fallback, expression)                                                        \
-    ::Orvane::Squirrel::EngineCalls::queryWhenPresent(                                                           \
-        sprite, fallback,                                                                                        \
+#define ORVANE_ENGINE_QUERY(sprite, fallback, expression)                                                    \
+    ::Orvane::Squirrel::EngineCalls::queryWhenPresent(                                                       \
+        sprite, fallback,                                                                                    \
         [&](auto* engineSprite) -> decltype(engineSprite->expression) { return engineSprite->expression; })

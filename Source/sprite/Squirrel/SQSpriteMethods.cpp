@@ -28,8 +28,7 @@ uint32_t scriptTime(int time)
 void setResults(std::initializer_list<float> values)
 {
     CSquirrel* host = CSquirrel::get();
-    if (!host)
-        return;
+    if (!host) return;
     int at = firstResultValue;
     for (float value : values)
         host->mathValue(at++) = value;
@@ -89,15 +88,15 @@ void SQSprite::transition(float from, float to, float vague, const char* maskNam
 void SQSprite::shake(Kavro::Vector3D* start, Kavro::Vector3D* end, int period, int mode, int time, int easing,
                      int swingEasing)
 {
-    engine->shake(vectorOrZero(start), vectorOrZero(end), uint32_t(period), uint32_t(mode), scriptTime(time), easing,
-                  swingEasing);
+    engine->shake(vectorOrZero(start), vectorOrZero(end), uint32_t(period), uint32_t(mode), scriptTime(time),
+                  easing, swingEasing);
 }
 
-void SQSprite::randomShake(Kavro::Vector3D* start, Kavro::Vector3D* end, int period, int mode, int time, int easing,
-                           int swingEasing)
+void SQSprite::randomShake(Kavro::Vector3D* start, Kavro::Vector3D* end, int period, int mode, int time,
+                           int easing, int swingEasing)
 {
-    engine->randomShake(vectorOrZero(start), vectorOrZero(end), uint32_t(period), uint32_t(mode), scriptTime(time),
-                        easing, swingEasing);
+    engine->randomShake(vectorOrZero(start), vectorOrZero(end), uint32_t(period), uint32_t(mode),
+                        scriptTime(time), easing, swingEasing);
 }
 
 // ---- Sprite state
@@ -167,19 +166,19 @@ int SQSprite::isPlaying()
 
 void SQSprite::addSoundGroup(const char* group, int a, float level)
 {
-    CVolumeControl* control = ORVANE_ENGINE_QUERY(engine, static_cast<CVolumeControl*>(nullptr), volumeControl);
+    CVolumeControl* control =
+        ORVANE_ENGINE_QUERY(engine, static_cast<CVolumeControl*>(nullptr), volumeControl);
     CApp* app = CApp::get();
-    if (!control || !app || !app->soundManager)
-        return;
+    if (!control || !app || !app->soundManager) return;
     if (CSoundGroup* found = app->soundManager->findSoundGroup(group ? group : ""))
         control->addSoundGroup(found, a, level);
 }
 
 void SQSprite::setVolumeControlFadeTime(float riseTime, int riseEasing, float fallTime, int fallEasing)
 {
-    CVolumeControl* control = ORVANE_ENGINE_QUERY(engine, static_cast<CVolumeControl*>(nullptr), volumeControl);
-    if (!control)
-        return;
+    CVolumeControl* control =
+        ORVANE_ENGINE_QUERY(engine, static_cast<CVolumeControl*>(nullptr), volumeControl);
+    if (!control) return;
     control->fadeInTime = riseTime;
     control->fadeInCurve = riseEasing;
     control->fadeOutTime = fallTime;
@@ -277,19 +276,20 @@ void SQSprite::setColorLevel(float min, float max, float power, float duration, 
 
 // ---- Image filters
 
-void SQSprite::setRadialBlur(float centreX, float centreY, float fromPower, float toPower, int time, int easing)
+void SQSprite::setRadialBlur(float centreX, float centreY, float fromPower, float toPower, int time,
+                             int easing)
 {
     ORVANE_ENGINE_CALL(engine, setRadialBlur(centreX, centreY, fromPower, toPower, time, easing));
 }
 
-void SQSprite::setDirectionalBlur(float directionX, float directionY, float fromPower, float toPower, int time,
-                                  int easing)
+void SQSprite::setDirectionalBlur(float directionX, float directionY, float fromPower, float toPower,
+                                  int time, int easing)
 {
     ORVANE_ENGINE_CALL(engine, setDirectionalBlur(directionX, directionY, fromPower, toPower, time, easing));
 }
 
-void SQSprite::setRipple(float centreX, float centreY, float power, float frequency, float speed, float duration,
-                         int easing)
+void SQSprite::setRipple(float centreX, float centreY, float power, float frequency, float speed,
+                         float duration, int easing)
 {
     ORVANE_ENGINE_CALL(engine, setRipple(centreX, centreY, power, frequency, speed, int(duration), easing));
 }
@@ -329,8 +329,7 @@ void SQSprite::clearSplitAction()
 int SQSprite::pushSplitAction(SquirrelObject table)
 {
     SplitActionDesc desc;
-    if (!readSplitAction(table, desc))
-        return -1;
+    if (!readSplitAction(table, desc)) return -1;
     return ORVANE_ENGINE_QUERY(engine, -1, pushSplitAction(desc));
 }
 
@@ -580,8 +579,8 @@ void SQSprite::getColor(int vertex)
     Kavro::ColorF c[4];
     for (int corner = 0; corner < 4; ++corner)
         c[corner] = engine->getColor(corner);
-    setResults({c[0].r, c[0].g, c[0].b, c[0].a, c[1].r, c[1].g, c[1].b, c[1].a, c[2].r, c[2].g, c[2].b, c[2].a,
-                c[3].r, c[3].g, c[3].b, c[3].a});
+    setResults({c[0].r, c[0].g, c[0].b, c[0].a, c[1].r, c[1].g, c[1].b, c[1].a, c[2].r, c[2].g, c[2].b,
+                c[2].a, c[3].r, c[3].g, c[3].b, c[3].a});
 }
 
 void SQSprite::getColorBalance()

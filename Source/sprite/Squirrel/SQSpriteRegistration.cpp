@@ -18,18 +18,15 @@ bool isNumber(const SquirrelObject& value)
 
 void readFloat(const SquirrelObject& table, const SQChar* key, float& field)
 {
-    if (!table.Exists(key))
-        return;
+    if (!table.Exists(key)) return;
     const SquirrelObject value = table.GetValue(key);
-    if (isNumber(value))
-        field = float(value.ToFloat());
+    if (isNumber(value)) field = float(value.ToFloat());
 }
 
 // A number (truncated) or a bool.
 void readFlag(const SquirrelObject& table, const SQChar* key, int32_t& field)
 {
-    if (!table.Exists(key))
-        return;
+    if (!table.Exists(key)) return;
     const SquirrelObject value = table.GetValue(key);
     if (value.GetType() == OT_INTEGER)
         field = int32_t(value.ToInteger());
@@ -42,11 +39,9 @@ void readFlag(const SquirrelObject& table, const SQChar* key, int32_t& field)
 // A table of "x", "y", "z" numbers; missing components keep their values.
 void readVector(const SquirrelObject& table, const SQChar* key, Kavro::Vector3D& field)
 {
-    if (!table.Exists(key))
-        return;
+    if (!table.Exists(key)) return;
     const SquirrelObject value = table.GetValue(key);
-    if (value.GetType() != OT_TABLE)
-        return;
+    if (value.GetType() != OT_TABLE) return;
     readFloat(value, "x", field.x);
     readFloat(value, "y", field.y);
     readFloat(value, "z", field.z);
@@ -54,11 +49,9 @@ void readVector(const SquirrelObject& table, const SQChar* key, Kavro::Vector3D&
 
 void readEdge(const SquirrelObject& table, Kavro::Vector2D& field)
 {
-    if (!table.Exists("dist_edge"))
-        return;
+    if (!table.Exists("dist_edge")) return;
     const SquirrelObject value = table.GetValue("dist_edge");
-    if (value.GetType() != OT_TABLE)
-        return;
+    if (value.GetType() != OT_TABLE) return;
     readFloat(value, "front", field.x);
     readFloat(value, "side", field.y);
 }
@@ -108,12 +101,10 @@ void readBlockBody(const SquirrelObject& table, SplitFloatBlock& block)
 // A present key enables the block whatever it holds; only a table fills it.
 template <class Block> void readBlock(const SquirrelObject& table, const SQChar* key, Block& block)
 {
-    if (!table.Exists(key))
-        return;
+    if (!table.Exists(key)) return;
     block.enabled = 1;
     const SquirrelObject value = table.GetValue(key);
-    if (value.GetType() == OT_TABLE)
-        readBlockBody(value, block);
+    if (value.GetType() == OT_TABLE) readBlockBody(value, block);
 }
 
 template <class M> void add(SquirrelObject& scriptClass, M method, const SQChar* name)
@@ -125,8 +116,7 @@ template <class M> void add(SquirrelObject& scriptClass, M method, const SQChar*
 
 bool SQSprite::readSplitAction(const SquirrelObject& table, SplitActionDesc& desc)
 {
-    if (table.GetType() != OT_TABLE)
-        return false;
+    if (table.GetType() != OT_TABLE) return false;
     desc = SplitActionDesc{};
     const CApp* app = CApp::get();
     desc.seed = app && app->getCore() ? int32_t(app->getCore()->getSystemTime()) : 0;

@@ -11,6 +11,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <thread>
 
 namespace Kavro
@@ -54,6 +56,8 @@ bool isOurs(const SDL_Event& event, SDL_Window* window)
 CCore::CCore() : input_(new CInputManager)
 {
     pacer_.setFrameRate(60);
+    const char* fixedClock = std::getenv("KAVRO_FIXED_CLOCK");
+    fixedClock_ = fixedClock && *fixedClock && std::strcmp(fixedClock, "0") != 0;
     updateLayout();
     input_->setWarp(
         [this](int x, int y)
@@ -224,7 +228,9 @@ int CCore::pumpMessages()
     // The quit comes after every message posted before it, as the next pump's answer.
     if (const int handled = dispatchPending(); handled > 0) return handled;
     if (takeQuit()) return -1;
-    if (!pacer_.isDue(CFramePacer::Clock::now()))
+    if (fixedClock_)
+        ++fixedFrames_;
+    else if (!pacer_.isDue(CFramePacer::Clock::now()))
     {
         waitForFrame();
         // What came in meanwhile is handled before the frame, so that the frame sees it.
@@ -240,6 +246,8 @@ int CCore::pumpMessages()
 
 uint32_t CCore::getMilliTime()
 {
+    if (fixedClock_)
+        return uint32_t(1000 + fixedFrames_ * 1000 / 60);
     using namespace std::chrono;
     return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }

@@ -102,6 +102,9 @@ private:
     int antiAlias_ = 0;
     CScreenLayout layout_;
     CFramePacer pacer_;
+    // Test runs (KAVRO_FIXED_CLOCK set): frames follow at once and the clock moves 1/60 s per frame.
+    bool fixedClock_ = false;
+    uint64_t fixedFrames_ = 0;
     CMessageTranslator translator_;
     std::vector<WindowMessage> translated_;
     CInputManager* input_;

@@ -17,6 +17,8 @@ function writeRunLog()
 }
 
 writeRunLog();
+Import("opening.nut");
+runOpening();
 local frames = 0;
 while (frames < 180)
 {
