@@ -94,8 +94,9 @@ XvfbDisplay::XvfbDisplay()
     if (!haveCommand("Xvfb") || !haveCommand("xdotool")) return;
     // The first display number whose socket is free.
     int number = 90;
-    while (number < 200 && std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))) ++number;
-    name_ = ":" + std::to_string(number);
+    const auto socketOf = [](int display) { return std::string("/tmp/.X11-unix/X").append(std::to_string(display)); };
+    while (number < 200 && std::filesystem::exists(socketOf(number))) ++number;
+    name_ = std::string(":").append(std::to_string(number));
     pid_ = fork();
     if (pid_ == 0)
     {
@@ -103,7 +104,7 @@ XvfbDisplay::XvfbDisplay()
         _exit(127);
     }
     if (pid_ < 0) return;
-    if (!waitForFile("/tmp/.X11-unix/X" + std::to_string(number), 10)) return;
+    if (!waitForFile(socketOf(number), 10)) return;
     // The socket can appear before the server answers.
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!ready_ && std::chrono::steady_clock::now() < end)

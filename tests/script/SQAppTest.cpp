@@ -364,7 +364,7 @@ TEST_F(SQAppTest, ScriptMountsAPatchArchiveWithItsKey)
     ASSERT_EQ(core->fileSystem->mount(folder.file("game.wpk").c_str(), key.data(), &keyLength), 0);
     startIdle();
 
-    const std::string patch = "\"" + folder.file("patch.wpk") + "\"";
+    const std::string patch = std::string("\"").append(folder.file("patch.wpk")).append("\"");
     std::string lowerKey = keyText;
     for (char& c : lowerKey)
         c = char(std::tolower(static_cast<unsigned char>(c)));

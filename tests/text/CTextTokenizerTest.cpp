@@ -41,7 +41,7 @@ std::string describe(const CTextTokenizer& tokenizer)
             if (i)
                 out += " ";
             if (!token.text.empty())
-                out += "\"" + escaped(token.text) + "\"";
+                out.append("\"").append(escaped(token.text)).append("\"");
             else
             {
                 out += "<" + token.name;

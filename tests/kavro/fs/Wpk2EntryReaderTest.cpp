@@ -22,8 +22,8 @@ protected:
             auto data = OrvaneTest::TextBytes(size / 2, size);
             const auto noise = OrvaneTest::NoiseBytes(size - size / 2, size + 1);
             data.insert(data.end(), noise.begin(), noise.end());
-            writer.add("b" + std::to_string(size), data, Wpk2Writer::Blocked);
-            writer.add("o" + std::to_string(size), data, Wpk2Writer::OnePiece);
+            writer.add(std::string("b").append(std::to_string(size)), data, Wpk2Writer::Blocked);
+            writer.add(std::string("o").append(std::to_string(size)), data, Wpk2Writer::OnePiece);
             contents.push_back(std::move(data));
         }
         file.openMemory(writer.build());

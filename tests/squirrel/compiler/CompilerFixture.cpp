@@ -85,7 +85,7 @@ std::string disassemble(const SQProtoImage &f) {
 
 std::string describeLines(const SQProtoImage &f) {
     std::string s;
-    for (const auto &l : f.lineinfos) s += "(" + std::to_string(l.line) + "," + std::to_string(l.op) + ") ";
+    for (const auto &l : f.lineinfos) s.append("(").append(std::to_string(l.line)).append(",").append(std::to_string(l.op)).append(") ");
     return s;
 }
 
