@@ -1,5 +1,6 @@
-// Saving and restoring a script state of 100k values (strings, tables and closures): milliseconds
-// and MB/s for each direction, and restore time relative to save (run by hand).
+// Saving and restoring a script state of 100k values (strings, tables and closures), and one of 200
+// coroutines suspended 30 calls deep: milliseconds and MB/s for each direction, and restore time
+// relative to save (run by hand).
 #include "core/CFile.h"
 #include "script/ReferenceTable.h"
 #include "script/ScriptStateFile.h"
@@ -25,6 +26,26 @@ for (local i = 0; i < 100000; i++) {
 }
 )";
 
+// Scenes as a game keeps them: each coroutine holds locals that only its stack reaches.
+const char* const Threads = R"(
+function line(depth, said) {
+    local mine = [depth, "line " + depth];
+    if (depth == 0) {
+        try { suspend(said.len()); } catch (e) {}
+        return said.len();
+    }
+    said.append(mine);
+    return line(depth - 1, said) + 1;
+}
+function scene(n) { local said = []; return line(30, said); }
+scenes <- [];
+for (local i = 0; i < 200; i++) {
+    local t = newthread(scene);
+    t.call(i);
+    scenes.append(t);
+}
+)";
+
 double msSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
@@ -40,17 +61,15 @@ bool run(HSQUIRRELVM vm, const char* source)
     return ok;
 }
 
-} // namespace
-
-int main()
+bool measure(const char* name, const char* script)
 {
     std::string path = "/tmp/orvane-state-bench-" + std::to_string(getpid()) + ".sav";
     HSQOBJECT none, root;
     sq_resetobject(&none);
 
     HSQUIRRELVM vm = sq_open(1024);
-    if (!run(vm, Build))
-        return std::printf("script failed\n"), 1;
+    if (!run(vm, script))
+        return std::printf("%s: script failed\n", name), false;
     sq_pushroottable(vm);
     sq_getstackobj(vm, -1, &root);
     sq_pop(vm, 1);
@@ -87,10 +106,19 @@ int main()
     sq_close(vm);
     std::filesystem::remove(path);
 
-    std::printf("entries %u, file %.2f MB (save %d, restore %d)\n", entries, megabytes, saved, restored);
+    std::printf("%s: entries %u, file %.2f MB (save %d, restore %d)\n", name, entries, megabytes, saved, restored);
     std::printf("index   %8.1f ms\n", indexMs);
     std::printf("save    %8.1f ms  %7.1f MB/s\n", saveMs, megabytes / (saveMs / 1000.0));
     std::printf("restore %8.1f ms  %7.1f MB/s\n", restoreMs, megabytes / (restoreMs / 1000.0));
     std::printf("restore/save time ratio %.2f\n", restoreMs / saveMs);
-    return saved == 0 && restored == 0 ? 0 : 1;
+    return saved == 0 && restored == 0;
+}
+
+} // namespace
+
+int main()
+{
+    bool values = measure("values", Build);
+    bool threads = measure("threads", Threads);
+    return values && threads ? 0 : 1;
 }

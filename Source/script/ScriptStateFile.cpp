@@ -912,7 +912,12 @@ private:
             return true;
         }
         uint32_t index = u32();
-        SQObjectPtr object = kind == 1 ? table.get(index) : SQObjectPtr();
+        SQObjectPtr object;
+        ObjectFrame* frame = table.currentFrame();
+        if (kind == 1)
+            object = table.get(index);
+        else if (kind == 2 && frame && index < frame->size())
+            object = frame->at(index);
         if (ISREFCOUNTED(sq_type(object)))
             target = SQObjectPtr(object._unVal.pRefCounted->GetWeakRef(sq_type(object)));
         else

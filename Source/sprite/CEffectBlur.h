@@ -11,6 +11,7 @@ namespace Orvane
 {
 
 class CFile;
+class CSprite;
 
 // The motion trail of a rendering object: copies of it at the transforms it had a little earlier.
 class CEffectBlur : public CObject
@@ -29,6 +30,11 @@ public:
 
     // At least one slot and 16 ms between slots; 0.
     virtual int set(uint32_t count, float alpha, uint32_t interval, uint32_t drawOrder);
+    // Records the object's transform of this frame and picks the ghosts from the history.
+    virtual int update(const Kavro::Vector3D& position, const Kavro::Vector3D& scale,
+                       const Kavro::Vector3D& rotation);
+    // Draws the visible ghosts at alpha x opacity and the object at its newest transform, in the draw order.
+    virtual int draw(CSprite* sprite, float opacity);
     virtual int isActive() { return 1; }
     // The record (settings, history and trail) as one chunk: 1 on success, else 0.
     virtual int save(CFile& file);

@@ -12,6 +12,8 @@ public:
     CNullEffectBlur() { type = 0; }
 
     int set(uint32_t, float, uint32_t, uint32_t) override { return 0; }
+    int update(const Kavro::Vector3D&, const Kavro::Vector3D&, const Kavro::Vector3D&) override { return 0; }
+    int draw(CSprite*, float) override { return 0; }
     int isActive() override { return 0; }
 };
 

@@ -429,6 +429,7 @@ const SceneCase Scenes[] = {
 function sceneMain(title) {
     local total = 0;
     local seen = [];                       // only the thread holds it
+    local weak = seen.weakref();
     local tag = function(x) { return "<" + x + ">"; };
     for (local i = 0; i < 4; i++) {
         local reply = suspend(i);
@@ -436,7 +437,7 @@ function sceneMain(title) {
         seen.append("n" + i);
         print(title + tag(i) + ":" + total + " ");
     }
-    print(seen.len() + " " + seen[3] + " end");
+    print(seen.len() + " " + seen[3] + " " + (weak.ref() == seen) + " end");
 }
 )", 2},
     {"nested call with variable arguments", R"(

@@ -2,6 +2,7 @@
 #include "ScriptHostFixture.h"
 
 #include "core/CTask.h"
+#include "core/CTextureWacher.h"
 #include "render/RenderDeviceFactory.h"
 #include "sprite/Squirrel/SQSprite.h"
 #include "support/FakeTaskObjects.h"
@@ -292,6 +293,54 @@ TEST_F(SpriteScriptTest, RecordOfACaptureSpriteWithCaptureOffRestoresItsPixels)
     writeFile("short.bin", std::vector<uint8_t>(whole.begin(), whole.begin() + 200));
     ASSERT_EQ(runSnippet("::f.open(\"short.bin\", 0, 0);"), "");
     EXPECT_EQ(eval("::cap.deserialize(\"save\")"), "0");
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(SpriteScriptTest, BlurDrawsTheSpriteWithItsGhost)
+{
+    // Two slots 100 ms apart: in single precision the history keeps 11 frames and slot 1 shows the
+    // sprite 5 frames back.
+    ASSERT_EQ(runSnippet("::c <- SQSprite(\"c\"); ::c.createColor(10, 10, 1.0, 1.0, 1.0);"
+                         "::c.setBlur(1, 2, 0.5, 100, 1);"),
+              "");
+    std::vector<uint32_t> pixels;
+    for (int frame = 0; frame <= 12; ++frame)
+    {
+        ASSERT_EQ(runSnippet("::c.move(" + std::to_string(20 * frame) + ".0, 0.0, 0, 0);"), "");
+        pixels = drawFrame();
+    }
+    EXPECT_EQ(at(pixels, 245, 5), 0xFFFFFFFFu);
+    const uint32_t ghost = at(pixels, 145, 5);
+    EXPECT_NEAR(int(ghost & 0xFF), 127, 2);
+    EXPECT_EQ(at(pixels, 125, 5), 0xFF000000u);
+    EXPECT_EQ(at(pixels, 185, 5), 0xFF000000u);
+}
+
+} // namespace
+
+namespace
+{
+
+class CountingCallback : public CTextureWacher::ICallback
+{
+public:
+    void onTextureNotify() override { ++calls; }
+    int calls = 0;
+};
+
+TEST_F(SpriteScriptTest, ReleasingACaptureSpriteTellsTheWatchersOfItsTexture)
+{
+    ASSERT_EQ(runSnippet("::cap <- SQSprite(\"cap\"); ::cap.createScreen(-1, 0, 0, 0);"), "");
+    auto* callback = new CountingCallback;
+    ASSERT_EQ(app->textureWatcher->addCallback("suf://cap", callback), 1);
+    ASSERT_EQ(runSnippet("::cap <- null;"), "");
+    EXPECT_EQ(callback->calls, 1);
+    EXPECT_FALSE(app->textureWatcher->isWatched("suf://cap"));
+    callback->release();
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "core/IRenderTarget.h"
 #include "script/Squirrel/SQFile.h"
 #include "sprite/CEffectBlur.h"
+#include "sprite/CEffectShake.h"
 #include "sprite/CNullSprite.h"
 #include "sprite/Squirrel/SQSpriteEngineCalls.h"
 
@@ -210,9 +211,19 @@ int SQSprite::draw()
     }
     markFlag();
     if (erase) return 0;
-    // The trail of an active blur is drawn by the blur effect once it records transforms; until
-    // then the sprite itself is drawn.
-    return engine->draw();
+    if (!blur->isActive()) return engine->draw();
+    // The blur draws the sprite itself, at its newest transform, among its ghosts.
+    const Kavro::Vector3D moved = engine->getMove();
+    Kavro::Vector3D at(moved.x, moved.y, 0.0f);
+    if (CEffectShake* shake = engine->getShakeEffect(); shake && shake->isShaking())
+    {
+        at.x += shake->getOffset().x;
+        at.y += shake->getOffset().y;
+    }
+    const Kavro::Vector2D scaled = engine->getScale();
+    blur->update(at, Kavro::Vector3D(scaled.x, scaled.y, 0.0f), engine->getRotate());
+    blur->draw(engine, engine->getFade());
+    return 0;
 }
 
 int SQSprite::render()
