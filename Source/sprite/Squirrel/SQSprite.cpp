@@ -55,16 +55,22 @@ CSprite* makeNullSpriteMask()
 #endif
 }
 
+// The binding alone updates and draws its engine sprite: the task must not do it as well.
+void takeOutOfTask(CSprite* sprite)
+{
+    if (CTask* joined = sprite->getTask())
+    {
+        joined->removeTaskObject(sprite);
+        joined->removeRenderingObject(sprite);
+    }
+}
+
 } // namespace
 
 SQSprite::SQSprite(const char* name) : SQRenderer<CSprite>(name ? name : "")
 {
     engine = new CNullSprite;
-    if (CTask* task = engine->getTask())
-    {
-        task->removeTaskObject(engine);
-        task->removeRenderingObject(engine);
-    }
+    takeOutOfTask(engine);
 }
 
 SQSprite::~SQSprite()
@@ -97,11 +103,7 @@ int SQSprite::adopt(CSprite* made)
     dropSprite();
     const bool failed = made == nullptr;
     engine = failed ? makeNullSpriteMask() : made;
-    if (CTask* joined = engine->getTask())
-    {
-        joined->removeTaskObject(engine);
-        joined->removeRenderingObject(engine);
-    }
+    takeOutOfTask(engine);
     if (failed) return -1;
     engineObject = engine;
     engine->setTimeScale(timeScale);
