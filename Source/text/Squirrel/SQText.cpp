@@ -32,19 +32,14 @@ void returnFloats(const std::array<float, 4>& values)
         host->mathValue(firstResultValue + i) = values[size_t(i)];
 }
 
-[[maybe_unused]] std::array<float, 4> fourFloats(const std::array<float, 4>& values)
-{
-    return values;
-}
-
-[[maybe_unused]] std::array<float, 4> fourFloats(const Kavro::Vector4D& v)
+std::array<float, 4> fourFloats(const Kavro::Vector4D& v)
 {
     return {v.x, v.y, v.z, v.w};
 }
 
-// The text object's typing details, effects, colours and drawing settings come in units of their
-// own. A method reaches its operation through TEXT_OP; while the text object does not offer that
-// operation, the method does nothing and a query answers zero.
+// Transition masks, masks, displacement maps and the blur trail's drawing come with other work. A
+// method reaches such an operation through TEXT_OP; while the object does not offer it, the call
+// does nothing.
 #define TEXT_OP(expression) [&](auto* t) -> decltype(expression) { return expression; }
 
 // True when the object offers the call and it was made.
@@ -57,14 +52,6 @@ template <class Object, class Call> bool reach(Object* object, Call call)
     }
     else
         return false;
-}
-
-template <class R, class Call> R ask(CText* text, Call call)
-{
-    if constexpr (std::is_invocable_v<Call, CText*>)
-        return R(call(text));
-    else
-        return R{};
 }
 
 // Script times are unsigned milliseconds.
@@ -277,7 +264,7 @@ void SQText::link(const char* name)
 
 void SQText::beginType(int value)
 {
-    reach(engine, TEXT_OP(t->beginType(value)));
+    engine->beginType(value);
 }
 
 void SQText::resetType()
@@ -297,37 +284,37 @@ int SQText::isTyping()
 
 int SQText::getBeginType()
 {
-    return ask<int>(engine, TEXT_OP(t->getBeginType()));
+    return engine->getBeginType();
 }
 
 void SQText::setTypingSpeed(float value)
 {
-    reach(engine, TEXT_OP(t->setTypingSpeed(value)));
+    engine->setTypingSpeed(value);
 }
 
 void SQText::setMinTypingTime(float value)
 {
-    reach(engine, TEXT_OP(t->setMinTypingTime(value)));
+    engine->setMinTypingTime(value);
 }
 
 void SQText::setMaxTypingTime(float value)
 {
-    reach(engine, TEXT_OP(t->setMaxTypingTime(value)));
+    engine->setMaxTypingTime(value);
 }
 
 float SQText::getTypingSpeed()
 {
-    return ask<float>(engine, TEXT_OP(t->getTypingSpeed()));
+    return engine->getTypingSpeed();
 }
 
 float SQText::getMinTypingTime()
 {
-    return ask<float>(engine, TEXT_OP(t->getMinTypingTime()));
+    return engine->getMinTypingTime();
 }
 
 float SQText::getMaxTypingTime()
 {
-    return ask<float>(engine, TEXT_OP(t->getMaxTypingTime()));
+    return engine->getMaxTypingTime();
 }
 
 void SQText::setTypingThreshold(float fraction)
@@ -385,58 +372,58 @@ void SQText::setRubyFont(const char* name)
 
 void SQText::setShadow(int type, int size, float density, float stampFactor)
 {
-    reach(engine, TEXT_OP(t->setShadow(type, size, density, stampFactor)));
+    engine->setShadow(type, size, density, stampFactor);
 }
 
 void SQText::setShadowShadingParameter(int a, float b, float c)
 {
-    reach(engine, TEXT_OP(t->setShadowShadingParameter(a, b, c)));
+    engine->setShadowShadingParameter(a, b, c);
 }
 
 // ---- Whole-text animation ----
 
 void SQText::fade(float alpha, int time, int easing)
 {
-    reach(engine, TEXT_OP(t->fade(alpha, ms(time), easing)));
+    engine->fade(alpha, ms(time), easing);
 }
 
 void SQText::move(float x, float y, int time, int easing)
 {
-    reach(engine, TEXT_OP(t->move(x, y, ms(time), easing)));
+    engine->move(x, y, ms(time), easing);
 }
 
 void SQText::scale(float x, float y, int time, int easing)
 {
-    reach(engine, TEXT_OP(t->scale(x, y, ms(time), easing)));
+    engine->scale(x, y, ms(time), easing);
 }
 
 void SQText::rotate(float x, float y, float z, int time, int easing)
 {
-    reach(engine, TEXT_OP(t->rotate(x, y, z, ms(time), easing)));
+    engine->rotate(x, y, z, ms(time), easing);
 }
 
 void SQText::transition(float from, float to, float vague, const char* mask, int time, int easing)
 {
     const std::string maskName = mask;
     reach(engine, TEXT_OP(t->loadTransitionMask(maskName, 1)));
-    reach(engine, TEXT_OP(t->transition(from, to, vague, ms(time), easing)));
+    engine->transition(from, to, vague, ms(time), easing);
 }
 
 std::string SQText::getTransitionFilename()
 {
-    return ask<std::string>(engine, TEXT_OP(t->getTransitionFilename()));
+    return engine->getTransitionFilename();
 }
 
 void SQText::shake(const Kavro::Vector3D& start, const Kavro::Vector3D& end, int period, int mode, int duration,
                    int easing, int secondEasing)
 {
-    reach(engine, TEXT_OP(t->shake(start, end, ms(period), ms(mode), ms(duration), easing, secondEasing)));
+    engine->shake(start, end, ms(period), ms(mode), ms(duration), easing, secondEasing);
 }
 
 void SQText::randomShake(const Kavro::Vector3D& start, const Kavro::Vector3D& end, int period, int mode,
                          int duration, int easing, int secondEasing)
 {
-    reach(engine, TEXT_OP(t->randomShake(start, end, ms(period), ms(mode), ms(duration), easing, secondEasing)));
+    engine->randomShake(start, end, ms(period), ms(mode), ms(duration), easing, secondEasing);
 }
 
 float SQText::getFade()
@@ -470,162 +457,162 @@ void SQText::getSize()
 
 int SQText::isFading()
 {
-    return ask<int>(engine, TEXT_OP(t->isFading()));
+    return engine->isFading();
 }
 
 int SQText::isMoving()
 {
-    return ask<int>(engine, TEXT_OP(t->isMoving()));
+    return engine->isMoving();
 }
 
 int SQText::isScaling()
 {
-    return ask<int>(engine, TEXT_OP(t->isScaling()));
+    return engine->isScaling();
 }
 
 int SQText::isRotating()
 {
-    return ask<int>(engine, TEXT_OP(t->isRotating()));
+    return engine->isRotating();
 }
 
 int SQText::isShaking()
 {
-    return ask<int>(engine, TEXT_OP(t->isShaking()));
+    return engine->isShaking();
 }
 
 // ---- Paths ----
 
 void SQText::resetSpline()
 {
-    reach(engine, TEXT_OP(t->resetSpline()));
+    engine->resetSpline();
 }
 
 void SQText::setSpline(float x, float y, float z, int time, float weight)
 {
-    reach(engine, TEXT_OP(t->setSpline(x, y, z, msFloat(time), weight)));
+    engine->setSpline({x, y, z}, msFloat(time), weight);
 }
 
 void SQText::beginSpline(int time, int easing)
 {
-    reach(engine, TEXT_OP(t->beginSpline(time, easing)));
+    engine->beginSpline(time, easing);
 }
 
 void SQText::resetBezier()
 {
-    reach(engine, TEXT_OP(t->resetBezier()));
+    engine->resetBezier();
 }
 
 void SQText::setBezier(float x, float y, float z)
 {
-    reach(engine, TEXT_OP(t->setBezier(x, y, z)));
+    engine->setBezier({x, y, z});
 }
 
 void SQText::beginBezier(int time, int easing)
 {
-    reach(engine, TEXT_OP(t->beginBezier(msFloat(time), easing)));
+    engine->beginBezier(msFloat(time), easing);
 }
 
 // ---- Per-character and per-ruby effects ----
 
 void SQText::fadeCharacter(int index, float alpha, int time, int easing)
 {
-    reach(engine, TEXT_OP(t->fadeCharacter(index, alpha, ms(time), easing)));
+    engine->fadeCharacter(index, alpha, ms(time), easing);
 }
 
 void SQText::moveCharacter(int index, int x, int y, int time, int easing)
 {
-    reach(engine, TEXT_OP(t->moveCharacter(index, x, y, ms(time), easing)));
+    engine->moveCharacter(index, x, y, ms(time), easing);
 }
 
 void SQText::scaleCharacter(int index, float x, float y, int time, int easing)
 {
-    reach(engine, TEXT_OP(t->scaleCharacter(index, x, y, ms(time), easing)));
+    engine->scaleCharacter(index, x, y, ms(time), easing);
 }
 
 void SQText::rotateCharacter(int index, float x, float y, float z, int time, int easing)
 {
-    reach(engine, TEXT_OP(t->rotateCharacter(index, x, y, z, ms(time), easing)));
+    engine->rotateCharacter(index, x, y, z, ms(time), easing);
 }
 
 void SQText::shakeCharacter(int index, const Kavro::Vector3D& start, const Kavro::Vector3D& end, int period,
                             int mode, int duration, int packed)
 {
     const PackedShake p = UnpackShake(packed, false);
-    reach(engine, TEXT_OP(t->shakeCharacter(index, start, end, ms(period), ms(mode), ms(duration), p.easing,
-                                            p.secondEasing)));
+    engine->shakeCharacter(index, start, end, ms(period), ms(mode), ms(duration), p.easing,
+                                            p.secondEasing);
 }
 
 void SQText::randomShakeCharacter(int index, const Kavro::Vector3D& start, const Kavro::Vector3D& end, int period,
                                   int mode, int duration, int packed)
 {
     const PackedShake p = UnpackShake(packed, true);
-    reach(engine, TEXT_OP(t->randomShakeCharacter(index, start, end, ms(period), ms(mode), ms(duration), p.easing,
-                                                  p.secondEasing, p.seed)));
+    engine->randomShakeCharacter(index, start, end, ms(period), ms(mode), ms(duration), p.easing,
+                                                  p.secondEasing, p.seed);
 }
 
 void SQText::fadeRuby(int index, float alpha, int time, int easing)
 {
-    reach(engine, TEXT_OP(t->fadeRuby(index, alpha, ms(time), easing)));
+    engine->fadeRuby(index, alpha, ms(time), easing);
 }
 
 void SQText::moveRuby(int index, int x, int y, int time, int easing)
 {
-    reach(engine, TEXT_OP(t->moveRuby(index, x, y, ms(time), easing)));
+    engine->moveRuby(index, x, y, ms(time), easing);
 }
 
 void SQText::scaleRuby(int index, float x, float y, int time, int easing)
 {
-    reach(engine, TEXT_OP(t->scaleRuby(index, x, y, ms(time), easing)));
+    engine->scaleRuby(index, x, y, ms(time), easing);
 }
 
 void SQText::rotateRuby(int index, float x, float y, float z, int time, int easing)
 {
-    reach(engine, TEXT_OP(t->rotateRuby(index, x, y, z, ms(time), easing)));
+    engine->rotateRuby(index, x, y, z, ms(time), easing);
 }
 
 void SQText::shakeRuby(int index, const Kavro::Vector3D& start, const Kavro::Vector3D& end, int period, int mode,
                        int duration, int packed)
 {
     const PackedShake p = UnpackShake(packed, false);
-    reach(engine, TEXT_OP(t->shakeRuby(index, start, end, ms(period), ms(mode), ms(duration), p.easing,
-                                       p.secondEasing)));
+    engine->shakeRuby(index, start, end, ms(period), ms(mode), ms(duration), p.easing,
+                                       p.secondEasing);
 }
 
 void SQText::randomShakeRuby(int index, const Kavro::Vector3D& start, const Kavro::Vector3D& end, int period,
                              int mode, int duration, int packed)
 {
     const PackedShake p = UnpackShake(packed, true);
-    reach(engine, TEXT_OP(t->randomShakeRuby(index, start, end, ms(period), ms(mode), ms(duration), p.easing,
-                                             p.secondEasing, p.seed)));
+    engine->randomShakeRuby(index, start, end, ms(period), ms(mode), ms(duration), p.easing,
+                                             p.secondEasing, p.seed);
 }
 
 // ---- Colours, rectangles and appearance ----
 
 void SQText::setFontColor(int corner, float r, float g, float b, int time, int easing)
 {
-    reach(engine, TEXT_OP(t->setFontColor(corner, r, g, b, msFloat(time), easing)));
+    engine->setFontColor(corner, r, g, b, msFloat(time), easing);
 }
 
 void SQText::setShadowColor(int corner, float r, float g, float b, int time, int easing)
 {
-    reach(engine, TEXT_OP(t->setShadowColor(corner, r, g, b, msFloat(time), easing)));
+    engine->setShadowColor(corner, r, g, b, msFloat(time), easing);
 }
 
 void SQText::setCharacterColor(int index, int corner, float r, float g, float b, int time, int easing)
 {
-    reach(engine, TEXT_OP(t->setCharacterColor(index, corner, r, g, b, msFloat(time), easing)));
+    engine->setCharacterColor(index, corner, r, g, b, msFloat(time), easing);
 }
 
 void SQText::setRubyColor(int index, int corner, float r, float g, float b, int time, int easing)
 {
-    reach(engine, TEXT_OP(t->setRubyColor(index, corner, r, g, b, msFloat(time), easing)));
+    engine->setRubyColor(index, corner, r, g, b, msFloat(time), easing);
 }
 
 void SQText::getFontColor(int corner)
 {
     std::array<float, 4> colour{};
     if (validCorner(corner))
-        colour = ask<std::array<float, 4>>(engine, TEXT_OP(fourFloats(t->getFontColor(corner))));
+        colour = fourFloats(engine->getFontColor(corner));
     returnFloats(colour);
 }
 
@@ -633,7 +620,7 @@ void SQText::getShadowColor(int corner)
 {
     std::array<float, 4> colour{};
     if (validCorner(corner))
-        colour = ask<std::array<float, 4>>(engine, TEXT_OP(fourFloats(t->getShadowColor(corner))));
+        colour = fourFloats(engine->getShadowColor(corner));
     returnFloats(colour);
 }
 
@@ -670,12 +657,12 @@ void SQText::setSurface(const char* name)
 void SQText::setDither(int enable, int width, int height, const char* texture)
 {
     const std::string textureName = texture;
-    reach(engine, TEXT_OP(t->setDither(enable, width, height, textureName)));
+    engine->setDither(enable, width, height, textureName);
 }
 
 void SQText::setTextureFiltering(int mode)
 {
-    reach(engine, TEXT_OP(t->setTextureFiltering(mode)));
+    engine->setTextureFiltering(mode);
 }
 
 void SQText::setCenter(float x, float y)
@@ -690,109 +677,109 @@ void SQText::setPivot(float x, float y)
 
 void SQText::setBlendMode(int mode)
 {
-    reach(engine, TEXT_OP(t->setBlendMode(mode)));
+    engine->setBlendMode(mode);
 }
 
 // ---- Timers ----
 
 float SQText::getFadeTimer()
 {
-    return ask<float>(engine, TEXT_OP(t->getFadeTimer()));
+    return engine->getFadeTimer();
 }
 
 float SQText::getMoveTimer()
 {
-    return ask<float>(engine, TEXT_OP(t->getMoveTimer()));
+    return engine->getMoveTimer();
 }
 
 float SQText::getScaleTimer()
 {
-    return ask<float>(engine, TEXT_OP(t->getScaleTimer()));
+    return engine->getScaleTimer();
 }
 
 float SQText::getRotateTimer()
 {
-    return ask<float>(engine, TEXT_OP(t->getRotateTimer()));
+    return engine->getRotateTimer();
 }
 
 float SQText::getTransitionTimer()
 {
-    return ask<float>(engine, TEXT_OP(t->getTransitionTimer()));
+    return engine->getTransitionTimer();
 }
 
 float SQText::getShakeTimer()
 {
-    return ask<float>(engine, TEXT_OP(t->getShakeTimer()));
+    return engine->getShakeTimer();
 }
 
 float SQText::getColorTimer(int corner)
 {
-    return ask<float>(engine, TEXT_OP(t->getColorTimer(corner)));
+    return engine->getColorTimer(corner);
 }
 
 float SQText::getTypingTimer()
 {
-    return ask<float>(engine, TEXT_OP(t->getTypingTimer()));
+    return engine->getTypingTimer();
 }
 
 float SQText::getSplineTimer()
 {
-    return ask<float>(engine, TEXT_OP(t->getSplineTimer()));
+    return engine->getSplineTimer();
 }
 
 float SQText::getBezierTimer()
 {
-    return ask<float>(engine, TEXT_OP(t->getBezierTimer()));
+    return engine->getBezierTimer();
 }
 
 void SQText::setFadeTimer(float elapsed)
 {
-    reach(engine, TEXT_OP(t->setFadeTimer(elapsed)));
+    engine->setFadeTimer(elapsed);
 }
 
 void SQText::setMoveTimer(float elapsed)
 {
-    reach(engine, TEXT_OP(t->setMoveTimer(elapsed)));
+    engine->setMoveTimer(elapsed);
 }
 
 void SQText::setScaleTimer(float elapsed)
 {
-    reach(engine, TEXT_OP(t->setScaleTimer(elapsed)));
+    engine->setScaleTimer(elapsed);
 }
 
 void SQText::setRotateTimer(float elapsed)
 {
-    reach(engine, TEXT_OP(t->setRotateTimer(elapsed)));
+    engine->setRotateTimer(elapsed);
 }
 
 void SQText::setTransitionTimer(float elapsed)
 {
-    reach(engine, TEXT_OP(t->setTransitionTimer(elapsed)));
+    engine->setTransitionTimer(elapsed);
 }
 
 void SQText::setShakeTimer(float elapsed)
 {
-    reach(engine, TEXT_OP(t->setShakeTimer(elapsed)));
+    engine->setShakeTimer(elapsed);
 }
 
 void SQText::setColorTimer(int corner, float elapsed)
 {
-    reach(engine, TEXT_OP(t->setColorTimer(corner, elapsed)));
+    engine->setColorTimer(corner, elapsed);
 }
 
 void SQText::setTypingTimer(float elapsed)
 {
-    reach(engine, TEXT_OP(t->setTypingTimer(elapsed)));
+    engine->setTypingTimer(elapsed);
 }
 
 void SQText::setSplineTimer(float elapsed)
 {
-    reach(engine, TEXT_OP(t->setSplineTimer(elapsed)));
+    engine->setSplineTimer(elapsed);
 }
 
 void SQText::setBezierTimer(float elapsed)
 {
-    reach(engine, TEXT_OP(t->setBezierTimer(elapsed)));
+    engine->setBezierTimer(elapsed);
 }
 
 #undef TEXT_OP
