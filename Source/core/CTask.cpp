@@ -13,6 +13,7 @@
 #include "sound/CSound3D.h"
 #include "sprite/CBackSurfaceTarget.h"
 #include "sprite/CSprite.h"
+#include "sprite/CSpriteMask.h"
 
 #include <kavro/ICore.h>
 #include <kavro/IRenderDevice.h>
@@ -20,6 +21,7 @@
 #include <kavro/ISoundDevice.h>
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cstdarg>
 #include <cstdio>
@@ -543,12 +545,15 @@ namespace
 
 // A textured sprite over the texture, with a negative x standing for the whole texture; the sprite holds
 // its own reference to the texture.
+std::array<int32_t, 4> wholeTextureRect(Kavro::ITexture* texture)
+{
+    return {0, 0, texture->getSize()[0], texture->getSize()[1]};
+}
+
 CSprite* buildSprite(Kavro::ITexture* texture, const Kavro::Vector2D& position, int x, int y, int width, int height)
 {
-    int32_t rect[4] = {x, y, width, height};
-    if (x < 0)
-        rect[0] = 0, rect[1] = 0, rect[2] = texture->getSize()[0], rect[3] = texture->getSize()[1];
-    CSprite* sprite = new CSprite(texture, position, rect);
+    const int32_t rect[4] = {x, y, width, height};
+    CSprite* sprite = new CSprite(texture, position, x < 0 ? wholeTextureRect(texture).data() : rect);
     sprite->create();
     return sprite;
 }
@@ -591,20 +596,31 @@ CSprite* CTask::createMovieSprite(const std::string&, int, const Kavro::Vector2D
     return nullptr;
 }
 
-CSpriteMask* CTask::createSpriteMask(const std::string& textureName, const Kavro::Vector2D&, int, int, int, int)
+CSpriteMask* CTask::createSpriteMask(const std::string& textureName, const Kavro::Vector2D& position, int x, int y,
+                                     int width, int height)
 {
-    if (Kavro::ITexture* texture = acquireTexture(textureName))
-        texture->release();
-    return nullptr;
+    Kavro::ITexture* texture = acquireTexture(textureName);
+    if (!texture)
+        return nullptr;
+    const int32_t rect[4] = {x, y, width, height};
+    auto* mask = new CSpriteMask(texture, position, x < 0 ? wholeTextureRect(texture).data() : rect);
+    // A mask the library cannot make is handed out all the same: it draws nothing.
+    mask->create();
+    texture->release();
+    return mask;
 }
 
-CSpriteMask* CTask::createSpriteMaskColor(int, int, const Kavro::Vector2D&)
+CSpriteMask* CTask::createSpriteMaskColor(int width, int height, const Kavro::Vector2D& position)
 {
-    return nullptr;
+    const int32_t rect[4] = {0, 0, width, height};
+    auto* mask = new CSpriteMask(position, rect);
+    mask->create();
+    return mask;
 }
 
 CSpriteMask* CTask::createMovieSpriteMask(const std::string&, int)
 {
+    // Movies open through the core's movie player, which does not exist yet.
     return nullptr;
 }
 

@@ -29,6 +29,7 @@ public:
     void setPixelHitTest(uint32_t) override {}
     void setVisible(uint32_t) override {}
     Kavro::ColorF getColor(int32_t) override { return {1.0f, 1.0f, 1.0f, 1.0f}; }
+    void setMask(CSpriteMask*) override {}
     void setRect(const int32_t[4]) override {}
     void setCamera(Kavro::ICamera*, float) override {}
     Kavro::Vector4D getVertex(const int32_t&) override { return {0.0f, 0.0f, 0.0f, 1.0f}; }

@@ -3,6 +3,8 @@
 #include "core/CApp.h"
 #include "core/CTextureWacher.h"
 #include "sprite/CEffectShake.h"
+#include "sprite/CSpriteMask.h"
+#include "sprite/ReleaseHeld.h"
 
 #include <kavro/ICamera.h>
 #include <kavro/ICore.h>
@@ -31,13 +33,6 @@ Kavro::IRenderDevice* renderDevice()
 {
     CApp* app = CApp::get();
     return app ? app->renderDevice : nullptr;
-}
-
-template <class T> void releaseHeld(T*& object)
-{
-    if (object)
-        object->release();
-    object = nullptr;
 }
 
 bool validCorner(int32_t index)
@@ -102,6 +97,7 @@ CSprite::~CSprite()
     releaseHeld(texture);
     releaseHeld(camera);
     releaseHeld(shakeEffect);
+    releaseHeld(mask);
 }
 
 Kavro::IQuad* CSprite::baseQuad() const
@@ -139,7 +135,7 @@ void CSprite::watchTexture()
         return;
     // The watcher tracks only the names of textures that can go away (render surfaces) and refuses others.
     CTextureWacher* watcher = textureWatcher();
-    colorTextureCallback = new CColorTextureCallback(this);
+    colorTextureCallback = makeTextureCallback();
     if (!watcher || !watcher->addCallback(texture->getFileName(), colorTextureCallback))
     {
         releaseHeld(colorTextureCallback);
@@ -538,6 +534,19 @@ void CSprite::setBlendMode(int32_t mode)
     blendMode = mode;
     if (Kavro::IQuad* quad = baseQuad())
         quad->setBlendMode(mode);
+}
+
+void CSprite::setMask(CSpriteMask* newMask)
+{
+    Kavro::IQuad* quad = baseQuad();
+    // Held before the old one goes: it may be the same mask.
+    if (quad && newMask)
+        newMask->addRef();
+    releaseHeld(mask);
+    if (!quad)
+        return;
+    mask = newMask;
+    quad->setMask(newMask ? newMask->maskObject : nullptr);
 }
 
 void CSprite::setCenter(const Vector2D& value)

@@ -31,6 +31,7 @@ namespace Orvane
 
 class CEffectShake;
 class CFile;
+class CSpriteMask;
 class CTextureWacher;
 
 // The engine's 2D drawable: one textured (or plain-coloured) quad positioned by its frame, animated by
@@ -92,6 +93,10 @@ public:
     virtual void setFadeScale(float scaling);
     virtual void setBlendMode(int32_t mode);
     virtual int32_t getBlendMode() { return blendMode; }
+    // Limits the sprite to the mask's picture (null: no mask). The sprite holds one reference, and keeps
+    // it only while it has a quad to hand the mask's quad to.
+    virtual void setMask(CSpriteMask* newMask);
+    CSpriteMask* getMask() const { return mask; }
     virtual void setCenter(const Kavro::Vector2D& value);
     virtual const Kavro::Vector2D* getCenter() { return &center; }
     virtual void setPivot(const Kavro::Vector2D& value);
@@ -229,6 +234,7 @@ public:
     // Fields, read and written directly by the sprite's verbs and effects.
     uint32_t actionCompatibleMode = 0;
     Kavro::ITexture* texture = nullptr;
+    // The texture watch of the sprite and of its kinds; the destructor and every create remove it.
     CColorTextureCallback* colorTextureCallback = nullptr;
     Kavro::ISpriteQuad* sceneSprite = nullptr;
     Kavro::IQuad* colorSprite = nullptr;
@@ -239,6 +245,7 @@ public:
     Kavro::Vector2D center{0.5f, 0.5f};
     Kavro::Vector2D pivot;
     int32_t blendMode = 1;
+    CSpriteMask* mask = nullptr;
     uint32_t clickable = 0;
     uint32_t pixelHitTest = 0;
     uint32_t visible = 1;
@@ -315,6 +322,11 @@ protected:
     Kavro::IQuad* baseQuad() const;
     // World matrix offset that centre and pivot put between the sprite's middle and its turning point.
     Kavro::Vector2D turningOffset() const;
+    // Registers the callback that makeTextureCallback gives under the texture's name (when it has one),
+    // and removes it again.
+    void watchTexture();
+    void stopWatchingTexture();
+    virtual CColorTextureCallback* makeTextureCallback() { return new CColorTextureCallback(this); }
 
 private:
     // Pointer states of the frame (only while clickable).
@@ -330,8 +342,6 @@ private:
     void initialise(const Kavro::Vector2D& at);
     void dropQuads();
     static CTextureWacher* textureWatcher();
-    void stopWatchingTexture();
-    void watchTexture();
     void afterQuadMade();
     void packVertexColours();
     Kavro::Vector2D viewSize();

@@ -78,6 +78,7 @@ CText::~CText()
     clear();
     if (shakeEffect)
         shakeEffect->release();
+    setMask(nullptr);
     releaseShadow();
 }
 

@@ -31,6 +31,7 @@ class CEffectShake;
 class CFile;
 class CFont;
 class CSpriteList;
+class CSpriteMask;
 class CTextTokenizer;
 
 // A text box: markup text laid out into positioned glyphs with a main and a ruby font, typed out
@@ -127,6 +128,8 @@ public:
     virtual void setDither(int32_t enable, int32_t width, int32_t height, const std::string& texture);
     virtual void setBlendMode(int32_t mode);
     virtual void setTextureFiltering(int32_t filtering);
+    // Limits the glyphs to the mask's picture (null: none); the text holds one reference.
+    virtual void setMask(CSpriteMask* newMask);
     virtual Kavro::Vector4D getCompositeCorner(int32_t index) const;
 
     // Typing.
@@ -322,6 +325,7 @@ public:
     Kavro::Matrix4x4 compositeMatrix;
     std::array<Kavro::Vector4D, 4> compositeCorners{};
     CEffectShake* shakeEffect = nullptr;
+    CSpriteMask* mask = nullptr;
 
 protected:
     // Working state of one layoutText call.

@@ -117,6 +117,8 @@ void CText::buildGlyphAtlas()
     addGlyphSprite(rubyCount);
     for (CSpriteList* sprite : glyphSprites)
     {
+        if (mask)
+            sprite->setMask(mask);
         sprite->textureFiltering = textureFiltering;
         sprite->setBlendMode(blendMode);
     }

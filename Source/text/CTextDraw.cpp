@@ -6,6 +6,7 @@
 #include "core/CTask.h"
 #include "sprite/CEffectShake.h"
 #include "sprite/CSpriteList.h"
+#include "sprite/CSpriteMask.h"
 #include "text/CFont.h"
 #include "text/TextColor.h"
 
@@ -477,6 +478,18 @@ void CText::setBlendMode(int32_t mode)
     if (shadowObject)
         shadowObject->setBlendMode(mode);
     blendMode = mode;
+}
+
+void CText::setMask(CSpriteMask* newMask)
+{
+    // Held before the old one goes: it may be the same mask.
+    if (newMask)
+        newMask->addRef();
+    if (mask)
+        mask->release();
+    mask = newMask;
+    for (CSpriteList* sprite : glyphSprites)
+        sprite->setMask(mask);
 }
 
 void CText::setTextureFiltering(int32_t filtering)

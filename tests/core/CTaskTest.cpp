@@ -1,4 +1,5 @@
 #include "core/CTask.h"
+#include "sprite/CSpriteMask.h"
 
 #include "support/FakeTaskObjects.h"
 
@@ -303,16 +304,48 @@ TEST_F(TaskTest, TexturesLoadOnceAndTheApplicationsSharedOnesWin)
 
 TEST_F(TaskTest, FactoriesWithoutTheirObjectKindAnswerNullAndKeepNothing)
 {
-    EXPECT_EQ(task->createSpriteMask("cg/a.png", {}, 0, 0, 8, 8), nullptr);
     EXPECT_EQ(task->createRenderTarget(0, "screen", 64, 32, {}), nullptr);
     EXPECT_EQ(task->createRenderTarget(0, "", 64, 32, {}), nullptr);
     EXPECT_EQ(task->createSound("se.ogg"), nullptr);
     EXPECT_EQ(task->loadSound3D("se.ogg"), nullptr);
     EXPECT_EQ(task->createMovieSprite("op.ogv", 0, {}), nullptr);
-    EXPECT_EQ(task->createSpriteMaskColor(8, 8, {}), nullptr);
+    EXPECT_EQ(task->createMovieSpriteMask("op.ogv", 0), nullptr);
     EXPECT_TRUE(task->getTaskObjects().empty());
     EXPECT_EQ(t.core->log.named("createNamedRenderTexture"),
               (std::vector<std::string>{"createNamedRenderTexture(suf://screen, 64, 32, 4, 0)"}));
+}
+
+TEST_F(TaskTest, MaskFactoriesBuildMasksWithBlendModeZero)
+{
+    t.core->render->missingTextures.push_back("cg/none.png");
+    EXPECT_EQ(task->createSpriteMask("cg/none.png", {}, 0, 0, 8, 8), nullptr);
+
+    CSpriteMask* whole = task->createSpriteMask("cg/a.png", {10.0f, 20.0f}, -1, 0, 0, 0);
+    ASSERT_NE(whole, nullptr);
+    EXPECT_EQ(whole->getSize(), (std::vector<int32_t>{0, 0, 64, 64}));
+    EXPECT_EQ(whole->getMove(), Kavro::Vector3D(10.0f, 20.0f, 0.0f));
+    EXPECT_EQ(whole->getBlendMode(), 0);
+    EXPECT_NE(whole->maskObject, nullptr);
+    EXPECT_EQ(whole->getTexture()->getRefCount(), 2); // the mask's and its quad's: the factory's went
+    CSpriteMask* part = task->createSpriteMask("cg/a.png", {}, 4, 8, 16, 24);
+    EXPECT_EQ(part->getSize(), (std::vector<int32_t>{4, 8, 16, 24}));
+
+    // A colour mask is never null, even when the library makes no mask quad.
+    CSpriteMask* colour = task->createSpriteMaskColor(100, 50, {});
+    ASSERT_NE(colour, nullptr);
+    EXPECT_EQ(colour->getSize(), (std::vector<int32_t>{0, 0, 100, 50}));
+    EXPECT_EQ(colour->getTexture(), nullptr);
+    EXPECT_NE(colour->colorSprite, nullptr);
+    t.core->render->noMaskQuad = true;
+    CSpriteMask* failed = task->createSpriteMaskColor(8, 8, {});
+    ASSERT_NE(failed, nullptr);
+    EXPECT_EQ(failed->hasSceneObject(), 0);
+    EXPECT_EQ(t.core->log.named("createSpriteMask"),
+              (std::vector<std::string>{"createSpriteMask(cg/a.png, 6)", "createSpriteMask(cg/a.png, 6)",
+                                        "createSpriteMask((screen), 6)", "createSpriteMask((screen), 6)"}));
+    EXPECT_EQ(task->getTaskObjects().size(), 4u);
+    for (CSpriteMask* mask : {whole, part, colour, failed})
+        mask->release();
 }
 
 TEST_F(TaskTest, PrintfFormatsAndDiscards)

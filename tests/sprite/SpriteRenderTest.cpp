@@ -1,4 +1,6 @@
 #include "sprite/CSprite.h"
+#include "sprite/CSpriteList.h"
+#include "sprite/CSpriteMask.h"
 
 #include "curve/Easing.h"
 
@@ -15,6 +17,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -73,26 +76,35 @@ protected:
         return s;
     }
     // One frame of the sprites on black, read back as 0xAARRGGBB pixels (saved as a PNG when
-    // ORVANE_SPRITE_PNG_DIR names a folder, for looking at).
+    // ORVANE_SPRITE_PNG_DIR names a folder, for looking at; the test's second frame gets "_1", ...).
     void drawFrame(const std::vector<CSprite*>& sprites)
+    {
+        drawFrameBy([&] {
+            for (CSprite* s : sprites)
+            {
+                s->updateWorldMatrix();
+                s->render();
+                s->draw();
+            }
+        });
+    }
+    // The same with the drawing done by the caller.
+    void drawFrameBy(const std::function<void()>& drawing)
     {
         ASSERT_EQ(device->beginFrame(), 0);
         const uint32_t black = Black;
         device->clear(1, &black);
-        for (CSprite* s : sprites)
-        {
-            s->updateWorldMatrix();
-            s->render();
-            s->draw();
-        }
+        drawing();
         pixels.assign(size_t(Width) * Height, 0);
         ASSERT_EQ(device->readPixels(nullptr, pixels.data()), 0);
         if (const char* keep = std::getenv("ORVANE_SPRITE_PNG_DIR"))
             device->saveTexture((std::string(keep) + "/" +
-                                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png")
+                                 ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                                 (framesDrawn > 0 ? "_" + std::to_string(framesDrawn) : "") + ".png")
                                     .c_str(),
                                 nullptr, 0);
         device->endFrame();
+        ++framesDrawn;
     }
     uint32_t pixel(int x, int y) const { return pixels[size_t(y) * Width + size_t(x)]; }
 
@@ -102,6 +114,7 @@ protected:
     Kavro::IRenderDevice* device = nullptr;
     std::vector<CObject*> owned;
     std::vector<uint32_t> pixels;
+    int framesDrawn = 0;
 };
 
 TEST_F(SpriteRenderTest, ColourSpriteCoversExactlyItsRectangle)
@@ -262,6 +275,130 @@ TEST_F(SpriteRenderTest, MovedSpriteStandsAtTheEasedPosition)
     EXPECT_EQ(pixel(left + 10, top - 1), Black);
     EXPECT_EQ(pixel(left + 10, top + 21), Black);
     EXPECT_EQ(pixel(100 + 5, 100 + 5), Black); // nothing left where it started
+}
+
+// A 200 x 200 mask picture: opaque white inside a circle of radius 90 about its middle, clear outside.
+std::vector<uint32_t> circlePicture()
+{
+    std::vector<uint32_t> texels(200 * 200);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x)
+        {
+            const float dx = float(x) + 0.5f - 100.0f, dy = float(y) + 0.5f - 100.0f;
+            texels[size_t(y) * 200 + size_t(x)] = dx * dx + dy * dy < 90.0f * 90.0f ? 0xFFFFFFFFu : 0x00FFFFFFu;
+        }
+    return texels;
+}
+
+TEST_F(SpriteRenderTest, CircularMaskClipsTheSpriteAndFollowsTheMask)
+{
+    const std::vector<uint32_t> circle = circlePicture();
+    ASSERT_TRUE(Kavro::WritePng((directory / "circle.png").string(), 200, 200, circle.data()));
+    Kavro::ITexture* texture = device->loadTexture("circle.png", 1, 0);
+    ASSERT_NE(texture, nullptr);
+    const int32_t rect[4] = {0, 0, 200, 200};
+    auto* mask = new CSpriteMask(texture, {300.0f, 200.0f}, rect);
+    owned.push_back(mask);
+    texture->release();
+    ASSERT_EQ(mask->create(), 0);
+    // Red over the circle's upper part only: the lower part shows whether the mask's own picture is seen.
+    CSprite* red = colourSprite({150.0f, 150.0f}, 600, 200, 0xFF0000FFu);
+    red->setMask(mask);
+
+    // Inside the circle (away from its edge) red, outside it the background, for the circle about centre.
+    auto check = [&](float cx, float cy) {
+        int inside = 0, outside = 0, wrong = 0;
+        for (int y = 150; y < 350; ++y)
+            for (int x = 150; x < 750; ++x)
+            {
+                const float dx = float(x) + 0.5f - cx, dy = float(y) + 0.5f - cy;
+                const float distance = std::sqrt(dx * dx + dy * dy);
+                if (std::fabs(distance - 90.0f) < 1.5f)
+                    continue;
+                const uint32_t expected = distance < 90.0f ? Red : Black;
+                ++(distance < 90.0f ? inside : outside);
+                if (channelDistance(pixel(x, y), expected) > 2 && ++wrong < 10)
+                    ADD_FAILURE() << "(" << x << ", " << y << ") " << std::hex << pixel(x, y);
+            }
+        EXPECT_EQ(wrong, 0);
+        EXPECT_GT(inside, 10000);
+        EXPECT_GT(outside, 50000);
+    };
+    drawFrame({mask, red});
+    check(400.0f, 300.0f);
+    EXPECT_EQ(pixel(400, 370), Black); // inside the circle but below the sprite: the mask itself is unseen
+
+    mask->move(420.0f, 180.0f, 0, 0);
+    drawFrame({mask, red});
+    check(520.0f, 280.0f);
+    EXPECT_EQ(pixel(330, 300), Black); // where the circle was
+}
+
+// Pixel rectangle (x, y, w, h) to the library's clip space of the screen, as a quad's matrix.
+Kavro::Matrix4x4 pixelsToClip(float x, float y)
+{
+    Kavro::Matrix4x4 m;
+    m.m[0][0] = 2.0f / float(Width);
+    m.m[1][1] = -2.0f / float(Height);
+    m.m[3][0] = 2.0f * x / float(Width) - 1.0f;
+    m.m[3][1] = 1.0f - 2.0f * y / float(Height);
+    return m;
+}
+
+TEST_F(SpriteRenderTest, ListOfGlyphQuadsDrawnTwiceAtOffsets)
+{
+    // A glyph page of one 8 x 12 white glyph.
+    constexpr int GlyphW = 8, GlyphH = 12, Columns = 20, Rows = 10;
+    const std::vector<uint32_t> white(GlyphW * GlyphH, 0xFFFFFFFFu);
+    ASSERT_TRUE(Kavro::WritePng((directory / "page.png").string(), GlyphW, GlyphH, white.data()));
+    Kavro::ITexture* texture = device->loadTexture("page.png", 1, 0);
+    ASSERT_NE(texture, nullptr);
+    auto* list = new CSpriteList(texture);
+    owned.push_back(list);
+    texture->release();
+    ASSERT_EQ(list->createList(Columns * Rows), 0);
+
+    const Kavro::Vector4D corners[4] = {{0.0f, 0.0f, 0.0f, 1.0f},
+                                        {float(GlyphW), 0.0f, 0.0f, 1.0f},
+                                        {0.0f, float(GlyphH), 0.0f, 1.0f},
+                                        {float(GlyphW), float(GlyphH), 0.0f, 1.0f}};
+    const uint32_t colours[4] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
+    const Vector2D uv[4] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {0.0f, 1.0f}, {1.0f, 1.0f}};
+    auto origin = [](int i) { return Vector2D(100.0f + 16.0f * float(i % Columns), 100.0f + 20.0f * float(i / Columns)); };
+    ASSERT_EQ(list->beginQuads(), 0);
+    for (int i = 0; i < Columns * Rows; ++i)
+        ASSERT_EQ(list->addQuad(pixelsToClip(origin(i).x, origin(i).y), corners, colours, uv), 0);
+    ASSERT_EQ(list->endQuads(), 0);
+
+    const Kavro::Vector4D blue(0.0f, 0.0f, 1.0f, 1.0f);
+    drawFrameBy([&] {
+        list->updateWorldMatrix();
+        list->render();
+        EXPECT_EQ(list->drawAt({3.0f, 3.0f}, &blue, 1.0f), 0); // the shadow first
+        EXPECT_EQ(list->drawAt({}, nullptr, 1.0f), 0);
+    });
+    constexpr uint32_t Blue = 0xFF0000FFu, White = 0xFFFFFFFFu;
+    int wrong = 0;
+    for (int i = 0; i < Columns * Rows; ++i)
+    {
+        const int x = int(origin(i).x), y = int(origin(i).y);
+        const std::pair<Vector2D, uint32_t> probes[] = {
+            {{float(x), float(y)}, White},
+            {{float(x + GlyphW - 1), float(y + GlyphH - 1)}, White},
+            {{float(x + GlyphW), float(y + 3)}, Blue},               // shadow beside the glyph
+            {{float(x + 4), float(y + GlyphH + 2)}, Blue},           // and below it
+            {{float(x + GlyphW + 3), float(y + GlyphH + 3)}, Black}, // beyond the shadow
+            {{float(x - 1), float(y)}, Black}};
+        for (const auto& [at, expected] : probes)
+            if (pixel(int(at.x), int(at.y)) != expected && ++wrong < 10)
+                ADD_FAILURE() << "glyph " << i << " (" << at.x << ", " << at.y << ") " << std::hex << pixel(int(at.x), int(at.y));
+    }
+    EXPECT_EQ(wrong, 0);
+
+    // Invisible: drawAt draws nothing.
+    list->setVisible(0);
+    drawFrameBy([&] { EXPECT_EQ(list->drawAt({}, nullptr, 1.0f), 0); });
+    EXPECT_EQ(pixel(100, 100), Black);
 }
 
 } // namespace

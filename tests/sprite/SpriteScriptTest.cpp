@@ -4,6 +4,7 @@
 #include "core/CTask.h"
 #include "core/CTextureWacher.h"
 #include "render/RenderDeviceFactory.h"
+#include "sprite/CNullSpriteMask.h"
 #include "sprite/Squirrel/SQSprite.h"
 #include "support/FakeTaskObjects.h"
 
@@ -97,7 +98,9 @@ TEST_F(SpriteScriptTest, FreshAndFailedSpritesAreNullObjects)
 
     EXPECT_EQ(eval("::s.create(\"image/missing.png\", -1, 0, 0, 0)"), "-1");
     CSprite* left = binding("s")->getEngineObject();
-    EXPECT_EQ(left->isNull(), 1);
+    // A null mask stands in, which answers isNull as the mask it replaces.
+    EXPECT_NE(dynamic_cast<CNullSpriteMask*>(left), nullptr);
+    EXPECT_EQ(left->isNull(), 0);
     EXPECT_EQ(binding("s")->getFrame(), left);
     // The null object is the binding's alone: the task neither lists nor draws it.
     for (CTaskObject* object : task->getTaskObjects())
@@ -119,6 +122,10 @@ TEST_F(SpriteScriptTest, ColourSpriteHasTheTruncatedColourBytes)
     EXPECT_EQ(at(pixels, 99, 49), 0xFFFF7F00u);
     EXPECT_EQ(at(pixels, 100, 10), 0xFF000000u);
     EXPECT_EQ(at(pixels, 10, 50), 0xFF000000u);
+    // Erased, it is not drawn; its geometry still follows for hit tests.
+    ASSERT_EQ(runSnippet("::c.setClickable(1, 0); ::c.setErase(1); ::c.move(50.0, 0.0, 0, 0);"), "");
+    EXPECT_EQ(at(drawFrame(), 60, 10), 0xFF000000u);
+    EXPECT_EQ(binding("c")->getEngineObject()->getVertex(0).x, 50.0f);
 }
 
 TEST_F(SpriteScriptTest, VectorQueriesFillTheResultGlobals)
@@ -341,6 +348,27 @@ TEST_F(SpriteScriptTest, ReleasingACaptureSpriteTellsTheWatchersOfItsTexture)
     EXPECT_EQ(callback->calls, 1);
     EXPECT_FALSE(app->textureWatcher->isWatched("suf://cap"));
     callback->release();
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(SpriteScriptTest, OnlyAMaskMasks)
+{
+    // "m" holds the null mask a failed creation leaves; "p" is a plain sprite.
+    ASSERT_EQ(runSnippet("::a <- SQSprite(\"a\"); ::a.createColor(8, 8, 1.0, 1.0, 1.0);"
+                         "::p <- SQSprite(\"p\"); ::p.createColor(8, 8, 1.0, 1.0, 1.0);"
+                         "::m <- SQSprite(\"m\"); ::m.create(\"image/missing.png\", -1, 0, 0, 0);"
+                         "::a.setMask(\"m\");"),
+              "");
+    CSprite* a = binding("a")->getEngineObject();
+    EXPECT_EQ(a->getMask(), binding("m")->getEngineObject());
+    ASSERT_EQ(runSnippet("::a.setMask(\"p\");"), "");
+    EXPECT_EQ(a->getMask(), nullptr);
+    ASSERT_EQ(runSnippet("::a.setMask(\"m\"); ::a.setMask(\"nobody\");"), "");
+    EXPECT_EQ(a->getMask(), nullptr);
 }
 
 } // namespace

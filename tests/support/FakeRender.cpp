@@ -121,6 +121,8 @@ RecordingSpriteQuad::RecordingSpriteQuad(CallLog& log, Kavro::ITexture* texture,
 
 RecordingSpriteQuad::~RecordingSpriteQuad()
 {
+    if (mask_)
+        mask_->release();
     if (camera_)
         camera_->release();
     if (texture_)
@@ -245,6 +247,30 @@ int RecordingSpriteQuad::setUVOffset(const Kavro::Vector2D& offset)
 {
     log_.add(op("setUVOffset"), offset.x, offset.y);
     uvOffset = offset;
+    return 0;
+}
+
+int RecordingSpriteQuad::setMask(Kavro::ISpriteQuad* mask)
+{
+    auto* recorded = dynamic_cast<RecordingSpriteQuad*>(mask);
+    log_.add(op("setMask"), recorded ? recorded->prefix() : std::string(mask ? "(other)" : "(null)"));
+    if (mask)
+        mask->addRef();
+    if (mask_)
+        mask_->release();
+    mask_ = mask;
+    return 0;
+}
+
+int RecordingSpriteQuad::setMaskSize(int width, int height)
+{
+    log_.add(op("setMaskSize"), width, height);
+    return 0;
+}
+
+int RecordingSpriteQuad::setDiffuseOnly(int flag)
+{
+    log_.add(op("setDiffuseOnly"), flag);
     return 0;
 }
 
@@ -435,6 +461,14 @@ Kavro::IQuad* RecordingRenderDevice::createColorQuad(int quadCount)
 {
     log_.add("createColorQuad", quadCount);
     return new RecordingSpriteQuad(log_, nullptr, "colorQuad");
+}
+
+Kavro::ISpriteQuad* RecordingRenderDevice::createSpriteMask(Kavro::ITexture* texture, int mode)
+{
+    log_.add("createSpriteMask", nameOf(texture), mode);
+    if (noMaskQuad)
+        return nullptr;
+    return new RecordingSpriteQuad(log_, texture ? texture : defaultTexture_, "mask");
 }
 
 int RecordingRenderDevice::copyTexture(Kavro::ITexture* destination, Kavro::ITexture* source, int mode)

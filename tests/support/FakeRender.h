@@ -82,7 +82,13 @@ public:
     int setFilter(int linear) override;
     int getFilter() override { return filter; }
     int setUVOffset(const Kavro::Vector2D& offset) override;
+    // Logs "<prefix>.setMask(<the mask's prefix>)" or "(null)"; holds a reference.
+    int setMask(Kavro::ISpriteQuad* mask) override;
+    int setMaskSize(int width, int height) override;
+    int setDiffuseOnly(int flag) override;
     int apply() override;
+
+    const std::string& prefix() const { return prefix_; }
 
     int quadCount = 0;
     int blendMode = 1;
@@ -98,6 +104,7 @@ private:
     CallLog& log_;
     Kavro::ITexture* texture_;
     Kavro::ICamera* camera_ = nullptr;
+    Kavro::ISpriteQuad* mask_ = nullptr;
     std::string prefix_;
 };
 
@@ -172,6 +179,8 @@ public:
     int drawDebugText(const Kavro::Vector2D& position, uint32_t colour, const char* font, const char* text) override;
     Kavro::ISpriteQuad* createSprite(Kavro::ITexture* texture, int quadCount, int reserved, int reserved2) override;
     Kavro::IQuad* createColorQuad(int quadCount) override;
+    // Logs and hands out a recording quad named "mask" (null while noMaskQuad is set).
+    Kavro::ISpriteQuad* createSpriteMask(Kavro::ITexture* texture, int mode) override;
     Kavro::ITexture* getDefaultTexture() override { return defaultTexture_; }
     // Logs; null when noShadowSprite is set.
     Kavro::IShadowSprite* createShadowSprite(Kavro::ITexture* texture) override;
@@ -187,6 +196,7 @@ public:
     int beginResult = 0;
     bool noSceneManager = false;
     bool noRenderTexture = false;
+    bool noMaskQuad = false;
     bool noShadowSprite = false;
     std::vector<std::string> missingTextures;
     int loadedWidth = 64, loadedHeight = 64;

@@ -3,7 +3,9 @@
 #include "core/CApp.h"
 #include "core/CBatchContext.h"
 #include "core/CFontPool.h"
+#include "core/CTaskMain.h"
 #include "sprite/CSpriteList.h"
+#include "sprite/CSpriteMask.h"
 #include "text/CFont.h"
 
 #include "support/FakeRender.h"
@@ -336,6 +338,68 @@ TEST_F(TextDrawTest, ShadowWithoutTheLibraryObjectIsSkipped)
     EXPECT_EQ(text->endBatch(batch), 0);
     EXPECT_TRUE(log().named("shadow.draw").empty());
     EXPECT_EQ(text->blendMode, 2);
+}
+
+TEST_F(TextDrawTest, MaskReachesTheGlyphListsNowAndAfterTheNextLayout)
+{
+    const int32_t rect[4] = {0, 0, 64, 64};
+    auto* mask = new CSpriteMask(Kavro::Vector2D(), rect);
+    CText* text = makeText();
+    text->setMask(mask);
+    ASSERT_EQ(text->create("ab"), 0);
+    ASSERT_EQ(text->glyphSprites.size(), 1u);
+    EXPECT_EQ(text->glyphSprites[0]->getMask(), mask);
+    text->setMask(nullptr);
+    EXPECT_EQ(text->glyphSprites[0]->getMask(), nullptr);
+    text->setMask(mask);
+    ASSERT_EQ(text->print("c"), 0);
+    EXPECT_EQ(text->glyphSprites[0]->getMask(), mask);
+    const int held = mask->getRefCount();
+    text->release();
+    texts.clear();
+    EXPECT_EQ(mask->getRefCount(), held - 2) << "the text's and its list's references";
+    mask->release();
+}
+
+} // namespace
+
+namespace
+{
+
+// The main task's draw pass batches consecutive shadowed texts with equal keys: one shadow draw for the run,
+// then every text's glyphs over it; a text with another key starts a batch of its own.
+TEST(TextBatchInTask, EqualKeysShareOneShadowDraw)
+{
+    TaskTestApp t;
+    CallLog taskLog;
+    FakeScriptHost host;
+    TestTaskMain* task = t.push(new TestTaskMain(taskLog));
+    t.app->scriptHost = &host;
+    task->initialize();
+    if (!t.app->fontPool)
+        t.app->fontPool = new CFontPool;
+    t.app->fontPool->fonts["f20"] = new SquareFont(20);
+    std::vector<CText*> texts;
+    for (int i = 0; i < 3; ++i)
+    {
+        const int32_t size[2] = {1280, 720};
+        auto* text = new CText("", size);
+        text->setFont("f20");
+        text->setRubyFont("f20");
+        ASSERT_EQ(text->create("ab"), 0);
+        text->pushAll();
+        text->setShadow(2, 2, 1.0f, 1.0f);
+        texts.push_back(text);
+    }
+    texts[2]->setShadowShadingParameter(3, 0.0f, 0.0f);
+    CallLog& device = t.core->log;
+    device.clear();
+    task->prepareFrame();
+    task->render();
+    EXPECT_EQ(device.named("shadow.draw").size(), 2u) << "the first two texts share one";
+    EXPECT_EQ(device.named("quad.draw").size(), 6u) << "a stamp and a draw per text";
+    for (CText* text : texts)
+        text->release();
 }
 
 } // namespace

@@ -11,12 +11,8 @@
 #include "sprite/CEffectBlur.h"
 #include "sprite/CEffectShake.h"
 #include "sprite/CNullSprite.h"
+#include "sprite/CNullSpriteMask.h"
 #include "sprite/Squirrel/SQSpriteEngineCalls.h"
-
-#if __has_include("sprite/CSpriteMask.h")
-#include "sprite/CSpriteMask.h"
-#define ORVANE_HAVE_SPRITE_MASK 1
-#endif
 
 #include <kavro/IRenderDevice.h>
 #include <kavro/ISceneManager.h>
@@ -43,16 +39,6 @@ bool isSelfOrBelow(const CFrame* frame, const CFrame* sprite)
     for (const CFrame* at = frame; at; at = at->getParent())
         if (at == sprite) return true;
     return false;
-}
-
-// What a failed creation leaves: a null sprite mask, which other sprites may also take as a mask.
-CSprite* makeNullSpriteMask()
-{
-#ifdef ORVANE_HAVE_SPRITE_MASK
-    return new CNullSpriteMask;
-#else
-    return new CNullSprite;
-#endif
 }
 
 // The binding alone updates and draws its engine sprite: the task must not do it as well.
@@ -102,7 +88,7 @@ int SQSprite::adopt(CSprite* made)
 {
     dropSprite();
     const bool failed = made == nullptr;
-    engine = failed ? makeNullSpriteMask() : made;
+    engine = failed ? new CNullSpriteMask : made;
     takeOutOfTask(engine);
     if (failed) return -1;
     engineObject = engine;
@@ -373,14 +359,10 @@ void SQSprite::link(const char* name)
 
 void SQSprite::setMask(const char* name)
 {
-    ORVANE_ENGINE_CALL(engine, setMask(nullptr));
-#ifdef ORVANE_HAVE_SPRITE_MASK
+    engine->setMask(nullptr);
     // Only a mask masks: a name that designates anything else counts as not found.
     CTaskObject* found = findObject(name);
     if (auto* mask = found ? dynamic_cast<CSpriteMask*>(found->getFrame()) : nullptr) engine->setMask(mask);
-#else
-    (void)name;
-#endif
 }
 
 void SQSprite::setSurface(const char* name)

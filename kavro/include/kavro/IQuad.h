@@ -9,6 +9,8 @@
 namespace Kavro
 {
 
+class ISpriteQuad;
+
 // A list of quads drawn together with one blend mode.
 // Geometry: each corner (x, y, z, w) is multiplied as a row vector by the quad's matrix into clip space:
 // x and y in -1..1 with y up, z in 0..w (depth 0..1). Corner order: 0 top-left, 1 top-right, 2 bottom-left,
@@ -35,6 +37,10 @@ public:
     // The camera whose scene the quads belong to (null: none); the quad keeps a reference.
     virtual int setCamera(ICamera* camera) = 0;
     virtual ICamera* getCamera() = 0;
+    // The mask quad (IRenderDevice::createSpriteMask) whose picture limits where these quads appear: each
+    // pixel's alpha is multiplied by the mask's alpha at the same place of the target. Null: no mask. The
+    // quad keeps a reference; a quad that is not a mask quad is refused (-1) and the mask cleared.
+    virtual int setMask(ISpriteQuad* mask) = 0;
 };
 
 } // namespace Kavro

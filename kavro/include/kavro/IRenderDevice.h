@@ -50,6 +50,10 @@ public:
     // Scene sprites: a textured quad list over texture (null: the default texture), and an untextured one.
     virtual ISpriteQuad* createSprite(ITexture* texture, int quadCount, int reserved, int reserved2) = 0;
     virtual IQuad* createColorQuad(int quadCount) = 0;
+    // A mask quad over texture (null: the default texture): a textured quad whose draw paints its picture
+    // into a mask of its own instead of the target, for the quads given it by setMask. mode must be 6
+    // (the only mask mode); else null.
+    virtual ISpriteQuad* createSpriteMask(ITexture* texture, int mode) = 0;
     // One opaque white texel (no reference added).
     virtual ITexture* getDefaultTexture() = 0;
     // A shadow sprite over texture (a render texture its user stamps shadows into); null on failure.

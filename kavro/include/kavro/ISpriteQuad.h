@@ -24,6 +24,11 @@ public:
     virtual int getFilter() = 0;
     // Added to every texture coordinate when drawing.
     virtual int setUVOffset(const Vector2D& offset) = 0;
+    // Mask quads only (-1 on others). The size of the target that the masked quads draw into: the mask's
+    // picture is kept at that size; the screen's size until set.
+    virtual int setMaskSize(int width, int height) = 0;
+    // Mask quads only (-1 on others). 1: the mask is the quads' corner colours alone, the texture unused.
+    virtual int setDiffuseOnly(int flag) = 0;
     // Commits the setters called before it. Setters take effect at once here, so this only answers 0.
     virtual int apply() = 0;
 };

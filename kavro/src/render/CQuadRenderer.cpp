@@ -43,6 +43,8 @@ in vec2 vUv;
 uniform sampler2D uTexture;
 uniform vec4 uColour;
 uniform vec2 uUvOffset;
+uniform sampler2D uMask;
+uniform vec2 uTargetSize;
 out vec4 fragColour;
 void main()
 {
@@ -50,6 +52,9 @@ void main()
     vec4 c = texture(uTexture, vUv + uUvOffset) * vColour * uColour;
 #else
     vec4 c = texture(uTexture, vUv) * vColour;
+#endif
+#if MASKED
+    c.a *= texture(uMask, gl_FragCoord.xy / uTargetSize).a;
 #endif
 #if OUTPUT == 1
     c.rgb *= c.a;
@@ -86,7 +91,7 @@ bool QuadDrawState::operator==(const QuadDrawState& o) const
     return framebuffer == o.framebuffer && targetWidth == o.targetWidth && targetHeight == o.targetHeight &&
            texture == o.texture && filter == o.filter && blendMode == o.blendMode && offset.x == o.offset.x &&
            offset.y == o.offset.y && colour.x == o.colour.x && colour.y == o.colour.y && colour.z == o.colour.z &&
-           colour.w == o.colour.w && uvOffset.x == o.uvOffset.x && uvOffset.y == o.uvOffset.y;
+           colour.w == o.colour.w && uvOffset.x == o.uvOffset.x && uvOffset.y == o.uvOffset.y && mask == o.mask;
 }
 
 std::unique_ptr<CQuadRenderer> CQuadRenderer::create()
@@ -100,7 +105,8 @@ std::unique_ptr<CQuadRenderer> CQuadRenderer::create()
 bool CQuadRenderer::buildProgram(int index)
 {
     const std::string header = "#version 330 core\n#define OUTPUT " + std::to_string(index % 3) +
-                               "\n#define ADJUSTED " + std::to_string(index / 3) + "\n";
+                               "\n#define ADJUSTED " + std::to_string(index / 3 % 2) +
+                               "\n#define MASKED " + std::to_string(index / 6) + "\n";
     GLuint vertex = compile(GL_VERTEX_SHADER, header, vertexSource);
     GLuint fragment = compile(GL_FRAGMENT_SHADER, header, fragmentSource);
     if (!vertex || !fragment)
@@ -128,8 +134,10 @@ bool CQuadRenderer::buildProgram(int index)
     program.colour = glGetUniformLocation(program.id, "uColour");
     program.offset = glGetUniformLocation(program.id, "uOffset");
     program.uvOffset = glGetUniformLocation(program.id, "uUvOffset");
+    program.targetSize = glGetUniformLocation(program.id, "uTargetSize");
     glUseProgram(program.id);
     glUniform1i(glGetUniformLocation(program.id, "uTexture"), 0);
+    glUniform1i(glGetUniformLocation(program.id, "uMask"), 1);
     return true;
 }
 
@@ -224,7 +232,7 @@ void CQuadRenderer::flush()
     const bool adjusted = state_.offset.x != 0.0f || state_.offset.y != 0.0f || state_.uvOffset.x != 0.0f ||
                           state_.uvOffset.y != 0.0f || state_.colour.x != 1.0f || state_.colour.y != 1.0f ||
                           state_.colour.z != 1.0f || state_.colour.w != 1.0f;
-    const Program& program = programs_[output + (adjusted ? 3 : 0)];
+    const Program& program = programs_[output + (adjusted ? 3 : 0) + (state_.mask ? 6 : 0)];
     glUseProgram(program.id);
     glBindVertexArray(vertexArray_);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
@@ -238,6 +246,15 @@ void CQuadRenderer::flush()
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, state_.texture);
     glBindSampler(0, samplers_[state_.filter & 7]);
+    if (state_.mask)
+    {
+        // The mask has the target's proportions: one mask texel per target pixel when the sizes agree.
+        glUniform2f(program.targetSize, float(state_.targetWidth), float(state_.targetHeight));
+        glActiveTexture(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, state_.mask);
+        glBindSampler(1, samplers_[0]);
+        glActiveTexture(GL_TEXTURE0);
+    }
     glDrawElements(GL_TRIANGLES, GLsizei(corners_.size() / 4 * 6), GL_UNSIGNED_SHORT, nullptr);
     ++drawCalls_;
     corners_.clear();

@@ -30,6 +30,8 @@ struct QuadDrawState
     // Multiplies every vertex colour (alpha already scaled by the draw factor).
     Vector4D colour{1.0f, 1.0f, 1.0f, 1.0f};
     Vector2D uvOffset;
+    // A mask texture of the target's proportions whose alpha multiplies every fragment's (0: none).
+    GLuint mask = 0;
 
     bool operator==(const QuadDrawState& other) const;
 };
@@ -60,9 +62,10 @@ private:
 
     CQuadRenderer() = default;
     bool build();
-    // Index: fragment output (0..2), plus 3 for the program that applies the draw's adjustments.
+    // Index: fragment output (0..2), plus 3 for the program that applies the draw's adjustments, plus 6
+    // for the one that reads a mask.
     bool buildProgram(int index);
-    static constexpr int ProgramCount = 6;
+    static constexpr int ProgramCount = 12;
 
     struct Program
     {
@@ -70,6 +73,7 @@ private:
         GLint colour = -1;
         GLint offset = -1;
         GLint uvOffset = -1;
+        GLint targetSize = -1;
     };
     Program programs_[ProgramCount];
     GLuint vertexArray_ = 0;

@@ -7,6 +7,7 @@
 #include "render/GLErrors.h"
 #include "render/ImageCodec.h"
 #include "render/RenderDeviceFactory.h"
+#include "scene/CMaskQuad.h"
 #include "scene/CSceneManager.h"
 #include "scene/CShadowSprite.h"
 #include "scene/CSpriteQuad.h"
@@ -439,6 +440,20 @@ IQuad* CRenderDevice::createColorQuad(int quadCount)
     return new CSpriteQuad(this, defaultTexture_, quadCount);
 }
 
+ISpriteQuad* CRenderDevice::createSpriteMask(ITexture* texture, int mode)
+{
+    CTexture* ours = texture ? own(texture) : defaultTexture_;
+    if (!ours || mode != 6)
+        return nullptr;
+    auto* mask = new CMaskQuad(this, ours);
+    if (!mask->maskTexture())
+    {
+        mask->release();
+        return nullptr;
+    }
+    return mask;
+}
+
 ITexture* CRenderDevice::getDefaultTexture()
 {
     return defaultTexture_;
@@ -556,13 +571,18 @@ int CRenderDevice::saveTexture(const char* path, ITexture* target, int)
 
 int CRenderDevice::drawQuads(const std::vector<QuadVertex>& corners, CTexture* texture, QuadDrawState state)
 {
-    if (texture == target())
+    return drawQuadsInto(target(), corners, texture, state);
+}
+
+int CRenderDevice::drawQuadsInto(CTexture* into, const std::vector<QuadVertex>& corners, CTexture* texture,
+                                 QuadDrawState state)
+{
+    if (!into || !texture || texture == into || (state.mask && state.mask == into->glTexture()))
         return -1;
-    if (!makeCurrent() || !renderer_)
+    if (!makeCurrent() || !renderer_ || !into->framebuffer())
         return -1;
     if (corners.empty())
         return 0;
-    CTexture* into = target();
     state.framebuffer = into->framebuffer();
     state.targetWidth = into->getSize()[0];
     state.targetHeight = into->getSize()[1];

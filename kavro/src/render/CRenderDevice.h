@@ -46,6 +46,7 @@ public:
     int drawDebugText(const Vector2D& position, uint32_t colour, const char* font, const char* text) override;
     ISpriteQuad* createSprite(ITexture* texture, int quadCount, int reserved, int reserved2) override;
     IQuad* createColorQuad(int quadCount) override;
+    ISpriteQuad* createSpriteMask(ITexture* texture, int mode) override;
     ITexture* getDefaultTexture() override;
     IShadowSprite* createShadowSprite(ITexture* texture) override;
     ITexture* getDitherTexture() override;
@@ -71,6 +72,10 @@ public:
     // draw's filter switch, blend mode, offset in pixels, colour and uv offset; the rest is filled in here.
     // -1 when texture is the current target itself (it cannot be read while it is drawn into).
     int drawQuads(const std::vector<QuadVertex>& corners, CTexture* texture, QuadDrawState state);
+    // The same into a render texture other than the current target (a mask); -1 when texture or the
+    // state's mask is that render texture.
+    int drawQuadsInto(CTexture* into, const std::vector<QuadVertex>& corners, CTexture* texture,
+                      QuadDrawState state);
     // Draws every queued quad: before anything reads, copies, clears or changes pixels or textures.
     void flush();
 

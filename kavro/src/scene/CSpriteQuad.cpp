@@ -1,5 +1,7 @@
 #include "scene/CSpriteQuad.h"
 
+#include "scene/CMaskQuad.h"
+
 #include "render/CRenderDevice.h"
 #include "render/CTexture.h"
 
@@ -28,6 +30,8 @@ CSpriteQuad::CSpriteQuad(CRenderDevice* device, CTexture* texture, int quadCount
 
 CSpriteQuad::~CSpriteQuad()
 {
+    if (mask_)
+        mask_->release();
     if (camera_)
         camera_->release();
     texture_->release();
@@ -70,6 +74,11 @@ int CSpriteQuad::end()
 
 int CSpriteQuad::draw(const Vector2D& offset, const Vector4D* colour, float factor)
 {
+    return device_->drawQuads(corners_, texture_, drawState(offset, colour, factor));
+}
+
+QuadDrawState CSpriteQuad::drawState(const Vector2D& offset, const Vector4D* colour, float factor) const
+{
     QuadDrawState state;
     state.filter = filter_ ? 3 : 0;
     state.blendMode = blendMode_;
@@ -81,7 +90,9 @@ int CSpriteQuad::draw(const Vector2D& offset, const Vector4D* colour, float fact
     // A moved texture repeats rather than smearing its edge texels (scrolling backgrounds).
     if (uvOffset_.x != 0.0f || uvOffset_.y != 0.0f)
         state.filter |= QuadDrawState::RepeatBit;
-    return device_->drawQuads(corners_, texture_, state);
+    if (mask_)
+        state.mask = mask_->maskTexture() ? mask_->maskTexture()->glTexture() : 0;
+    return state;
 }
 
 int CSpriteQuad::setBlendMode(int mode)
@@ -128,6 +139,17 @@ int CSpriteQuad::setFilter(int linear)
 {
     filter_ = linear ? 1 : 0;
     return 0;
+}
+
+int CSpriteQuad::setMask(ISpriteQuad* mask)
+{
+    auto* ours = dynamic_cast<CMaskQuad*>(mask);
+    if (ours)
+        ours->addRef();
+    if (mask_)
+        mask_->release();
+    mask_ = ours;
+    return mask && !ours ? -1 : 0;
 }
 
 int CSpriteQuad::setUVOffset(const Vector2D& offset)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/CQuadRenderer.h"
 #include "render/QuadVertex.h"
 
 #include <kavro/ISpriteQuad.h>
@@ -39,12 +40,19 @@ public:
     int setFilter(int linear) override;
     int getFilter() override { return filter_; }
     int setUVOffset(const Vector2D& offset) override;
+    int setMask(ISpriteQuad* mask) override;
+    int setMaskSize(int, int) override { return -1; }
+    int setDiffuseOnly(int) override { return -1; }
     int apply() override { return 0; }
 
-private:
+protected:
+    // The state of a draw with these arguments (the device fills in the target's part).
+    QuadDrawState drawState(const Vector2D& offset, const Vector4D* colour, float factor) const;
+
     CRenderDevice* device_;
     CTexture* texture_;
     std::vector<QuadVertex> corners_;
+    class CMaskQuad* mask_ = nullptr;
     int blendMode_ = 1;
     int filter_ = 0;
     Vector2D uvOffset_;

@@ -19,6 +19,8 @@ function writeRunLog()
 writeRunLog();
 Import("opening.nut");
 runOpening();
+Import("dialogue.nut");
+runDialogue();
 local frames = 0;
 while (frames < 180)
 {
