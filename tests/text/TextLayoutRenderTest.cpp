@@ -1,5 +1,5 @@
-// Vertical and English texts laid out in IPAex Gothic, their glyphs painted from the fonts' cache
-// textures at their laid-out places.
+// Vertical and English texts laid out in IPAex Gothic: their glyphs painted from the fonts' cache
+// textures at their laid-out places, and the texts drawn by the headless render device.
 #include "text/CTextEnglish.h"
 #include "text/CTextVertical.h"
 
@@ -8,12 +8,17 @@
 #include "core/NGCodeSets.h"
 
 #include "render/ImageCodec.h"
+#include "render/RenderDeviceFactory.h"
+#include "support/DirectoryFileSystem.h"
 #include "support/FakeTaskObjects.h"
+
+#include <kavro/IRenderDevice.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -227,6 +232,148 @@ TEST_F(TextLayoutRenderTest, WrappedEnglish)
         const bool closing = sentence[i] == ' ' || sentence[i] == '.' || sentence[i] == '!';
         EXPECT_TRUE(closing || ink[i].right < fieldWidth) << i;
     }
+}
+
+// A core whose render device is the library's headless one, so that fonts make their caches there.
+class RealDeviceCore : public OrvaneTest::FakeCore
+{
+public:
+    explicit RealDeviceCore(Kavro::IRenderDevice* device) : device(device) { device->addRef(); }
+    ~RealDeviceCore() override { device->release(); }
+    Kavro::IRenderDevice* getRenderDevice() override
+    {
+        device->addRef();
+        return device;
+    }
+    Kavro::IRenderDevice* device;
+};
+
+// The same texts drawn by the text object through the library's headless render device.
+class TextLayoutDrawTest : public ::testing::Test
+{
+protected:
+    static constexpr int Width = 480;
+    static constexpr int Height = 400;
+
+    void SetUp() override
+    {
+        resetNGCodes();
+        directory = std::filesystem::temp_directory_path() /
+                    ("orvane_text_layout_" + std::to_string(::getpid()) + "_" +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(directory);
+        fileSystem = new OrvaneTest::DirectoryFileSystem(directory);
+        device = Kavro::CreateRenderDevice(nullptr, Width, Height, fileSystem);
+        ASSERT_NE(device, nullptr) << "no headless OpenGL 3.3 context (EGL surfaceless)";
+        tasks.app->renderDevice->release();
+        tasks.app->renderDevice = device;
+        core = new RealDeviceCore(device);
+        tasks.app->setCore(core);
+        tasks.app->screenWidth = Width;
+        tasks.app->screenHeight = Height;
+        tasks.app->fontPool = new CFontPool;
+    }
+    void TearDown() override
+    {
+        if (text)
+            text->release();
+        delete tasks.app->fontPool;
+        tasks.app->fontPool = nullptr;
+        if (core)
+        {
+            tasks.app->setCore(tasks.core);
+            core->release();
+        }
+        fileSystem->release();
+        std::filesystem::remove_all(directory);
+    }
+    // Typed out at once, the fonts' frame step done, drawn on black and read back (saved as a PNG
+    // where ORVANE_TEXT_PNG_DIR names a folder).
+    void drawFrame(const std::string& name)
+    {
+        text->pushAll();
+        tasks.app->fontPool->renderGlyphs();
+        ASSERT_EQ(device->beginFrame(), 0);
+        const uint32_t black = 0xFF000000u;
+        device->clear(1, &black);
+        text->updateWorldMatrix();
+        text->render();
+        text->draw();
+        pixels.assign(size_t(Width) * Height, 0);
+        ASSERT_EQ(device->readPixels(nullptr, pixels.data()), 0);
+        if (const char* keep = std::getenv("ORVANE_TEXT_PNG_DIR"))
+            device->saveTexture((std::string(keep) + "/" + name + ".png").c_str(), nullptr, 0);
+        device->endFrame();
+    }
+    // Lit pixels of the box, in frame coordinates.
+    int inked(float left, float top, int w, int h) const
+    {
+        int count = 0;
+        for (int y = int(top); y < int(top) + h; ++y)
+            for (int x = int(left); x < int(left) + w; ++x)
+                if (x >= 0 && y >= 0 && x < Width && y < Height && ((pixels[size_t(y) * Width + size_t(x)] >> 8) & 0xFF) > 96)
+                    ++count;
+        return count;
+    }
+    // Each glyph of the list lights pixels inside its own cell at the text's place.
+    void expectGlyphsDrawnInTheirCells(const std::vector<CText::Glyph*>& list, float x, float y)
+    {
+        for (size_t i = 0; i < list.size(); ++i)
+        {
+            const CText::Glyph& g = *list[i];
+            if (g.code == u' ')
+                continue;
+            EXPECT_GT(inked(x + g.position.x, y + g.position.y, g.width, g.height), 0) << i;
+        }
+    }
+
+    OrvaneTest::TaskTestApp tasks;
+    std::filesystem::path directory;
+    OrvaneTest::DirectoryFileSystem* fileSystem = nullptr;
+    Kavro::IRenderDevice* device = nullptr;
+    RealDeviceCore* core = nullptr;
+    CText* text = nullptr;
+    std::vector<uint32_t> pixels;
+};
+
+TEST_F(TextLayoutDrawTest, VerticalJapaneseWithRuby)
+{
+    CFontPool& pool = *tasks.app->fontPool;
+    ASSERT_EQ(pool.loadSystemFont(32, 400, 10, 1, 0, 0, "tate", "IPAexGothic"), 0);
+    ASSERT_EQ(pool.loadSystemFont(14, 400, 10, 1, 0, 0, "tateRuby", "IPAexGothic"), 0);
+    const int32_t size[2] = {200, 340};
+    text = new CTextVertical("", size);
+    text->setFont("tate");
+    text->setRubyFont("tateRuby");
+    text->setRowSpace(12);
+    text->move(40.0f, 30.0f, 0, 0);
+    ASSERT_EQ(text->create("「はい、そうです。」\nラーメンの#{かんじ}漢字#!?"), 0);
+    drawFrame("vertical_japanese_drawn");
+
+    expectGlyphsDrawnInTheirCells(text->glyphList, 40.0f, 30.0f);
+    expectGlyphsDrawnInTheirCells(text->rubyGlyphList, 40.0f, 30.0f);
+    // Nothing outside the field.
+    EXPECT_EQ(inked(0, 0, Width, 30), 0);
+    EXPECT_EQ(inked(0, 0, 40, Height), 0);
+    EXPECT_EQ(inked(240, 0, Width - 240, Height), 0);
+}
+
+TEST_F(TextLayoutDrawTest, WrappedEnglish)
+{
+    CFontPool& pool = *tasks.app->fontPool;
+    ASSERT_EQ(pool.loadSystemFont(24, 400, 0, 0, 0, 0, "latin", "IPAexGothic"), 0);
+    const int32_t size[2] = {300, 200};
+    text = new CTextEnglish("", size);
+    text->setFont("latin");
+    text->setPitchSpace(0, 1);
+    text->move(40.0f, 30.0f, 0, 0);
+    ASSERT_EQ(text->create("The quick brown fox jumps over the lazy dog. Pack my box with five dozen jugs!"), 0);
+    drawFrame("wrapped_english_drawn");
+
+    EXPECT_GE(text->getLineCount(), 3);
+    expectGlyphsDrawnInTheirCells(text->glyphList, 40.0f, 30.0f);
+    EXPECT_EQ(inked(0, 0, Width, 28), 0);
+    EXPECT_EQ(inked(345, 0, Width - 345, Height), 0);
 }
 
 } // namespace
