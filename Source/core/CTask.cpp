@@ -9,6 +9,8 @@
 #include "core/INullTouch.h"
 #include "core/IRenderTarget.h"
 #include "text/CText.h"
+#include "text/CTextEnglish.h"
+#include "text/CTextVertical.h"
 #include "core/ITaskCallback.h"
 #include "sound/CSound3D.h"
 #include "sprite/CBackSurfaceTarget.h"
@@ -638,11 +640,14 @@ CSpriteRenderTarget* CTask::createRenderTarget(uint32_t flags, const std::string
     return nullptr;
 }
 
-CText* CTask::createText(int)
+CText* CTask::createText(int kind)
 {
-    // The English and vertical layouts derive from CText; until they exist every kind is the standard one.
     const Kavro::Vector2D screen = CFrame::getScreenSize();
     const int32_t size[2] = {int32_t(screen.x), int32_t(screen.y)};
+    if (kind == 1)
+        return new CTextEnglish("", size);
+    if (kind == 2)
+        return new CTextVertical("", size);
     return new CText("", size);
 }
 

@@ -215,25 +215,29 @@ int CText::create(const std::string& text)
     return layoutText(sourceText) < 0 ? -1 : 0;
 }
 
+int32_t CText::printSeamGap(const std::string& text) const
+{
+    if (atLineStart)
+        return 0;
+    std::u16string units;
+    utf8ToUtf16(text, units);
+    for (char16_t c : units)
+    {
+        if (c == u'#' || c == u'}' || c == u'{' || c == u'\n' || c == u'\r')
+            continue;
+        // Layout adds its own pitch before this glyph as well: the seam gets both gaps.
+        return (c >= 0x100 && previousWide) ? pitchWide : pitchNarrow;
+    }
+    return 0;
+}
+
 int CText::print(const std::string& text)
 {
     if (text.empty())
         return -1;
     if (sourceText.empty())
         return create(text);
-    if (!atLineStart)
-    {
-        std::u16string units;
-        utf8ToUtf16(text, units);
-        for (char16_t c : units)
-        {
-            if (c == u'#' || c == u'}' || c == u'{' || c == u'\n' || c == u'\r')
-                continue;
-            // Layout adds its own pitch before this glyph as well: the seam gets both gaps.
-            penX += (c >= 0x100 && previousWide) ? pitchWide : pitchNarrow;
-            break;
-        }
-    }
+    penX += printSeamGap(text);
     if (layoutText(text) < 0)
         return -1;
     sourceText += text;

@@ -349,6 +349,7 @@ protected:
         int32_t charIndex = 0;
     };
 
+    static CFont* poolFont(const std::string& name);
     bool centerPendingRun(LayoutRun& run);
     void walkToken(LayoutRun& run, const std::string& name, const std::string& rubyText, bool hasRubyText);
     void walkText(LayoutRun& run, const std::u16string& units);
@@ -358,6 +359,8 @@ protected:
     void endCenter(LayoutRun& run);
     void placeRuby(LayoutRun& run);
     void finishNewText();
+    // The gap print puts before the first visible character it appends (none at a line start).
+    int32_t printSeamGap(const std::string& text) const;
     // Typing rate in alpha units per frame of the current speed (0: everything at once).
     float typingRate() const;
     // Where the text's view and projection put text space on the surface, and the surface size.

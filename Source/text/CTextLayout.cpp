@@ -16,12 +16,6 @@ namespace Orvane
 namespace
 {
 
-CFont* poolFont(const std::string& name)
-{
-    const CApp* app = CApp::get();
-    return app && app->fontPool ? app->fontPool->lookup(name) : nullptr;
-}
-
 struct RubyPlace
 {
     float x;
@@ -30,6 +24,12 @@ struct RubyPlace
 };
 
 } // namespace
+
+CFont* CText::poolFont(const std::string& name)
+{
+    const CApp* app = CApp::get();
+    return app && app->fontPool ? app->fontPool->lookup(name) : nullptr;
+}
 
 int CText::layoutText(const std::string& text)
 {

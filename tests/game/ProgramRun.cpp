@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -100,6 +102,15 @@ XvfbDisplay::XvfbDisplay()
     pid_ = fork();
     if (pid_ == 0)
     {
+        // The server must not outlive the test, nor hold the test's output open for whoever reads it.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        const int quiet = open("/dev/null", O_RDWR);
+        if (quiet >= 0)
+        {
+            dup2(quiet, STDIN_FILENO);
+            dup2(quiet, STDOUT_FILENO);
+            dup2(quiet, STDERR_FILENO);
+        }
         execlp("Xvfb", "Xvfb", name_.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", nullptr);
         _exit(127);
     }

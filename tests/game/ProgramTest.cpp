@@ -136,6 +136,7 @@ TEST(Program, DemoScriptRunsFromItsPackedArchives)
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(readText(game.directory().path() / "dev/Save/demo-run.txt"), "The Orvane demo ran.\n");
     EXPECT_NE(result.output.find("finished after 180 frames"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("Orvane demo: music playing"), std::string::npos) << result.output;
     EXPECT_EQ(result.output.find("エラーが発生しました"), std::string::npos) << result.output;
 }
 
@@ -163,42 +164,59 @@ else
 }
 )";
 
-TEST(Program, F2AfterTheScriptEndedStartsItAgain)
+// One run of the program under the display: Start Game, let the script end while F2 is held, release
+// F2 in the frame after the end. What went wrong, or empty when the script ran again.
+std::string restartWithF2(const OrvaneTest::XvfbDisplay& display)
 {
-    OrvaneTest::XvfbDisplay display;
-    if (!display.ready()) GTEST_SKIP() << "Xvfb and xdotool are needed";
     GameFolder game;
     game.pack("system.wpk", {{"setting.ini", MinimalSettings + "[App]\nSAVE_PATH=\"save\"\n"}});
     game.pack("script.wpk", {{"media/script/main.nut", ResetScript}});
     const auto save = game.directory().path() / "save";
-    // Two frames a second leave the key release time to arrive within the frame after the end.
+    // One frame a second leaves the key release time to arrive within the frame after the end.
     std::filesystem::create_directories(save);
     {
         Orvane::CAppSystemState state(320, 240);
-        state.frameRate = 2;
+        state.frameRate = 1;
         Orvane::CFile file;
-        ASSERT_EQ(file.open((save / "system.dat").c_str(), 0, 1, 0), 0);
-        ASSERT_GE(state.write(file), 0);
-        ASSERT_EQ(file.close(), 0);
+        if (file.open((save / "system.dat").c_str(), 0, 1, 0) != 0 || state.write(file) < 0 || file.close() != 0)
+            return "cannot write system.dat";
     }
     OrvaneTest::TempDirectory runtime;
     OrvaneTest::ProgramResult result;
-    std::thread program([&] { result = runProgram(game.path(), runtime.path().string(), 90, {}, display.name()); });
+    std::thread program([&] { result = runProgram(game.path(), runtime.path().string(), 120, {}, display.name()); });
 
-    // The launcher comes first: Start Game.
-    EXPECT_EQ(display.xdotool("search --sync --name 'Kiru Launcher' windowfocus %1 mousemove --window %1 432 58 "
-                              "click 1"),
-              0);
-    const bool firstRun = waitForFile(save / "first", 30);
-    EXPECT_TRUE(firstRun);
-    if (firstRun)
+    std::string failure;
+    // The launcher comes first: Start Game, clicked again until the game has started (a click can come
+    // before the dialog's first frame on a busy machine).
+    bool started = false;
+    for (int attempt = 0; attempt < 10 && !started; ++attempt)
     {
-        EXPECT_EQ(display.xdotool("search --sync --name '^Test$' windowfocus %1 keydown F2"), 0);
+        display.xdotool("search --sync --name 'Kiru Launcher' windowfocus %1 mousemove --window %1 432 58 click 1", 10);
+        started = waitForFile(save / "first", 5);
+    }
+    if (!started)
+        failure = "the game did not start";
+    else if (display.xdotool("search --sync --name '^Test$' windowfocus %1 keydown F2") != 0)
+        failure = "no game window";
+    else
+    {
         game.directory().write("save/go", {});
-        EXPECT_TRUE(waitForFile(save / "ended", 20));
-        EXPECT_EQ(display.xdotool("keyup F2"), 0);
-        EXPECT_TRUE(waitForFile(save / "second", 20));
+        if (!waitForFile(save / "ended", 30))
+            failure = "the script did not end";
+        else if (display.xdotool("keyup F2") != 0 || !waitForFile(save / "second", 20))
+            failure = "the script did not start again";
     }
     killProgramsOn(game.path());
     program.join();
+    return failure.empty() ? failure : failure + "\n" + result.output;
+}
+
+TEST(Program, F2AfterTheScriptEndedStartsItAgain)
+{
+    OrvaneTest::XvfbDisplay display;
+    if (!display.ready()) GTEST_SKIP() << "Xvfb and xdotool are needed";
+    // The release has to land in one particular frame; on a very busy machine a second try is allowed.
+    std::string failure = restartWithF2(display);
+    if (!failure.empty()) failure = restartWithF2(display);
+    EXPECT_EQ(failure, "");
 }

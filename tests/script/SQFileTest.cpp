@@ -3,6 +3,8 @@
 
 #include "ScriptHostFixture.h"
 
+#include "support/FakeTaskObjects.h"
+
 #include <gtest/gtest.h>
 
 using namespace Orvane;
@@ -146,6 +148,27 @@ TEST_F(SQFileScript, AnObjectWithoutAFileAnswersQuietly)
     EXPECT_EQ(eval(calls), expected);
     EXPECT_EQ(eval("F.open(\"missing.bin\", 0, 0)"), "-1");
     EXPECT_EQ(eval(calls), expected);
+}
+
+// The state functions take their file by name from the top task: only an open file object will do.
+TEST_F(SQFileScript, StateFunctionsTakeOnlyAnOpenFileObject)
+{
+    CallLog log;
+    TestTask* task = new TestTask(log, "SCENE");
+    app->taskStack.push_back(task);
+    ASSERT_EQ(runSnippet("::P <- SQProcess(\"process\"); ::C <- SQFile(\"closed\"); ::G <- SQFile(\"failed\");"
+                         "G.open(\"missing.bin\", 0, 0)"),
+              "");
+    for (const char* name : {"process", "closed", "failed", "absent"})
+        EXPECT_EQ(eval(std::string("SerializeRootTable(\"") + name + "\", null, null, null) + \" \" + " +
+                       "DeserializeRootTable(\"" + name + "\", null, null, null)"),
+                  "-1 -2")
+            << name;
+    // The same name once its file is open writes the state.
+    EXPECT_EQ(eval("C.open(\"state.bin\", 1, 0) + \" \" + SerializeRootTable(\"closed\", null, null, null)"), "0 0");
+    host.reset();
+    app->taskStack.clear();
+    task->release();
 }
 
 TEST_F(SQFileScript, SeeksAndLockMarks)

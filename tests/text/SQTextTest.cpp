@@ -5,6 +5,7 @@
 #include "core/CFontPool.h"
 #include "core/CTask.h"
 #include "core/NGCodeSets.h"
+#include "sprite/CSpriteMask.h"
 #include "text/CFont.h"
 #include "text/Squirrel/SQText.h"
 
@@ -270,4 +271,21 @@ TEST_F(SQTextTest, SaveAndLoadThroughAFileObject)
 
     EXPECT_EQ(eval("::msg.serialize(\"nobody\")"), "0");
     EXPECT_EQ(eval("::msg.deserialize(\"nobody\")"), "0");
+}
+
+TEST_F(SQTextTest, MaskLookupsAcceptOnlySpriteMasks)
+{
+    makeMessage("msg");
+    Orvane::CSpriteMask* mask = task->createSpriteMaskColor(16, 16, {0.0f, 0.0f});
+    ASSERT_NE(mask, nullptr);
+    mask->setName("mask");
+    ASSERT_EQ(runSnippet("::other <- SQText(\"other\"); ::msg.setMask(\"mask\")"), "");
+    EXPECT_EQ(text("msg")->mask, mask);
+    // Another kind of object, an empty name and an unknown one all leave the text without a mask.
+    for (const char* name : {"other", "", "nobody"})
+    {
+        ASSERT_EQ(runSnippet("::msg.setMask(\"mask\"); ::msg.setMask(\"" + std::string(name) + "\")"), "");
+        EXPECT_EQ(text("msg")->mask, nullptr) << name;
+    }
+    mask->release();
 }

@@ -268,3 +268,25 @@ TEST_F(TextRenderTest, ShadowLiesUnderTheGlyphsAtItsOffset)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(TextRenderTest, RingShadowOutlinesTheGlyphOnEverySide)
+{
+    const uint32_t background = 0xFF808080u;
+    CText* text = makeText("a", 40.0f, 40.0f);
+    text->pushAll();
+    text->setShadow(15, 2, 1.0f, 1.0f);
+    ASSERT_EQ(text->shadowOffsets.size(), 16u);
+    drawFrame(background);
+    for (auto [x, y] : {std::pair{38, 50}, std::pair{40 + InkW + 1, 50}, std::pair{45, 38}, std::pair{45, 40 + InkH + 1}})
+    {
+        SCOPED_TRACE(std::to_string(x) + ", " + std::to_string(y));
+        EXPECT_LT(grey(pixel(x, y)), 0x60);
+    }
+    EXPECT_EQ(pixel(45, 50), 0xFFFFFFFFu);
+    EXPECT_EQ(pixel(35, 50), background) << "beyond the ring's radius";
+}
+
+} // namespace

@@ -8,6 +8,7 @@
 #include "script/Squirrel/SQFile.h"
 #include "sprite/CEffectBlur.h"
 #include "sprite/CEffectShake.h"
+#include "sprite/CSpriteMask.h"
 
 #include <kavro/Vector4D.h>
 
@@ -37,7 +38,7 @@ std::array<float, 4> fourFloats(const Kavro::Vector4D& v)
     return {v.x, v.y, v.z, v.w};
 }
 
-// Transition masks, masks, displacement maps and the blur trail's drawing come with other work. A
+// Transition masks, displacement maps and the blur trail's drawing come with other work. A
 // method reaches such an operation through TEXT_OP; while the object does not offer it, the call
 // does nothing.
 #define TEXT_OP(expression) [&](auto* t) -> decltype(expression) { return expression; }
@@ -634,11 +635,13 @@ void SQText::getRubyRect(int index)
     returnFloats(engine->getRubyRect(index));
 }
 
-void SQText::setMask(const char*)
+void SQText::setMask(const char* name)
 {
-    // Only a sprite mask may become the text's mask; until sprite masks exist, every name is
-    // treated as not found.
-    reach(engine, TEXT_OP(t->setMask(nullptr)));
+    engine->setMask(nullptr);
+    CTaskObject* found = findObject(name);
+    // Only a sprite mask may become the text's mask; any other object counts as not found.
+    if (auto* mask = found ? dynamic_cast<CSpriteMask*>(found->getFrame()) : nullptr)
+        engine->setMask(mask);
 }
 
 void SQText::setDisplacementMap(const char*)

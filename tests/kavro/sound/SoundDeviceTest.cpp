@@ -77,6 +77,34 @@ TEST_F(SoundTest, HandlesStartAtOneAndUnknownHandlesFail)
     EXPECT_EQ(device->open(path("a.wav").c_str(), 1, uint32_t(first), 1, 1), 0);
 }
 
+// Opening another file on a handle that holds a sound drops the old sound, playing or not, in either mode.
+TEST_F(SoundTest, ReopeningAHandleReplacesItsSound)
+{
+    WriteSound(path("long.wav"), Wav, 1, Rate, Sine(441, 0.5));
+    WriteSound(path("short.wav"), Wav, 1, Rate / 5, Sine(441, 0.25));
+    for (int oldMode : {0, 1})
+        for (int newMode : {0, 1})
+        {
+            SCOPED_TRACE(testing::Message() << "mode " << oldMode << " then " << newMode);
+            const uint32_t handle = openSound("long.wav", oldMode, oldMode ? 1 : 3);
+            ASSERT_EQ(device->play(handle, -1, 0, 0, 0), 0);
+            render(2000);
+            ASSERT_EQ(device->isPlaying(handle, -1), 1);
+
+            ASSERT_EQ(device->open(path("short.wav").c_str(), newMode, handle, 1, 1), 0);
+            EXPECT_EQ(device->isPlaying(handle, -1), 0);
+            EXPECT_EQ(device->getDuration(handle), 200);
+            EXPECT_EQ(render(2000).peak(0, 0, 2000), 0.0);
+
+            ASSERT_EQ(device->play(handle, 1, 0, 0, 0), 0);
+            const Stereo out = render(Rate / 10);
+            EXPECT_NEAR(out.peak(0, 0, out.frames()), 0.25 * Half, 0.002);
+            render(Rate / 5);
+            EXPECT_EQ(device->isPlaying(handle, -1), 0);
+            device->releaseHandle(handle);
+        }
+}
+
 TEST_F(SoundTest, TenInstancesOverlapAsTenCopies)
 {
     WriteSound(path("tone.wav"), Wav, 1, Rate, Sine(441, 0.05));

@@ -1,6 +1,6 @@
 // The demo's dialogue: a box over the scene with the speaker's name and Japanese lines with ruby,
 // typed out. A click or Return shows the whole line while it types and the next line after it;
-// left alone, a line stays about two seconds. After the second line the scene is saved, and after
+// left alone, a line stays about a second. After the second line the scene is saved, and after
 // the last one it is loaded again, which brings the saved line back as it stood.
 
 ::dialogueLines <- [
@@ -47,7 +47,7 @@ function showDialogueLine(index)
     print("Orvane demo: line " + index + "\n");
 }
 
-// Types the current line, then waits for a press or about two seconds.
+// Types the current line, then waits for a press or about a second.
 function playDialogueLine()
 {
     local idle = 0;
@@ -57,7 +57,7 @@ function playDialogueLine()
             ::dialogueText.pushAll();
         ::suspend();
     }
-    while (idle < 120 && !dialoguePressed())
+    while (idle < 60 && !dialoguePressed())
     {
         idle += 1;
         ::suspend();
