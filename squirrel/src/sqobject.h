@@ -56,6 +56,19 @@ inline SQInteger sqToInteger(const SQObject &o) {
 
 struct SQWeakRef;
 
+// The payload of an integer, float or bool as one 64-bit word (the value in the low half, the high
+// half zero): stored in one piece, so a later 64-bit read of the payload is forwarded from the store.
+inline SQRawObjectVal sqRawOfInteger(SQInteger i) {
+    return static_cast<SQRawObjectVal>(static_cast<std::uint32_t>(i));
+}
+inline SQRawObjectVal sqRawOfFloat(SQFloat f) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof(bits));
+    return static_cast<SQRawObjectVal>(bits);
+}
+static_assert(sizeof(SQInteger) == 4 && sizeof(SQFloat) == 4 && sizeof(SQRawObjectVal) == 8,
+              "scalar payloads fill the low half of the raw word");
+
 // Base of every reference-counted object. Release() runs when the count drops to zero.
 struct SQRefCounted {
     SQUnsignedInteger _uiRef = 0;
@@ -121,18 +134,15 @@ struct SQObjectPtr : public SQObject {
     }
     SQObjectPtr(SQInteger i) {
         _type = OT_INTEGER;
-        _unVal.raw = 0;
-        _unVal.nInteger = i;
+        _unVal.raw = sqRawOfInteger(i);
     }
     SQObjectPtr(SQFloat f) {
         _type = OT_FLOAT;
-        _unVal.raw = 0;
-        _unVal.fFloat = f;
+        _unVal.raw = sqRawOfFloat(f);
     }
     SQObjectPtr(bool b) {
         _type = OT_BOOL;
-        _unVal.raw = 0;
-        _unVal.nInteger = b ? 1 : 0;
+        _unVal.raw = b ? 1 : 0;
     }
     [[gnu::always_inline]] ~SQObjectPtr() { sqRelease(*this); }
 
@@ -173,15 +183,13 @@ struct SQObjectPtr : public SQObject {
     [[gnu::always_inline]] void SetInteger(SQInteger i) {
         SQObject old = *this;
         _type = OT_INTEGER;
-        _unVal.raw = 0;
-        _unVal.nInteger = i;
+        _unVal.raw = sqRawOfInteger(i);
         sqRelease(old);
     }
     [[gnu::always_inline]] void SetFloat(SQFloat f) {
         SQObject old = *this;
         _type = OT_FLOAT;
-        _unVal.raw = 0;
-        _unVal.fFloat = f;
+        _unVal.raw = sqRawOfFloat(f);
         sqRelease(old);
     }
     // o holds no reference (integer, float, bool, null).
@@ -194,8 +202,7 @@ struct SQObjectPtr : public SQObject {
     [[gnu::always_inline]] void SetBool(bool b) {
         SQObject old = *this;
         _type = OT_BOOL;
-        _unVal.raw = 0;
-        _unVal.nInteger = b ? 1 : 0;
+        _unVal.raw = b ? 1 : 0;
         sqRelease(old);
     }
 };

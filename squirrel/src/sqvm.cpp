@@ -271,8 +271,7 @@ static inline bool sqFastIntArith(SQInteger op, SQInteger a, SQInteger b, SQInte
         SQInteger i;
         if (!sqFastIntArith(op, _integer(o1), _integer(o2), i)) return false;
         r._type = OT_INTEGER;
-        r._unVal.raw = 0;
-        r._unVal.nInteger = i;
+        r._unVal.raw = sqRawOfInteger(i);
         return true;
     }
     if (sq_type(o1) == OT_FLOAT && sq_type(o2) == OT_FLOAT && op != '%') {
@@ -280,8 +279,7 @@ static inline bool sqFastIntArith(SQInteger op, SQInteger a, SQInteger b, SQInte
         double f1 = _float(o1), f2 = _float(o2);
         double f = op == '+' ? f1 + f2 : op == '-' ? f1 - f2 : op == '*' ? f1 * f2 : f1 / f2;
         r._type = OT_FLOAT;
-        r._unVal.raw = 0;
-        r._unVal.fFloat = static_cast<SQFloat>(f);
+        r._unVal.raw = sqRawOfFloat(static_cast<SQFloat>(f));
         return true;
     }
     return false;
@@ -1183,11 +1181,265 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
     return true;
 }
 
+// The plain script call, the one compiled code makes nearly always: the exact argument count, no
+// weak environment to bind, no debug hook, and room for the frame without growing anything. Enters
+// the frame as StartCall would and gives true; otherwise changes nothing and gives false, leaving
+// every other case (and every error) to StartCall.
+[[gnu::always_inline]] static inline bool sqEnterPlainCall(SQVM *v, SQClosure *closure, SQInteger target, SQInteger nargs,
+                                                          SQInteger stackbase) {
+    SQFunctionProto *func = closure->Proto();
+    SQInteger newtop = stackbase + func->_stacksize;
+    if (static_cast<SQInteger>(func->_parameters.size()) != nargs || sq_type(closure->_env) == OT_WEAKREF ||
+        sq_type(v->_debughook) != OT_NULL || newtop > SQValueStack::kScriptLimit || v->_budget <= 0 ||
+        v->_callsstacksize >= kMaxCallDepth || v->_callsstacksize == static_cast<SQInteger>(v->_callsstack.size()) ||
+        SQVM::FrameStackNeed(stackbase, func->_stacksize) > static_cast<SQInteger>(v->_stack.size())) {
+        return false;
+    }
+    v->_budget--;
+    SQCallInfo &c = v->_callsstack[static_cast<size_t>(v->_callsstacksize++)];
+    c._generator = nullptr;
+    c._etraps = 0;
+    c._prevstkbase = stackbase - v->_stackbase;
+    c._target = target;
+    c._prevtop = v->_top - v->_stackbase;
+    c._ncalls = 1;
+    c._root = false;
+    c._vargs_size = 0;
+    c._vargs_base = static_cast<SQInteger>(v->_vargsstack.size());
+    closure->_uiRef++;
+    sqReleaseRaw(c._closure._type == OT_NULL ? nullptr : c._closure._unVal.pRefCounted);
+    c._closure._type = OT_CLOSURE;
+    c._closure._unVal.raw = 0;
+    c._closure._unVal.pClosure = closure;
+    c._literals = func->_literals.data();
+    c._ip = func->_instructions.data();
+    v->ci = &c;
+    SQObjectPtr *cells = v->_stack.data();
+    for (SQInteger i = stackbase + nargs; i < newtop; i++) cells[i].Null();
+    v->_top = newtop;
+    v->_stackbase = stackbase;
+    return true;
+}
+
+// Return of a plain frame (called from script, no generator, traps, varargs or debug hook): what
+// Return and LeaveFrame do for it, in the same order. retreg is the returned register or -1.
+[[gnu::always_inline]] static inline bool sqLeavePlainFrame(SQVM *v, SQInteger retreg) {
+    SQCallInfo *f = v->ci;
+    if (f->_generator || f->_etraps != 0 || f->_root || f->_vargs_size != 0 || sq_type(v->_debughook) != OT_NULL) {
+        return false;
+    }
+    SQObjectPtr *cells = v->_stack.data();
+    SQInteger first = v->_stackbase, last_top = v->_top;
+    SQInteger callerbase = first - f->_prevstkbase;
+    SQInteger target = f->_target;
+    SQObject ret = sqMakeNull();
+    if (retreg >= 0) {
+        SQObjectPtr &r = cells[first + retreg];
+        ret = r;
+        r._type = OT_NULL;
+        r._unVal.raw = 0;
+    }
+    SQInteger css = --v->_callsstacksize;
+    f->_closure.Null();
+    v->_stackbase = callerbase;
+    v->_top = callerbase + f->_prevtop;
+    v->ci = &v->_callsstack[static_cast<size_t>(css - 1)];
+    while (last_top > first) cells[--last_top].Null();
+    if (target != -1) {
+        SQObjectPtr &t = cells[callerbase + target];
+        SQObject old = t;
+        t._type = ret._type;
+        t._unVal = ret._unVal;
+        sqRelease(old);
+    } else {
+        sqRelease(ret);
+    }
+    return true;
+}
+
+// Integer comparison of CMP (operands in instruction order: a is arg2's register, b is arg1's).
+[[gnu::always_inline]] static inline bool sqIntCompare(SQInteger op, SQInteger a, SQInteger b) {
+    SQInteger d = sqWrapSub(a, b);
+    return op == CMP_G ? d > 0 : op == CMP_GE ? d >= 0 : op == CMP_L ? d < 0 : d <= 0;
+}
+
+// The common instructions on their fast paths, in a function of its own so that the instruction
+// pointer and the frame stay in registers (the full interpreter loop has too many calls for
+// that). Runs from ip until an instruction needs anything more (another operand kind, a call out,
+// an error, a hook, a spent budget) and returns that instruction, not executed: the full loop
+// runs it. Calls and returns of plain script frames are made here too; ci->_ip of the running
+// frame is only brought up to date when a call leaves it.
+[[gnu::noinline]] static SQInstruction *sqRunFast(SQVM *v, SQInstruction *ip) {
+    SQObjectPtr *stk = v->_stack.data() + v->_stackbase;
+    SQObjectPtr *lits = v->ci->_literals;
+    for (;;) {
+        const SQInstruction i = *ip;
+        SQObjectPtr &target = stk[i._arg0];
+        switch (i.op) {
+        case _OP_LINE:
+            if (sq_type(v->_debughook) != OT_NULL) return ip;
+            break;
+        case _OP_LOAD: target = lits[i._arg1]; break;
+        case _OP_LOADINT: target.SetInteger(i._arg1); break;
+        case _OP_LOADFLOAT: {
+            SQFloat f;
+            std::memcpy(&f, &i._arg1, sizeof(f));
+            target.SetFloat(f);
+            break;
+        }
+        case _OP_DLOAD:
+            target = lits[i._arg1];
+            stk[i._arg2] = lits[i._arg3];
+            break;
+        case _OP_MOVE: target = stk[i._arg1]; break;
+        case _OP_DMOVE:
+            target = stk[i._arg1];
+            stk[i._arg2] = stk[i._arg3];
+            break;
+        case _OP_LOADNULLS:
+            for (SQInteger n = 0; n < i._arg1; n++) stk[i._arg0 + n].Null();
+            break;
+        case _OP_LOADBOOL: target.SetBool(i._arg1 != 0); break;
+        case _OP_LOADROOTTABLE: target = v->_roottable; break;
+        case _OP_LOADFREEVAR: target = _closure(v->ci->_closure)->_outervalues[static_cast<size_t>(i._arg1)]; break;
+        case _OP_EQ:
+        case _OP_NE: {
+            bool res = SQVM::IsEqual(stk[i._arg2], i._arg3 != 0 ? lits[i._arg1] : stk[i._arg1]);
+            target.SetBool(i.op == _OP_EQ ? res : !res);
+            break;
+        }
+        case _OP_NOT: target.SetBool(SQVM::IsFalse(stk[i._arg1])); break;
+        case _OP_ARITH: {
+            SQObject r;
+            if (!sqFastArith(i._arg3, stk[i._arg2], stk[i._arg1], r)) return ip;
+            target.SetScalar(r);
+            break;
+        }
+        case _OP_COMPARITHL: {
+            SQObject r;
+            if (!sqFastArith(i._arg3, stk[i._arg1], stk[i._arg2], r)) return ip;
+            target.SetScalar(r);
+            stk[i._arg1].SetScalar(r);
+            break;
+        }
+        case _OP_INCL:
+        case _OP_PINCL: {
+            SQObjectPtr &var = stk[i._arg1];
+            if (sq_type(var) != OT_INTEGER) return ip;
+            SQInteger old = _integer(var);
+            SQInteger res = sqWrapAdd(old, static_cast<signed char>(i._arg3));
+            target.SetInteger(i.op == _OP_INCL ? res : old);
+            var.SetInteger(res);
+            break;
+        }
+        case _OP_CMP: {
+            const SQObjectPtr &a = stk[i._arg2], &b = stk[i._arg1];
+            if (sq_type(a) != OT_INTEGER || sq_type(b) != OT_INTEGER) return ip;
+            const SQInstruction &next = ip[1];
+            bool fused = next.op == _OP_JZ && next._arg0 == i._arg0;
+            if (fused && next._arg1 < 0 && v->_budget <= 0) return ip;
+            bool r = sqIntCompare(i._arg3, _integer(a), _integer(b));
+            target.SetBool(r);
+            // A loop or if test: the JZ on this result runs here, saving its dispatch.
+            if (fused) {
+                ip++;
+                if (!r) {
+                    ip += next._arg1;
+                    if (next._arg1 < 0) v->_budget--;
+                }
+            }
+            break;
+        }
+        case _OP_JMP:
+            if (i._arg1 < 0 && v->_budget-- <= 0) {
+                v->_budget++;
+                return ip;
+            }
+            ip += i._arg1;
+            break;
+        case _OP_JZ:
+        case _OP_JNZ:
+        case _OP_AND:
+        case _OP_OR: {
+            const SQObjectPtr &t = stk[(i.op == _OP_JZ || i.op == _OP_JNZ) ? i._arg0 : i._arg2];
+            bool jump = (i.op == _OP_JZ || i.op == _OP_AND) ? SQVM::IsFalse(t) : !SQVM::IsFalse(t);
+            if (!jump) break;
+            if (i._arg1 < 0 && v->_budget <= 0) return ip;
+            if (i._arg1 < 0) v->_budget--;
+            if (i.op == _OP_AND || i.op == _OP_OR) target = t;
+            ip += i._arg1;
+            break;
+        }
+        case _OP_GET: {
+            const SQObjectPtr &o = stk[i._arg1], &k = stk[i._arg2];
+            if (sq_type(o) != OT_ARRAY || sq_type(k) != OT_INTEGER ||
+                static_cast<SQUnsignedInteger>(_integer(k)) >= static_cast<SQUnsignedInteger>(_array(o)->Size())) {
+                return ip;
+            }
+            target = sqDerefWeak(_array(o)->_values[static_cast<size_t>(_integer(k))]);
+            break;
+        }
+        case _OP_SET: {
+            const SQObjectPtr &o = stk[i._arg1], &k = stk[i._arg2];
+            if (sq_type(o) != OT_ARRAY || sq_type(k) != OT_INTEGER ||
+                static_cast<SQUnsignedInteger>(_integer(k)) >= static_cast<SQUnsignedInteger>(_array(o)->Size())) {
+                return ip;
+            }
+            _array(o)->_values[static_cast<size_t>(_integer(k))] = stk[i._arg3];
+            if (i._arg0 != i._arg3) target = stk[i._arg3];
+            break;
+        }
+        case _OP_GETK: {
+            // A slot of the table or instance itself: what Get finds first, without a call out.
+            const SQObjectPtr &o = stk[i._arg2];
+            SQObjectPtr val;
+            if (!((sq_type(o) == OT_TABLE && _table(o)->Get(lits[i._arg1], val) && sq_type(val) != OT_WEAKREF) ||
+                  (sq_type(o) == OT_INSTANCE && _instance(o)->Get(lits[i._arg1], val)))) {
+                return ip;
+            }
+            target = std::move(val);
+            break;
+        }
+        case _OP_PREPCALL:
+        case _OP_PREPCALLK: {
+            const SQObjectPtr &key = i.op == _OP_PREPCALLK ? lits[i._arg1] : stk[i._arg1];
+            const SQObjectPtr &o = stk[i._arg2];
+            SQObjectPtr fn;
+            if (!((sq_type(o) == OT_TABLE && _table(o)->Get(key, fn) && sq_type(fn) != OT_WEAKREF) ||
+                  (sq_type(o) == OT_INSTANCE && _instance(o)->Get(key, fn)))) {
+                return ip;
+            }
+            stk[i._arg3] = o;
+            target = std::move(fn);
+            break;
+        }
+        case _OP_CALL: {
+            const SQObjectPtr &fn = stk[i._arg1];
+            if (sq_type(fn) != OT_CLOSURE || i._arg1 >= i._arg2 || _closure(fn)->Proto()->_bgenerator) return ip;
+            v->ci->_ip = ip + 1;
+            if (!sqEnterPlainCall(v, _closure(fn), i._arg0, i._arg3, v->_stackbase + i._arg2)) return ip;
+            stk = v->_stack.data() + v->_stackbase;
+            lits = v->ci->_literals;
+            ip = v->ci->_ip;
+            continue;
+        }
+        case _OP_RETURN:
+            if (!sqLeavePlainFrame(v, i._arg0 != SQ_NO_OPERAND ? i._arg1 : -1)) return ip;
+            stk = v->_stack.data() + v->_stackbase;
+            lits = v->ci->_literals;
+            ip = v->ci->_ip;
+            continue;
+        default: return ip;
+        }
+        ip++;
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // The interpreter loop
 
 // stk is the current frame's first cell: the stack never moves, so it only changes when the
-// running frame does (calls, returns, generator switches, exceptions).
+// running frame does (calls, returns, generator switches, exceptions, the fast loop).
 #define STK(a) stk[(a)]
 // ip is the running frame's instruction pointer, kept in a local: ci->_ip is brought up to date
 // (SAVE_IP) before anything that can look at it or leave the frame (calls, metamethods, errors,
@@ -1195,7 +1447,6 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
 #define SAVE_IP() (ci->_ip = ip)
 #define FRAME_CHANGED()                       \
     {                                         \
-        stk = _stack.data() + _stackbase;     \
         ip = ci->_ip;                         \
         continue;                             \
     }
@@ -1328,9 +1579,10 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
     SQInstruction *ip;
     for (;;) {
     try {
-    stk = _stack.data() + _stackbase;
     ip = ci->_ip;
     for (;;) {
+        ip = sqRunFast(this, ip);
+        stk = _stack.data() + _stackbase;
         // Operands are read where used (keeping all four live across the switch spills them).
         const SQInstruction _i_ = *ip++;
 #define arg0 static_cast<SQInteger>(_i_._arg0)
@@ -1447,10 +1699,10 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
         }
         L_OP_PREPCALL:
         L_OP_PREPCALLK: {
-            SAVE_IP();
             // Cells never move and Get copies what it passes to metamethods.
             const SQObjectPtr &key = (_i_.op == _OP_PREPCALLK) ? ci->_literals[arg1] : STK(arg1);
             const SQObjectPtr &o = STK(arg2);
+            SAVE_IP();
             SQObjectPtr fn;
             if (!Get(o, key, fn, false, true)) {
                 if (sq_type(o) == OT_CLASS && _table(_sharedstate->_class_default_delegate)->Get(key, fn)) {
@@ -1677,8 +1929,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
         }
         L_OP_CMP: {
             if (sq_type(STK(arg1)) == OT_INTEGER && sq_type(STK(arg2)) == OT_INTEGER) {
-                SQInteger d = sqWrapSub(_integer(STK(arg2)), _integer(STK(arg1)));
-                bool r = arg3 == CMP_G ? d > 0 : arg3 == CMP_GE ? d >= 0 : arg3 == CMP_L ? d < 0 : d <= 0;
+                bool r = sqIntCompare(arg3, _integer(STK(arg2)), _integer(STK(arg1)));
                 TARGET.SetBool(r);
                 // A loop or if test: the JZ on this result runs here, saving its dispatch.
                 const SQInstruction &next = *ip;
