@@ -1273,52 +1273,64 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
     SQObjectPtr *stk = v->_stack.data() + v->_stackbase;
     SQObjectPtr *lits = v->ci->_literals;
     for (;;) {
-        const SQInstruction i = *ip;
-        SQObjectPtr &target = stk[i._arg0];
+        SQInstruction i = *ip;
         switch (i.op) {
         case _OP_LINE:
             if (sq_type(v->_debughook) != OT_NULL) return ip;
             break;
-        case _OP_LOAD: target = lits[i._arg1]; break;
-        case _OP_LOADINT: target.SetInteger(i._arg1); break;
+        case _OP_LOAD: stk[i._arg0] = lits[i._arg1]; break;
+        case _OP_LOADINT:
+            stk[i._arg0].SetInteger(i._arg1);
+            // An operand for the next instruction: go straight to it (a predictable branch
+            // instead of a dispatch).
+            if (ip[1].op == _OP_ARITH) {
+                i = *++ip;
+                goto arith;
+            }
+            if (ip[1].op == _OP_CMP) {
+                i = *++ip;
+                goto compare;
+            }
+            break;
         case _OP_LOADFLOAT: {
             SQFloat f;
             std::memcpy(&f, &i._arg1, sizeof(f));
-            target.SetFloat(f);
+            stk[i._arg0].SetFloat(f);
             break;
         }
         case _OP_DLOAD:
-            target = lits[i._arg1];
+            stk[i._arg0] = lits[i._arg1];
             stk[i._arg2] = lits[i._arg3];
             break;
-        case _OP_MOVE: target = stk[i._arg1]; break;
+        case _OP_MOVE: stk[i._arg0] = stk[i._arg1]; break;
         case _OP_DMOVE:
-            target = stk[i._arg1];
+            stk[i._arg0] = stk[i._arg1];
             stk[i._arg2] = stk[i._arg3];
             break;
         case _OP_LOADNULLS:
             for (SQInteger n = 0; n < i._arg1; n++) stk[i._arg0 + n].Null();
             break;
-        case _OP_LOADBOOL: target.SetBool(i._arg1 != 0); break;
-        case _OP_LOADROOTTABLE: target = v->_roottable; break;
-        case _OP_LOADFREEVAR: target = _closure(v->ci->_closure)->_outervalues[static_cast<size_t>(i._arg1)]; break;
+        case _OP_LOADBOOL: stk[i._arg0].SetBool(i._arg1 != 0); break;
+        case _OP_LOADROOTTABLE: stk[i._arg0] = v->_roottable; break;
+        case _OP_LOADFREEVAR: stk[i._arg0] = _closure(v->ci->_closure)->_outervalues[static_cast<size_t>(i._arg1)]; break;
         case _OP_EQ:
         case _OP_NE: {
             bool res = SQVM::IsEqual(stk[i._arg2], i._arg3 != 0 ? lits[i._arg1] : stk[i._arg1]);
-            target.SetBool(i.op == _OP_EQ ? res : !res);
+            stk[i._arg0].SetBool(i.op == _OP_EQ ? res : !res);
             break;
         }
-        case _OP_NOT: target.SetBool(SQVM::IsFalse(stk[i._arg1])); break;
-        case _OP_ARITH: {
+        case _OP_NOT: stk[i._arg0].SetBool(SQVM::IsFalse(stk[i._arg1])); break;
+        case _OP_ARITH:
+        arith: {
             SQObject r;
             if (!sqFastArith(i._arg3, stk[i._arg2], stk[i._arg1], r)) return ip;
-            target.SetScalar(r);
+            stk[i._arg0].SetScalar(r);
             break;
         }
         case _OP_COMPARITHL: {
             SQObject r;
             if (!sqFastArith(i._arg3, stk[i._arg1], stk[i._arg2], r)) return ip;
-            target.SetScalar(r);
+            stk[i._arg0].SetScalar(r);
             stk[i._arg1].SetScalar(r);
             break;
         }
@@ -1328,18 +1340,24 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
             if (sq_type(var) != OT_INTEGER) return ip;
             SQInteger old = _integer(var);
             SQInteger res = sqWrapAdd(old, static_cast<signed char>(i._arg3));
-            target.SetInteger(i.op == _OP_INCL ? res : old);
+            stk[i._arg0].SetInteger(i.op == _OP_INCL ? res : old);
             var.SetInteger(res);
+            // The step of a for loop: its jump back follows.
+            if (ip[1].op == _OP_JMP) {
+                i = *++ip;
+                goto jump;
+            }
             break;
         }
-        case _OP_CMP: {
+        case _OP_CMP:
+        compare: {
             const SQObjectPtr &a = stk[i._arg2], &b = stk[i._arg1];
             if (sq_type(a) != OT_INTEGER || sq_type(b) != OT_INTEGER) return ip;
             const SQInstruction &next = ip[1];
             bool fused = next.op == _OP_JZ && next._arg0 == i._arg0;
             if (fused && next._arg1 < 0 && v->_budget <= 0) return ip;
             bool r = sqIntCompare(i._arg3, _integer(a), _integer(b));
-            target.SetBool(r);
+            stk[i._arg0].SetBool(r);
             // A loop or if test: the JZ on this result runs here, saving its dispatch.
             if (fused) {
                 ip++;
@@ -1351,6 +1369,7 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
             break;
         }
         case _OP_JMP:
+        jump:
             if (i._arg1 < 0 && v->_budget-- <= 0) {
                 v->_budget++;
                 return ip;
@@ -1366,7 +1385,7 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
             if (!jump) break;
             if (i._arg1 < 0 && v->_budget <= 0) return ip;
             if (i._arg1 < 0) v->_budget--;
-            if (i.op == _OP_AND || i.op == _OP_OR) target = t;
+            if (i.op == _OP_AND || i.op == _OP_OR) stk[i._arg0] = t;
             ip += i._arg1;
             break;
         }
@@ -1376,7 +1395,7 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
                 static_cast<SQUnsignedInteger>(_integer(k)) >= static_cast<SQUnsignedInteger>(_array(o)->Size())) {
                 return ip;
             }
-            target = sqDerefWeak(_array(o)->_values[static_cast<size_t>(_integer(k))]);
+            stk[i._arg0] = sqDerefWeak(_array(o)->_values[static_cast<size_t>(_integer(k))]);
             break;
         }
         case _OP_SET: {
@@ -1386,7 +1405,7 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
                 return ip;
             }
             _array(o)->_values[static_cast<size_t>(_integer(k))] = stk[i._arg3];
-            if (i._arg0 != i._arg3) target = stk[i._arg3];
+            if (i._arg0 != i._arg3) stk[i._arg0] = stk[i._arg3];
             break;
         }
         case _OP_GETK: {
@@ -1397,7 +1416,7 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
                   (sq_type(o) == OT_INSTANCE && _instance(o)->Get(lits[i._arg1], val)))) {
                 return ip;
             }
-            target = std::move(val);
+            stk[i._arg0] = std::move(val);
             break;
         }
         case _OP_PREPCALL:
@@ -1410,7 +1429,7 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
                 return ip;
             }
             stk[i._arg3] = o;
-            target = std::move(fn);
+            stk[i._arg0] = std::move(fn);
             break;
         }
         case _OP_CALL: {
