@@ -38,7 +38,11 @@ public:
     uint32_t isRotating() override { return 0; }
     void setRect(const int32_t[4]) override {}
     void resetBezier() override {}
-    void setCamera(Kavro::ICamera*, float) override {}
+    void setCamera(Kavro::ICamera*, const float&, const float&) override {}
+    void loadTransitionMask(const std::string&, int32_t) override {}
+    void transition(float, float, float, uint32_t, uint32_t) override {}
+    void setShadingParameter(int32_t, float) override {}
+    void setColorLevel(const float&, const float&, const float&, const float&, const int32_t&) override {}
     Kavro::Vector4D getVertex(const int32_t&) override { return {0.0f, 0.0f, 0.0f, 1.0f}; }
 };
 

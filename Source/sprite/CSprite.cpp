@@ -92,6 +92,7 @@ void CSprite::initialise(const Vector2D& at)
 CSprite::~CSprite()
 {
     stopWatchingTexture();
+    dropTransitionMask();
     releaseHeld(colorSprite);
     releaseHeld(sceneSprite);
     releaseHeld(texture);
@@ -310,7 +311,7 @@ int CSprite::update()
     updatePointer();
     if (advance(opacity, position, scaling, rotation))
         dirty = 1;
-    if (transition.update())
+    if (transitionValue.update())
         transitionDirty = 1;
     if (bezier.update())
     {
@@ -382,12 +383,14 @@ void CSprite::packVertexColours()
 
 int CSprite::render()
 {
+    pushEffects();
     if (vertexColorDirty)
     {
         packVertexColours();
         dirty = 1;
         vertexColorDirty = 0;
     }
+    pushColourBalance();
     if (watchingTexture && sceneSprite)
         sceneSprite->apply();
     const uint32_t dirtyNow = dirty;
@@ -558,16 +561,6 @@ void CSprite::setCenter(const Vector2D& value)
 void CSprite::setPivot(const Vector2D& value)
 {
     pivot = value;
-    dirty = 1;
-}
-
-void CSprite::setCamera(Kavro::ICamera* newCamera, float param)
-{
-    if (newCamera)
-        newCamera->addRef();
-    releaseHeld(camera);
-    camera = newCamera;
-    cameraParam = param;
     dirty = 1;
 }
 

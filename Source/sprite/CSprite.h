@@ -14,6 +14,7 @@
 #include <kavro/Vector4D.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace Kavro
@@ -33,6 +34,7 @@ class CEffectShake;
 class CFile;
 class CSpriteMask;
 class CTextureWacher;
+class CTransitionCallback;
 
 // The engine's 2D drawable: one textured (or plain-coloured) quad positioned by its frame, animated by
 // interpolators, and handed to a library quad once per frame. Setters only record values and raise
@@ -113,8 +115,10 @@ public:
     virtual std::vector<int32_t> getSize() { return {rect[0], rect[1], rect[2], rect[3]}; }
     virtual void setRect(const int32_t value[4]);
     // The camera the sprite is seen through (null: the screen's own projection); one reference kept.
-    virtual void setCamera(Kavro::ICamera* newCamera, float param);
-    virtual float getCameraParam() { return cameraParam; }
+    // With a perspective camera and a positive distance, worldScale makes one unit one pixel at that
+    // distance (fieldOfView 0 or less: the camera's own).
+    virtual void setCamera(Kavro::ICamera* newCamera, const float& distance, const float& fieldOfView);
+    virtual const float& getCameraParam() { return cameraParam; }
     virtual void setUVOffset(const Kavro::Vector2D& offset);
     virtual Kavro::Vector2D getUVOffset() { return uvOffset; }
     // Corner in screen pixels (x, y) with its clip-space z and w; zero outside 0..3.
@@ -227,6 +231,68 @@ public:
     virtual void setColorBalanceTimer(float t);
     virtual void setSplitActionTimer(float t);
 
+    // Transitions: the rule texture by file name (empty: none), watched for going away when watch is set,
+    // and the eased transition value the quad draws it with.
+    virtual void loadTransitionMask(const std::string& name, int32_t watch);
+    virtual const std::string& getTransitionFilename() { return transitionFilename; }
+    virtual void transition(float from, float to, float vague, uint32_t time, uint32_t easing);
+    virtual uint32_t isTransitioning() { return transitionValue.active; }
+
+    // Colour and image effects. Durations are truncated to whole milliseconds; an easing of 61 or more
+    // (or negative) is linear. Those marked "quad" do nothing at all while there is no textured quad.
+    virtual void setColorHue(float value, float duration, int32_t easing);        // quad
+    virtual void setColorSaturation(float value, float duration, int32_t easing); // quad
+    virtual void setColorBrightness(float value, float duration, int32_t easing); // quad
+    virtual void setColorGlow(float value, float duration, int32_t easing);       // quad
+    virtual void setColorBalance(float r, float g, float b, float duration, int32_t easing);
+    virtual Kavro::Vector3D getColorBalance() { return colorBalance.scaledValue; }
+    virtual void setNegaposiPower(float value, float duration, int32_t easing);
+    virtual void setMonochromePower(float value, float duration, int32_t easing);
+    virtual void setShadingParameter(int32_t level, float density); // quad
+    virtual void setShadingPower(float value, float duration, int32_t easing); // quad
+    virtual int32_t getShadingLevel();
+    virtual float getShadingDensity();
+    virtual float getShadingPower() { return colorEffect[Shading].scaledValue; }
+    virtual void setTextureFiltering(int32_t mode);
+    // Reaches the quad at once only when duration is 0; otherwise frame by frame.
+    virtual void setColorLevel(const float& min, const float& max, const float& power, const float& duration,
+                               const int32_t& easing);
+    virtual float getColorLevelMin();
+    virtual float getColorLevelMax();
+    virtual float getColorLevelPower();
+    // The pattern by name (empty or not found: the device's ordered pattern); enable 0 switches it off.
+    virtual void setDither(int32_t enable, int32_t width, int32_t height, const std::string& textureName);
+    // Centre and direction in pixels of the source rectangle; power eases from fromPower.
+    virtual void setRadialBlur(float centreX, float centreY, float fromPower, float toPower, int32_t duration,
+                               int32_t easing); // quad
+    virtual float getRadialBlurPower() { return radialBlur.power.scaledValue; }
+    virtual Kavro::Vector2D getRadialBlurCenter() { return radialBlur.vector; }
+    virtual void setDirectionalBlur(float directionX, float directionY, float fromPower, float toPower,
+                                    int32_t duration, int32_t easing); // quad
+    virtual float getDirectionalBlurPower() { return directionalBlur.power.scaledValue; }
+    virtual Kavro::Vector2D getDirectionalBlurDirection() { return directionalBlur.vector; }
+    virtual void setRipple(float centreX, float centreY, float power, float frequency, float speed, int32_t duration,
+                           int32_t easing); // quad
+    virtual Kavro::Vector2D getRippleCenter() { return ripple.center; }
+    virtual float getRipplePower() { return ripple.power.scaledValue; }
+    virtual float getRippleFrequency() { return ripple.frequency.scaledValue; }
+    virtual float getRippleSpeed() { return ripple.speed.scaledValue; }
+    virtual float getRipplePhase() { return ripple.phase; }
+    virtual void setRipplePhase(const float& phase);
+    virtual void setRaster(float rotate, float power, float frequency, float speed, float duration,
+                           int32_t easing); // quad
+    virtual float getRasterRotate() { return raster.rotation.scaledValue; }
+    virtual float getRasterPower() { return raster.power.scaledValue; }
+    virtual float getRasterFrequency() { return raster.frequency.scaledValue; }
+    virtual float getRasterSpeed() { return raster.speed.scaledValue; }
+    virtual float getRasterPhase() { return raster.phase; }
+    virtual void setRasterPhase(const float& phase);
+    virtual void setLens(const Kavro::Vector2D& centre, float power, float radius, float duration,
+                         int32_t easing); // quad
+    virtual Kavro::Vector2D getLensCenter() { return lens.center.scaledValue; }
+    virtual float getLensPower() { return lens.power.scaledValue; }
+    virtual float getLensRadius() { return lens.radius.scaledValue; }
+
     // The shake effect's record: 1 on success, 0 on failure (a reader then stands at the record's end).
     virtual int saveEffect(CFile& file);
     virtual int loadEffect(CFile& file);
@@ -279,8 +345,12 @@ public:
     uint32_t textureDeleted = 0;
     CEffectShake* shakeEffect = nullptr;
     CInterpolator<float> volume;
-    CInterpolator<float> transition;
+    CInterpolator<float> transitionValue;
     uint32_t transitionDirty = 0;
+    Kavro::ITexture* transitionMask = nullptr;
+    CTransitionCallback* transitionCallback = nullptr;
+    std::string transitionFilename;
+    float transitionVague = 0.0f;
     CInterpolator<Kavro::Vector3D> colorBalance;
     uint32_t colorBalanceDirty = 0;
     // Hue, saturation, brightness, glow, negaposi, monochrome, shading: one change mark each.
@@ -344,6 +414,11 @@ private:
     static CTextureWacher* textureWatcher();
     void afterQuadMade();
     void packVertexColours();
+    // The render steps that hand changed effect values to the quads.
+    void pushEffects();
+    void pushColourBalance();
+    void dropTransitionMask();
+    void easeColourEffect(ColorEffect which, float value, float duration, int32_t easing);
     Kavro::Vector2D viewSize();
     bool wantsFiltering(const Kavro::Vector3D& origin, float offsetSum) const;
     Kavro::Matrix4x4 projection(Kavro::Matrix4x4 m, const Kavro::Vector2D& view,

@@ -27,7 +27,7 @@ int CSpriteList::update()
 {
     if (!sceneSprite)
         return -1;
-    transition.update();
+    transitionValue.update();
     return 0;
 }
 

@@ -193,7 +193,7 @@ void CSprite::setTimeScale(float s)
 {
     timeScale = s;
     auto scaleAll = [s](auto&... interpolators) { ((interpolators.timeScale = s), ...); };
-    scaleAll(opacity, position, scaling, rotation, transition, volume, bezier.progress, spline.progress, scrollSpeed,
+    scaleAll(opacity, position, scaling, rotation, transitionValue, volume, bezier.progress, spline.progress, scrollSpeed,
              radialBlur.power, directionalBlur.power, colorLevel, ripple.power, ripple.frequency, ripple.speed,
              raster.power, raster.frequency, raster.speed, raster.rotation, lens.center, lens.power, lens.radius,
              splitAction, colorBalance);

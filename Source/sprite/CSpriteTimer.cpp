@@ -53,7 +53,7 @@ float CSprite::getRotateTimer()
 }
 float CSprite::getTransitionTimer()
 {
-    return transition.elapsed;
+    return transitionValue.elapsed;
 }
 float CSprite::getScrollTimer()
 {
@@ -173,7 +173,7 @@ void CSprite::setTransitionTimer(float t)
 {
     if (!hasSceneObject())
         return;
-    seek(t, transition);
+    seek(t, transitionValue);
     transitionDirty = 1;
 }
 void CSprite::setScrollTimer(float t)

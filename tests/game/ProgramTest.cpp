@@ -136,6 +136,7 @@ TEST(Program, DemoScriptRunsFromItsPackedArchives)
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(readText(game.directory().path() / "dev/Save/demo-run.txt"), "The Orvane demo ran.\n");
     EXPECT_NE(result.output.find("finished after 180 frames"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("Orvane demo: music playing"), std::string::npos) << result.output;
     EXPECT_EQ(result.output.find("エラーが発生しました"), std::string::npos) << result.output;
 }
 

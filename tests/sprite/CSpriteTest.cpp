@@ -173,14 +173,14 @@ TEST_F(SpriteTest, FilterSwitchIsOffOnlyForAPlainSpriteOnWholePixels)
          [](CSprite* s) {
              s->textureFiltering = 0;
              auto* camera = new FakeCamera;
-             s->setCamera(camera, 1.0f);
+             s->setCamera(camera, 1.0f, 0.0f);
              camera->release();
          },
          1},
         {"camera",
          [](CSprite* s) {
              auto* camera = new FakeCamera;
-             s->setCamera(camera, 1.0f);
+             s->setCamera(camera, 1.0f, 0.0f);
              camera->release();
          },
          1},
@@ -466,7 +466,7 @@ TEST_F(SpriteTest, CameraDepthIsTheDeepestCornerInThatCamera)
     CSprite* s = sprite();
     auto* camera = new FakeCamera;
     auto* other = new FakeCamera;
-    s->setCamera(camera, 2.0f);
+    s->setCamera(camera, 2.0f, 0.0f);
     setAt(s->rotation, Vector3D(0.0f, 40.0f, 0.0f));
     renderFrame(s);
     EXPECT_TRUE(s->isInCamera(camera));

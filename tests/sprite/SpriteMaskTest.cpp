@@ -311,7 +311,7 @@ TEST_F(SpriteMaskTest, NullSpriteAndNullMaskAnswerTheirOverrideTables)
         {"rotate (vector)", [](CSprite& s) { s.rotate(Vector3D(1.0f, 2.0f, 3.0f), 0, 0); return s.getRotate().z; }, 0, 0},
         {"setRect", [](CSprite& s) { const int32_t r[4] = {1, 2, 3, 4}; s.setRect(r); return float(s.getSize()[2]); }, 0, 0},
         {"getVertex", [](CSprite& s) { const Vector4D v = s.getVertex(0); return v.x + v.y + v.z + 10.0f * v.w; }, 10, 10},
-        {"setCamera", [&](CSprite& s) { s.setCamera(&camera, 1.0f); return float(s.camera != nullptr); }, 0, 0},
+        {"setCamera", [&](CSprite& s) { s.setCamera(&camera, 1.0f, 0.0f); return float(s.camera != nullptr); }, 0, 0},
     };
     task->initialize(); // makes the back surface
     ASSERT_NE(task->getBackSurface(), nullptr);
@@ -426,10 +426,10 @@ TEST_F(SpriteMaskTest, AListAdvancesOnlyItsTransition)
     t.app->frameTimeCap = 16.666666f;
     list->fade(0.0f, 100, 0);
     list->move(50.0f, 50.0f, 100, 0);
-    list->transition.set(0.0f, 1.0f, 100u, 0);
+    list->transitionValue.set(0.0f, 1.0f, 100u, 0);
     t.core->milliTime += 16;
     EXPECT_EQ(list->update(), 0);
-    EXPECT_GT(list->transition.elapsed, 0.0f);
+    EXPECT_GT(list->transitionValue.elapsed, 0.0f);
     EXPECT_EQ(list->opacity.elapsed, 0.0f);
     EXPECT_EQ(list->position.elapsed, 0.0f);
 }

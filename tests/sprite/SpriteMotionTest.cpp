@@ -427,7 +427,7 @@ TEST_F(SpriteMotionTest, TimersSeekClampReviveAndMark)
     const Member members[] = {
         {"fade", [](CSprite* s) -> auto& { return s->opacity; }, &CSprite::getFadeTimer, &CSprite::setFadeTimer,
          dirty, false},
-        {"transition", [](CSprite* s) -> auto& { return s->transition; }, &CSprite::getTransitionTimer,
+        {"transition", [](CSprite* s) -> auto& { return s->transitionValue; }, &CSprite::getTransitionTimer,
          &CSprite::setTransitionTimer, [](CSprite* s) -> uint32_t& { return s->transitionDirty; }, true},
         {"volume", [](CSprite* s) -> auto& { return s->volume; }, &CSprite::getVolumeTimer, &CSprite::setVolumeTimer,
          nullptr, false},
@@ -714,7 +714,7 @@ TEST_F(SpriteMotionTest, TimeScaleReachesEveryAnimationButTheCornerOffsets)
     s->shake({1, 1, 1}, {1, 1, 1}, 100, 0, 1000, 0, 0);
     s->setTimeScale(2.0f);
     EXPECT_EQ(*s->getTimeScale(), 2.0f);
-    for (auto* ip : {&s->opacity, &s->transition, &s->volume, &s->colorEffect[CSprite::Shading], &s->splitAction,
+    for (auto* ip : {&s->opacity, &s->transitionValue, &s->volume, &s->colorEffect[CSprite::Shading], &s->splitAction,
                      &s->raster.rotation, &s->lens.radius})
         EXPECT_EQ(ip->timeScale, 2.0f);
     EXPECT_EQ(s->position.timeScale, 2.0f);

@@ -121,6 +121,8 @@ RecordingSpriteQuad::RecordingSpriteQuad(CallLog& log, Kavro::ITexture* texture,
 
 RecordingSpriteQuad::~RecordingSpriteQuad()
 {
+    if (transitionMask)
+        transitionMask->release();
     if (mask_)
         mask_->release();
     if (camera_)
@@ -278,6 +280,44 @@ int RecordingSpriteQuad::apply()
 {
     log_.add(op("apply"));
     return 0;
+}
+
+int RecordingSpriteQuad::setTransitionMask(Kavro::ITexture* mask)
+{
+    log_.add(op("setTransitionMask"), mask ? nameOf(mask) : "null");
+    if (transitionMaskResult < 0)
+        return transitionMaskResult;
+    if (mask)
+        mask->addRef();
+    if (transitionMask)
+        transitionMask->release();
+    transitionMask = mask;
+    return transitionMaskResult;
+}
+
+int RecordingSpriteQuad::setTransition(float from, float to, float value, float vague)
+{
+    return logged("setTransition", from, to, value, vague);
+}
+
+int RecordingSpriteQuad::setDither(Kavro::ITexture* pattern, const Kavro::Vector2D& size)
+{
+    return logged("setDither", pattern ? nameOf(pattern) : "null", size.x, size.y);
+}
+
+int RecordingSpriteQuad::setShadingParameter(int level, float density)
+{
+    shadingLevel = level;
+    shadingDensity = density;
+    return logged("setShadingParameter", level, density);
+}
+
+int RecordingSpriteQuad::setColorLevel(const float* min, const float* max, const float* power)
+{
+    colorLevel[0] = *min;
+    colorLevel[1] = *max;
+    colorLevel[2] = *power;
+    return logged("setColorLevel", *min, *max, *power);
 }
 
 RecordingRenderDevice::RecordingRenderDevice(CallLog& log)

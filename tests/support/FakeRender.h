@@ -88,6 +88,43 @@ public:
     int setDiffuseOnly(int flag) override;
     int apply() override;
 
+    // Effect setters log their values (vectors as "x, y"); the quad keeps what the getters answer.
+    int setTransitionMask(Kavro::ITexture* mask) override;
+    int setTransition(float from, float to, float value, float vague) override;
+    int setDither(Kavro::ITexture* pattern, const Kavro::Vector2D& size) override;
+    int setColorHue(float value) override { return logged("setColorHue", value); }
+    int setColorSaturation(float value) override { return logged("setColorSaturation", value); }
+    int setColorBrightness(float value) override { return logged("setColorBrightness", value); }
+    int setColorGlow(float value) override { return logged("setColorGlow", value); }
+    int setColorBalance(float r, float g, float b, float a) override { return logged("setColorBalance", r, g, b, a); }
+    int setNegaposiPower(float value) override { return logged("setNegaposiPower", value); }
+    int setMonochromePower(float value) override { return logged("setMonochromePower", value); }
+    int setShadingParameter(int level, float density) override;
+    int setShadingPower(float value) override { return logged("setShadingPower", value); }
+    int getShadingLevel() override { return shadingLevel; }
+    float getShadingDensity() override { return shadingDensity; }
+    int setColorLevel(const float* min, const float* max, const float* power) override;
+    float getColorLevelMin() override { return colorLevel[0]; }
+    float getColorLevelMax() override { return colorLevel[1]; }
+    float getColorLevelPower() override { return colorLevel[2]; }
+    int setRadialBlurCenter(const Kavro::Vector2D& c) override { return logged("setRadialBlurCenter", c.x, c.y); }
+    int setRadialBlurPower(float value) override { return logged("setRadialBlurPower", value); }
+    int setDirectionalBlurDirection(const Kavro::Vector2D& d) override
+    {
+        return logged("setDirectionalBlurDirection", d.x, d.y);
+    }
+    int setDirectionalBlurPower(float value) override { return logged("setDirectionalBlurPower", value); }
+    int setRippleCenter(const Kavro::Vector2D& c) override { return logged("setRippleCenter", c.x, c.y); }
+    int setRippleFrequency(float value) override { return logged("setRippleFrequency", value); }
+    int setRipplePower(float value) override { return logged("setRipplePower", value); }
+    int setRipplePhase(float value) override { return logged("setRipplePhase", value); }
+    int setRasterFrequency(float value) override { return logged("setRasterFrequency", value); }
+    int setRasterPower(float value) override { return logged("setRasterPower", value); }
+    int setRasterPhase(float value) override { return logged("setRasterPhase", value); }
+    int setRasterRotate(const float* degrees) override { return logged("setRasterRotate", *degrees); }
+    int setLensCenter(const Kavro::Vector2D* c) override { return logged("setLensCenter", c->x, c->y); }
+    int setLensPower(float value) override { return logged("setLensPower", value); }
+    int setLensRadius(float value) override { return logged("setLensRadius", value); }
     const std::string& prefix() const { return prefix_; }
 
     int quadCount = 0;
@@ -96,8 +133,19 @@ public:
     Kavro::Vector2D uvOffset;
     // The quads of the current list.
     std::vector<Quad> quads;
+    // What setTransitionMask answers (the mask is kept only when it is not negative).
+    int transitionMaskResult = 0;
+    Kavro::ITexture* transitionMask = nullptr;
+    int shadingLevel = 4;
+    float shadingDensity = 0.5f;
+    float colorLevel[3] = {0.0f, 1.0f, 1.0f};
 
 private:
+    template <typename... Args> int logged(const char* name, const Args&... args)
+    {
+        log_.add(op(name), args...);
+        return 0;
+    }
     void record(const Quad& quad);
     std::string op(const char* name) const { return prefix_ + "." + name; }
 

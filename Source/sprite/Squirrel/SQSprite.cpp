@@ -383,11 +383,10 @@ void SQSprite::setDisplacementMap(const char* name)
 
 void SQSprite::setCamera(const char* name, float distance, float fieldOfView)
 {
-    // The sprite's camera takes the distance; the field of view is the camera's own.
-    (void)fieldOfView;
-    engine->setCamera(nullptr, -1.0f);
+    engine->setCamera(nullptr, -1.0f, 0.0f);
     CTaskObject* found = findObject(name);
-    if (found && found->isCamera() && found->getCamera()) engine->setCamera(found->getCamera(), distance);
+    if (found && found->isCamera() && found->getCamera())
+        engine->setCamera(found->getCamera(), distance, fieldOfView);
 }
 
 // ---- Save record

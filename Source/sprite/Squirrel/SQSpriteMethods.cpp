@@ -497,7 +497,7 @@ int SQSprite::isShaking()
 
 int SQSprite::isTransitioning()
 {
-    return int(engine->transition.active);
+    return int(engine->isTransitioning());
 }
 
 int SQSprite::isOver(int firstFrameOnly)

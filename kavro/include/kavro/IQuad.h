@@ -2,6 +2,7 @@
 
 #include "ICamera.h"
 #include "IInterface.h"
+#include "ITexture.h"
 #include "Matrix4x4.h"
 #include "Vector2D.h"
 #include "Vector4D.h"
@@ -37,6 +38,14 @@ public:
     // The camera whose scene the quads belong to (null: none); the quad keeps a reference.
     virtual int setCamera(ICamera* camera) = 0;
     virtual ICamera* getCamera() = 0;
+
+    // Rule-image transition (kavro/README.md): the rule texture (null: none), which the quad keeps a
+    // reference to, and the four values it is drawn with. Negative: refused.
+    virtual int setTransitionMask(ITexture* mask) = 0;
+    virtual int setTransition(float from, float to, float value, float vague) = 0;
+    // Ordered dithering of the alpha through the pattern's grey (null: off), the pattern stretched over
+    // size pixels of the target and repeated; the quad keeps a reference to the pattern.
+    virtual int setDither(ITexture* pattern, const Vector2D& size) = 0;
     // The mask quad (IRenderDevice::createSpriteMask) whose picture limits where these quads appear: each
     // pixel's alpha is multiplied by the mask's alpha at the same place of the target. Null: no mask. The
     // quad keeps a reference; a quad that is not a mask quad is refused (-1) and the mask cleared.

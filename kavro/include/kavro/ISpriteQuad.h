@@ -31,6 +31,39 @@ public:
     virtual int setDiffuseOnly(int flag) = 0;
     // Commits the setters called before it. Setters take effect at once here, so this only answers 0.
     virtual int apply() = 0;
+
+    // Colour and image effects; units and formulas in kavro/README.md. Every effect is neutral at its
+    // default, and a quad whose effects are all neutral draws as if it had none.
+    virtual int setColorHue(float degrees) = 0;
+    virtual int setColorSaturation(float saturation) = 0;
+    virtual int setColorBrightness(float brightness) = 0;
+    virtual int setColorGlow(float glow) = 0;
+    virtual int setColorBalance(float r, float g, float b, float a) = 0;
+    virtual int setNegaposiPower(float power) = 0;
+    virtual int setMonochromePower(float power) = 0;
+    virtual int setShadingParameter(int level, float density) = 0;
+    virtual int setShadingPower(float power) = 0;
+    virtual int getShadingLevel() = 0;
+    virtual float getShadingDensity() = 0;
+    virtual int setColorLevel(const float* min, const float* max, const float* power) = 0;
+    virtual float getColorLevelMin() = 0;
+    virtual float getColorLevelMax() = 0;
+    virtual float getColorLevelPower() = 0;
+    virtual int setRadialBlurCenter(const Vector2D& center) = 0;
+    virtual int setRadialBlurPower(float power) = 0;
+    virtual int setDirectionalBlurDirection(const Vector2D& direction) = 0;
+    virtual int setDirectionalBlurPower(float power) = 0;
+    virtual int setRippleCenter(const Vector2D& center) = 0;
+    virtual int setRippleFrequency(float frequency) = 0;
+    virtual int setRipplePower(float power) = 0;
+    virtual int setRipplePhase(float phase) = 0;
+    virtual int setRasterFrequency(float frequency) = 0;
+    virtual int setRasterPower(float power) = 0;
+    virtual int setRasterPhase(float phase) = 0;
+    virtual int setRasterRotate(const float* degrees) = 0;
+    virtual int setLensCenter(const Vector2D* center) = 0;
+    virtual int setLensPower(float power) = 0;
+    virtual int setLensRadius(float radius) = 0;
 };
 
 } // namespace Kavro

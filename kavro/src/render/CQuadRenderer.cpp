@@ -3,6 +3,8 @@
 #include "render/BlendMode.h"
 #include "render/GLErrors.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -14,7 +16,9 @@ namespace
 
 // Positions arrive in the library's clip space (y up, depth 0..w). Framebuffer row 0 holds the top of the
 // image in every target, so y is negated; depth is moved to OpenGL's -w..w.
-// ADJUSTED adds the draw's offset; without it (no offset) the corners pass as they are.
+// ADJUSTED adds the draw's offset; without it (no offset) the corners pass as they are. EFFECTS also hands
+// the fragment its place in the quad, (0, 0) top-left to (1, 1) bottom-right: the shared index buffer
+// numbers the corners of quad n 4n .. 4n + 3 in corner order.
 const char* vertexSource = R"(
 layout(location = 0) in vec4 aPosition;
 layout(location = 1) in vec4 aColour;
@@ -22,10 +26,16 @@ layout(location = 2) in vec2 aUv;
 uniform vec2 uOffset;
 out vec4 vColour;
 out vec2 vUv;
+#if EFFECTS
+out vec2 vQuad;
+#endif
 void main()
 {
     vColour = aColour;
     vUv = aUv;
+#if EFFECTS
+    vQuad = vec2(float(gl_VertexID & 1), float((gl_VertexID >> 1) & 1));
+#endif
     vec4 p = aPosition;
 #if ADJUSTED
     p.xy += uOffset * p.w;
@@ -36,7 +46,8 @@ void main()
 
 // One program per fragment output (see BlendMode.h), chosen by OUTPUT, so no draw branches per fragment.
 // Without ADJUSTED (white draw colour, no uv offset) the shader is a plain texture times colour, which the
-// software rasteriser runs on its fast path.
+// software rasteriser runs on its fast path. EFFECTS is the sprite shader: its stages run in a fixed order,
+// each behind its switch in uStages (SpriteEffects::Stage); the formulas are listed in kavro/README.md.
 const char* fragmentSource = R"(
 in vec4 vColour;
 in vec2 vUv;
@@ -46,9 +57,148 @@ uniform vec2 uUvOffset;
 uniform sampler2D uMask;
 uniform vec2 uTargetSize;
 out vec4 fragColour;
+
+#if EFFECTS
+in vec2 vQuad;
+uniform int uStages;
+uniform vec3 uRadialBlur;   // centre, power
+uniform vec2 uStreak;       // directional blur: unit direction x power
+uniform vec4 uRipple;       // centre, frequency, power
+uniform float uRipplePhase;
+uniform vec4 uRaster;       // frequency, power, phase, rotation in radians
+uniform vec4 uLens;         // centre, power, radius
+uniform vec4 uColourAdjust; // hue in radians, saturation, brightness, glow
+uniform vec4 uBalance;
+uniform vec4 uTone;         // negaposi, monochrome, shading power, shading density
+uniform vec4 uLevel;        // min, max, power, shading level
+uniform sampler2D uTransitionMask;
+uniform vec4 uTransition;   // from, to, value, vague
+uniform sampler2D uDither;
+uniform vec2 uDitherSize;
+
+const int TransitionStage = 1;
+const int RadialBlurStage = 2;
+const int DirectionalBlurStage = 4;
+const int RippleStage = 8;
+const int RasterStage = 16;
+const int LensStage = 32;
+const int ColourStage = 64;
+const int DitherStage = 128;
+const int BlurSamples = 16;
+const float Tau = 6.2831853;
+const vec3 Luma = vec3(0.299, 0.587, 0.114);
+
+bool on(int stage) { return (uStages & stage) != 0; }
+
+// The quad's source rectangle in the texture: uv = gOrigin + gAxes * q for q in 0..1, gSize texels across.
+// Distortions work in pixels of that rectangle; a sample never leaves it.
+vec2 gOrigin;
+mat2 gAxes;
+vec2 gSize;
+
+vec4 texel(vec2 p)
+{
+    vec2 q = clamp(p / gSize, 0.0, 1.0);
+    return textureLod(uTexture, gOrigin + gAxes * q + uUvOffset, 0.0);
+}
+
+vec2 lens(vec2 p)
+{
+    vec2 d = p - uLens.xy;
+    float r = length(d) / uLens.w;
+    return r < 1.0 ? uLens.xy + d * (1.0 - uLens.z * (1.0 - r * r)) : p;
+}
+
+vec2 ripple(vec2 p)
+{
+    vec2 d = p - uRipple.xy;
+    float r = length(d);
+    vec2 outward = r > 0.0 ? d / r : vec2(0.0);
+    return p + outward * uRipple.w * sin(Tau * (r * uRipple.z - uRipplePhase));
+}
+
+vec2 raster(vec2 p)
+{
+    vec2 along = vec2(cos(uRaster.w), sin(uRaster.w));
+    vec2 across = vec2(-along.y, along.x);
+    return p + along * uRaster.y * sin(Tau * (dot(p, across) * uRaster.x + uRaster.z));
+}
+
+// Blurs average with alpha weights, so transparent texels lend no colour.
+vec4 blurred(vec2 p)
+{
+    if (!on(RadialBlurStage) && !on(DirectionalBlurStage))
+        return texel(p);
+    vec2 towardCentre = on(RadialBlurStage) ? (uRadialBlur.xy - p) * uRadialBlur.z : vec2(0.0);
+    vec2 streak = on(DirectionalBlurStage) ? uStreak : vec2(0.0);
+    vec4 sum = vec4(0.0);
+    for (int i = 0; i < BlurSamples; ++i)
+    {
+        float k = float(i) / float(BlurSamples - 1);
+        vec4 s = texel(p + towardCentre * k + streak * (k - 0.5));
+        sum += vec4(s.rgb * s.a, s.a);
+    }
+    return vec4(sum.a > 0.0 ? sum.rgb / sum.a : vec3(0.0), sum.a / float(BlurSamples));
+}
+
+vec3 adjusted(vec3 c)
+{
+    c = clamp((c - uLevel.x) / max(uLevel.y - uLevel.x, 1e-5), 0.0, 1.0);
+    if (uLevel.z != 1.0)
+        c = pow(c, vec3(1.0 / max(uLevel.z, 1e-5)));
+    float h = uColourAdjust.x;
+    vec3 grey = vec3(0.57735027);
+    c = c * cos(h) + cross(grey, c) * sin(h) + grey * dot(grey, c) * (1.0 - cos(h));
+    c = mix(vec3(dot(c, Luma)), c, 1.0 + uColourAdjust.y);
+    c = clamp(c + uColourAdjust.z, 0.0, 1.0);
+    c += uColourAdjust.w * c * (1.0 - c);
+    c *= uBalance.rgb;
+    float bands = max(uLevel.w, 2.0);
+    float band = min(floor(dot(c, Luma) * bands) / (bands - 1.0), 1.0);
+    c = mix(c, c * (1.0 - uTone.w * (1.0 - band)), uTone.z);
+    c = mix(c, vec3(dot(c, Luma)), uTone.y);
+    c = mix(c, 1.0 - c, uTone.x);
+    return clamp(c, 0.0, 1.0);
+}
+
+float transitionCoverage()
+{
+    float g = dot(textureLod(uTransitionMask, vQuad, 0.0).rgb, Luma);
+    float vague = max(uTransition.w, 1.0 / 255.0);
+    return clamp((uTransition.z * (1.0 + vague) - g) / vague, 0.0, 1.0);
+}
+
+float dithered(float alpha)
+{
+    float threshold = dot(textureLod(uDither, fract(gl_FragCoord.xy / uDitherSize), 0.0).rgb, Luma);
+    return alpha > threshold ? 1.0 : 0.0;
+}
+#endif
+
 void main()
 {
-#if ADJUSTED
+#if EFFECTS
+    mat2 dq = mat2(dFdx(vQuad), dFdy(vQuad));
+    gAxes = abs(determinant(dq)) > 1e-20 ? mat2(dFdx(vUv), dFdy(vUv)) * inverse(dq) : mat2(0.0);
+    gOrigin = vUv - gAxes * vQuad;
+    vec2 texels = vec2(textureSize(uTexture, 0));
+    gSize = max(vec2(length(gAxes[0] * texels), length(gAxes[1] * texels)), vec2(1e-6));
+    vec2 p = vQuad * gSize;
+    if (on(LensStage))
+        p = lens(p);
+    if (on(RippleStage))
+        p = ripple(p);
+    if (on(RasterStage))
+        p = raster(p);
+    vec4 c = blurred(p);
+    if (on(ColourStage))
+        c.rgb = adjusted(c.rgb);
+    c *= vColour * uColour;
+    if (on(TransitionStage))
+        c.a *= transitionCoverage();
+    if (on(DitherStage))
+        c.a = dithered(c.a);
+#elif ADJUSTED
     vec4 c = texture(uTexture, vUv + uUvOffset) * vColour * uColour;
 #else
     vec4 c = texture(uTexture, vUv) * vColour;
@@ -64,6 +214,17 @@ void main()
     fragColour = c;
 }
 )";
+
+const char* const effectUniformNames[] = {"uStages", "uRadialBlur", "uStreak",  "uRipple",
+                                          "uRipplePhase", "uRaster", "uLens",  "uColourAdjust",
+                                          "uBalance", "uTone",   "uLevel", "uTransition", "uDitherSize"};
+
+// Texture units of the inputs beside the quad's texture.
+constexpr int MaskUnit = 1;
+constexpr int TransitionMaskUnit = 2;
+constexpr int DitherUnit = 3;
+
+constexpr float DegreesToRadians = 0.017453292f;
 
 GLuint compile(GLenum kind, const std::string& header, const char* source)
 {
@@ -91,7 +252,10 @@ bool QuadDrawState::operator==(const QuadDrawState& o) const
     return framebuffer == o.framebuffer && targetWidth == o.targetWidth && targetHeight == o.targetHeight &&
            texture == o.texture && filter == o.filter && blendMode == o.blendMode && offset.x == o.offset.x &&
            offset.y == o.offset.y && colour.x == o.colour.x && colour.y == o.colour.y && colour.z == o.colour.z &&
-           colour.w == o.colour.w && uvOffset.x == o.uvOffset.x && uvOffset.y == o.uvOffset.y && mask == o.mask;
+           colour.w == o.colour.w && uvOffset.x == o.uvOffset.x && uvOffset.y == o.uvOffset.y && mask == o.mask &&
+           stages == o.stages &&
+           (stages == 0 || (effects == o.effects && transitionMask == o.transitionMask &&
+                            ditherPattern == o.ditherPattern));
 }
 
 std::unique_ptr<CQuadRenderer> CQuadRenderer::create()
@@ -104,9 +268,11 @@ std::unique_ptr<CQuadRenderer> CQuadRenderer::create()
 
 bool CQuadRenderer::buildProgram(int index)
 {
+    const int variant = index / 3 % 3;
     const std::string header = "#version 330 core\n#define OUTPUT " + std::to_string(index % 3) +
-                               "\n#define ADJUSTED " + std::to_string(index / 3 % 2) +
-                               "\n#define MASKED " + std::to_string(index / 6) + "\n";
+                               "\n#define ADJUSTED " + std::to_string(variant > 0 ? 1 : 0) +
+                               "\n#define EFFECTS " + std::to_string(variant == 2 ? 1 : 0) +
+                               "\n#define MASKED " + std::to_string(index / 9) + "\n";
     GLuint vertex = compile(GL_VERTEX_SHADER, header, vertexSource);
     GLuint fragment = compile(GL_FRAGMENT_SHADER, header, fragmentSource);
     if (!vertex || !fragment)
@@ -135,9 +301,13 @@ bool CQuadRenderer::buildProgram(int index)
     program.offset = glGetUniformLocation(program.id, "uOffset");
     program.uvOffset = glGetUniformLocation(program.id, "uUvOffset");
     program.targetSize = glGetUniformLocation(program.id, "uTargetSize");
+    for (int i = 0; i < EffectUniformCount; ++i)
+        program.effects[i] = glGetUniformLocation(program.id, effectUniformNames[i]);
     glUseProgram(program.id);
     glUniform1i(glGetUniformLocation(program.id, "uTexture"), 0);
-    glUniform1i(glGetUniformLocation(program.id, "uMask"), 1);
+    glUniform1i(glGetUniformLocation(program.id, "uMask"), MaskUnit);
+    glUniform1i(glGetUniformLocation(program.id, "uTransitionMask"), TransitionMaskUnit);
+    glUniform1i(glGetUniformLocation(program.id, "uDither"), DitherUnit);
     return true;
 }
 
@@ -232,7 +402,8 @@ void CQuadRenderer::flush()
     const bool adjusted = state_.offset.x != 0.0f || state_.offset.y != 0.0f || state_.uvOffset.x != 0.0f ||
                           state_.uvOffset.y != 0.0f || state_.colour.x != 1.0f || state_.colour.y != 1.0f ||
                           state_.colour.z != 1.0f || state_.colour.w != 1.0f;
-    const Program& program = programs_[output + (adjusted ? 3 : 0) + (state_.mask ? 6 : 0)];
+    const int variant = state_.stages ? 2 : adjusted ? 1 : 0;
+    const Program& program = programs_[output + 3 * variant + (state_.mask ? 9 : 0)];
     glUseProgram(program.id);
     glBindVertexArray(vertexArray_);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
@@ -250,15 +421,52 @@ void CQuadRenderer::flush()
     {
         // The mask has the target's proportions: one mask texel per target pixel when the sizes agree.
         glUniform2f(program.targetSize, float(state_.targetWidth), float(state_.targetHeight));
-        glActiveTexture(GL_TEXTURE1);
+        glActiveTexture(GL_TEXTURE0 + MaskUnit);
         glBindTexture(GL_TEXTURE_2D, state_.mask);
-        glBindSampler(1, samplers_[0]);
+        glBindSampler(MaskUnit, samplers_[0]);
         glActiveTexture(GL_TEXTURE0);
     }
+    if (state_.stages)
+        setEffectUniforms(program);
     glDrawElements(GL_TRIANGLES, GLsizei(corners_.size() / 4 * 6), GL_UNSIGNED_SHORT, nullptr);
     ++drawCalls_;
     corners_.clear();
     CheckGLErrors("drawing quads");
+}
+
+void CQuadRenderer::setEffectUniforms(const Program& program)
+{
+    const SpriteEffects& e = state_.effects;
+    const GLint* at = program.effects;
+    glUniform1i(at[Stages], state_.stages);
+    glUniform3f(at[RadialBlurUniform], e.radialCenter.x, e.radialCenter.y, e.radialPower);
+    const float length = std::sqrt(e.direction.x * e.direction.x + e.direction.y * e.direction.y);
+    const float streak = length > 0.0f ? e.directionalPower / length : 0.0f;
+    glUniform2f(at[Streak], e.direction.x * streak, e.direction.y * streak);
+    glUniform4f(at[RippleUniform], e.rippleCenter.x, e.rippleCenter.y, e.rippleFrequency, e.ripplePower);
+    glUniform1f(at[RipplePhase], e.ripplePhase);
+    glUniform4f(at[RasterUniform], e.rasterFrequency, e.rasterPower, e.rasterPhase,
+                e.rasterRotate * DegreesToRadians);
+    glUniform4f(at[LensUniform], e.lensCenter.x, e.lensCenter.y, e.lensPower, e.lensRadius);
+    glUniform4f(at[ColourAdjust], e.hue * DegreesToRadians, e.saturation, e.brightness, e.glow);
+    glUniform4fv(at[Balance], 1, e.balance);
+    glUniform4f(at[Tone], e.negaposi, e.monochrome, std::clamp(e.shadingPower, 0.0f, 1.0f), e.shadingDensity);
+    glUniform4f(at[Level], e.levelMin, e.levelMax, e.levelPower, float(e.shadingLevel));
+    glUniform4fv(at[TransitionUniform], 1, e.transition);
+    glUniform2f(at[DitherSize], e.ditherSize.x, e.ditherSize.y);
+    if (state_.stages & SpriteEffects::Transition)
+    {
+        glActiveTexture(GL_TEXTURE0 + TransitionMaskUnit);
+        glBindTexture(GL_TEXTURE_2D, state_.transitionMask);
+        glBindSampler(TransitionMaskUnit, samplers_[3]);
+    }
+    if (state_.stages & SpriteEffects::Dither)
+    {
+        glActiveTexture(GL_TEXTURE0 + DitherUnit);
+        glBindTexture(GL_TEXTURE_2D, state_.ditherPattern);
+        glBindSampler(DitherUnit, samplers_[0]);
+    }
+    glActiveTexture(GL_TEXTURE0);
 }
 
 } // namespace Kavro

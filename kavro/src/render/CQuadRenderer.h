@@ -2,6 +2,7 @@
 
 #include "render/GL.h"
 #include "render/QuadVertex.h"
+#include "render/SpriteEffects.h"
 
 #include <kavro/Vector2D.h>
 #include <kavro/Vector4D.h>
@@ -32,6 +33,12 @@ struct QuadDrawState
     Vector2D uvOffset;
     // A mask texture of the target's proportions whose alpha multiplies every fragment's (0: none).
     GLuint mask = 0;
+    // The sprite shader's stages (SpriteEffects::Stage bits) and what they read; with none set the
+    // effects are not looked at.
+    int stages = 0;
+    SpriteEffects effects;
+    GLuint transitionMask = 0;
+    GLuint ditherPattern = 0;
 
     bool operator==(const QuadDrawState& other) const;
 };
@@ -63,10 +70,28 @@ private:
     CQuadRenderer() = default;
     bool build();
     // Index: fragment output (0..2), plus 3 for the program that applies the draw's adjustments, plus 6
-    // for the one that reads a mask.
+    // for the sprite shader (adjustments and effect stages); plus 9 for each of those reading a mask.
     bool buildProgram(int index);
-    static constexpr int ProgramCount = 12;
+    static constexpr int ProgramCount = 18;
 
+    // Uniforms of the sprite shader, in the order of effectUniformNames.
+    enum EffectUniform
+    {
+        Stages,
+        RadialBlurUniform,
+        Streak,
+        RippleUniform,
+        RipplePhase,
+        RasterUniform,
+        LensUniform,
+        ColourAdjust,
+        Balance,
+        Tone,
+        Level,
+        TransitionUniform,
+        DitherSize,
+        EffectUniformCount
+    };
     struct Program
     {
         GLuint id = 0;
@@ -74,7 +99,10 @@ private:
         GLint offset = -1;
         GLint uvOffset = -1;
         GLint targetSize = -1;
+        GLint effects[EffectUniformCount] = {};
     };
+    // Uploads the effect parameters and binds the textures the stages read.
+    void setEffectUniforms(const Program& program);
     Program programs_[ProgramCount];
     GLuint vertexArray_ = 0;
     GLuint vertexBuffer_ = 0;

@@ -588,6 +588,11 @@ int CRenderDevice::drawQuadsInto(CTexture* into, const std::vector<QuadVertex>& 
     state.targetHeight = into->getSize()[1];
     state.texture = texture->glTexture();
     state.filter |= texture->filterBits();
+    // A stage's input cannot be read while it is drawn into: that stage is left out.
+    if (state.transitionMask == into->glTexture())
+        state.stages &= ~SpriteEffects::Transition;
+    if (state.ditherPattern == into->glTexture())
+        state.stages &= ~SpriteEffects::Dither;
     if (state.blendMode < 0 || state.blendMode > 5)
         state.blendMode = 1;
     // Pixels to clip units; y is up in clip space and down in pixels.

@@ -5,6 +5,8 @@
 #include "render/CRenderDevice.h"
 #include "render/CTexture.h"
 
+#include <algorithm>
+
 namespace Kavro
 {
 
@@ -34,6 +36,8 @@ CSpriteQuad::~CSpriteQuad()
         mask_->release();
     if (camera_)
         camera_->release();
+    hold(transitionMask_, nullptr);
+    hold(dither_, nullptr);
     texture_->release();
     device_->release();
 }
@@ -92,6 +96,17 @@ QuadDrawState CSpriteQuad::drawState(const Vector2D& offset, const Vector4D* col
         state.filter |= QuadDrawState::RepeatBit;
     if (mask_)
         state.mask = mask_->maskTexture() ? mask_->maskTexture()->glTexture() : 0;
+    state.stages = effects_.stages(transitionMask_, dither_);
+    if (state.stages)
+    {
+        state.effects = effects_;
+        state.transitionMask = transitionMask_ ? transitionMask_->glTexture() : 0;
+        state.ditherPattern = dither_ ? dither_->glTexture() : 0;
+        if (dither_ && state.effects.ditherSize.x <= 0.0f)
+            state.effects.ditherSize.x = float(dither_->getSize()[0]);
+        if (dither_ && state.effects.ditherSize.y <= 0.0f)
+            state.effects.ditherSize.y = float(dither_->getSize()[1]);
+    }
     return state;
 }
 
@@ -155,6 +170,79 @@ int CSpriteQuad::setMask(ISpriteQuad* mask)
 int CSpriteQuad::setUVOffset(const Vector2D& offset)
 {
     uvOffset_ = offset;
+    return 0;
+}
+
+int CSpriteQuad::hold(CTexture*& slot, ITexture* texture)
+{
+    CTexture* ours = nullptr;
+    if (texture && !(ours = device_->own(texture)))
+        return -1;
+    if (ours)
+        ours->addRef();
+    if (slot)
+        slot->release();
+    slot = ours;
+    return 0;
+}
+
+int CSpriteQuad::setTransitionMask(ITexture* mask)
+{
+    return hold(transitionMask_, mask);
+}
+
+int CSpriteQuad::setTransition(float from, float to, float value, float vague)
+{
+    const float values[4] = {from, to, value, vague};
+    std::copy(values, values + 4, effects_.transition);
+    return 0;
+}
+
+int CSpriteQuad::setDither(ITexture* pattern, const Vector2D& size)
+{
+    if (hold(dither_, pattern) < 0)
+        return -1;
+    effects_.ditherSize = size;
+    return 0;
+}
+
+int CSpriteQuad::setColorBalance(float r, float g, float b, float a)
+{
+    const float values[4] = {r, g, b, a};
+    std::copy(values, values + 4, effects_.balance);
+    return 0;
+}
+
+int CSpriteQuad::setShadingParameter(int level, float density)
+{
+    effects_.shadingLevel = level;
+    effects_.shadingDensity = density;
+    return 0;
+}
+
+int CSpriteQuad::setColorLevel(const float* min, const float* max, const float* power)
+{
+    if (!min || !max || !power)
+        return -1;
+    effects_.levelMin = *min;
+    effects_.levelMax = *max;
+    effects_.levelPower = *power;
+    return 0;
+}
+
+int CSpriteQuad::setRasterRotate(const float* degrees)
+{
+    if (!degrees)
+        return -1;
+    effects_.rasterRotate = *degrees;
+    return 0;
+}
+
+int CSpriteQuad::setLensCenter(const Vector2D* center)
+{
+    if (!center)
+        return -1;
+    effects_.lensCenter = *center;
     return 0;
 }
 

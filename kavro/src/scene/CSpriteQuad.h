@@ -2,6 +2,7 @@
 
 #include "render/CQuadRenderer.h"
 #include "render/QuadVertex.h"
+#include "render/SpriteEffects.h"
 
 #include <kavro/ISpriteQuad.h>
 #include <kavro/RefCounted.h>
@@ -45,9 +46,54 @@ public:
     int setDiffuseOnly(int) override { return -1; }
     int apply() override { return 0; }
 
+    int setTransitionMask(ITexture* mask) override;
+    int setTransition(float from, float to, float value, float vague) override;
+    int setDither(ITexture* pattern, const Vector2D& size) override;
+
+    int setColorHue(float degrees) override { return store(effects_.hue, degrees); }
+    int setColorSaturation(float saturation) override { return store(effects_.saturation, saturation); }
+    int setColorBrightness(float brightness) override { return store(effects_.brightness, brightness); }
+    int setColorGlow(float glow) override { return store(effects_.glow, glow); }
+    int setColorBalance(float r, float g, float b, float a) override;
+    int setNegaposiPower(float power) override { return store(effects_.negaposi, power); }
+    int setMonochromePower(float power) override { return store(effects_.monochrome, power); }
+    int setShadingParameter(int level, float density) override;
+    int setShadingPower(float power) override { return store(effects_.shadingPower, power); }
+    int getShadingLevel() override { return effects_.shadingLevel; }
+    float getShadingDensity() override { return effects_.shadingDensity; }
+    int setColorLevel(const float* min, const float* max, const float* power) override;
+    float getColorLevelMin() override { return effects_.levelMin; }
+    float getColorLevelMax() override { return effects_.levelMax; }
+    float getColorLevelPower() override { return effects_.levelPower; }
+    int setRadialBlurCenter(const Vector2D& center) override { return store(effects_.radialCenter, center); }
+    int setRadialBlurPower(float power) override { return store(effects_.radialPower, power); }
+    int setDirectionalBlurDirection(const Vector2D& direction) override
+    {
+        return store(effects_.direction, direction);
+    }
+    int setDirectionalBlurPower(float power) override { return store(effects_.directionalPower, power); }
+    int setRippleCenter(const Vector2D& center) override { return store(effects_.rippleCenter, center); }
+    int setRippleFrequency(float frequency) override { return store(effects_.rippleFrequency, frequency); }
+    int setRipplePower(float power) override { return store(effects_.ripplePower, power); }
+    int setRipplePhase(float phase) override { return store(effects_.ripplePhase, phase); }
+    int setRasterFrequency(float frequency) override { return store(effects_.rasterFrequency, frequency); }
+    int setRasterPower(float power) override { return store(effects_.rasterPower, power); }
+    int setRasterPhase(float phase) override { return store(effects_.rasterPhase, phase); }
+    int setRasterRotate(const float* degrees) override;
+    int setLensCenter(const Vector2D* center) override;
+    int setLensPower(float power) override { return store(effects_.lensPower, power); }
+    int setLensRadius(float radius) override { return store(effects_.lensRadius, radius); }
+
 protected:
     // The state of a draw with these arguments (the device fills in the target's part).
     QuadDrawState drawState(const Vector2D& offset, const Vector4D* colour, float factor) const;
+    template <class T> static int store(T& field, const T& value)
+    {
+        field = value;
+        return 0;
+    }
+    // Holds texture (one reference) in place of what slot held; null clears. -1 for another device's.
+    int hold(CTexture*& slot, ITexture* texture);
 
     CRenderDevice* device_;
     CTexture* texture_;
@@ -57,6 +103,9 @@ protected:
     int filter_ = 0;
     Vector2D uvOffset_;
     ICamera* camera_ = nullptr;
+    SpriteEffects effects_;
+    CTexture* transitionMask_ = nullptr;
+    CTexture* dither_ = nullptr;
 };
 
 } // namespace Kavro
