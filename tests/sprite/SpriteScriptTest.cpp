@@ -249,6 +249,15 @@ TEST_F(SpriteScriptTest, CaptureSwitchActsOnlyOnCaptureSprites)
     EXPECT_EQ(eval("::cap.isCaptureEnabled()"), "1");
     ASSERT_EQ(runSnippet("::cap.pause(); ::cap.play(0);"), "");
     EXPECT_EQ(eval("::cap.isCaptureEnabled()"), "1");
+    // A scene capture fills its texture in its own draw step, not in the back surface's pass.
+    ASSERT_EQ(runSnippet("::scn <- SQSprite(\"scn\"); ::made <- ::scn.createScene(-1, 0, 0, 0);"), "");
+    EXPECT_EQ(eval("::made + \",\" + ::scn.isCaptureEnabled()"), "0,1");
+    SQSprite* scene = binding("scn");
+    EXPECT_STREQ(scene->getEngineObject()->getTexture()->getFileName(), "suf://scn");
+    EXPECT_EQ(scene->isSceneCapture(), 1u);
+    EXPECT_EQ(scene->isScreenCapture(), 0u);
+    EXPECT_EQ(scene->drawsOnBackSurface(), 0);
+    EXPECT_EQ(binding("cap")->drawsOnBackSurface(), 1);
 }
 
 TEST_F(SpriteScriptTest, ScreenCaptureShowsWhatWasDrawnBeforeIt)
