@@ -3,6 +3,7 @@
 #include "core/CApp.h"
 
 #include <kavro/IRenderDevice.h>
+#include <kavro/ISpriteQuad.h>
 
 #include <algorithm>
 
@@ -27,7 +28,10 @@ int CSpriteList::update()
 {
     if (!sceneSprite)
         return -1;
-    transitionValue.update();
+    // The render step would not push it: the list's own update is the only place it moves.
+    if (transitionValue.update())
+        sceneSprite->setTransition(transitionValue.from, transitionValue.to, transitionValue.scaledValue,
+                                   transitionVague);
     return 0;
 }
 

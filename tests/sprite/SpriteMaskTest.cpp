@@ -427,9 +427,23 @@ TEST_F(SpriteMaskTest, AListAdvancesOnlyItsTransition)
     list->fade(0.0f, 100, 0);
     list->move(50.0f, 50.0f, 100, 0);
     list->transitionValue.set(0.0f, 1.0f, 100u, 0);
+    list->transitionVague = 0.25f;
     t.core->milliTime += 16;
+    log().clear();
     EXPECT_EQ(list->update(), 0);
     EXPECT_GT(list->transitionValue.elapsed, 0.0f);
+    // The running transition goes to the quad at once.
+    const auto pushed = log().named("quad.setTransition");
+    ASSERT_EQ(pushed.size(), 1u);
+    EXPECT_EQ(pushed[0].rfind("quad.setTransition(0, 1, ", 0), 0u) << pushed[0];
+    EXPECT_NE(pushed[0].find(", 0.25)"), std::string::npos) << pushed[0];
+    // A finished transition is not pushed again.
+    for (int i = 0; i < 10; ++i)
+        t.core->milliTime += 16, list->update();
+    log().clear();
+    t.core->milliTime += 16;
+    list->update();
+    EXPECT_TRUE(log().named("quad.setTransition").empty());
     EXPECT_EQ(list->opacity.elapsed, 0.0f);
     EXPECT_EQ(list->position.elapsed, 0.0f);
 }
