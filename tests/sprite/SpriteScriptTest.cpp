@@ -3,6 +3,7 @@
 
 #include "core/CTask.h"
 #include "core/CTextureWacher.h"
+#include "render/ImageCodec.h"
 #include "render/RenderDeviceFactory.h"
 #include "sprite/CNullSpriteMask.h"
 #include "sprite/Squirrel/SQSprite.h"
@@ -12,6 +13,7 @@
 #include <kavro/ITexture.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -247,6 +249,15 @@ TEST_F(SpriteScriptTest, CaptureSwitchActsOnlyOnCaptureSprites)
     EXPECT_EQ(eval("::cap.isCaptureEnabled()"), "1");
     ASSERT_EQ(runSnippet("::cap.pause(); ::cap.play(0);"), "");
     EXPECT_EQ(eval("::cap.isCaptureEnabled()"), "1");
+    // A scene capture fills its texture in its own draw step, not in the back surface's pass.
+    ASSERT_EQ(runSnippet("::scn <- SQSprite(\"scn\"); ::made <- ::scn.createScene(-1, 0, 0, 0);"), "");
+    EXPECT_EQ(eval("::made + \",\" + ::scn.isCaptureEnabled()"), "0,1");
+    SQSprite* scene = binding("scn");
+    EXPECT_STREQ(scene->getEngineObject()->getTexture()->getFileName(), "suf://scn");
+    EXPECT_EQ(scene->isSceneCapture(), 1u);
+    EXPECT_EQ(scene->isScreenCapture(), 0u);
+    EXPECT_EQ(scene->drawsOnBackSurface(), 0);
+    EXPECT_EQ(binding("cap")->drawsOnBackSurface(), 1);
 }
 
 TEST_F(SpriteScriptTest, ScreenCaptureShowsWhatWasDrawnBeforeIt)
@@ -369,6 +380,29 @@ TEST_F(SpriteScriptTest, OnlyAMaskMasks)
     EXPECT_EQ(a->getMask(), nullptr);
     ASSERT_EQ(runSnippet("::a.setMask(\"m\"); ::a.setMask(\"nobody\");"), "");
     EXPECT_EQ(a->getMask(), nullptr);
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(SpriteScriptTest, EffectMethodsReachTheEngineSprite)
+{
+    const std::vector<uint32_t> grey(16 * 16, 0xFF808080u);
+    std::filesystem::create_directories(dir.path() / "image");
+    ASSERT_TRUE(Kavro::WritePng(dir.file("image/rule.png"), 16, 16, grey.data()));
+    ASSERT_EQ(runSnippet("::c <- SQSprite(\"c\"); ::c.create(\"image/rule.png\", -1, 0, 0, 0);"
+                         "::c.setColorHue(0.5, 0, 0); ::c.setMonochromePower(0.25, 0, 0);"
+                         "::c.setColorLevel(0.25, 0.75, 1.0, 0.0, 0); ::c.setRipplePhase(2.0);"
+                         "::c.transition(0.0, 1.0, 0.1, \"image/rule.png\", 1000, 0);"),
+              "");
+    EXPECT_EQ(
+        eval(
+            "::c.getColorHue() + \",\" + ::c.getMonochromePower() + \",\" + ::c.getColorLevelMin() + \",\" + "
+            "::c.getColorLevelMax() + \",\" + ::c.getRipplePhase()"),
+        "0.5,0.25,0.25,0.75,2");
+    EXPECT_EQ(eval("::c.isTransitioning() + \" \" + ::c.getTransitionFilename()"), "1 image/rule.png");
 }
 
 } // namespace

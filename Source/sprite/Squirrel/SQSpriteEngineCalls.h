@@ -4,9 +4,9 @@
 
 #include <type_traits>
 
-// The script sprite reaches some engine operations that arrive with other sprite work (effects and
-// transitions, masks, movies, split actions, image saving). These helpers call such an operation when
-// CSprite has it; until then a call does nothing and a query answers its fallback.
+// The script sprite reaches some engine operations that arrive with later sprite work (movies, split
+// actions, displacement maps, image saving, the scene sprite's refresh). These helpers call such an
+// operation when CSprite has it; until then a call does nothing and a query answers its fallback.
 namespace Orvane::Squirrel::EngineCalls
 {
 

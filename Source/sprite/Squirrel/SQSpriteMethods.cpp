@@ -81,8 +81,8 @@ void SQSprite::scroll(float x, float y, int time, int easing)
 void SQSprite::transition(float from, float to, float vague, const char* maskName, int time, int easing)
 {
     const std::string mask = maskName ? maskName : "";
-    ORVANE_ENGINE_CALL(engine, loadTransitionMask(mask, 1));
-    ORVANE_ENGINE_CALL(engine, transition(from, to, vague, scriptTime(time), uint32_t(easing)));
+    engine->loadTransitionMask(mask, 1);
+    engine->transition(from, to, vague, scriptTime(time), uint32_t(easing));
 }
 
 void SQSprite::shake(Kavro::Vector3D* start, Kavro::Vector3D* end, int period, int mode, int time, int easing,
@@ -128,7 +128,7 @@ void SQSprite::setChangeCursor(int flag)
 
 void SQSprite::setTextureFiltering(int mode)
 {
-    ORVANE_ENGINE_CALL(engine, setTextureFiltering(mode));
+    engine->setTextureFiltering(mode);
 }
 
 void SQSprite::setActionCompatibleMode(int mode)
@@ -144,7 +144,7 @@ void SQSprite::setUVOffset(float u, float v)
 void SQSprite::setDither(int enable, int width, int height, const char* textureName)
 {
     const std::string name = textureName ? textureName : "";
-    ORVANE_ENGINE_CALL(engine, setDither(enable, width, height, name));
+    engine->setDither(enable, width, height, name);
 }
 
 // ---- Movie sound
@@ -226,52 +226,52 @@ void SQSprite::setColor(int vertex, float r, float g, float b, int time, int eas
 
 void SQSprite::setColorBalance(float r, float g, float b, int time, int easing)
 {
-    ORVANE_ENGINE_CALL(engine, setColorBalance(r, g, b, float(scriptTime(time)), easing));
+    engine->setColorBalance(r, g, b, float(scriptTime(time)), easing);
 }
 
 void SQSprite::setColorHue(float value, int time, int easing)
 {
-    ORVANE_ENGINE_CALL(engine, setColorHue(value, float(scriptTime(time)), easing));
+    engine->setColorHue(value, float(scriptTime(time)), easing);
 }
 
 void SQSprite::setColorSaturation(float value, int time, int easing)
 {
-    ORVANE_ENGINE_CALL(engine, setColorSaturation(value, float(scriptTime(time)), easing));
+    engine->setColorSaturation(value, float(scriptTime(time)), easing);
 }
 
 void SQSprite::setColorBrightness(float value, int time, int easing)
 {
-    ORVANE_ENGINE_CALL(engine, setColorBrightness(value, float(scriptTime(time)), easing));
+    engine->setColorBrightness(value, float(scriptTime(time)), easing);
 }
 
 void SQSprite::setColorGlow(float value, int time, int easing)
 {
-    ORVANE_ENGINE_CALL(engine, setColorGlow(value, float(scriptTime(time)), easing));
+    engine->setColorGlow(value, float(scriptTime(time)), easing);
 }
 
 void SQSprite::setNegaposiPower(float value, int time, int easing)
 {
-    ORVANE_ENGINE_CALL(engine, setNegaposiPower(value, float(scriptTime(time)), easing));
+    engine->setNegaposiPower(value, float(scriptTime(time)), easing);
 }
 
 void SQSprite::setMonochromePower(float value, int time, int easing)
 {
-    ORVANE_ENGINE_CALL(engine, setMonochromePower(value, float(scriptTime(time)), easing));
+    engine->setMonochromePower(value, float(scriptTime(time)), easing);
 }
 
 void SQSprite::setShadingPower(float value, int time, int easing)
 {
-    ORVANE_ENGINE_CALL(engine, setShadingPower(value, float(scriptTime(time)), easing));
+    engine->setShadingPower(value, float(scriptTime(time)), easing);
 }
 
 void SQSprite::setShadingParameter(int level, float density)
 {
-    ORVANE_ENGINE_CALL(engine, setShadingParameter(level, density));
+    engine->setShadingParameter(level, density);
 }
 
 void SQSprite::setColorLevel(float min, float max, float power, float duration, int easing)
 {
-    ORVANE_ENGINE_CALL(engine, setColorLevel(min, max, power, duration, easing));
+    engine->setColorLevel(min, max, power, duration, easing);
 }
 
 // ---- Image filters
@@ -279,39 +279,39 @@ void SQSprite::setColorLevel(float min, float max, float power, float duration, 
 void SQSprite::setRadialBlur(float centreX, float centreY, float fromPower, float toPower, int time,
                              int easing)
 {
-    ORVANE_ENGINE_CALL(engine, setRadialBlur(centreX, centreY, fromPower, toPower, time, easing));
+    engine->setRadialBlur(centreX, centreY, fromPower, toPower, time, easing);
 }
 
 void SQSprite::setDirectionalBlur(float directionX, float directionY, float fromPower, float toPower,
                                   int time, int easing)
 {
-    ORVANE_ENGINE_CALL(engine, setDirectionalBlur(directionX, directionY, fromPower, toPower, time, easing));
+    engine->setDirectionalBlur(directionX, directionY, fromPower, toPower, time, easing);
 }
 
 void SQSprite::setRipple(float centreX, float centreY, float power, float frequency, float speed,
                          float duration, int easing)
 {
-    ORVANE_ENGINE_CALL(engine, setRipple(centreX, centreY, power, frequency, speed, int(duration), easing));
+    engine->setRipple(centreX, centreY, power, frequency, speed, int(duration), easing);
 }
 
 void SQSprite::setRipplePhase(float phase)
 {
-    ORVANE_ENGINE_CALL(engine, setRipplePhase(phase));
+    engine->setRipplePhase(phase);
 }
 
 void SQSprite::setRaster(float rotate, float power, float frequency, float speed, float duration, int easing)
 {
-    ORVANE_ENGINE_CALL(engine, setRaster(rotate, power, frequency, speed, duration, easing));
+    engine->setRaster(rotate, power, frequency, speed, duration, easing);
 }
 
 void SQSprite::setRasterPhase(float phase)
 {
-    ORVANE_ENGINE_CALL(engine, setRasterPhase(phase));
+    engine->setRasterPhase(phase);
 }
 
 void SQSprite::setLens(float centreX, float centreY, float power, float radius, float duration, int easing)
 {
-    ORVANE_ENGINE_CALL(engine, setLens(Kavro::Vector2D(centreX, centreY), power, radius, duration, easing));
+    engine->setLens(Kavro::Vector2D(centreX, centreY), power, radius, duration, easing);
 }
 
 // ---- Split actions
@@ -382,12 +382,12 @@ float SQSprite::getShadingPower()
 
 float SQSprite::getShadingDensity()
 {
-    return ORVANE_ENGINE_QUERY(engine, 0.0f, getShadingDensity());
+    return engine->getShadingDensity();
 }
 
 int SQSprite::getShadingLevel()
 {
-    return ORVANE_ENGINE_QUERY(engine, 0, getShadingLevel());
+    return engine->getShadingLevel();
 }
 
 float SQSprite::getColorLevelMin()
@@ -527,7 +527,7 @@ int SQSprite::isDeletedTexture()
 
 const char* SQSprite::getTransitionFilename()
 {
-    return ORVANE_ENGINE_QUERY(engine, "", getTransitionFilename().c_str());
+    return engine->getTransitionFilename().c_str();
 }
 
 // ---- Vector queries
