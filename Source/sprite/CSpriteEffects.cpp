@@ -4,6 +4,7 @@
 #include "core/CTextureWacher.h"
 #include "core/IRenderTarget.h"
 #include "sprite/CTransitionCallback.h"
+#include "sprite/ReleaseHeld.h"
 
 #include <kavro/ICamera.h>
 #include <kavro/IRenderDevice.h>
@@ -37,13 +38,6 @@ Kavro::IRenderDevice* renderDevice()
 {
     CApp* app = CApp::get();
     return app ? app->renderDevice : nullptr;
-}
-
-template <class T> void releaseHeld(T*& object)
-{
-    if (object)
-        object->release();
-    object = nullptr;
 }
 
 } // namespace

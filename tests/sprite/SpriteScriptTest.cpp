@@ -406,3 +406,22 @@ TEST_F(SpriteScriptTest, EffectMethodsReachTheEngineSprite)
 }
 
 } // namespace
+
+TEST_F(SpriteScriptTest, DestroyingTheCaptureUsedAsATransitionRuleClearsTheRule)
+{
+    ASSERT_EQ(runSnippet("::cap <- SQSprite(\"cap\"); ::cap.createScreen(-1, 0, 0, 0);"
+                         "::s <- SQSprite(\"s\"); ::s.createColor(20, 20, 1.0, 1.0, 1.0);"),
+              "");
+    Kavro::ITexture* surface = binding("cap")->getEngineObject()->getTexture();
+    ASSERT_NE(surface, nullptr);
+    ASSERT_NE(surface->getFileName(), nullptr);
+    const std::string rule = surface->getFileName();
+    ASSERT_EQ(runSnippet("::s.transition(0.0, 1.0, 0.1, \"" + rule + "\", 1000, 0);"), "");
+    EXPECT_EQ(eval("::s.getTransitionFilename()"), rule);
+    drawFrame();
+
+    ASSERT_EQ(runSnippet("::cap = null;"), "");
+    EXPECT_EQ(eval("::s.getTransitionFilename()"), "");
+    EXPECT_EQ(binding("s")->getEngineObject()->transitionMask, nullptr);
+    drawFrame();
+}
