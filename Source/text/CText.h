@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CRenderingTaskObject.h"
+#include "core/CTextureWacher.h"
 #include "curve/CBezier.h"
 #include "curve/CInterpolator.h"
 #include "curve/CTimedNouniformSpline.h"
@@ -152,6 +153,9 @@ public:
                        uint32_t mode, uint32_t duration, int32_t easing, int32_t swingEasing);
     virtual void randomShake(const Kavro::Vector3D& startAmplitude, const Kavro::Vector3D& endAmplitude,
                              uint32_t period, uint32_t mode, uint32_t duration, int32_t easing, int32_t swingEasing);
+    // Every glyph list loads the rule image; with reload set the text hears when that image goes away and
+    // then drops the mask.
+    virtual void loadTransitionMask(const std::string& name, int32_t reload);
     virtual void transition(float from, float to, float vague, uint32_t duration, int32_t curve);
     virtual const std::string& getTransitionFilename() const { return transitionFilename; }
     virtual void resetBezier();
@@ -277,6 +281,15 @@ public:
     CInterpolator<Kavro::Vector3D> rotateInterpolator;
     CInterpolator<float> transitionInterpolator;
     std::string transitionFilename;
+    // Drops the text's transition mask when the watched image goes away.
+    class CTransitionCallback : public CTextureWacher::ICallback
+    {
+    public:
+        explicit CTransitionCallback(CText* owner) : owner(owner) {}
+        void onTextureNotify() override { owner->loadTransitionMask("", 1); }
+        CText* const owner;
+    };
+    CTransitionCallback* transitionCallback = nullptr;
     float transitionVague = 0.0f;
     CInterpolator<float> typingInterpolator;
     CBezier<Kavro::Vector3D> bezier;
@@ -372,6 +385,7 @@ protected:
 private:
     void relayout();
     void releaseShadow();
+    void forgetTransitionCallback();
     void addGlyphSprite(size_t count);
     void stampShadow();
     void emitGlyphQuad(Glyph& g, float opacity, bool rebuild, const Kavro::Matrix4x4& text,

@@ -119,7 +119,7 @@ void CText::buildGlyphAtlas()
     {
         if (mask)
             sprite->setMask(mask);
-        sprite->textureFiltering = textureFiltering;
+        sprite->setTextureFiltering(textureFiltering);
         sprite->setBlendMode(blendMode);
     }
     setDither(ditherEnabled, ditherWidth, ditherHeight, ditherTextureName);

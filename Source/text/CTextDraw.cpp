@@ -460,6 +460,8 @@ void CText::setDither(int32_t enable, int32_t width, int32_t height, const std::
     ditherWidth = width;
     ditherHeight = height;
     ditherEnabled = enable;
+    for (CSpriteList* sprite : glyphSprites)
+        sprite->setDither(enable, width, height, texture);
     Kavro::IRenderDevice* device = renderDevice();
     if (!enable || !device)
         return;
@@ -498,7 +500,7 @@ void CText::setTextureFiltering(int32_t filtering)
         glyphsDirty = 1;
     textureFiltering = filtering;
     for (CSpriteList* sprite : glyphSprites)
-        sprite->textureFiltering = filtering;
+        sprite->setTextureFiltering(filtering);
 }
 
 } // namespace Orvane

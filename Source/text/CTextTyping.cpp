@@ -1,5 +1,7 @@
 #include "text/CText.h"
 
+#include "core/CApp.h"
+
 #include "sprite/CEffectRandomShake.h"
 #include "sprite/CEffectShake.h"
 #include "sprite/CSpriteList.h"
@@ -150,8 +152,38 @@ int32_t CText::isShaking() const
     return shakeEffect ? int32_t(shakeEffect->isShaking()) : 0;
 }
 
+void CText::forgetTransitionCallback()
+{
+    if (!transitionCallback)
+        return;
+    if (CApp* app = CApp::get(); app && app->textureWatcher)
+        app->textureWatcher->removeCallback(transitionCallback);
+    transitionCallback->release();
+    transitionCallback = nullptr;
+}
+
+void CText::loadTransitionMask(const std::string& name, int32_t reload)
+{
+    forgetTransitionCallback();
+    for (CSpriteList* sprite : glyphSprites)
+        sprite->loadTransitionMask(name, 0);
+    if (!glyphSprites.empty())
+        transitionFilename = glyphSprites.front()->getTransitionFilename();
+    if (!reload || transitionFilename.empty())
+        return;
+    transitionCallback = new CTransitionCallback(this);
+    CApp* app = CApp::get();
+    if (!app || !app->textureWatcher || !app->textureWatcher->addCallback(transitionFilename, transitionCallback))
+    {
+        transitionCallback->release();
+        transitionCallback = nullptr;
+    }
+}
+
 void CText::transition(float from, float to, float vague, uint32_t duration, int32_t curve)
 {
+    for (CSpriteList* sprite : glyphSprites)
+        sprite->transition(from, to, vague, duration, uint32_t(curve));
     transitionInterpolator.set(from, to, duration, curve);
     transitionVague = vague;
 }

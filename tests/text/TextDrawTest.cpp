@@ -4,6 +4,7 @@
 #include "core/CBatchContext.h"
 #include "core/CFontPool.h"
 #include "core/CTaskMain.h"
+#include "core/CTextureWacher.h"
 #include "sprite/CSpriteList.h"
 #include "sprite/CSpriteMask.h"
 #include "text/CFont.h"
@@ -359,6 +360,56 @@ TEST_F(TextDrawTest, MaskReachesTheGlyphListsNowAndAfterTheNextLayout)
     texts.clear();
     EXPECT_EQ(mask->getRefCount(), held - 2) << "the text's and its list's references";
     mask->release();
+}
+
+TEST_F(TextDrawTest, TransitionMaskIsWatchedOnlyUnderAWatchedNameAndDroppedWhenItGoesAway)
+{
+    CText* text = makeText();
+    ASSERT_EQ(text->create("ab"), 0);
+    text->loadTransitionMask("rule.png", 1);
+    EXPECT_EQ(text->getTransitionFilename(), "rule.png");
+    EXPECT_EQ(text->glyphSprites[0]->getTransitionFilename(), "rule.png");
+    EXPECT_EQ(text->transitionCallback, nullptr) << "a file name is not watched";
+
+    CTextureWacher& watcher = *tasks.app->textureWatcher;
+    watcher.watch("suf://rule");
+    text->loadTransitionMask("suf://rule", 1);
+    ASSERT_NE(text->transitionCallback, nullptr);
+    watcher.notify("suf://rule");
+    EXPECT_EQ(text->transitionCallback, nullptr);
+    EXPECT_EQ(text->getTransitionFilename(), "");
+    EXPECT_EQ(text->glyphSprites[0]->getTransitionFilename(), "");
+
+    text->transition(0.0f, 1.0f, 0.25f, 100, 70);
+    EXPECT_FLOAT_EQ(text->glyphSprites[0]->transitionValue.to, 1.0f);
+    EXPECT_FLOAT_EQ(text->glyphSprites[0]->transitionValue.duration, 100.0f);
+    EXPECT_FLOAT_EQ(text->transitionInterpolator.to, 1.0f);
+    EXPECT_EQ(text->transitionInterpolator.easing, 0) << "curve 70 is curve 0";
+    EXPECT_FLOAT_EQ(text->transitionVague, 0.25f);
+
+    // A watched mask still held when the text goes: the watcher forgets the text's callback.
+    watcher.watch("suf://other");
+    text->loadTransitionMask("suf://other", 1);
+    ASSERT_NE(text->transitionCallback, nullptr);
+    text->release();
+    texts.clear();
+    watcher.notify("suf://other");
+}
+
+TEST_F(TextDrawTest, DitherReachesTheListsAndTheShadow)
+{
+    CText* text = makeText();
+    ASSERT_EQ(text->create("ab"), 0);
+    log().clear();
+    text->setDither(1, 8, 8, "");
+    EXPECT_EQ(log().named("shadow.setDither"), (std::vector<std::string>{"shadow.setDither(dither, 8, 8)"}));
+    text->setDither(1, 4, 4, "pattern.png");
+    EXPECT_EQ(log().named("shadow.setDither").back(), "shadow.setDither(pattern.png, 4, 4)");
+    // The next layout's lists get the stored values again.
+    log().clear();
+    ASSERT_EQ(text->print("c"), 0);
+    EXPECT_EQ(log().named("shadow.setDither").size(), 1u);
+    EXPECT_EQ(text->ditherTextureName, "pattern.png");
 }
 
 } // namespace
