@@ -114,7 +114,6 @@ SQString *SQStringTable::Add(const SQChar *news, SQInteger len) {
     if (len) std::memcpy(t->_val, news, static_cast<size_t>(len));
     t->_val[len] = 0;
     t->_len = len;
-    t->_hash = sqHashString(news, len);
     t->_internhash = h;
     t->_next = _strings[slot];
     _strings[slot] = t;

@@ -5,13 +5,28 @@
 
 #include "sqobject.h"
 
+// The reference's string hash (README "Strings"), all arithmetic in uint32. It samples long
+// strings, so it only places strings in tables.
+SQHash sqHashString(const SQChar *s, SQInteger len);
+
 struct SQString : public SQRefCounted {
     SQSharedState *_sharedstate = nullptr;
     SQString *_next = nullptr;  // chain of the string table bucket
     SQInteger _len = 0;
-    SQHash _hash = 0;       // the reference's sampled hash: table slots and iteration order
+    SQHash _hash = 0;       // the reference's sampled hash (once _hashknown): table slots and iteration order
     SQHash _internhash = 0;  // hash of every byte: the intern table's bucket
+    bool _hashknown = false;
     SQChar _val[1];
+
+    // The table hash, computed on first use: most strings that concatenation builds never
+    // become a table key.
+    SQHash Hash() {
+        if (!_hashknown) {
+            _hash = sqHashString(_val, _len);
+            _hashknown = true;
+        }
+        return _hash;
+    }
 
     // Interned string of len bytes (len < 0: up to the terminating zero).
     static SQString *Create(SQSharedState *ss, const SQChar *s, SQInteger len = -1);
@@ -20,9 +35,6 @@ struct SQString : public SQRefCounted {
     SQInteger Next(const SQObjectPtr &refpos, SQObjectPtr &outkey, SQObjectPtr &outval);
 };
 
-// The reference's string hash (README "Strings"), all arithmetic in uint32. It samples long
-// strings, so it only places strings in tables.
-SQHash sqHashString(const SQChar *s, SQInteger len);
 // Hash of every byte, for interning (long strings with a shared prefix stay spread out).
 SQHash sqInternHash(const SQChar *s, SQInteger len);
 

@@ -9,7 +9,7 @@
 // Hash of a key as the table uses it (README "Tables").
 inline SQHash sqHashKey(const SQObject &key) {
     switch (key._type) {
-    case OT_STRING: return key._unVal.pString->_hash;
+    case OT_STRING: return key._unVal.pString->Hash();
     case OT_INTEGER:
     case OT_BOOL: return static_cast<SQHash>(key._unVal.nInteger);
     case OT_FLOAT: return static_cast<SQHash>(sqFloatToInteger(key._unVal.fFloat));
