@@ -1191,7 +1191,8 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
     SQInteger newtop = stackbase + func->_stacksize;
     if (static_cast<SQInteger>(func->_parameters.size()) != nargs || sq_type(closure->_env) == OT_WEAKREF ||
         sq_type(v->_debughook) != OT_NULL || newtop > SQValueStack::kScriptLimit || v->_budget <= 0 ||
-        v->_callsstacksize >= kMaxCallDepth || v->_callsstacksize == static_cast<SQInteger>(v->_callsstack.size()) ||
+        v->_callsstacksize >= kMaxCallDepth ||
+        v->_callsstack.data() + v->_callsstacksize == v->_callsstack.data() + v->_callsstack.size() ||
         SQVM::FrameStackNeed(stackbase, func->_stacksize) > static_cast<SQInteger>(v->_stack.size())) {
         return false;
     }
@@ -1214,8 +1215,11 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
     c._literals = func->_literals.data();
     c._ip = func->_instructions.data();
     v->ci = &c;
+    // Registers beyond the arguments start out null (usually they are already).
     SQObjectPtr *cells = v->_stack.data();
-    for (SQInteger i = stackbase + nargs; i < newtop; i++) cells[i].Null();
+    for (SQInteger i = stackbase + nargs; i < newtop; i++) {
+        if (sq_type(cells[i]) != OT_NULL) cells[i].Null();
+    }
     v->_top = newtop;
     v->_stackbase = stackbase;
     return true;
