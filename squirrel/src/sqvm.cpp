@@ -334,18 +334,24 @@ bool SQVM::ARITH_OP(SQUnsignedInteger op, SQObjectPtr &trg, const SQObjectPtr &o
     return false;
 }
 
+// Bitwise operation of BITW on two integers; false for an unknown kind.
+[[gnu::always_inline]] static inline bool sqIntBitwise(SQUnsignedInteger op, SQInteger i1, SQInteger i2, SQInteger &res) {
+    SQUnsignedInteger count = static_cast<SQUnsignedInteger>(i2) & 31u;
+    switch (op) {
+    case BW_AND: res = i1 & i2; return true;
+    case BW_OR: res = i1 | i2; return true;
+    case BW_XOR: res = i1 ^ i2; return true;
+    case BW_SHIFTL: res = static_cast<SQInteger>(static_cast<SQUnsignedInteger>(i1) << count); return true;
+    case BW_SHIFTR: res = i1 >> count; return true;
+    case BW_USHIFTR: res = static_cast<SQInteger>(static_cast<SQUnsignedInteger>(i1) >> count); return true;
+    default: return false;
+    }
+}
+
 bool SQVM::BW_OP(SQUnsignedInteger op, SQObjectPtr &trg, const SQObjectPtr &o1, const SQObjectPtr &o2) {
     if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER) {
-        SQInteger i1 = _integer(o1), i2 = _integer(o2), res;
-        SQUnsignedInteger count = static_cast<SQUnsignedInteger>(i2) & 31u;
-        switch (op) {
-        case BW_AND: res = i1 & i2; break;
-        case BW_OR: res = i1 | i2; break;
-        case BW_XOR: res = i1 ^ i2; break;
-        case BW_SHIFTL: res = static_cast<SQInteger>(static_cast<SQUnsignedInteger>(i1) << count); break;
-        case BW_SHIFTR: res = i1 >> count; break;
-        case BW_USHIFTR: res = static_cast<SQInteger>(static_cast<SQUnsignedInteger>(i1) >> count); break;
-        default:
+        SQInteger res;
+        if (!sqIntBitwise(op, _integer(o1), _integer(o2), res)) {
             Raise_Error("internal vm error bitwise op failed");
             return false;
         }
@@ -1329,6 +1335,20 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
             SQObject r;
             if (!sqFastArith(i._arg3, stk[i._arg2], stk[i._arg1], r)) return ip;
             stk[i._arg0].SetScalar(r);
+            break;
+        }
+        case _OP_BITW: {
+            const SQObjectPtr &a = stk[i._arg2], &b = stk[i._arg1];
+            SQInteger r;
+            if (sq_type(a) != OT_INTEGER || sq_type(b) != OT_INTEGER || !sqIntBitwise(i._arg3, _integer(a), _integer(b), r)) {
+                return ip;
+            }
+            stk[i._arg0].SetInteger(r);
+            break;
+        }
+        case _OP_POSTFOREACH: {
+            const SQObjectPtr &g = stk[i._arg0];
+            if (sq_type(g) == OT_GENERATOR && _generator(g)->_state == SQGenerator::eDead) ip += (i._arg1 - 1);
             break;
         }
         case _OP_COMPARITHL: {
