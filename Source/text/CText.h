@@ -5,6 +5,7 @@
 #include "curve/CBezier.h"
 #include "curve/CInterpolator.h"
 #include "curve/CTimedNouniformSpline.h"
+#include "text/CTextTokenizer.h"
 #include "text/FontGlyph.h"
 
 #include <kavro/Matrix4x4.h>
@@ -363,6 +364,10 @@ protected:
     };
 
     static CFont* poolFont(const std::string& name);
+    // The value of a token's TEXT attribute (its ruby); null without one.
+    static const std::string* rubyTextOf(const CTextTokenizer::CToken& token);
+    // An empty text's pen, extent and line count, before a layout from the start of the string.
+    void resetPen(int32_t startsAtLineStart);
     bool centerPendingRun(LayoutRun& run);
     void walkToken(LayoutRun& run, const std::string& name, const std::string& rubyText, bool hasRubyText);
     void walkText(LayoutRun& run, const std::u16string& units);

@@ -66,13 +66,7 @@ int CTextEnglish::layoutText(const std::string& text)
     }
     run.emptyLineHeight = run.font->getMaxGlyphSize().second;
     if (run.relayout)
-    {
-        atLineStart = 0;
-        penX = penY = columnWidth = lineHeight = 0;
-        extentX = extentY = 0;
-        lineCount = 1;
-        previousWide = 0;
-    }
+        resetPen(0);
 
     CTextTokenizer tokenizer;
     if (tokenizer.tokenize(run.relayout ? sourceText : text) == 0)

@@ -31,6 +31,23 @@ CFont* CText::poolFont(const std::string& name)
     return app && app->fontPool ? app->fontPool->lookup(name) : nullptr;
 }
 
+const std::string* CText::rubyTextOf(const CTextTokenizer::CToken& token)
+{
+    for (const CTextTokenizer::CAttribute& attribute : token.attributes)
+        if (attribute.key == "TEXT")
+            return &attribute.value;
+    return nullptr;
+}
+
+void CText::resetPen(int32_t startsAtLineStart)
+{
+    atLineStart = startsAtLineStart;
+    penX = penY = columnWidth = lineHeight = 0;
+    extentX = extentY = 0;
+    lineCount = 1;
+    previousWide = 0;
+}
+
 int CText::layoutText(const std::string& text)
 {
     LayoutRun run;
@@ -50,13 +67,7 @@ int CText::layoutText(const std::string& text)
     run.emptyLineHeight = run.font->getMaxGlyphSize().second;
     run.rubyHeight = run.rubyFont->getMaxGlyphSize().second;
     if (run.relayout)
-    {
-        atLineStart = 1;
-        penX = penY = columnWidth = lineHeight = 0;
-        extentX = extentY = 0;
-        lineCount = 1;
-        previousWide = 0;
-    }
+        resetPen(1);
 
     CTextTokenizer tokenizer;
     if (tokenizer.tokenize(run.relayout ? sourceText : text) == 0)
@@ -64,14 +75,8 @@ int CText::layoutText(const std::string& text)
     for (const CTextTokenizer::Line& line : tokenizer.lines)
         for (const CTextTokenizer::CToken& token : line)
         {
-            const CTextTokenizer::CAttribute* rubyText = nullptr;
-            for (const CTextTokenizer::CAttribute& attribute : token.attributes)
-                if (attribute.key == "TEXT")
-                {
-                    rubyText = &attribute;
-                    break;
-                }
-            walkToken(run, token.name, rubyText ? rubyText->value : std::string(), rubyText != nullptr);
+            const std::string* rubyText = rubyTextOf(token);
+            walkToken(run, token.name, rubyText ? *rubyText : std::string(), rubyText != nullptr);
             if (!token.text.empty())
             {
                 std::u16string units;

@@ -84,13 +84,7 @@ int CTextVertical::layoutText(const std::string& text)
     run.rubyMaxWidth = rubySize.first;
     run.rubyHeight = rubySize.second;
     if (run.relayout)
-    {
-        atLineStart = 1;
-        penX = penY = columnWidth = lineHeight = 0;
-        extentX = extentY = 0;
-        lineCount = 1;
-        previousWide = 0;
-    }
+        resetPen(1);
 
     CTextTokenizer tokenizer;
     if (tokenizer.tokenize(run.relayout ? sourceText : text) == 0)
@@ -98,14 +92,7 @@ int CTextVertical::layoutText(const std::string& text)
     for (const CTextTokenizer::Line& line : tokenizer.lines)
         for (const CTextTokenizer::CToken& token : line)
         {
-            const std::string* rubyText = nullptr;
-            for (const CTextTokenizer::CAttribute& attribute : token.attributes)
-                if (attribute.key == "TEXT")
-                {
-                    rubyText = &attribute.value;
-                    break;
-                }
-            walkTag(run, token.name, rubyText);
+            walkTag(run, token.name, rubyTextOf(token));
             if (!token.text.empty())
             {
                 std::u16string units;
