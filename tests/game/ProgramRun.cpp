@@ -34,7 +34,11 @@ ProgramResult runProgram(const std::string& gameFolder, const std::string& runti
 {
     std::string command = display.empty() ? "env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=offscreen "
                                           : "env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=" + display + " ";
-    command += "SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null XDG_RUNTIME_DIR='" + runtimeFolder + "' ";
+    // A sound device that plays into nothing: without any, the program warns in a box that waits for
+    // a click when there is a display.
+    const std::string soundConfig = runtimeFolder + "/alsoft.conf";
+    std::ofstream(soundConfig) << "[general]\ndrivers=wave\n[wave]\nfile=/dev/null\n";
+    command += "SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=wave ALSOFT_CONF='" + soundConfig + "' XDG_RUNTIME_DIR='" + runtimeFolder + "' ";
     for (const std::string& variable : extraEnvironment) command += "'" + variable + "' ";
     command += "timeout -s KILL " + std::to_string(timeoutSeconds) + " '" ORVANE_PROGRAM "' '" + gameFolder +
                "' 2>&1";

@@ -125,19 +125,61 @@ TEST(Program, PatchArchivesAreMountedInNameOrderAfterTheGameArchives)
     EXPECT_EQ(result.output.find("script from the base archive"), std::string::npos);
 }
 
-TEST(Program, DemoScriptRunsFromItsPackedArchives)
+// The demo saves its scene while the second line types, plays on, then loads the save after a soft
+// reset. Under the fixed clock its frames are the same on every run: the second line starts typing
+// in frame 389 and is saved nine frames later; after the load, frames 397 to 402 of the first run
+// are drawn again, as frames 550 to 555.
+TEST(Program, DemoRunsFromItsPackedArchivesAndLoadsTheSavedSceneBack)
 {
     GameFolder game;
     for (const auto& entry : std::filesystem::directory_iterator(ORVANE_DEMO_DIR))
         if (entry.path().extension() == ".wpk")
             std::filesystem::copy_file(entry.path(), game.directory().path() / entry.path().filename());
+    OrvaneTest::TempDirectory scratch;
+    const int savedFrame = 397, loadedFrame = 550, span = 6;
+    std::string captures;
+    auto framePath = [&](int frame) { return scratch.file("frame" + std::to_string(frame) + ".png"); };
+    for (int k = 0; k < span; ++k)
+        for (int frame : {savedFrame + k, loadedFrame + k})
+            captures += std::to_string(frame) + ":" + framePath(frame) + ";";
     OrvaneTest::TempDirectory runtime;
-    const auto result = runProgram(game.path(), runtime.path().string(), 120);
+    const auto result = runProgram(game.path(), runtime.path().string(), 300,
+                                   {"KAVRO_FIXED_CLOCK=1", "ORVANE_CAPTURE_FRAMES=" + captures});
     EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(readText(game.directory().path() / "dev/Save/demo-run.txt"), "The Orvane demo ran.\n");
+    const auto save = game.directory().path() / "dev/Save";
+    EXPECT_EQ(readText(save / "demo-run.txt"), "The Orvane demo ran.\n");
     EXPECT_NE(result.output.find("finished after 180 frames"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("Orvane demo: music playing"), std::string::npos) << result.output;
     EXPECT_EQ(result.output.find("エラーが発生しました"), std::string::npos) << result.output;
+
+    // One save, one load, and after the load the scene goes on to its last line once.
+    const std::string expectedOrder[] = {"line 1\n",
+                                         "saved the scene at line 1 (",
+                                         "line 2\n",
+                                         "main.nut started\n",
+                                         "loaded the scene at line 1\n",
+                                         "line 2\n",
+                                         "main.nut finished after"};
+    size_t at = 0;
+    for (const std::string& step : expectedOrder)
+    {
+        at = result.output.find("Orvane demo: " + step, at);
+        ASSERT_NE(at, std::string::npos) << "missing or out of order: " << step << "\n" << result.output;
+    }
+    EXPECT_EQ(result.output.find("Orvane demo: saved the scene", at), std::string::npos);
+    EXPECT_EQ(readText(save / "scene.sav").substr(0, 4), "ROOT");
+    // The load request was taken: the next start of the demo begins from the opening.
+    EXPECT_EQ(readText(save / "scene-load.txt"), std::string(1, '\0'));
+
+    for (int k = 0; k < span; ++k)
+    {
+        const std::string saved = readText(framePath(savedFrame + k));
+        ASSERT_FALSE(saved.empty()) << "frame " << savedFrame + k << " was not captured\n" << result.output;
+        EXPECT_TRUE(saved == readText(framePath(loadedFrame + k)))
+            << "frame " << loadedFrame + k << " after the load differs from frame " << savedFrame + k;
+    }
+    // The line was still typing when it was saved, so the frames compared are not all alike.
+    EXPECT_NE(readText(framePath(savedFrame)), readText(framePath(savedFrame + span - 1)));
 }
 
 // The scene script of the F2 test: the first run waits for "go", then ends; the run after the soft

@@ -1,7 +1,7 @@
 // The demo's dialogue: a box over the scene with the speaker's name and Japanese lines with ruby,
 // typed out. A click or Return shows the whole line while it types and the next line after it;
-// left alone, a line stays about a second. After the second line the scene is saved, and after
-// the last one it is loaded again, which brings the saved line back as it stood.
+// left alone, a line stays about a second. While the second line types the game is saved; after
+// the last line it is loaded, which brings the saved line back as it stood and plays on from there.
 
 ::dialogueLines <- [
     "#{ゆうひ}夕日#がきれいですね。ここから#{まち}町#がぜんぶ#{み}見#えるんですよ。",
@@ -11,7 +11,6 @@
 
 // DirectInput's number of the Return key.
 ::DIALOGUE_KEY_RETURN <- 0x1C;
-::DIALOGUE_SAVE <- "dialogue.sav";
 ::dialogueLine <- 0;
 ::dialogueInputHeld <- true;
 
@@ -24,9 +23,8 @@ function dialoguePressed()
     return pressed;
 }
 
-function makeDialogueText(name, font, rubyFont, x, y, width, height)
+function setUpDialogueText(text, font, rubyFont, x, y, width, height)
 {
-    local text = SQText(name);
     // A parent, so the text moves with the task's frame tree.
     text.initialize(0);
     text.setFont(font);
@@ -37,13 +35,23 @@ function makeDialogueText(name, font, rubyFont, x, y, width, height)
     text.setPitchSpace(1, 0);
     text.move(x, y, 0, 0);
     text.setPriority(110);
-    return text;
+}
+
+function buildDialogueText(text)
+{
+    setUpDialogueText(text, "dialogue", "dialogue-ruby", 80.0, 545.0, 1120, 140);
 }
 
 function showDialogueLine(index)
 {
     ::dialogueLine = index;
     ::dialogueText.create(::dialogueLines[index]);
+    // A load lays the line out again; the text's record then brings its typing back.
+    stageRebuildWith(::dialogueText, function(text) : (index)
+    {
+        buildDialogueText(text);
+        text.create(::dialogueLines[index]);
+    });
     print("Orvane demo: line " + index + "\n");
 }
 
@@ -64,54 +72,27 @@ function playDialogueLine()
     }
 }
 
-// The line's number, then the text's own record behind the file object's part.
-function saveDialogue()
-{
-    local file = SQFile("dialogue-save");
-    if (file.open(GetSavePathRoot() + ::DIALOGUE_SAVE, 1, 0) != 0)
-        return false;
-    file.writeInteger(::dialogueLine);
-    local written = ::dialogueText.serialize("dialogue-save");
-    // Opening the file for reading closes the written one, which is when it is saved.
-    file.open(GetSavePathRoot() + ::DIALOGUE_SAVE, 0, 0);
-    print("Orvane demo: saved line " + ::dialogueLine + " (" + written + ")\n");
-    return written == 1;
-}
-
-// Lays the saved line out again and puts its saved typing and effects back onto it.
-function loadDialogue()
-{
-    local file = SQFile("dialogue-load");
-    if (file.open(GetSavePathRoot() + ::DIALOGUE_SAVE, 0, 0) != 0)
-        return false;
-    local line = file.readInteger();
-    if (line == null || line < 0 || line >= ::dialogueLines.len())
-        return false;
-    showDialogueLine(line);
-    local read = ::dialogueText.deserialize("dialogue-load");
-    print("Orvane demo: loaded line " + line + " (" + read + ")\n");
-    return read == 1;
-}
-
 function runDialogue()
 {
-    ::dialogueApp <- SQApp("dialogue-app");
-    ::dialogueApp.loadSystemFont("dialogue", "IPAexGothic", 30, 400, 10, 0, 0);
-    ::dialogueApp.loadSystemFont("dialogue-ruby", "IPAexGothic", 14, 400, 10, 0, 0);
-    ::dialogueApp.loadSystemFont("dialogue-name", "IPAexGothic", 26, 700, 10, 0, 0);
+    ::dialogueApp <- stageMake("SQApp", "dialogue-app", function(app) {});
 
-    ::dialogueBox <- SQSprite("dialogue-box");
-    ::dialogueBox.createColor(1200, 190, 0.05, 0.05, 0.2);
-    ::dialogueBox.move(40.0, 505.0, 0, 0);
-    ::dialogueBox.fade(0.8, 0, 0);
-    ::dialogueBox.setPriority(100);
+    ::dialogueBox <- stageMake("SQSprite", "dialogue-box", function(box)
+    {
+        box.createColor(1200, 190, 0.05, 0.05, 0.2);
+        box.move(40.0, 505.0, 0, 0);
+        box.fade(0.8, 0, 0);
+        box.setPriority(100);
+    });
 
-    ::dialogueName <- makeDialogueText("dialogue-name", "dialogue-name", "dialogue-ruby", 70.0, 470.0, 400, 40);
-    ::dialogueName.setFontColor(-1, 1.0, 0.85, 0.5, 0, 0);
-    ::dialogueName.create("ユイ");
-    ::dialogueName.pushAll();
+    ::dialogueName <- stageMake("SQText", "dialogue-name", function(name)
+    {
+        setUpDialogueText(name, "dialogue-name", "dialogue-ruby", 70.0, 470.0, 400, 40);
+        name.setFontColor(-1, 1.0, 0.85, 0.5, 0, 0);
+        name.create("ユイ");
+        name.pushAll();
+    });
 
-    ::dialogueText <- makeDialogueText("dialogue-text", "dialogue", "dialogue-ruby", 80.0, 545.0, 1120, 140);
+    ::dialogueText <- stageMake("SQText", "dialogue-text", buildDialogueText);
 
     for (local i = 0; i < ::dialogueLines.len(); i += 1)
     {
@@ -119,12 +100,17 @@ function runDialogue()
         // Saved while the line types, so the load brings back a line half typed.
         if (i == 1)
         {
-            for (local f = 0; f < 20; f += 1)
+            for (local f = 0; f < 8; f += 1)
                 ::suspend();
-            saveDialogue();
+            ::stageRequest = "save";
+            ::suspend();
         }
         playDialogueLine();
     }
-    if (loadDialogue())
-        playDialogueLine();
+    // Once: the loaded scene plays on from the saved line and ends here.
+    if (::stageLoads == 0)
+    {
+        ::stageRequest = "load";
+        ::suspend();
+    }
 }

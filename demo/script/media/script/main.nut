@@ -1,4 +1,5 @@
-// The demo's first scene: shows that scripts run, frame by frame.
+// The demo game: an opening, then a dialogue that is saved and loaded on the way (stage.nut). The
+// scene runs in a coroutine; this script wakes it once a frame and carries out its saves and loads.
 print("Orvane demo: main.nut started\n");
 
 // Leaves a line in the save folder, so that a run can be told from the outside.
@@ -16,26 +17,80 @@ function writeRunLog()
     log.open(path, 0, 0);
 }
 
-// Music under the whole demo, faded in; a missing sound device leaves the demo silent.
-::demoMusic <- SQSound("demo-music");
-if (::demoMusic.create("sound/bgm.ogg") == 0)
+// Fonts belong to the engine, not to the scene: every run loads them, before a saved scene needs them.
+function loadDemoFonts()
 {
-    ::demoMusic.setLoop(-1, 0, 0);
-    ::demoMusic.setVolume(0.0, 0, 0);
-    ::demoMusic.play();
-    ::demoMusic.setVolume(0.8, 1500, 0);
+    local app = SQApp("demo-fonts");
+    app.loadSystemFont("dialogue", "IPAexGothic", 30, 400, 10, 0, 0);
+    app.loadSystemFont("dialogue-ruby", "IPAexGothic", 14, 400, 10, 0, 0);
+    app.loadSystemFont("dialogue-name", "IPAexGothic", 26, 700, 10, 0, 0);
 }
-print("Orvane demo: music " + (::demoMusic.isPlaying() ? "playing" : "silent") + "\n");
+
+// Music under the whole demo, faded in; a missing sound device leaves the demo silent.
+function playDemoMusic(music)
+{
+    if (music.create("sound/bgm.ogg") != 0)
+        return;
+    music.setLoop(-1, 0, 0);
+    music.setVolume(0.0, 0, 0);
+    music.play();
+    music.setVolume(0.8, 1500, 0);
+}
+
+function sceneMain()
+{
+    runOpening();
+    // A chime as the evening scene settles.
+    ::demoChime <- stageMake("SQSound", "demo-chime", function(chime) { chime.load("sound/se.wav"); });
+    ::demoChime.play();
+    runDialogue();
+}
+
+Import("stage.nut");
+Import("opening.nut");
+Import("dialogue.nut");
 
 writeRunLog();
-Import("opening.nut");
-runOpening();
-// A chime as the evening scene settles.
-::demoChime <- SQSound("demo-chime");
-if (::demoChime.load("sound/se.wav") == 0)
-    ::demoChime.play();
-Import("dialogue.nut");
-runDialogue();
+loadDemoFonts();
+
+if (stageTakeLoadMark())
+{
+    // A save that cannot be read starts the demo again from the beginning.
+    if (!stageLoad())
+    {
+        SQDes("demo-des").reset();
+        while (true)
+            ::suspend();
+    }
+}
+else
+{
+    ::demoMusic <- stageMake("SQSound", "demo-music", playDemoMusic);
+    print("Orvane demo: music " + (::demoMusic.isPlaying() ? "playing" : "silent") + "\n");
+    ::scene <- newthread(sceneMain);
+    ::scene.call();
+}
+
+// Only what this run saved is loaded again.
+local saved = false;
+while (true)
+{
+    ::suspend();
+    if (::scene.getstatus() != "suspended")
+        break;
+    // Cleared first: the save must not hold the request that made it.
+    local request = ::stageRequest;
+    ::stageRequest = null;
+    if (request == "save")
+        saved = stageSave();
+    else if (request == "load" && saved && stageLoadAfterReset())
+    {
+        while (true)
+            ::suspend();
+    }
+    ::scene.wakeup();
+}
+
 local frames = 0;
 while (frames < 180)
 {
