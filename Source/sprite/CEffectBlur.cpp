@@ -99,19 +99,11 @@ int CEffectBlur::update(const Kavro::Vector3D& position, const Kavro::Vector3D& 
 
 int CEffectBlur::draw(CSprite* sprite, float opacity)
 {
-    if (!sprite || history.empty() || trail.size() < size_t(count) + 1) return 0;
-    const auto drawSample = [&](const BlurSample& sample, float alphaOf)
-    {
+    if (!sprite) return 0;
+    drawSamples(opacity, [&](const BlurSample& sample, float alphaOf) {
         const Kavro::Vector2D scale(sample.scale.x, sample.scale.y);
         sprite->drawInstance(&sample.position, alphaOf, &scale, &sample.rotation);
-    };
-    if (!drawOrder) drawSample(history.back(), opacity);
-    for (uint32_t n = 0; n < count; ++n)
-    {
-        const uint32_t i = drawOrder ? n : count - 1 - n;
-        if (trail[i].visible) drawSample(trail[i], alpha * opacity);
-    }
-    if (drawOrder) drawSample(history.back(), opacity);
+    });
     return 0;
 }
 

@@ -35,6 +35,20 @@ public:
                        const Kavro::Vector3D& rotation);
     // Draws the visible ghosts at alpha x opacity and the object at its newest transform, in the draw order.
     virtual int draw(CSprite* sprite, float opacity);
+    // The walk of draw for any object: drawSample(sample, opacity) for each copy, in the draw order.
+    // False, and nothing drawn, before the first update.
+    template <class DrawSample> bool drawSamples(float opacity, DrawSample drawSample) const
+    {
+        if (history.empty() || trail.size() < size_t(count) + 1) return false;
+        if (!drawOrder) drawSample(history.back(), opacity);
+        for (uint32_t n = 0; n < count; ++n)
+        {
+            const uint32_t i = drawOrder ? n : count - 1 - n;
+            if (trail[i].visible) drawSample(trail[i], alpha * opacity);
+        }
+        if (drawOrder) drawSample(history.back(), opacity);
+        return true;
+    }
     virtual int isActive() { return 1; }
     // The record (settings, history and trail) as one chunk: 1 on success, else 0.
     virtual int save(CFile& file);

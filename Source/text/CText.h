@@ -88,6 +88,10 @@ public:
     int update() override;
     void setSurface(IRenderTarget* target) override;
     int draw() override;
+    // One copy of the text at another place, scale, rotation and opacity (a motion trail's ghost);
+    // the text's own glyph quads are rebuilt afterwards. The place already holds any shake offset.
+    virtual int drawInstance(const Kavro::Vector3D* at, float alpha, const Kavro::Vector2D* atScale,
+                             const Kavro::Vector3D* atRotation);
     int render() override;
     int beginBatch(CBatchContext& batch) override;
     int addToBatch(CBatchContext& batch) override;
@@ -389,6 +393,8 @@ protected:
 
 private:
     void relayout();
+    // The world matrix and every glyph quad from the current transform.
+    void rebuildGlyphQuads();
     void releaseShadow();
     void forgetTransitionCallback();
     void addGlyphSprite(size_t count);

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <utility>
 #include <cmath>
 #include <cstring>
 
@@ -159,6 +160,34 @@ int CText::draw()
     for (CSpriteList* sprite : glyphSprites)
         sprite->drawAt({0.0f, 0.0f}, nullptr, 1.0f);
     return 0;
+}
+
+int CText::drawInstance(const Vector3D* at, float alpha, const Vector2D* atScale, const Vector3D* atRotation)
+{
+    const Vector2D move = moveInterpolator.scaledValue, scaling = scaleInterpolator.scaledValue;
+    const Vector3D rotation = rotateInterpolator.scaledValue;
+    const float fade = fadeInterpolator.scaledValue;
+    CEffectShake* shake = std::exchange(shakeEffect, nullptr);
+    moveInterpolator.scaledValue = {at->x, at->y};
+    scaleInterpolator.scaledValue = *atScale;
+    rotateInterpolator.scaledValue = *atRotation;
+    fadeInterpolator.scaledValue = alpha;
+    rebuildGlyphQuads();
+    draw();
+    moveInterpolator.scaledValue = move;
+    scaleInterpolator.scaledValue = scaling;
+    rotateInterpolator.scaledValue = rotation;
+    fadeInterpolator.scaledValue = fade;
+    shakeEffect = shake;
+    rebuildGlyphQuads();
+    return 0;
+}
+
+void CText::rebuildGlyphQuads()
+{
+    updateWorldMatrix();
+    transformDirty = 1;
+    updateGlyphQuads();
 }
 
 void CText::refreshAtlas()

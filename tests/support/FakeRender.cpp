@@ -196,6 +196,7 @@ int RecordingSpriteQuad::end()
 
 int RecordingSpriteQuad::draw(const Kavro::Vector2D& offset, const Kavro::Vector4D* colour, float factor)
 {
+    drawnLists.push_back(quads);
     if (colour)
         log_.add(op("draw"), offset.x, offset.y, colour->x, colour->y, colour->z, colour->w, factor);
     else

@@ -133,6 +133,8 @@ public:
     Kavro::Vector2D uvOffset;
     // The quads of the current list.
     std::vector<Quad> quads;
+    // The list as it stood at each draw, oldest first.
+    std::vector<std::vector<Quad>> drawnLists;
     // What setTransitionMask answers (the mask is kept only when it is not negative).
     int transitionMaskResult = 0;
     Kavro::ITexture* transitionMask = nullptr;

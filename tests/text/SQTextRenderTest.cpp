@@ -13,6 +13,7 @@
 
 #include <kavro/IRenderDevice.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -127,6 +128,15 @@ protected:
                     ++count;
         return count;
     }
+    // The brightest green of the box.
+    int brightest(int left, int top, int w, int h) const
+    {
+        int most = 0;
+        for (int y = std::max(top, 0); y < std::min(top + h, Height); ++y)
+            for (int x = std::max(left, 0); x < std::min(left + w, Width); ++x)
+                most = std::max(most, int((pixels[size_t(y) * Width + size_t(x)] >> 8) & 0xFF));
+        return most;
+    }
     std::vector<float> results()
     {
         std::vector<float> out;
@@ -181,4 +191,36 @@ TEST_F(SQTextRenderTest, TypedMessageShowsRubyAboveItsBase)
     ASSERT_EQ(runSnippet("::msg.getCharacterRect(7)"), "");
     const auto last = results();
     EXPECT_EQ(inked(last[0] + last[2] + 2.0f, 0, Width, Height), 0);
+}
+
+// A text with a motion trail that jumps is drawn a moment longer where it was, dimmer, then only
+// where it is.
+TEST_F(SQTextRenderTest, BlurTrailLeavesADimmerCopyWhereTheTextWas)
+{
+    ASSERT_EQ(runSnippet("::app <- SQApp(\"app\");"
+                         "::fonts <- app.loadSystemFont(\"body\", \"IPAexGothic\", 24, 400, 10, 0, 0);"
+                         "::msg <- SQText(\"msg\"); msg.initialize(0); msg.setFont(\"body\"); msg.setRubyFont(\"body\");"
+                         "msg.move(20.0, 40.0, 0, 0); msg.create(\"字\"); msg.pushAll();"
+                         "msg.setBlur(1, 2, 0.5, 50, 1);"),
+              "");
+    Orvane::Squirrel::SQText* text = binding("msg");
+    ASSERT_NE(text, nullptr);
+    for (int i = 0; i < 8; ++i)
+        frame(text);
+    const int alone = brightest(0, 0, Width, Height);
+    ASSERT_GT(alone, 100);
+    EXPECT_EQ(brightest(180, 0, Width - 180, Height), 0);
+
+    ASSERT_EQ(runSnippet("::msg.move(200.0, 40.0, 0, 0)"), "");
+    frame(text);
+    frame(text);
+    const int ghost = brightest(0, 0, 120, Height), moved = brightest(180, 0, Width - 180, Height);
+    EXPECT_GT(ghost, 20) << "no copy where the text was";
+    EXPECT_LT(ghost, moved * 3 / 4) << "the copy is not dimmer";
+    EXPECT_GE(moved, alone - 2);
+
+    for (int i = 0; i < 6; ++i)
+        frame(text);
+    EXPECT_EQ(brightest(0, 0, 120, Height), 0) << "the copy stays";
+    EXPECT_GE(brightest(180, 0, Width - 180, Height), alone - 2);
 }

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -185,6 +186,49 @@ TEST_F(TextDrawTest, UnchangedGlyphsKeepTheirQuadsAfterOneExtraRebuild)
     EXPECT_TRUE(text->glyphList[0]->matrix == sentinel);
     EXPECT_FLOAT_EQ(text->glyphList[1]->matrix.GetPosition().x, 3.0f);
     EXPECT_FLOAT_EQ(text->glyphList[1]->matrix.GetPosition().y, -4.0f);
+}
+
+// A motion trail's ghost is the text as it would be drawn at that place, scale, turn and opacity;
+// the text's own quads come back afterwards.
+TEST_F(TextDrawTest, GhostIsTheTextAtTheSampleTransformAndTheTextComesBack)
+{
+    CText* text = makeText();
+    ASSERT_EQ(text->create("ab"), 0);
+    text->pushAll();
+    text->render();
+    const std::vector<RecordingSpriteQuad::Quad> own = baseQuad(text)->quads;
+
+    CText* moved = makeText();
+    ASSERT_EQ(moved->create("ab"), 0);
+    moved->pushAll();
+    moved->move(100.0f, 30.0f, 0, 0);
+    moved->scale(2.0f, 1.5f, 0, 0);
+    moved->rotate(0.0f, 0.0f, 30.0f, 0, 0);
+    moved->fade(0.5f, 0, 0);
+    step(moved);
+    moved->updateWorldMatrix();
+    moved->render();
+    const std::vector<RecordingSpriteQuad::Quad> expected = baseQuad(moved)->quads;
+
+    const Kavro::Vector3D at(100.0f, 30.0f, 0.0f), turn(0.0f, 0.0f, 30.0f);
+    const Kavro::Vector2D scale(2.0f, 1.5f);
+    text->drawInstance(&at, 0.5f, &scale, &turn);
+    const auto sameQuads = [](const std::vector<RecordingSpriteQuad::Quad>& a,
+                              const std::vector<RecordingSpriteQuad::Quad>& b) {
+        if (a.size() != b.size())
+            return false;
+        for (size_t i = 0; i < a.size(); ++i)
+            if (!(a[i].matrix == b[i].matrix) || !std::equal(a[i].colours, a[i].colours + 4, b[i].colours))
+                return false;
+        return true;
+    };
+    ASSERT_EQ(baseQuad(text)->drawnLists.size(), 1u);
+    ASSERT_EQ(expected.size(), 2u);
+    EXPECT_TRUE(sameQuads(baseQuad(text)->drawnLists[0], expected));
+    EXPECT_FALSE(sameQuads(own, expected));
+    EXPECT_TRUE(sameQuads(baseQuad(text)->quads, own));
+    EXPECT_FLOAT_EQ(text->getFade(), 1.0f);
+    EXPECT_FLOAT_EQ(text->getMove().x, 0.0f);
 }
 
 TEST_F(TextDrawTest, HiddenGlyphGetsNoQuadAndComesBackRebuilt)

@@ -13,7 +13,6 @@
 #include <kavro/Vector4D.h>
 
 #include <array>
-#include <type_traits>
 
 namespace Orvane::Squirrel
 {
@@ -36,23 +35,6 @@ void returnFloats(const std::array<float, 4>& values)
 std::array<float, 4> fourFloats(const Kavro::Vector4D& v)
 {
     return {v.x, v.y, v.z, v.w};
-}
-
-// Transition masks, displacement maps and the blur trail's drawing come with other work. A
-// method reaches such an operation through TEXT_OP; while the object does not offer it, the call
-// does nothing.
-#define TEXT_OP(expression) [&](auto* t) -> decltype(expression) { return expression; }
-
-// True when the object offers the call and it was made.
-template <class Object, class Call> bool reach(Object* object, Call call)
-{
-    if constexpr (std::is_invocable_v<Call, Object*>)
-    {
-        call(object);
-        return true;
-    }
-    else
-        return false;
 }
 
 // Script times are unsigned milliseconds.
@@ -158,15 +140,11 @@ void SQText::drawBlurred()
     const Kavro::Vector2D scaleValue = engine->getScale();
     const Kavro::Vector3D at{position.x, position.y, 0.0f};
     const Kavro::Vector3D scaled{scaleValue.x, scaleValue.y, 0.0f};
-    const Kavro::Vector3D rotation = engine->getRotate();
-    const float alpha = engine->getFade();
-    CText* text = engine;
-    auto placeAndDraw = [&](auto* b) -> decltype(b->place(at, scaled, rotation), b->draw(text, alpha)) {
-        b->place(at, scaled, rotation);
-        return b->draw(text, alpha);
-    };
-    if (!reach(blur, placeAndDraw))
-        engine->draw();
+    blur->update(at, scaled, engine->getRotate());
+    blur->drawSamples(engine->getFade(), [&](const CEffectBlur::BlurSample& sample, float alpha) {
+        const Kavro::Vector2D sampleScale(sample.scale.x, sample.scale.y);
+        engine->drawInstance(&sample.position, alpha, &sampleScale, &sample.rotation);
+    });
 }
 
 int SQText::render()
@@ -405,8 +383,7 @@ void SQText::rotate(float x, float y, float z, int time, int easing)
 
 void SQText::transition(float from, float to, float vague, const char* mask, int time, int easing)
 {
-    const std::string maskName = mask;
-    reach(engine, TEXT_OP(t->loadTransitionMask(maskName, 1)));
+    engine->loadTransitionMask(mask, 1);
     engine->transition(from, to, vague, ms(time), easing);
 }
 
@@ -644,10 +621,8 @@ void SQText::setMask(const char* name)
         engine->setMask(mask);
 }
 
-void SQText::setDisplacementMap(const char*)
-{
-    reach(engine, TEXT_OP(t->setDisplacementMap(nullptr)));
-}
+// No engine object is a displacement map, so every name counts as not found and the text keeps none.
+void SQText::setDisplacementMap(const char*) {}
 
 void SQText::setSurface(const char* name)
 {
@@ -784,8 +759,6 @@ void SQText::setBezierTimer(float elapsed)
 {
     engine->setBezierTimer(elapsed);
 }
-
-#undef TEXT_OP
 
 // ---- Registration ----
 
