@@ -98,11 +98,16 @@ protected:
         pixels.assign(size_t(Width) * Height, 0);
         ASSERT_EQ(device->readPixels(nullptr, pixels.data()), 0);
         if (const char* keep = std::getenv("ORVANE_SPRITE_PNG_DIR"))
-            device->saveTexture((std::string(keep) + "/" +
-                                 ::testing::UnitTest::GetInstance()->current_test_info()->name() +
-                                 (framesDrawn > 0 ? "_" + std::to_string(framesDrawn) : "") + ".png")
-                                    .c_str(),
-                                nullptr, 0);
+        {
+            std::string path = std::string(keep) + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+            if (framesDrawn > 0)
+            {
+                path += '_';
+                path += std::to_string(framesDrawn);
+            }
+            path += ".png";
+            device->saveTexture(path.c_str(), nullptr, 0);
+        }
         device->endFrame();
         ++framesDrawn;
     }
