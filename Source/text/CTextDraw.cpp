@@ -16,9 +16,9 @@
 
 #include <algorithm>
 #include <cfloat>
-#include <utility>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace Orvane
 {
@@ -167,6 +167,11 @@ int CText::drawInstance(const Vector3D* at, float alpha, const Vector2D* atScale
     const Vector2D move = moveInterpolator.scaledValue, scaling = scaleInterpolator.scaledValue;
     const Vector3D rotation = rotateInterpolator.scaledValue;
     const float fade = fadeInterpolator.scaledValue;
+    // The copy where the text stands (a trail's newest sample) draws the quads already built.
+    const Vector3D shaken = shakeEffect ? shakeEffect->getOffset() : Vector3D();
+    if (at->x == move.x + shaken.x && at->y == move.y + shaken.y && *atScale == scaling && *atRotation == rotation &&
+        alpha == fade)
+        return draw();
     CEffectShake* shake = std::exchange(shakeEffect, nullptr);
     moveInterpolator.scaledValue = {at->x, at->y};
     scaleInterpolator.scaledValue = *atScale;
