@@ -28,7 +28,7 @@ CRenderListDrawer::~CRenderListDrawer()
 void CRenderListDrawer::drawEntry(const CTask::RenderListEntry& entry)
 {
     CRenderingTaskObject* object = entry.object;
-    if (backSurfaceList && object->drawsOnBackSurface())
+    if (object->drawsOnBackSurface())
     {
         closeBatch();
         object->drawOnBackSurface();

@@ -24,9 +24,7 @@ public:
     CRenderListDrawer(const CRenderListDrawer&) = delete;
     CRenderListDrawer& operator=(const CRenderListDrawer&) = delete;
 
-    // For the top-level pass: the list is the back surface's (position 0), and the targets whose
-    // drawing waits for their own sprite.
-    void setBackSurfaceList(bool value) { backSurfaceList = value; }
+    // For the top-level pass: the targets whose drawing waits for their own sprite.
     void setDelayedTargets(const std::vector<IRenderTarget*>* targets) { delayedTargets = targets; }
 
     void drawEntry(const CTask::RenderListEntry& entry);
@@ -41,7 +39,6 @@ private:
     CTask& task;
     IRenderTarget* target;
     const CTask::RenderList* sceneList;
-    bool backSurfaceList = false;
     const std::vector<IRenderTarget*>* delayedTargets = nullptr;
 
     CBatchContext batch;

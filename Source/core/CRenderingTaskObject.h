@@ -42,7 +42,8 @@ public:
     virtual bool isBatched();
     // Objects with equal keys share one batch.
     virtual std::string getBatchKey();
-    // Nonzero puts the object also into the back surface's render list.
+    // Nonzero: before the object is drawn, the pass draws what it has batched so far and calls
+    // drawOnBackSurface (a screen capture copies the picture so far, a delayed target fills itself).
     virtual int drawsOnBackSurface();
     virtual int drawOnBackSurface();
 

@@ -16,6 +16,7 @@
 #include "sprite/CBackSurfaceTarget.h"
 #include "sprite/CSprite.h"
 #include "sprite/CSpriteMask.h"
+#include "sprite/CSpriteRenderTarget.h"
 
 #include <kavro/ICore.h>
 #include <kavro/IRenderDevice.h>
@@ -386,9 +387,8 @@ int CTask::prepareFrame()
     for (size_t i = renderTargets.size(); i-- > 0;)
     {
         IRenderTarget* target = renderTargets[i];
-        const bool isBackSurface = target == backSurface;
         for (const RenderingRecord& record : renderingObjects)
-            if (record.object->getSurface() == target || (isBackSurface && record.object->drawsOnBackSurface()))
+            if (record.object->getSurface() == target)
                 renderLists[i].push_back({record.priority, record.object});
         for (Kavro::ICamera* camera : cameras)
             sortByCameraDepth(renderLists[i], camera);
@@ -413,16 +413,25 @@ int CTask::drawRenderTarget(IRenderTarget* target, IRenderTarget* source, int32_
     IRenderTarget* listOwner = source ? source : target;
     if (!target || findRenderTarget(listOwner) < 0 || !enterTarget(target))
         return -1;
-    target->beginRender();
-    CRenderListDrawer drawer(*this, target, renderListOf(target));
-    if (const RenderList* list = renderListOf(listOwner))
-        for (size_t i = 0; i < list->size(); ++i)
-            if ((*list)[i].priority < limit)
-                drawer.drawEntry((*list)[i]);
-    drawer.closeBatch();
-    target->endRender();
+    drawPass(target, renderListOf(listOwner), limit, nullptr);
     leaveTarget(target);
     return 0;
+}
+
+void CTask::drawPass(IRenderTarget* target, const RenderList* list, int32_t limit,
+                     const std::vector<IRenderTarget*>* delayedTargets)
+{
+    // A refused pass draws nothing: its objects would land in whatever target is current.
+    if (target->beginRender() >= 0)
+    {
+        CRenderListDrawer drawer(*this, target, renderListOf(target));
+        drawer.setDelayedTargets(delayedTargets);
+        for (size_t i = 0; list && i < list->size(); ++i)
+            if (limit == noPriority || (*list)[i].priority < limit)
+                drawer.drawEntry((*list)[i]);
+        drawer.closeBatch();
+    }
+    target->endRender();
 }
 
 bool CTask::enterTarget(IRenderTarget* target)
@@ -627,7 +636,7 @@ CSpriteMask* CTask::createMovieSpriteMask(const std::string&, int)
 }
 
 CSpriteRenderTarget* CTask::createRenderTarget(uint32_t flags, const std::string& name, int width, int height,
-                                               const Kavro::Vector2D&)
+                                               const Kavro::Vector2D& position)
 {
     Kavro::IRenderDevice* device = appRenderDevice();
     if (!device)
@@ -635,9 +644,12 @@ CSpriteRenderTarget* CTask::createRenderTarget(uint32_t flags, const std::string
     Kavro::ITexture* surface =
         name.empty() ? device->createRenderTexture(width, height, 4, 0, int(flags), 0)
                      : device->createNamedRenderTexture(("suf://" + name).c_str(), width, height, 4, int(flags));
-    if (surface)
-        surface->release();
-    return nullptr;
+    if (!surface)
+        return nullptr;
+    auto* target = new CSpriteRenderTarget(surface, position);
+    target->create();
+    surface->release();
+    return target;
 }
 
 CText* CTask::createText(int kind)

@@ -172,6 +172,10 @@ protected:
     // Marks a target as being drawn; false when it already is (a draw must not re-enter its own target).
     bool enterTarget(IRenderTarget* target);
     void leaveTarget(IRenderTarget* target);
+    // One pass into target over the entries of list below limit (noPriority: all); delayedTargets are
+    // drawn where their own object stands.
+    void drawPass(IRenderTarget* target, const RenderList* list, int32_t limit,
+                  const std::vector<IRenderTarget*>* delayedTargets);
 
     ITaskCallback* closeHandler = nullptr;
 

@@ -1,7 +1,6 @@
 #include "core/CTaskMain.h"
 
 #include "core/CApp.h"
-#include "core/CRenderListDrawer.h"
 #include "core/IRenderTarget.h"
 #include "core/IScriptHost.h"
 #include "core/ITaskCallback.h"
@@ -73,17 +72,7 @@ int CTaskMain::render()
         }
         if (target->isSuspended() || !enterTarget(target))
             continue;
-        target->beginRender();
-        {
-            const RenderList* list = i < getRenderLists().size() ? &getRenderLists()[i] : nullptr;
-            CRenderListDrawer drawer(*this, target, list);
-            drawer.setBackSurfaceList(i == 0);
-            drawer.setDelayedTargets(&delayed);
-            for (size_t k = 0; list && k < list->size(); ++k)
-                drawer.drawEntry((*list)[k]);
-            drawer.closeBatch();
-        }
-        target->endRender();
+        drawPass(target, i < getRenderLists().size() ? &getRenderLists()[i] : nullptr, noPriority, &delayed);
         leaveTarget(target);
     }
     return 0;

@@ -31,6 +31,8 @@ public:
     int getMemorySize() override;
     int saveToFile(const char* path) override;
     void setContentsLost(int lost) override;
+    void setPremultiplied(int) override {}
+    int isPremultiplied() override { return 0; }
 
 private:
     int32_t size_[2] = {0, 0};

@@ -29,6 +29,8 @@ public:
     virtual bool isSuspended() = 0;
     // Set by capture, cleared by the target's render step each frame.
     virtual bool isCaptured() = 0;
+    // The surface changed size this frame: what is drawn into it recomputes its geometry.
+    virtual bool isResized() { return false; }
 
 protected:
     ~IRenderTarget() = default;

@@ -8,25 +8,33 @@
 namespace Orvane
 {
 
-namespace
-{
-const int32_t NoRect[4] = {0, 0, 0, 0};
-}
-
-CBackSurfaceTarget::CBackSurfaceTarget(CTask& owner) : CSprite(nullptr, Kavro::Vector2D(), NoRect)
+CBackSurfaceTarget::CBackSurfaceTarget(CTask& owner) : CSpriteRenderTarget(nullptr, Kavro::Vector2D())
 {
     if (CTask* joined = getTask())
     {
         joined->removeTaskObject(this);
         joined->removeRenderingObject(this);
+        joined->removeRenderTarget(this);
     }
     setTask(&owner);
     owner.addRenderTarget(this);
 }
 
-CBackSurfaceTarget::~CBackSurfaceTarget()
+int CBackSurfaceTarget::beginRender()
 {
-    if (CTask* owner = getTask()) owner->removeRenderTarget(this);
+    if (rendering)
+        return -1;
+    rendering = 1;
+    return 0;
+}
+
+int CBackSurfaceTarget::endRender()
+{
+    if (!rendering)
+        return 0;
+    rendering = 0;
+    ++passCount;
+    return 0;
 }
 
 int CBackSurfaceTarget::capture()
@@ -37,14 +45,21 @@ int CBackSurfaceTarget::capture()
         app->sceneManager->renderScene();
         app->sceneManager->finishRender();
     }
-    captured = true;
+    captured = 1;
     return 0;
 }
 
 int CBackSurfaceTarget::render()
 {
-    captured = false;
+    captured = 0;
+    passCount = 0;
     return 0;
+}
+
+std::vector<int32_t> CBackSurfaceTarget::getSize()
+{
+    const CApp* app = CApp::get();
+    return {0, 0, app ? app->screenWidth : 0, app ? app->screenHeight : 0};
 }
 
 } // namespace Orvane

@@ -2,6 +2,7 @@
 
 #include "core/CApp.h"
 #include "core/CTextureWacher.h"
+#include "core/IRenderTarget.h"
 #include "sprite/CEffectShake.h"
 #include "sprite/CSpriteMask.h"
 #include "sprite/ReleaseHeld.h"
@@ -391,6 +392,9 @@ int CSprite::render()
         vertexColorDirty = 0;
     }
     pushColourBalance();
+    // Everything drawn into a surface that changed size this frame lays itself out again.
+    if (IRenderTarget* surface = getSurface(); surface && surface->isResized())
+        dirty = 1;
     if (watchingTexture && sceneSprite)
         sceneSprite->apply();
     const uint32_t dirtyNow = dirty;
@@ -574,6 +578,36 @@ void CSprite::setUVOffset(const Vector2D& offset)
 Kavro::Vector4D CSprite::getVertex(const int32_t& index)
 {
     return validCorner(index) ? vertices[index] : Kavro::Vector4D();
+}
+
+void CSprite::refreshSceneSprite()
+{
+    if (sceneSprite)
+        sceneSprite->apply();
+}
+
+int CSprite::saveImage(const std::string& fileName, int32_t width, int32_t height, int32_t format)
+{
+    Kavro::IRenderDevice* device = renderDevice();
+    if (!texture || !device)
+        return -1;
+    Kavro::ITexture* saved = texture;
+    saved->addRef();
+    if (width != texture->getSize()[0] || height != texture->getSize()[1])
+    {
+        saved->release();
+        saved = device->createRenderTexture(width, height, 4, 0, 0, 0);
+        if (!saved)
+            return -1;
+        if (const int copied = device->copyTexture(saved, texture, 2); copied < 0)
+        {
+            saved->release();
+            return copied;
+        }
+    }
+    const int result = device->saveTexture(fileName.c_str(), saved, format);
+    saved->release();
+    return result;
 }
 
 } // namespace Orvane

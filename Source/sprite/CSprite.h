@@ -123,6 +123,9 @@ public:
     virtual Kavro::Vector2D getUVOffset() { return uvOffset; }
     // Corner in screen pixels (x, y) with its clip-space z and w; zero outside 0..3.
     virtual Kavro::Vector4D getVertex(const int32_t& index);
+    // The textured quad takes up what it was handed since its last apply (after something was drawn
+    // into the sprite's texture).
+    virtual void refreshSceneSprite();
 
     // Pointer input (only while clickable). point in screen pixels; uv is (0, 0) at the top-left corner
     // and (1, 1) at the bottom-right.
@@ -296,6 +299,9 @@ public:
     // The shake effect's record: 1 on success, 0 on failure (a reader then stands at the record's end).
     virtual int saveEffect(CFile& file);
     virtual int loadEffect(CFile& file);
+    // Writes the texture, or a copy scaled to width x height, to an image file: the device's answer,
+    // or -1 without a texture or when the copy cannot be made.
+    virtual int saveImage(const std::string& fileName, int32_t width, int32_t height, int32_t format);
 
     // Fields, read and written directly by the sprite's verbs and effects.
     uint32_t actionCompatibleMode = 0;
@@ -396,6 +402,7 @@ protected:
     // and removes it again.
     void watchTexture();
     void stopWatchingTexture();
+    static CTextureWacher* textureWatcher();
     virtual CColorTextureCallback* makeTextureCallback() { return new CColorTextureCallback(this); }
 
 private:
@@ -411,7 +418,6 @@ private:
     static uint32_t currentFrameCount();
     void initialise(const Kavro::Vector2D& at);
     void dropQuads();
-    static CTextureWacher* textureWatcher();
     void afterQuadMade();
     void packVertexColours();
     // The render steps that hand changed effect values to the quads.

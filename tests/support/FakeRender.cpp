@@ -336,6 +336,12 @@ RecordingRenderDevice::~RecordingRenderDevice()
     scene_->release();
 }
 
+Kavro::ISceneManager* RecordingRenderDevice::createSceneManager(int width, int height)
+{
+    log_.add("createSceneManager", width, height);
+    return new RecordingSceneManager(log_);
+}
+
 Kavro::IShadowSprite* RecordingRenderDevice::createShadowSprite(Kavro::ITexture* texture)
 {
     log_.add("createShadowSprite", nameOf(texture));

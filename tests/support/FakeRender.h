@@ -37,11 +37,14 @@ public:
     int getMemorySize() override { return int(pixels.size() * 4); }
     int saveToFile(const char*) override { return 0; }
     void setContentsLost(int value) override { lost = value; }
+    void setPremultiplied(int flag) override { premultiplied = flag; }
+    int isPremultiplied() override { return premultiplied; }
 
     std::string name;
     int32_t size[2];
     int kind;
     int lost = 0;
+    int premultiplied = 0;
     bool locked = false;
     std::vector<uint32_t> pixels;
 };
@@ -214,6 +217,8 @@ public:
     int clear(int count, const uint32_t* argb) override;
     Kavro::ISceneManager* getSceneManager() override { return noSceneManager ? nullptr : scene_; }
     RecordingSceneManager* recordingScene() { return scene_; }
+    // Logs and hands out a new recording scene manager.
+    Kavro::ISceneManager* createSceneManager(int width, int height) override;
     Kavro::ITexture* loadTexture(const char* name, int mipLevels, int flags) override;
     Kavro::ITexture* createTexture(int width, int height, int format, int flags) override;
     Kavro::ITexture* createRenderTexture(int width, int height, int format, int reserved, int flag,

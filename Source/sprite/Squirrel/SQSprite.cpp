@@ -195,10 +195,15 @@ int SQSprite::draw()
             app->sceneManager->finishRender();
             app->sceneManager->setRenderTarget(nullptr);
         }
-        ORVANE_ENGINE_CALL(engine, refreshSceneSprite());
+        engine->refreshSceneSprite();
     }
     markFlag();
     if (erase) return 0;
+    return drawSprite();
+}
+
+int SQSprite::drawSprite()
+{
     if (!blur->isActive()) return engine->draw();
     // The blur draws the sprite itself, at its newest transform, among its ghosts.
     const Kavro::Vector3D moved = engine->getMove();
@@ -241,7 +246,7 @@ int SQSprite::drawOnBackSurface()
     if (erase || !screenCapture || !captureEnabled || !engine->getTexture()) return 0;
     CApp* app = CApp::get();
     if (app && app->renderDevice) app->renderDevice->copyTexture(engine->getTexture(), nullptr, 0);
-    ORVANE_ENGINE_CALL(engine, refreshSceneSprite());
+    engine->refreshSceneSprite();
     return 0;
 }
 
@@ -447,7 +452,7 @@ int SQSprite::writeRecord(CFile& file)
     written = written && writer.fieldDword(captureEnabled);
     if (written)
     {
-        const bool savePixels = isCapture() && !captureEnabled && engine->getTexture();
+        const bool savePixels = keepsPixels() && engine->getTexture();
         LockedPixels pixels(savePixels ? engine->getTexture() : nullptr);
         if (pixels.usable())
             written =
@@ -464,7 +469,7 @@ int SQSprite::readRecord(CFile& file)
     if (!reader.marker() || !reader.check(engine->loadEffect(file) != 0)) return reader.finish();
     uint32_t byteCount = 0;
     if (!reader.fieldDword(captureEnabled) || !reader.fieldDword(byteCount)) return reader.finish();
-    const bool restorePixels = isCapture() && !captureEnabled && engine->getTexture();
+    const bool restorePixels = keepsPixels() && engine->getTexture();
     LockedPixels pixels(restorePixels ? engine->getTexture() : nullptr);
     if (byteCount != 0 && pixels.usable() && pixels.size() == byteCount)
         reader.check(file.read(pixels.data(), byteCount) == byteCount);

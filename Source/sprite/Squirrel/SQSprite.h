@@ -6,6 +6,7 @@
 #include "sprite/SplitActionDesc.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 namespace Orvane::Squirrel
@@ -244,13 +245,24 @@ public:
 
     static void registerClass();
 
-private:
-    // Releases the current engine sprite; made (null: a failed factory) takes its place: 0 or -1.
-    int adopt(CSprite* made);
+protected:
+    // Vector results: the values go to SQMATH_RET_1 and on.
+    static void setResults(std::initializer_list<float> values);
     void dropSprite();
     CTask* factoryTask() const;
     // The object of that name in the owning task; null for an empty name or none.
     CTaskObject* findObject(const char* name) const;
+    // The scene-pass draw of the engine sprite: through the blur trail while one is active.
+    int drawSprite();
+    // The save record keeps the texture's pixels: a frozen capture.
+    virtual bool keepsPixels() const { return isCapture() && !captureEnabled; }
+
+    uint32_t clearPending = 0;
+    uint32_t captureEnabled = 0;
+
+private:
+    // Releases the current engine sprite; made (null: a failed factory) takes its place: 0 or -1.
+    int adopt(CSprite* made);
     int createCapture(int x, int y, int w, int h, uint32_t& kindFlag);
     bool isCapture() const { return screenCapture || sceneCapture; }
     bool isMovie();
@@ -259,8 +271,6 @@ private:
     int writeRecord(CFile& file);
     int readRecord(CFile& file);
 
-    uint32_t clearPending = 0;
-    uint32_t captureEnabled = 0;
     uint32_t screenCapture = 0;
     uint32_t sceneCapture = 0;
 };

@@ -25,7 +25,9 @@ uint32_t scriptTime(int time)
     return time > 0 ? uint32_t(time) : 0;
 }
 
-void setResults(std::initializer_list<float> values)
+} // namespace
+
+void SQSprite::setResults(std::initializer_list<float> values)
 {
     CSquirrel* host = CSquirrel::get();
     if (!host) return;
@@ -33,6 +35,9 @@ void setResults(std::initializer_list<float> values)
     for (float value : values)
         host->mathValue(at++) = value;
 }
+
+namespace
+{
 
 Kavro::Vector3D vectorOrZero(const Kavro::Vector3D* value)
 {
@@ -892,8 +897,7 @@ void SQSprite::setColorTimer(int index, float t)
 
 int SQSprite::saveImage(const char* fileName, int width, int height, int format)
 {
-    const std::string name = fileName ? fileName : "";
-    return ORVANE_ENGINE_QUERY(engine, -1, saveImage(name, width, height, format));
+    return engine->saveImage(fileName ? fileName : "", width, height, format);
 }
 
 } // namespace Orvane::Squirrel

@@ -1,5 +1,7 @@
 // The script class "SQSprite": its split-action table reader and its method table.
 #include "sprite/Squirrel/SQSprite.h"
+#include "sprite/Squirrel/SQSpriteMethodTable.h"
+#include "sprite/Squirrel/SQSpriteRenderTarget.h"
 
 #include "core/CApp.h"
 
@@ -346,9 +348,22 @@ void SQSprite::registerClass()
     add(c, &S::saveImage, "saveImage");
 }
 
+void RegisterInOrder(SquirrelObject& scriptClass, const std::vector<const char*>& order, const MethodTable& own,
+                     const MethodTable& shared)
+{
+    for (const char* name : order)
+    {
+        if (auto mine = own.find(name); mine != own.end())
+            mine->second(scriptClass);
+        else if (auto common = shared.find(name); common != shared.end())
+            common->second(scriptClass);
+    }
+}
+
 void RegisterSpriteClasses()
 {
     SQSprite::registerClass();
+    SQSpriteRenderTarget::registerClass();
 }
 
 } // namespace Orvane::Squirrel

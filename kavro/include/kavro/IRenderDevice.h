@@ -24,6 +24,8 @@ public:
     // Clears count targets (the current render target) to the ARGB colour.
     virtual int clear(int count, const uint32_t* argb) = 0;
     virtual ISceneManager* getSceneManager() = 0;
+    // A scene of its own, drawing at that size, that starts from the default state; null on failure.
+    virtual ISceneManager* createSceneManager(int width, int height) = 0;
     // An image file (PNG or JPEG) through the file system, or a render texture by its "suf://" name.
     virtual ITexture* loadTexture(const char* name, int mipLevels, int flags) = 0;
     // A CPU-lockable texture of 32-bit pixels.

@@ -49,6 +49,10 @@ public:
     // Saves the pixels as a PNG file; 1 on success, 0 on failure.
     virtual int saveToFile(const char* path) = 0;
     virtual void setContentsLost(int lost) = 0;
+    // 1: the colour is premultiplied by alpha, as quads drawn over transparent black leave it in a render
+    // target; drawing the texture then shows what drawing those quads directly would. 0 at first.
+    virtual void setPremultiplied(int flag) = 0;
+    virtual int isPremultiplied() = 0;
 };
 
 } // namespace Kavro

@@ -45,7 +45,7 @@ void main()
 )";
 
 // One program per fragment output (see BlendMode.h), chosen by OUTPUT, so no draw branches per fragment.
-// Without ADJUSTED (white draw colour, no uv offset) the shader is a plain texture times colour, which the
+// Without ADJUSTED (white draw colour, no uv offset, a straight texture) the shader is a plain texture times colour, which the
 // software rasteriser runs on its fast path. EFFECTS is the sprite shader: its stages run in a fixed order,
 // each behind its switch in uStages (SpriteEffects::Stage); the formulas are listed in kavro/README.md.
 const char* fragmentSource = R"(
@@ -56,7 +56,16 @@ uniform vec4 uColour;
 uniform vec2 uUvOffset;
 uniform sampler2D uMask;
 uniform vec2 uTargetSize;
+uniform bool uPremultiplied;
 out vec4 fragColour;
+
+// A premultiplied texel as the straight colour every later step expects.
+vec4 straight(vec4 t)
+{
+    if (uPremultiplied)
+        t.rgb = t.a > 0.0 ? t.rgb / t.a : vec3(0.0);
+    return t;
+}
 
 #if EFFECTS
 in vec2 vQuad;
@@ -99,7 +108,7 @@ vec2 gSize;
 vec4 texel(vec2 p)
 {
     vec2 q = clamp(p / gSize, 0.0, 1.0);
-    return textureLod(uTexture, gOrigin + gAxes * q + uUvOffset, 0.0);
+    return straight(textureLod(uTexture, gOrigin + gAxes * q + uUvOffset, 0.0));
 }
 
 vec2 lens(vec2 p)
@@ -199,7 +208,7 @@ void main()
     if (on(DitherStage))
         c.a = dithered(c.a);
 #elif ADJUSTED
-    vec4 c = texture(uTexture, vUv + uUvOffset) * vColour * uColour;
+    vec4 c = straight(texture(uTexture, vUv + uUvOffset)) * vColour * uColour;
 #else
     vec4 c = texture(uTexture, vUv) * vColour;
 #endif
@@ -253,7 +262,7 @@ bool QuadDrawState::operator==(const QuadDrawState& o) const
            texture == o.texture && filter == o.filter && blendMode == o.blendMode && offset.x == o.offset.x &&
            offset.y == o.offset.y && colour.x == o.colour.x && colour.y == o.colour.y && colour.z == o.colour.z &&
            colour.w == o.colour.w && uvOffset.x == o.uvOffset.x && uvOffset.y == o.uvOffset.y && mask == o.mask &&
-           stages == o.stages &&
+           premultiplied == o.premultiplied && stages == o.stages &&
            (stages == 0 || (effects == o.effects && transitionMask == o.transitionMask &&
                             ditherPattern == o.ditherPattern));
 }
@@ -301,6 +310,7 @@ bool CQuadRenderer::buildProgram(int index)
     program.offset = glGetUniformLocation(program.id, "uOffset");
     program.uvOffset = glGetUniformLocation(program.id, "uUvOffset");
     program.targetSize = glGetUniformLocation(program.id, "uTargetSize");
+    program.premultiplied = glGetUniformLocation(program.id, "uPremultiplied");
     for (int i = 0; i < EffectUniformCount; ++i)
         program.effects[i] = glGetUniformLocation(program.id, effectUniformNames[i]);
     glUseProgram(program.id);
@@ -401,7 +411,7 @@ void CQuadRenderer::flush()
     const int output = int(ApplyBlendMode(state_.blendMode));
     const bool adjusted = state_.offset.x != 0.0f || state_.offset.y != 0.0f || state_.uvOffset.x != 0.0f ||
                           state_.uvOffset.y != 0.0f || state_.colour.x != 1.0f || state_.colour.y != 1.0f ||
-                          state_.colour.z != 1.0f || state_.colour.w != 1.0f;
+                          state_.colour.z != 1.0f || state_.colour.w != 1.0f || state_.premultiplied;
     const int variant = state_.stages ? 2 : adjusted ? 1 : 0;
     const Program& program = programs_[output + 3 * variant + (state_.mask ? 9 : 0)];
     glUseProgram(program.id);
@@ -414,6 +424,7 @@ void CQuadRenderer::flush()
     glUniform4f(program.colour, state_.colour.x, state_.colour.y, state_.colour.z, state_.colour.w);
     glUniform2f(program.offset, state_.offset.x, state_.offset.y);
     glUniform2f(program.uvOffset, state_.uvOffset.x, state_.uvOffset.y);
+    glUniform1i(program.premultiplied, state_.premultiplied ? 1 : 0);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, state_.texture);
     glBindSampler(0, samplers_[state_.filter & 7]);

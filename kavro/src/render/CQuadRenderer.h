@@ -33,6 +33,8 @@ struct QuadDrawState
     Vector2D uvOffset;
     // A mask texture of the target's proportions whose alpha multiplies every fragment's (0: none).
     GLuint mask = 0;
+    // The texture's colour is premultiplied by its alpha: samples are divided back first.
+    bool premultiplied = false;
     // The sprite shader's stages (SpriteEffects::Stage bits) and what they read; with none set the
     // effects are not looked at.
     int stages = 0;
@@ -99,6 +101,7 @@ private:
         GLint offset = -1;
         GLint uvOffset = -1;
         GLint targetSize = -1;
+        GLint premultiplied = -1;
         GLint effects[EffectUniformCount] = {};
     };
     // Uploads the effect parameters and binds the textures the stages read.

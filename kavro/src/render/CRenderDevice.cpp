@@ -12,6 +12,7 @@
 #include "scene/CShadowSprite.h"
 #include "scene/CSpriteQuad.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -50,6 +51,20 @@ void setClearColour(uint32_t argb)
 {
     glClearColor(float((argb >> 16) & 0xFF) / 255.0f, float((argb >> 8) & 0xFF) / 255.0f, float(argb & 0xFF) / 255.0f,
                  float(argb >> 24) / 255.0f);
+}
+
+uint32_t Unpremultiplied(uint32_t argb)
+{
+    const uint32_t alpha = argb >> 24;
+    if (alpha == 0 || alpha == 255)
+        return alpha == 0 ? 0 : argb;
+    uint32_t out = argb & 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8)
+    {
+        const uint32_t channel = (argb >> shift) & 0xFF;
+        out |= std::min(255u, (channel * 255 + alpha / 2) / alpha) << shift;
+    }
+    return out;
 }
 
 Rect2DI wholeOf(CTexture* texture)
@@ -335,6 +350,13 @@ ISceneManager* CRenderDevice::getSceneManager()
     return scene_;
 }
 
+ISceneManager* CRenderDevice::createSceneManager(int width, int height)
+{
+    if (!sizeAllowed(width, height))
+        return nullptr;
+    return new CSceneManager(this);
+}
+
 ITexture* CRenderDevice::loadTexture(const char* name, int, int)
 {
     if (!name || !*name)
@@ -566,6 +588,10 @@ int CRenderDevice::saveTexture(const char* path, ITexture* target, int)
     std::vector<uint32_t> pixels(size_t(texture->getSize()[0]) * size_t(texture->getSize()[1]));
     if (readPixels(texture, pixels.data()) < 0)
         return -1;
+    // Image files hold straight colour.
+    if (texture->isPremultiplied())
+        for (uint32_t& pixel : pixels)
+            pixel = Unpremultiplied(pixel);
     return WritePng(path, texture->getSize()[0], texture->getSize()[1], pixels.data()) ? 0 : -1;
 }
 
@@ -587,6 +613,7 @@ int CRenderDevice::drawQuadsInto(CTexture* into, const std::vector<QuadVertex>& 
     state.targetWidth = into->getSize()[0];
     state.targetHeight = into->getSize()[1];
     state.texture = texture->glTexture();
+    state.premultiplied = texture->isPremultiplied() != 0;
     state.filter |= texture->filterBits();
     // A stage's input cannot be read while it is drawn into: that stage is left out.
     if (state.transitionMask == into->glTexture())

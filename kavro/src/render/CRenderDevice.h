@@ -34,6 +34,7 @@ public:
     int endFrame() override;
     int clear(int count, const uint32_t* argb) override;
     ISceneManager* getSceneManager() override;
+    ISceneManager* createSceneManager(int width, int height) override;
     ITexture* loadTexture(const char* name, int mipLevels, int flags) override;
     ITexture* createTexture(int width, int height, int format, int flags) override;
     ITexture* createRenderTexture(int width, int height, int format, int reserved, int flag, int reserved2) override;

@@ -48,6 +48,8 @@ public:
     int getMemorySize() override { return size_[0] * size_[1] * 4; }
     int saveToFile(const char* path) override;
     void setContentsLost(int lost) override { lost_ = lost; }
+    void setPremultiplied(int flag) override { premultiplied_ = flag != 0; }
+    int isPremultiplied() override { return premultiplied_ ? 1 : 0; }
 
     // Replaces every pixel (0xAARRGGBB, rows top down, width x height of them).
     bool upload(const uint32_t* pixels);
@@ -71,6 +73,7 @@ private:
     int lost_ = 0;
     int filterBits_ = 0;
     bool locked_ = false;
+    bool premultiplied_ = false;
     std::vector<uint32_t> lockBuffer_;
 };
 
