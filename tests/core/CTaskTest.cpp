@@ -304,15 +304,11 @@ TEST_F(TaskTest, TexturesLoadOnceAndTheApplicationsSharedOnesWin)
 
 TEST_F(TaskTest, FactoriesWithoutTheirObjectKindAnswerNullAndKeepNothing)
 {
-    EXPECT_EQ(task->createRenderTarget(0, "screen", 64, 32, {}), nullptr);
-    EXPECT_EQ(task->createRenderTarget(0, "", 64, 32, {}), nullptr);
     EXPECT_EQ(task->createSound("se.ogg"), nullptr);
     EXPECT_EQ(task->loadSound3D("se.ogg"), nullptr);
     EXPECT_EQ(task->createMovieSprite("op.ogv", 0, {}), nullptr);
     EXPECT_EQ(task->createMovieSpriteMask("op.ogv", 0), nullptr);
     EXPECT_TRUE(task->getTaskObjects().empty());
-    EXPECT_EQ(t.core->log.named("createNamedRenderTexture"),
-              (std::vector<std::string>{"createNamedRenderTexture(suf://screen, 64, 32, 4, 0)"}));
 }
 
 TEST_F(TaskTest, MaskFactoriesBuildMasksWithBlendModeZero)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <utility>
 
 using namespace Orvane;
@@ -92,7 +94,8 @@ TEST_F(DrawPassTest, DrawablesLandInTheListOfTheirSurface)
     (void)own;
 
     frame();
-    EXPECT_EQ(listOf(back), (Calls{"back:0", "rt:0", "onBack:0", "both:0", "backToo:0"}));
+    // An object that asks for a flush before its draw is still drawn only where its surface is.
+    EXPECT_EQ(listOf(back), (Calls{"back:0", "rt:0", "onBack:0", "backToo:0"}));
     EXPECT_EQ(listOf(rt), (Calls{"own:0", "both:0"}));
 }
 
@@ -278,6 +281,18 @@ TEST_F(DrawPassTest, ObjectsDrawnOnTheBackSurfaceAreFlushedFirst)
     flusher->onBackSurface = 1;
     EXPECT_EQ(frame(), (Calls{"beginRender(back)", "draw(back)", "beginBatch(t1)", "addToBatch(t1)", "endBatch(t1)",
                               "draw(t1)", "drawOnBackSurface(flusher)", "draw(flusher)", "endRender(back)"}));
+}
+
+TEST_F(DrawPassTest, AnObjectInAnotherTargetIsFlushedInThatTargetsPassAndDrawnOnce)
+{
+    auto* rt = target("rt");
+    auto* flusher = drawable("flusher", rt);
+    flusher->onBackSurface = 1;
+    const Calls calls = frame();
+    const Calls expected{"beginRender(rt)", "drawOnBackSurface(flusher)", "draw(flusher)", "endRender(rt)"};
+    auto at = std::search(calls.begin(), calls.end(), expected.begin(), expected.end());
+    EXPECT_NE(at, calls.end());
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "draw(flusher)"), 1);
 }
 
 // Updates.

@@ -129,15 +129,14 @@ TEST_F(RenderTargetTest, TheLoopSkipsSuspendedAndDelayedTargets)
     frozen->setSuspended(1);
     later->setDelayRendering(1);
     frame();
-    EXPECT_EQ(drawLog.named("draw"), Calls{"draw(inPlain)"});
-    EXPECT_EQ(named("setRenderTarget"), (Calls{"setRenderTarget(0, suf://plain, 0)", "setRenderTarget(0, (screen), 0)"}));
-    EXPECT_EQ(plain->passCount, 1u);
-    EXPECT_EQ(later->passCount, 0u);
-
-    // Rendered on demand, the delayed target draws its objects; the task refuses to re-enter it.
-    ASSERT_EQ(task->drawRenderTarget(later, nullptr, CTask::noPriority), 0);
+    // The delayed target has no pass of its own: it fills itself where its own sprite is drawn, in the
+    // back surface's pass, which comes last.
     EXPECT_EQ(drawLog.named("draw"), (Calls{"draw(inPlain)", "draw(inLater)"}));
+    EXPECT_EQ(named("setRenderTarget"), (Calls{"setRenderTarget(0, suf://plain, 0)", "setRenderTarget(0, (screen), 0)",
+                                              "setRenderTarget(0, suf://later, 0)", "setRenderTarget(0, (screen), 0)"}));
+    EXPECT_EQ(plain->passCount, 1u);
     EXPECT_EQ(later->passCount, 1u);
+    EXPECT_EQ(frozen->passCount, 0u);
 }
 
 TEST_F(RenderTargetTest, TheFactoryNamesTheSurfaceAndFailsWithoutOne)

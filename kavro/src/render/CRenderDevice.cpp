@@ -539,7 +539,11 @@ int CRenderDevice::copyTexture(ITexture* destination, ITexture* source, int mode
         return -1;
     if (mode == 0 && (to->getSize()[0] != from->getSize()[0] || to->getSize()[1] != from->getSize()[1]))
         return -1;
-    return blit(to, wholeOf(to), from, wholeOf(from));
+    const int result = blit(to, wholeOf(to), from, wholeOf(from));
+    // The whole picture is the source's now, and so is the way its colour is stored.
+    if (result == 0 && to != screen_)
+        to->setPremultiplied(from->isPremultiplied());
+    return result;
 }
 
 int CRenderDevice::copyRect(ITexture* destination, const Rect2DI& destinationRect, ITexture* source,
