@@ -1705,14 +1705,28 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             case OT_CLASS: {
                 SQObjectPtr inst, ctor;
                 _GUARD(CreateClassInstance(_class(clo), inst, ctor));
-                TARGET = inst;
                 STK(arg2) = inst;
                 if (sq_type(ctor) == OT_CLOSURE && !_closure(ctor)->Proto()->_bgenerator) {
-                    // The constructor runs as an ordinary script call whose result is dropped.
-                    _GUARD(StartCall(_closure(ctor), -1, arg3, _stackbase + arg2, false));
+                    // The constructor runs as an ordinary script call whose result is dropped. Its
+                    // cells die when it returns, so when the result register is among them (a class
+                    // held in a local) the arguments move up past it first.
+                    SQInteger argbase = arg2;
+                    if (arg0 >= arg2) {
+                        argbase = arg0 + 1;
+                        if (!EnsureStack(_stackbase + argbase + arg3)) {
+                            Raise_Error("stack overflow");
+                            goto exception_trap;
+                        }
+                        for (SQInteger n = arg3; n-- > 0;) STK(argbase + n) = std::move(STK(arg2 + n));
+                    }
+                    TARGET = inst;
+                    _GUARD(StartCall(_closure(ctor), -1, arg3, _stackbase + argbase, false));
                 } else if (sq_type(ctor) != OT_NULL) {
                     SQObjectPtr ret;
                     _GUARD(Call(ctor, arg3, _stackbase + arg2, ret, SQFalse));
+                    TARGET = inst;  // a native call clears its argument cells
+                } else {
+                    TARGET = inst;
                 }
                 FRAME_CHANGED();
             }
