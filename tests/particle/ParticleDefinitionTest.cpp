@@ -153,7 +153,8 @@ TEST_F(ParticleDefinitionTest, VersionTwoClearsThePolylineBlock)
         CParticleParameter written = scrambledParticleParameter(11);
         written.record.version = version;
         written.record.texture_count = 1;
-        const std::string name = "v" + std::to_string(version);
+        std::string name = "v";
+        name += std::to_string(version);
         write(name, particleFileBytes(written));
 
         const ParticleRecord& r = loadParticleParameter(name).record;
@@ -217,7 +218,8 @@ TEST_F(ParticleDefinitionTest, ExtraTextureNames)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.what);
-        const std::string name = "names" + std::to_string(n++);
+        std::string name = "names";
+        name += std::to_string(n++);
         write(name, c.bytes);
         EXPECT_EQ(loadParticleParameter(name).textureNames, c.names);
     }
