@@ -32,13 +32,15 @@ const BlendState states[] = {
     {true, GL_FUNC_ADD, GL_DST_COLOR, GL_ZERO, GL_ZERO, GL_ONE, FragmentOutput::MultiplyBlend},
     // 5 screen: d = d + s*a*(1-d)
     {true, GL_FUNC_ADD, GL_ONE_MINUS_DST_COLOR, GL_ONE, GL_ZERO, GL_ONE, FragmentOutput::Premultiplied},
+    // 6 normal for an already premultiplied source: d = s + d*(1-a); alpha a + da*(1-a)
+    {true, GL_FUNC_ADD, GL_ONE, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA, FragmentOutput::Straight},
 };
 
 } // namespace
 
 FragmentOutput ApplyBlendMode(int mode)
 {
-    const BlendState& state = states[(mode >= 0 && mode <= 5) ? mode : 1];
+    const BlendState& state = states[(mode >= 0 && mode <= PremultipliedNormal) ? mode : 1];
     if (!state.enabled)
     {
         glDisable(GL_BLEND);

@@ -11,8 +11,12 @@ enum class FragmentOutput
     MultiplyBlend = 2  // mix(white, rgb, alpha): alpha 0 leaves the background unchanged
 };
 
+// The device's own mode for a premultiplied source drawn normally (not a mode quads can ask for).
+constexpr int PremultipliedNormal = 6;
+
 // Sets the GL blend state of a blend mode and answers what the fragment stage must output.
-// 0 replace, 1 normal alpha, 2 add, 3 subtract, 4 multiply, 5 screen; any other mode acts as 1.
+// 0 replace, 1 normal alpha, 2 add, 3 subtract, 4 multiply, 5 screen, 6 PremultipliedNormal; any other
+// mode acts as 1.
 FragmentOutput ApplyBlendMode(int mode);
 
 } // namespace Kavro

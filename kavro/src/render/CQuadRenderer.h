@@ -24,7 +24,7 @@ struct QuadDrawState
     // Bit 0: linear minification, bit 1: linear magnification, bit 2: repeat instead of clamp.
     int filter = 0;
     static constexpr int RepeatBit = 4;
-    // 0..5 (other modes already mapped to 1).
+    // 0..5 (other modes already mapped to 1), or PremultipliedNormal.
     int blendMode = 1;
     // Clip units to move every corner by (times its w).
     Vector2D offset;

@@ -2,6 +2,7 @@
 
 #include "render/CEglContext.h"
 #include "render/CSdlGLContext.h"
+#include "render/BlendMode.h"
 #include "render/CTexture.h"
 #include "render/DebugText.h"
 #include "render/GLErrors.h"
@@ -64,6 +65,16 @@ uint32_t Unpremultiplied(uint32_t argb)
         const uint32_t channel = (argb >> shift) & 0xFF;
         out |= std::min(255u, (channel * 255 + alpha / 2) / alpha) << shift;
     }
+    return out;
+}
+
+// Packed red, green, blue, alpha bytes with the colour scaled by the alpha.
+uint32_t PremultipliedColour(uint32_t rgba)
+{
+    const uint32_t alpha = rgba >> 24;
+    uint32_t out = rgba & 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8)
+        out |= ((((rgba >> shift) & 0xFF) * alpha + 127) / 255) << shift;
     return out;
 }
 
@@ -628,6 +639,20 @@ int CRenderDevice::drawQuadsInto(CTexture* into, const std::vector<QuadVertex>& 
         state.blendMode = 1;
     // Pixels to clip units; y is up in clip space and down in pixels.
     state.offset = {state.offset.x * 2.0f / float(state.targetWidth), -state.offset.y * 2.0f / float(state.targetHeight)};
+    // A premultiplied texture drawn plainly and normally keeps the plain program: its colours are
+    // premultiplied instead, and the blend takes the source as it comes.
+    if (state.premultiplied && state.blendMode == 1 && state.stages == 0 && state.mask == 0)
+    {
+        premultipliedCorners_.assign(corners.begin(), corners.end());
+        for (QuadVertex& corner : premultipliedCorners_)
+            corner.colour = PremultipliedColour(corner.colour);
+        state.colour = {state.colour.x * state.colour.w, state.colour.y * state.colour.w,
+                        state.colour.z * state.colour.w, state.colour.w};
+        state.premultiplied = false;
+        state.blendMode = PremultipliedNormal;
+        renderer_->append(premultipliedCorners_.data(), premultipliedCorners_.size() / 4, state);
+        return 0;
+    }
     renderer_->append(corners.data(), corners.size() / 4, state);
     return 0;
 }

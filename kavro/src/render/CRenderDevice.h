@@ -105,6 +105,8 @@ private:
     std::map<std::pair<int, int>, CTexture*> shared_;
     std::function<Rect2D<int>()> presentRect_;
     int maxTextureSize_ = 0;
+    // The corners of a premultiplied draw, colours scaled by their alpha.
+    std::vector<QuadVertex> premultipliedCorners_;
 };
 
 } // namespace Kavro
