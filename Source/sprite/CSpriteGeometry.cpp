@@ -1,6 +1,6 @@
 #include "sprite/CSprite.h"
 
-#include "core/IRenderTarget.h"
+#include "core/CameraView.h"
 #include "curve/Easing.h"
 
 #include <kavro/ICamera.h>
@@ -43,35 +43,11 @@ uint8_t channelByte(float value)
     return uint8_t(std::clamp(value * 255.0f, 0.0f, 255.0f));
 }
 
-Matrix4x4 screenMapping(const Vector2D& view)
-{
-    return Matrix4x4::GetScaling(0.5f, -0.5f, 1.0f) * Matrix4x4::GetTranslation(0.5f, 0.5f, 0.0f) *
-           Matrix4x4::GetScaling(view.x, view.y, 1.0f);
-}
-
 } // namespace
-
-Vector2D CSprite::viewSize()
-{
-    if (IRenderTarget* surface = getSurface())
-        if (Kavro::ITexture* target = surface->getTexture())
-            return {float(target->getSize()[0]), float(target->getSize()[1])};
-    return getScreenSize();
-}
 
 Matrix4x4 CSprite::projection(Matrix4x4 m, const Vector2D& view, const Vector3D& pivotPoint) const
 {
-    if (camera)
-    {
-        m *= Matrix4x4().LookAt(camera->getEye(), camera->getTarget(), camera->getUp());
-        if (camera->getProjection() == 1)
-            m *= Matrix4x4().Ortho(view.x, view.y, camera->getNear(), camera->getFar());
-        else
-            m *= Matrix4x4().Perspective(camera->getFieldOfView(), view.x / view.y, camera->getNear(),
-                                         camera->getFar());
-        return m;
-    }
-    if (actionCompatibleMode == 1)
+    if (!camera && actionCompatibleMode == 1)
     {
         m *= Matrix4x4().Ortho(view.x, view.y, 0.0f, 1.0f);
         const float hw = float(rect[2]) * 0.5f * worldScale.x, hh = float(rect[3]) * 0.5f * worldScale.y;
@@ -82,9 +58,7 @@ Matrix4x4 CSprite::projection(Matrix4x4 m, const Vector2D& view, const Vector3D&
         m *= Matrix4x4::GetTranslation(-t.x, -t.y, -t.z) * depth * Matrix4x4::GetTranslation(t.x, t.y, t.z);
         return m;
     }
-    m *= Matrix4x4().LookAt({0.0f, 0.0f, -1000.0f}, {0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f});
-    m *= Matrix4x4().Ortho(view.x, view.y, 0.0f, 120000.0f);
-    return m;
+    return AppendViewProjection(m, camera, view);
 }
 
 bool CSprite::wantsFiltering(const Vector3D& origin, float offsetSum) const
@@ -217,7 +191,7 @@ void CSprite::updateGeometry()
     const uint8_t alpha = opacityByte(opacity);
     for (uint32_t& colour : vertexColor32)
         colour = withAlpha(colour, alpha);
-    const Vector2D view = viewSize();
+    const Vector2D view = getTargetViewSize();
     float offsetSum = 0.0f;
     for (const auto& corner : vertexMove)
         offsetSum += corner.scaledValue.LengthSq();
@@ -243,7 +217,7 @@ void CSprite::updateGeometry()
     if (quad)
         quad->end();
 
-    const Matrix4x4 v = screenMapping(view);
+    const Matrix4x4 v = ViewportMapping(view);
     const float hw = float(rect[2]) * 0.5f * worldScale.x, hh = float(rect[3]) * 0.5f * worldScale.y;
     quadMatrix = Matrix4x4::GetScaling(hw, hh, 1.0f) * m * v;
     Vector4D corners[4];

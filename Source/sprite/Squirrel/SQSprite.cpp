@@ -5,6 +5,7 @@
 #include "core/CChunkWriter.h"
 #include "core/CFile.h"
 #include "core/CTask.h"
+#include "core/TaskObjectLinks.h"
 #include "core/CTextureWacher.h"
 #include "core/IRenderTarget.h"
 #include "script/Squirrel/SQFile.h"
@@ -33,30 +34,12 @@ uint8_t colourByte(float value)
     return uint8_t(std::clamp(std::trunc(value * 255.0f), 0.0f, 255.0f));
 }
 
-// True when frame is sprite itself or hangs below it: linking to it would close a loop.
-bool isSelfOrBelow(const CFrame* frame, const CFrame* sprite)
-{
-    for (const CFrame* at = frame; at; at = at->getParent())
-        if (at == sprite) return true;
-    return false;
-}
-
-// The binding alone updates and draws its engine sprite: the task must not do it as well.
-void takeOutOfTask(CSprite* sprite)
-{
-    if (CTask* joined = sprite->getTask())
-    {
-        joined->removeTaskObject(sprite);
-        joined->removeRenderingObject(sprite);
-    }
-}
-
 } // namespace
 
 SQSprite::SQSprite(const char* name) : SQRenderer<CSprite>(name ? name : "")
 {
     engine = new CNullSprite;
-    takeOutOfTask(engine);
+    engine->leaveTaskLists();
 }
 
 SQSprite::~SQSprite()
@@ -89,7 +72,7 @@ int SQSprite::adopt(CSprite* made)
     dropSprite();
     const bool failed = made == nullptr;
     engine = failed ? new CNullSpriteMask : made;
-    takeOutOfTask(engine);
+    engine->leaveTaskLists();
     if (failed) return -1;
     engineObject = engine;
     engine->setTimeScale(timeScale);
@@ -343,18 +326,13 @@ int SQSprite::isPaused()
 
 CTaskObject* SQSprite::findObject(const char* name) const
 {
-    CTask* task = getTask();
-    if (!task || !name || !*name) return nullptr;
-    return task->findTaskObject(name);
+    return FindTaskObject(getTask(), name);
 }
 
 void SQSprite::link(const char* name)
 {
-    CFrame* parent = getTask();
-    if (CTaskObject* found = findObject(name)) parent = found->getFrame();
-    if (parent && isSelfOrBelow(parent, engine)) return;
-    engine->setParent(parent);
-    engine->updateWorldMatrix();
+    CFrame* found = FindLinkFrame(getTask(), name);
+    LinkFrame(*engine, found ? found : getTask());
 }
 
 void SQSprite::setMask(const char* name)
