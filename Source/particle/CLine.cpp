@@ -2,6 +2,7 @@
 
 #include "core/CApp.h"
 #include "core/CameraView.h"
+#include "core/ColourBytes.h"
 #include "particle/CLinePoint.h"
 
 #include <kavro/ICamera.h>
@@ -27,17 +28,6 @@ constexpr int32_t MaxThickness = 10;
 // Library lines per unit of thickness that the line list is made for; a strip uses half of them.
 constexpr int32_t LinesPerThickness = 8;
 constexpr float Pi = 3.14159265f;
-
-uint8_t channelByte(float value)
-{
-    return uint8_t(std::clamp(value, 0.0f, 1.0f) * 255.0f);
-}
-
-uint32_t packColour(const Vector3D& rgb, float alpha)
-{
-    return uint32_t(channelByte(rgb.x)) | uint32_t(channelByte(rgb.y)) << 8 | uint32_t(channelByte(rgb.z)) << 16 |
-           uint32_t(channelByte(alpha)) << 24;
-}
 
 Vector4D point(const Vector3D& p)
 {
@@ -184,7 +174,7 @@ void CLine::rebuild()
 void CLine::packColors()
 {
     for (int i = 0; i < 2; ++i)
-        colors[i] = packColour(points[i]->color.value, points[i]->fade.value);
+        colors[i] = PackRgba(points[i]->color.value, UnitColourByte(points[i]->fade.value));
 }
 
 void CLine::buildStrip(const Matrix4x4& viewProjection)

@@ -1,6 +1,7 @@
 #include "sprite/CSprite.h"
 
 #include "core/CameraView.h"
+#include "core/ColourBytes.h"
 #include "curve/Easing.h"
 
 #include <kavro/ICamera.h>
@@ -26,21 +27,12 @@ constexpr float NoOffset = 1.1920929e-07f;
 
 uint8_t opacityByte(const CInterpolator<float>& opacity)
 {
-    float a = opacity.valueScale * opacity.scaledValue;
-    if (!(a > 0.0f))
-        a = 0.0f;
-    a = std::min(a, 1.0f);
-    return uint8_t(a * 255.0f);
+    return UnitColourByte(opacity.valueScale * opacity.scaledValue);
 }
 
 uint32_t withAlpha(uint32_t rgba, uint8_t alpha)
 {
     return (rgba & 0x00FFFFFFu) | (uint32_t(alpha) << 24);
-}
-
-uint8_t channelByte(float value)
-{
-    return uint8_t(std::clamp(value * 255.0f, 0.0f, 255.0f));
 }
 
 } // namespace
@@ -164,8 +156,7 @@ void CSprite::addPieces(const Matrix4x4& h, const Matrix4x4& m, uint8_t alpha)
             const Vector3D left = easeLinear(vertexColor[0].scaledValue, vertexColor[2].scaledValue, hgt, v);
             const Vector3D right = easeLinear(vertexColor[1].scaledValue, vertexColor[3].scaledValue, hgt, v);
             const Vector3D c = easeLinear(left, right, w, u);
-            colours[i] = uint32_t(channelByte(c.x)) | uint32_t(channelByte(c.y)) << 8 |
-                         uint32_t(channelByte(c.z)) << 16 | uint32_t(alpha) << 24;
+            colours[i] = PackRgba(c, alpha);
         }
         if (sceneSprite)
         {

@@ -20,30 +20,17 @@ constexpr int Width = 320;
 constexpr int Height = 240;
 constexpr uint32_t Black = 0xFF000000u;
 
-class LineRenderTest : public ScriptHostFixture
+class LineRenderTest : public ScriptTaskFixture
 {
 protected:
     void SetUp() override
     {
-        ScriptHostFixture::SetUp();
+        ScriptTaskFixture::SetUp();
         device = Kavro::CreateRenderDevice(nullptr, Width, Height, core->fileSystem);
         ASSERT_NE(device, nullptr) << "no headless OpenGL 3.3 context (EGL surfaceless)";
         app->renderDevice = device;
         app->screenWidth = Width;
         app->screenHeight = Height;
-        core->milliTime = 1000;
-        task = new TestTask(log, "MAIN");
-        app->taskStack.push_back(task);
-        writeFile("media/script/main.nut", "while (true) Suspend();\n");
-        startHost();
-    }
-    void TearDown() override
-    {
-        host.reset();
-        app->taskStack.clear();
-        if (task)
-            task->release();
-        ScriptHostFixture::TearDown();
     }
 
     // One frame as the application runs it: world matrices, every drawable's render and draw on black, read
@@ -103,9 +90,7 @@ protected:
         return count;
     }
 
-    CallLog log;
     Kavro::IRenderDevice* device = nullptr;
-    TestTask* task = nullptr;
     std::vector<uint32_t> pixels;
     int framesDrawn = 0;
 };

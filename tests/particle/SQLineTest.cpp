@@ -18,34 +18,25 @@ using Orvane::Squirrel::SQLine;
 namespace
 {
 
-class SQLineTest : public ScriptHostFixture
+class SQLineTest : public ScriptTaskFixture
 {
 protected:
     void SetUp() override
     {
-        ScriptHostFixture::SetUp();
-        core->milliTime = 1000;
+        ScriptTaskFixture::SetUp();
         app->renderDevice = core->getRenderDevice();
         app->screenWidth = 1280;
         app->screenHeight = 720;
-        task = new TestTask(log, "MAIN");
-        app->taskStack.push_back(task);
-        writeFile("media/script/main.nut", "while (true) Suspend();\n");
-        startHost();
     }
     void TearDown() override
     {
-        host.reset();
-        app->taskStack.clear();
-        task->release();
         app->renderDevice->release();
         app->renderDevice = nullptr;
-        ScriptHostFixture::TearDown();
+        ScriptTaskFixture::TearDown();
     }
 
     SQLine* binding(const std::string& name) { return dynamic_cast<SQLine*>(task->findTaskObject(name)); }
     CLine* line(const std::string& name) { return binding(name)->getEngineObject(); }
-    std::string results() { return eval("SQMATH_RET_1 + \",\" + SQMATH_RET_2 + \",\" + SQMATH_RET_3 + \",\" + SQMATH_RET_4"); }
     bool inTaskLists(Orvane::CRenderingTaskObject* object) const
     {
         const auto& objects = task->getTaskObjects();
@@ -53,9 +44,6 @@ protected:
         return std::count(objects.begin(), objects.end(), object) != 0 ||
                std::any_of(drawn.begin(), drawn.end(), [&](const auto& record) { return record.object == object; });
     }
-
-    CallLog log;
-    TestTask* task = nullptr;
 };
 
 bool contains(const std::string& text, const std::string& part)

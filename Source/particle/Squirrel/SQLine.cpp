@@ -189,40 +189,32 @@ void SQLine::setColorTimer(int index, float elapsed)
 
 // ---- Registration
 
-namespace
-{
-template <class R, class... A> void method(SquirrelObject& c, R (SQLine::*m)(A...), const SQChar* name)
-{
-    SqPlus::RegisterInstance(c, m, name);
-}
-} // namespace
-
 void SQLine::registerClass()
 {
     SquirrelObject c = SqPlus::RegisterClassType<SQLine>("SQLine");
     SqPlus::RegisterConstructor<SQLine, const char*>(c);
     RegisterRenderingMethods<SQLine>(c);
-    method(c, &SQLine::create, "create");
-    method(c, &SQLine::link, "link");
-    method(c, &SQLine::fade, "fade");
-    method(c, &SQLine::move, "move");
-    method(c, &SQLine::move3D, "move3D");
-    method(c, &SQLine::setBlendMode, "setBlendMode");
-    method(c, &SQLine::getFade, "getFade");
-    method(c, &SQLine::getMove, "getMove");
-    method(c, &SQLine::setColor, "setColor");
-    method(c, &SQLine::getColor, "getColor");
-    method(c, &SQLine::setTimeScale, "setTimeScale");
-    method(c, &SQLine::setSurface, "setSurface");
-    method(c, &SQLine::setCamera, "setCamera");
-    method(c, &SQLine::isFading, "isFading");
-    method(c, &SQLine::isMoving, "isMoving");
-    method(c, &SQLine::getFadeTimer, "getFadeTimer");
-    method(c, &SQLine::getMoveTimer, "getMoveTimer");
-    method(c, &SQLine::getColorTimer, "getColorTimer");
-    method(c, &SQLine::setFadeTimer, "setFadeTimer");
-    method(c, &SQLine::setMoveTimer, "setMoveTimer");
-    method(c, &SQLine::setColorTimer, "setColorTimer");
+    SqPlus::RegisterInstance(c, &SQLine::create, "create");
+    SqPlus::RegisterInstance(c, &SQLine::link, "link");
+    SqPlus::RegisterInstance(c, &SQLine::fade, "fade");
+    SqPlus::RegisterInstance(c, &SQLine::move, "move");
+    SqPlus::RegisterInstance(c, &SQLine::move3D, "move3D");
+    SqPlus::RegisterInstance(c, &SQLine::setBlendMode, "setBlendMode");
+    SqPlus::RegisterInstance(c, &SQLine::getFade, "getFade");
+    SqPlus::RegisterInstance(c, &SQLine::getMove, "getMove");
+    SqPlus::RegisterInstance(c, &SQLine::setColor, "setColor");
+    SqPlus::RegisterInstance(c, &SQLine::getColor, "getColor");
+    SqPlus::RegisterInstance(c, &SQLine::setTimeScale, "setTimeScale");
+    SqPlus::RegisterInstance(c, &SQLine::setSurface, "setSurface");
+    SqPlus::RegisterInstance(c, &SQLine::setCamera, "setCamera");
+    SqPlus::RegisterInstance(c, &SQLine::isFading, "isFading");
+    SqPlus::RegisterInstance(c, &SQLine::isMoving, "isMoving");
+    SqPlus::RegisterInstance(c, &SQLine::getFadeTimer, "getFadeTimer");
+    SqPlus::RegisterInstance(c, &SQLine::getMoveTimer, "getMoveTimer");
+    SqPlus::RegisterInstance(c, &SQLine::getColorTimer, "getColorTimer");
+    SqPlus::RegisterInstance(c, &SQLine::setFadeTimer, "setFadeTimer");
+    SqPlus::RegisterInstance(c, &SQLine::setMoveTimer, "setMoveTimer");
+    SqPlus::RegisterInstance(c, &SQLine::setColorTimer, "setColorTimer");
 }
 
 } // namespace Orvane::Squirrel

@@ -5,6 +5,7 @@
 #include "core/CChunkWriter.h"
 #include "core/CFile.h"
 #include "core/CTask.h"
+#include "core/ColourBytes.h"
 #include "core/TaskObjectLinks.h"
 #include "core/CTextureWacher.h"
 #include "core/IRenderTarget.h"
@@ -25,16 +26,6 @@
 
 namespace Orvane::Squirrel
 {
-
-namespace
-{
-
-uint8_t colourByte(float value)
-{
-    return uint8_t(std::clamp(std::trunc(value * 255.0f), 0.0f, 255.0f));
-}
-
-} // namespace
 
 SQSprite::SQSprite(const char* name) : SQRenderer<CSprite>(name ? name : "")
 {
@@ -110,7 +101,7 @@ int SQSprite::createColor(int width, int height, float r, float g, float b)
     dropSprite();
     const int32_t rect[4] = {0, 0, width, height};
     auto* made = new CSprite(Kavro::Vector2D(0.0f, 0.0f), rect);
-    const uint8_t colour[4] = {colourByte(r), colourByte(g), colourByte(b), 255};
+    const uint8_t colour[4] = {UnitColourByte(r), UnitColourByte(g), UnitColourByte(b), 255};
     made->createColorTexture(colour);
     return adopt(made);
 }
