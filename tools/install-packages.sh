@@ -8,9 +8,10 @@ packages=(
   libpng-dev libjpeg62-turbo-dev zlib1g-dev libssl-dev libstb-dev
   libfreetype-dev libfontconfig-dev libharfbuzz-dev fonts-ipaexfont-gothic fonts-dejavu-core
   libopenal-dev libsndfile1-dev libvorbis-dev libogg-dev libtheora-dev
-  libbullet-dev libtinygltf-dev libimgui-dev
+  libbullet-dev libtinygltf-dev libimgui-dev libxxhash-dev
   libgtest-dev libgmock-dev
   xvfb xauth xdotool
+  lua5.4
 )
 
 missing=()

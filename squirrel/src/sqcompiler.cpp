@@ -41,8 +41,9 @@ SQCompileResult SQCompiler::compile() {
             // At the top level a ';' already consumed by the statement does not count as separator.
             if (_lex.prevToken() != '}') optionalSemicolon();
         }
-        mainfs.addLineInfo(_lex.currentLine(), _debuginfo, true);
+        // The top-level locals end before the closing line entry's LINE.
         mainfs.closeScope(1);
+        mainfs.addLineInfo(_lex.currentLine(), _debuginfo, true);
         mainfs.addInstruction(_OP_RETURN, SQ_NO_OPERAND);
         mainfs.closeScope(0);
         result.main = mainfs.finish();

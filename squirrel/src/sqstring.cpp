@@ -1,10 +1,14 @@
 #include "sqstring.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+
+#include <xxh_x86dispatch.h>
+// Again, inlined: the short-input path compiles into the caller.
+#define XXH_INLINE_ALL
+#include <xxhash.h>
 
 #include "sqstate.h"
 
@@ -23,46 +27,12 @@ SQHash sqHashString(const SQChar *s, SQInteger len) {
     return h;
 }
 
-namespace {
-
-inline std::uint64_t mixWord(std::uint64_t h, std::uint64_t w) {
-    h ^= w * 0x9E3779B97F4A7C15ull;
-    h = (h << 29) | (h >> 35);
-    return h * 0xBF58476D1CE4E5B9ull;
-}
-
-std::uint64_t hashBytes(std::uint64_t h, const SQChar *s, size_t n) {
-    for (; n >= 8; s += 8, n -= 8) {
-        std::uint64_t w;
-        std::memcpy(&w, s, 8);
-        h = mixWord(h, w);
-    }
-    std::uint64_t w = 0;
-    std::memcpy(&w, s, n);
-    return mixWord(h, w ^ (static_cast<std::uint64_t>(n) << 59));
-}
-
-}  // namespace
-
 SQHash sqInternHash(const SQChar *s, SQInteger len) {
-    // Short strings: every byte. Long ones: both ends in full and words spread over the middle,
-    // so the hash stays cheap for the long strings that concatenation builds.
-    constexpr size_t kWhole = 128, kEnd = 32, kMiddleWords = 8;
+    // Short inputs take no vector code: inlined they cost a few instructions. Long ones go through
+    // the library's dispatch, which picks the widest vector unit of the machine (the same value).
     size_t n = static_cast<size_t>(len);
-    std::uint64_t h = 0x243F6A8885A308D3ull ^ n;
-    if (n <= kWhole) {
-        h = hashBytes(h, s, n);
-    } else {
-        h = hashBytes(h, s, kEnd);
-        h = hashBytes(h, s + n - kEnd, kEnd);
-        size_t step = (n - 2 * kEnd) / kMiddleWords;
-        for (size_t i = 0; i < kMiddleWords; i++) {
-            size_t pos = kEnd + i * step;
-            h = hashBytes(h, s + pos, std::min<size_t>(8, n - pos));
-        }
-    }
-    h ^= h >> 32;
-    return static_cast<SQHash>(h);
+    std::uint64_t h = n <= XXH3_MIDSIZE_MAX ? XXH3_64bits(s, n) : XXH3_64bits_dispatch(s, n);
+    return static_cast<SQHash>(h ^ (h >> 32));
 }
 
 SQString *SQString::Create(SQSharedState *ss, const SQChar *s, SQInteger len) {
@@ -98,27 +68,55 @@ SQStringTable::~SQStringTable() {
     std::free(_strings);
 }
 
-SQString *SQStringTable::Add(const SQChar *news, SQInteger len) {
-    SQHash h = sqInternHash(news, len);
-    SQHash slot = h & static_cast<SQHash>(_numofslots - 1);
-    for (SQString *s = _strings[slot]; s; s = s->_next) {
+SQString *SQStringTable::Find(SQHash h, const SQChar *news, SQInteger len) const {
+    for (SQString *s = _strings[h & static_cast<SQHash>(_numofslots - 1)]; s; s = s->_next) {
         if (s->_internhash == h && s->_len == len &&
             (len == 0 || std::memcmp(news, s->_val, static_cast<size_t>(len)) == 0)) {
             return s;
         }
     }
+    return nullptr;
+}
+
+SQString *SQStringTable::Allocate(SQInteger len) {
     void *mem = std::malloc(sizeof(SQString) + static_cast<size_t>(len));
     if (!mem) throw std::bad_alloc();
     SQString *t = new (mem) SQString();
     t->_sharedstate = _sharedstate;
-    if (len) std::memcpy(t->_val, news, static_cast<size_t>(len));
     t->_val[len] = 0;
     t->_len = len;
+    return t;
+}
+
+void SQStringTable::Link(SQString *t, SQHash h) {
+    SQHash slot = h & static_cast<SQHash>(_numofslots - 1);
     t->_internhash = h;
     t->_next = _strings[slot];
     _strings[slot] = t;
     _slotused++;
     if (_slotused > _numofslots / 2) Resize(_numofslots * 2);  // short chains: each link is a cache miss
+}
+
+SQString *SQStringTable::Add(const SQChar *news, SQInteger len) {
+    SQHash h = sqInternHash(news, len);
+    if (SQString *found = Find(h, news, len)) return found;
+    SQString *t = Allocate(len);
+    if (len) std::memcpy(t->_val, news, static_cast<size_t>(len));
+    Link(t, h);
+    return t;
+}
+
+SQString *SQStringTable::Concat(const SQChar *a, SQInteger la, const SQChar *b, SQInteger lb) {
+    SQString *t = Allocate(la + lb);
+    if (la) std::memcpy(t->_val, a, static_cast<size_t>(la));
+    if (lb) std::memcpy(t->_val + la, b, static_cast<size_t>(lb));
+    SQHash h = sqInternHash(t->_val, t->_len);
+    if (SQString *found = Find(h, t->_val, t->_len)) {
+        t->~SQString();
+        std::free(t);
+        return found;
+    }
+    Link(t, h);
     return t;
 }
 

@@ -35,7 +35,7 @@ struct SQString : public SQRefCounted {
     SQInteger Next(const SQObjectPtr &refpos, SQObjectPtr &outkey, SQObjectPtr &outval);
 };
 
-// Hash of every byte, for interning (long strings with a shared prefix stay spread out).
+// Hash of every byte, for interning (strings with a shared prefix stay spread out).
 SQHash sqInternHash(const SQChar *s, SQInteger len);
 
 // Per-family intern table.
@@ -43,9 +43,16 @@ struct SQStringTable {
     explicit SQStringTable(SQSharedState *ss);
     ~SQStringTable();
     SQString *Add(const SQChar *s, SQInteger len);
+    // The interned string of a followed by b. The bytes are copied once, straight into the new
+    // string, which is dropped again when an equal one exists.
+    SQString *Concat(const SQChar *a, SQInteger la, const SQChar *b, SQInteger lb);
     void Remove(SQString *s);
 
 private:
+    SQString *Find(SQHash h, const SQChar *s, SQInteger len) const;
+    // A string of len bytes (contents and hash still to be filled in), not yet linked.
+    SQString *Allocate(SQInteger len);
+    void Link(SQString *t, SQHash h);
     void Resize(SQInteger size);
     SQSharedState *_sharedstate;
     SQString **_strings = nullptr;

@@ -19,8 +19,6 @@ static constexpr SQInteger kMaxCallDepth = 1 << 18;
 static constexpr SQInteger kMaxSizeHint = 1 << 16;
 // Longest string concatenation makes (lengths are 32-bit).
 static constexpr SQInteger kMaxStringLength = 1 << 30;
-// Largest concatenation buffer a thread keeps between concatenations.
-static constexpr size_t kKeptScratch = 1 << 16;
 
 SQVM::SQVM(SQSharedState *ss) : SQCollectable(ss) {}
 
@@ -458,13 +456,48 @@ bool SQVM::CMP_OP(SQCompareOp op, const SQObjectPtr &o1, const SQObjectPtr &o2, 
     return false;
 }
 
+// Decimal text of an integer, written backwards from end; returns its first character.
+static char *sqIntegerText(SQInteger n, char *end) {
+    std::uint32_t u = n < 0 ? 0u - static_cast<std::uint32_t>(n) : static_cast<std::uint32_t>(n);
+    do {
+        *--end = static_cast<char>('0' + u % 10);
+        u /= 10;
+    } while (u != 0);
+    if (n < 0) *--end = '-';
+    return end;
+}
+
+// The text tostring gives a number or a bool, in buf; false for other types.
+static bool sqScalarText(const SQObject &o, char (&buf)[SQVM::kScalarTextSize], const SQChar *&text, SQInteger &len) {
+    switch (sq_type(o)) {
+    case OT_INTEGER: {
+        char *end = buf + sizeof buf;
+        text = sqIntegerText(_integer(o), end);
+        len = end - text;
+        return true;
+    }
+    case OT_FLOAT: len = std::snprintf(buf, sizeof buf, "%g", static_cast<double>(_float(o))); break;
+    case OT_BOOL: len = std::snprintf(buf, sizeof buf, "%s", _integer(o) ? "true" : "false"); break;
+    default: return false;
+    }
+    text = buf;
+    return true;
+}
+
 void SQVM::ToString(const SQObjectPtr &o, SQObjectPtr &res) {
     char buf[96];
+    const SQChar *text = nullptr;
+    SQInteger len = 0;
     switch (sq_type(o)) {
     case OT_STRING: res = o; return;
-    case OT_FLOAT: std::snprintf(buf, sizeof(buf), "%g", static_cast<double>(_float(o))); break;
-    case OT_INTEGER: std::snprintf(buf, sizeof(buf), "%d", _integer(o)); break;
-    case OT_BOOL: std::snprintf(buf, sizeof(buf), "%s", _integer(o) ? "true" : "false"); break;
+    case OT_FLOAT:
+    case OT_INTEGER:
+    case OT_BOOL: {
+        char scalar[SQVM::kScalarTextSize];
+        sqScalarText(o, scalar, text, len);
+        res = SQString::Create(_sharedstate, text, len);
+        return;
+    }
     case OT_TABLE:
     case OT_USERDATA:
     case OT_INSTANCE: {
@@ -487,22 +520,33 @@ void SQVM::ToString(const SQObjectPtr &o, SQObjectPtr &res) {
     res = SQString::Create(_sharedstate, buf, -1);
 }
 
+// The text of an operand of concatenation: strings as they are, numbers and bools written into
+// buf (no string made for them), anything else through ToString into holder.
+void SQVM::CatText(const SQObjectPtr &o, SQObjectPtr &holder, char (&buf)[kScalarTextSize], const SQChar *&text,
+                   SQInteger &len) {
+    if (sq_type(o) == OT_STRING) {
+        text = _stringval(o);
+        len = _string(o)->_len;
+    } else if (!sqScalarText(o, buf, text, len)) {
+        ToString(o, holder);
+        text = _stringval(holder);
+        len = _string(holder)->_len;
+    }
+}
+
 bool SQVM::StringCat(const SQObjectPtr &str, const SQObjectPtr &obj, SQObjectPtr &dest) {
-    SQObjectPtr a, b;
-    ToString(str, a);
-    ToString(obj, b);
-    SQInteger l = _string(a)->_len, ol = _string(b)->_len;
+    SQObjectPtr ha, hb;
+    char ba[kScalarTextSize], bb[kScalarTextSize];
+    const SQChar *a, *b;
+    SQInteger l, ol;
+    CatText(str, ha, ba, a, l);
+    CatText(obj, hb, bb, b, ol);
     if (l > kMaxStringLength - ol) {
         Raise_Error("not enough memory");
         return false;
     }
     SpendBulk(static_cast<std::int64_t>(l) + ol);
-    // One scratch buffer per thread: no allocation per concatenation.
-    if (_catbuf.size() < static_cast<size_t>(l + ol) + 1) _catbuf.resize(static_cast<size_t>(l + ol) + 1);
-    if (l) std::memcpy(_catbuf.data(), _stringval(a), static_cast<size_t>(l));
-    if (ol) std::memcpy(_catbuf.data() + l, _stringval(b), static_cast<size_t>(ol));
-    dest = SQString::Create(_sharedstate, _catbuf.data(), l + ol);
-    if (_catbuf.size() > kKeptScratch) std::vector<SQChar>().swap(_catbuf);
+    dest = _sharedstate->_stringtable->Concat(a, l, b, ol);
     return true;
 }
 
@@ -1705,14 +1749,28 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             case OT_CLASS: {
                 SQObjectPtr inst, ctor;
                 _GUARD(CreateClassInstance(_class(clo), inst, ctor));
-                TARGET = inst;
                 STK(arg2) = inst;
                 if (sq_type(ctor) == OT_CLOSURE && !_closure(ctor)->Proto()->_bgenerator) {
-                    // The constructor runs as an ordinary script call whose result is dropped.
-                    _GUARD(StartCall(_closure(ctor), -1, arg3, _stackbase + arg2, false));
+                    // The constructor runs as an ordinary script call whose result is dropped. Its
+                    // cells die when it returns, so when the result register is among them (a class
+                    // held in a local) the arguments move up past it first.
+                    SQInteger argbase = arg2;
+                    if (arg0 >= arg2) {
+                        argbase = arg0 + 1;
+                        if (!EnsureStack(_stackbase + argbase + arg3)) {
+                            Raise_Error("stack overflow");
+                            goto exception_trap;
+                        }
+                        for (SQInteger n = arg3; n-- > 0;) STK(argbase + n) = std::move(STK(arg2 + n));
+                    }
+                    TARGET = inst;
+                    _GUARD(StartCall(_closure(ctor), -1, arg3, _stackbase + argbase, false));
                 } else if (sq_type(ctor) != OT_NULL) {
                     SQObjectPtr ret;
                     _GUARD(Call(ctor, arg3, _stackbase + arg2, ret, SQFalse));
+                    TARGET = inst;  // a native call clears its argument cells
+                } else {
+                    TARGET = inst;
                 }
                 FRAME_CHANGED();
             }

@@ -74,6 +74,9 @@ struct SQVM : public SQCollectable {
     bool ObjCmp(const SQObjectPtr &o1, const SQObjectPtr &o2, SQInteger &res);
     bool CMP_OP(SQCompareOp op, const SQObjectPtr &o1, const SQObjectPtr &o2, SQObjectPtr &res);
     bool StringCat(const SQObjectPtr &str, const SQObjectPtr &obj, SQObjectPtr &dest);
+    static constexpr int kScalarTextSize = 32;
+    void CatText(const SQObjectPtr &o, SQObjectPtr &holder, char (&buf)[kScalarTextSize], const SQChar *&text,
+                 SQInteger &len);
     static bool IsEqual(const SQObject &o1, const SQObject &o2);
     static bool IsFalse(const SQObject &o) {
         if (o._type == OT_FLOAT) return o._unVal.fFloat == 0.0f;
@@ -153,7 +156,6 @@ struct SQVM : public SQCollectable {
     // Bulk work (long strings, big arrays) spends one unit per 64 KiB.
     std::int64_t _budget = INT64_MAX;
     void SpendBulk(std::int64_t bytes) { _budget -= bytes >> 16; }
-    std::vector<SQChar> _catbuf;  // scratch of string concatenation
 };
 
 struct SQAutoDec {

@@ -1,25 +1,32 @@
 #include "sqstdformatter.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 namespace {
 
 constexpr std::size_t kMaxSpecLength = 20;
 constexpr std::string_view kFlags = "-+ #0";
 
-// printf into a std::string without a fixed-size buffer.
+// printf into a std::string: one call for the usual short result, a second only for a long one.
 template <typename T>
-void appendPrintf(std::string &out, const std::string &spec, T value)
+void appendPrintf(std::string &out, const char *spec, T value)
 {
-    int n = std::snprintf(nullptr, 0, spec.c_str(), value);
+    char buf[256];
+    int n = std::snprintf(buf, sizeof buf, spec, value);
     if (n <= 0)
         return;
-    std::vector<char> buf(static_cast<std::size_t>(n) + 1);
-    std::snprintf(buf.data(), buf.size(), spec.c_str(), value);
-    out.append(buf.data(), static_cast<std::size_t>(n));
+    std::size_t len = static_cast<std::size_t>(n);
+    if (len < sizeof buf) {
+        out.append(buf, len);
+        return;
+    }
+    std::size_t at = out.size();
+    out.resize(at + len + 1);
+    std::snprintf(out.data() + at, len + 1, spec, value);
+    out.resize(at + len);
 }
 
 } // namespace
@@ -81,9 +88,10 @@ bool SQFormatter::format(std::string_view fmt, const FormatArguments &args, std:
 bool SQFormatter::convert(std::string_view spec, char letter, const FormatArguments &args, int index,
                           std::string &out, const char *&error)
 {
-    std::string cspec = "%";
-    cspec.append(spec);
-    cspec.push_back(letter);
+    char cspec[kMaxSpecLength + 3] = "%";
+    std::memcpy(cspec + 1, spec.data(), spec.size());
+    cspec[spec.size() + 1] = letter;
+    cspec[spec.size() + 2] = 0;
     FormatArguments::Kind kind = args.kind(index);
     bool numeric = kind == FormatArguments::Kind::Integer || kind == FormatArguments::Kind::Float;
     switch (letter) {
@@ -107,8 +115,12 @@ bool SQFormatter::convert(std::string_view spec, char letter, const FormatArgume
             return false;
         }
         // Like C's %s, the text ends at an embedded zero.
-        std::string text(args.stringValue(index));
-        appendPrintf(out, cspec, text.c_str());
+        std::string_view text = args.stringValue(index);
+        text = text.substr(0, std::min(text.size(), text.find('\0')));
+        if (spec.empty())
+            out.append(text);
+        else
+            appendPrintf(out, cspec, std::string(text).c_str());
         return true;
     }
     default:

@@ -743,9 +743,7 @@ protected:
     {
         startRunning();
         app->fontPool->fonts["held"] = nullptr;
-        auto* record = new Orvane::Particle::CParticleParameter;
-        record->textureNames = {"spark.png"};
-        Orvane::Particle::particleParameterMap()["spark"] = record;
+        Orvane::Particle::particleParameterMap()["spark"].textureNames = {"spark.png"};
         Orvane::Particle::particleFileMap()["fire"] = {"spark"};
         app->sprite->fadeValue = 0.5f;
         core->cursorCount = -1;

@@ -513,7 +513,7 @@ TEST_F(SQAppTest, ParticleListsComeFromTheLoadedDefinitions)
     Orvane::Particle::particleFileMap()["fire"] = {"spark", "flame"};
     Orvane::Particle::particleFileMap()["smoke"] = {"puff"};
     for (const char* name : {"spark", "flame", "puff"})
-        Orvane::Particle::particleParameterMap()[name] = nullptr;
+        Orvane::Particle::particleParameterMap()[name];
     ASSERT_EQ(run("::join <- function(list) {\n local s = \"\";\n"
                   " foreach (i, v in list) s += (i ? \",\" : \"\") + v;\n return s;\n}\n"),
               "");

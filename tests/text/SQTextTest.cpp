@@ -207,10 +207,13 @@ TEST_F(SQTextTest, InitializeAndLinkSetTheParent)
 {
     makeMessage("msg");
     ASSERT_EQ(runSnippet("::msg.setTimeScale(0.5); ::other <- SQText(\"other\");"), "");
+    // Held, so that the new text cannot be given the old one's address.
     CText* old = text("msg");
+    old->addRef();
     EXPECT_EQ(eval("::msg.initialize(2)"), "0");
     CText* fresh = text("msg");
     EXPECT_NE(fresh, old);
+    old->release();
     EXPECT_TRUE(fresh->glyphList.empty());
     EXPECT_EQ(fresh->timeScale, 0.5f);
     EXPECT_EQ(fresh->getParent(), task);

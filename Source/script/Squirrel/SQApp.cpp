@@ -8,6 +8,7 @@
 #include "core/CSoundTypeVolume.h"
 #include "core/CTask.h"
 #include "particle/ParticleCaches.h"
+#include "particle/Squirrel/ParticleTable.h"
 #include "script/CSquirrel.h"
 #include "script/SqPlus.h"
 #include "script/Squirrel/CTaskCallbackFunctionCall.h"
@@ -407,31 +408,20 @@ void SQApp::fadeoutColor(int duration, float red, float green, float blue)
 SquirrelObject SQApp::getParticleNameList(const char* fileName)
 {
     std::vector<std::string> names;
-    if (fileName[0] == '\0')
-    {
-        for (const auto& [name, definition] : Particle::particleParameterMap())
-            names.push_back(name);
-    }
-    else if (const auto file = Particle::particleFileMap().find(fileName); file != Particle::particleFileMap().end())
-    {
-        names = file->second;
-    }
+    Particle::listParticleNames(fileName, names);
     return stringArray(names);
 }
 
 SquirrelObject SQApp::getParticleFileList()
 {
     std::vector<std::string> files;
-    for (const auto& [file, names] : Particle::particleFileMap())
-        files.push_back(file);
+    Particle::listParticleFiles(files);
     return stringArray(files);
 }
 
-SquirrelObject SQApp::getParticleParameter(const char*)
+SquirrelObject SQApp::getParticleParameter(const char* name)
 {
-    // The particle definitions are read and turned into tables by the particle subsystem, which
-    // this engine does not have yet: no definition is known.
-    return CSquirrel::createTable();
+    return Particle::makeParticleParameterTable(Particle::loadParticleParameter(name));
 }
 
 // ---- Task and window ----

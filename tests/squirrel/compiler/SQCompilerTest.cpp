@@ -321,3 +321,49 @@ TEST(SQCompilerTest, EnumImplicitMembersCountOnlyThemselves) {
 }
 
 }  // namespace
+
+namespace {
+
+const char *kScopes =
+    "local total = 0\n"
+    "for (local i = 0; i < 2; i++) {\n"
+    "  local sq = i * i\n"
+    "  total += sq\n"
+    "}\n"
+    "foreach (k, v in [5]) {\n"
+    "  try { total += v } catch (err) { local msg = err\n"
+    "    total = msg }\n"
+    "}\n"
+    "function f(a) {\n"
+    "  local b = a\n"
+    "  foreach (x in [a]) b += x\n"
+    "  return b\n"
+    "}\n";
+
+// A local lives until the last instruction of its scope; a LINE that the next statement or the
+// function's end adds is not part of it. Top-level locals end before the closing LINE of main.
+TEST(SQCompilerTest, LocalRangesWithAndWithoutDebugInfo) {
+    SQProtoImage debug = compileOk(kScopes, "scopes.nut", true);
+    EXPECT_EQ(describeLocals(debug),
+              "sq r3 9..10; i r2 4..12; msg r7 26..27; err r6 25..27; @ITERATOR@ r5 18..28; v r4 18..28; "
+              "k r3 17..28; total r1 2..32; this r0 0..34; ");
+    EXPECT_EQ(describeLines(debug), "(1,0) (2,2) (3,7) (4,9) (6,13) (7,20) (8,26) (10,29) (15,33) ");
+    EXPECT_EQ(debug.instructions[33].op, _OP_LINE);
+    EXPECT_EQ(debug.instructions[34].op, _OP_RETURN);
+    const SQProtoImage &f = debug.functions[0];
+    EXPECT_EQ(disassemble(f),
+              "[000] LINE 0,11,0,0\n[001] MOVE 2,1,0,0\n[002] LINE 0,12,0,0\n[003] NEWARRAY 3,1,0,0\n"
+              "[004] APPENDARRAY 3,1,0,0\n[005] LOADNULLS 4,3,0,0\n[006] FOREACH 3,3,4,0\n"
+              "[007] POSTFOREACH 3,3,4,0\n[008] COMPARITHL 7,2,5,43\n[009] JMP 0,-4,0,0\n[010] LINE 0,13,0,0\n"
+              "[011] RETURN 1,2,0,0\n[012] LINE 0,15,0,0\n[013] RETURN 255,0,0,0\n");
+    EXPECT_EQ(describeLocals(f), "@ITERATOR@ r6 6..9; x r5 6..9; @INDEX@ r4 5..9; b r2 2..11; a r1 0..13; this r0 0..13; ");
+
+    SQProtoImage plain = compileOk(kScopes, "scopes.nut", false);
+    EXPECT_EQ(describeLocals(plain),
+              "sq r3 6..6; i r2 2..8; msg r7 20..20; err r6 19..20; @ITERATOR@ r5 13..21; v r4 13..21; "
+              "k r3 12..21; total r1 1..24; this r0 0..25; ");
+    EXPECT_EQ(describeLocals(plain.functions[0]),
+              "@ITERATOR@ r6 4..7; x r5 4..7; @INDEX@ r4 3..7; b r2 1..8; a r1 0..9; this r0 0..9; ");
+}
+
+}  // namespace
