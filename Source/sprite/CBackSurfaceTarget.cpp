@@ -10,12 +10,10 @@ namespace Orvane
 
 CBackSurfaceTarget::CBackSurfaceTarget(CTask& owner) : CSpriteRenderTarget(nullptr, Kavro::Vector2D())
 {
-    if (CTask* joined = getTask())
-    {
-        joined->removeTaskObject(this);
-        joined->removeRenderingObject(this);
+    CTask* joined = getTask();
+    leaveTaskLists();
+    if (joined)
         joined->removeRenderTarget(this);
-    }
     setTask(&owner);
     owner.addRenderTarget(this);
 }

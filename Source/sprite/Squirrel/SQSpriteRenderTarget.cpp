@@ -13,16 +13,6 @@ namespace Orvane::Squirrel
 namespace
 {
 
-// The target's own frame steps are the binding's: the task must not run them too.
-void leaveTaskLists(CSpriteRenderTarget* target)
-{
-    if (CTask* task = target->getTask())
-    {
-        task->removeTaskObject(target);
-        task->removeRenderingObject(target);
-    }
-}
-
 bool sameSize(Kavro::ITexture* a, Kavro::ITexture* b)
 {
     return a->getSize()[0] == b->getSize()[0] && a->getSize()[1] == b->getSize()[1];
@@ -51,7 +41,7 @@ CSpriteRenderTarget* SQSpriteRenderTarget::standInTarget()
     }
     // A task whose back surface is not a sprite: a target without a surface, which refuses every pass.
     auto* detached = new CSpriteRenderTarget(nullptr, Kavro::Vector2D());
-    leaveTaskLists(detached);
+    detached->leaveTaskLists();
     if (CTask* joined = detached->getTask()) joined->removeRenderTarget(detached);
     return detached;
 }
@@ -78,7 +68,7 @@ int SQSpriteRenderTarget::create(int width, int height, int flags)
     }
     useTarget(made);
     engineObject = made;
-    leaveTaskLists(made);
+    made->leaveTaskLists();
     createFlags = flags;
     if (flags != 0)
     {
