@@ -6,6 +6,7 @@
 
 #include "sqclosurestream.h"
 #include "sqinternal.h"
+#include "sqsave.h"
 
 #include <openssl/evp.h>
 
@@ -65,15 +66,6 @@ bool callClosure(HSQUIRRELVM vm, const SQObject& closure, const SQObject* argume
     }
     sq_settop(vm, top);
     return ok;
-}
-
-// The member-iteration view of a class shared by the writer and the reader.
-template <typename Visit> void forEachMember(SQClass* cls, Visit visit)
-{
-    SQTable* members = cls->_members;
-    for (SQInteger i = 0; i < members->_numofnodes; i++)
-        if (sq_type(members->_nodes[i].key) != OT_NULL)
-            visit(members->_nodes[i].key, members->_nodes[i].val);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -247,7 +239,7 @@ public:
         }
         case OT_CLOSURE: return closureContents(v._unVal.pClosure);
         case OT_FUNCPROTO: return protoContents(v._unVal.pFunctionProto);
-        case OT_INSTANCE: return instanceContents(v._unVal.pInstance);
+        case OT_INSTANCE: return instanceContents(v);
         case OT_THREAD: return threadContents(v);
         case OT_INTEGER:
         case OT_FLOAT:
@@ -392,7 +384,7 @@ private:
     bool closureContents(SQClosure* c)
     {
         int64_t at = begin("CLOS");
-        value(sq_type(c->_env) == OT_WEAKREF ? ReferenceTable::readThrough(c->_env) : sqMakeNull());
+        value(sq_type(c->_env) == OT_WEAKREF ? sqReadThrough(c->_env) : sqMakeNull());
         u32(static_cast<uint32_t>(c->_outervalues.size()));
         for (const SQObjectPtr& outer : c->_outervalues)
             value(outer);
@@ -402,16 +394,16 @@ private:
         return end(at);
     }
 
-    bool instanceContents(SQInstance* instance)
+    bool instanceContents(const SQObject& instance)
     {
         int64_t at = begin("INST");
-        u32(static_cast<uint32_t>(instance->_class->_members->_usednodes));
-        forEachMember(instance->_class, [&](const SQObject& key, const SQObject& slot) {
-            if (sq_type(key) == OT_STRING)
-                string(key._unVal.pString);
+        u32(static_cast<uint32_t>(sqMemberCount(instance)));
+        sqForEachMember(instance, [&](const SQObject& name, const SQObject& member) {
+            if (sq_type(name) == OT_STRING)
+                string(name._unVal.pString);
             else
                 u32(0);
-            value(ReferenceTable::memberValue(instance->_class, instance, slot));
+            value(member);
         });
         return end(at);
     }
