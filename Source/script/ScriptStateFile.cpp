@@ -2,11 +2,11 @@
 
 #include "core/CFile.h"
 #include "script/ReferenceTable.h"
-#include "script/ThreadImage.h"
 
 #include "sqclosurestream.h"
 #include "sqinternal.h"
 #include "sqsave.h"
+#include "sqthreadimage.h"
 
 #include <openssl/evp.h>
 
@@ -272,7 +272,7 @@ private:
     bool threadContents(const SQObject& value)
     {
         SQVM* thread = value._unVal.pThread;
-        ThreadImage image;
+        SQThreadImage image;
         if (table.frameDepth() >= MaxThreadNesting || image.capture(thread))
             return false;
         int64_t at = begin("THRD");
@@ -287,7 +287,7 @@ private:
         frame.collect(image.temporary, table);
         for (const SQObjectPtr& argument : image.varargs)
             frame.collect(argument, table);
-        for (const ThreadImage::Frame& call : image.frames)
+        for (const SQThreadImage::Frame& call : image.frames)
             frame.collect(call.closure, table);
         frame.sortForWriting();
         bool written = nestedTable(frame) && machineState(image);
@@ -311,7 +311,7 @@ private:
         return ok;
     }
 
-    bool machineState(const ThreadImage& image)
+    bool machineState(const SQThreadImage& image)
     {
         u32(static_cast<uint32_t>(image.stack.size()));
         u32(image.top);
@@ -330,7 +330,7 @@ private:
         u32(static_cast<uint32_t>(image.frames.size()));
         u32(image.frameCapacity);
         u32(image.frameStorage);
-        for (const ThreadImage::Frame& call : image.frames)
+        for (const SQThreadImage::Frame& call : image.frames)
         {
             u32(call.traps);
             u32(call.previousBase);
@@ -346,7 +346,7 @@ private:
         for (const SQObjectPtr& slot : image.stack)
             value(slot);
         u32(static_cast<uint32_t>(image.traps.size()));
-        for (const ThreadImage::Trap& trap : image.traps)
+        for (const SQThreadImage::Trap& trap : image.traps)
         {
             u32(trap.stackBase);
             u32(trap.stackTop);
@@ -720,7 +720,7 @@ public:
     // point into the prototypes' code. A thread whose state does not fit stays idle.
     bool finishThreads()
     {
-        std::vector<std::pair<SQObjectPtr, ThreadImage>> threads = std::move(restoredThreads);
+        std::vector<std::pair<SQObjectPtr, SQThreadImage>> threads = std::move(restoredThreads);
         restoredThreads.clear();
         for (auto& [thread, image] : threads)
         {
@@ -758,7 +758,7 @@ private:
         int64_t end = 0;
         if (!record("THRD", &end) || sq_type(target) != OT_THREAD || table.frameDepth() >= MaxThreadNesting)
             return false;
-        ThreadImage image;
+        SQThreadImage image;
         {
             ReferenceTable::FrameScope scope(table);
             if (!nestedTable(scope.get()))
@@ -803,7 +803,7 @@ private:
         return true;
     }
 
-    bool machineState(ThreadImage& image, int64_t end)
+    bool machineState(SQThreadImage& image, int64_t end)
     {
         uint32_t stackSize = u32();
         if (stackSize > static_cast<uint32_t>(SQValueStack::kCapacity))
@@ -831,7 +831,7 @@ private:
         image.frameCapacity = u32();
         image.frameStorage = u32();
         image.frames.resize(frameCount);
-        for (ThreadImage::Frame& call : image.frames)
+        for (SQThreadImage::Frame& call : image.frames)
         {
             call.traps = u32();
             call.previousBase = u32();
@@ -855,7 +855,7 @@ private:
             uint32_t trapCount = u32();
             need(trapCount, 16);
             image.traps.resize(trapCount);
-            for (ThreadImage::Trap& trap : image.traps)
+            for (SQThreadImage::Trap& trap : image.traps)
             {
                 trap.stackBase = u32();
                 trap.stackTop = u32();
@@ -1241,7 +1241,7 @@ private:
     // Every prototype read stays alive until reading ends: the bookkeeping above names them by
     // address, and those of a thread record's nested table may have no other holder.
     std::vector<SQObjectPtr> createdProtos;
-    std::vector<std::pair<SQObjectPtr, ThreadImage>> restoredThreads;
+    std::vector<std::pair<SQObjectPtr, SQThreadImage>> restoredThreads;
 };
 
 template <typename Step> bool guarded(Step step)
