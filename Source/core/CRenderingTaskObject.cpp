@@ -60,6 +60,23 @@ Kavro::Vector2D CRenderingTaskObject::getParentViewSize()
     return getSurfaceOrScreenSize();
 }
 
+Kavro::Vector2D CRenderingTaskObject::getTargetViewSize()
+{
+    if (IRenderTarget* target = getSurface())
+        if (Kavro::ITexture* texture = target->getTexture())
+            return {float(texture->getSize()[0]), float(texture->getSize()[1])};
+    return getScreenSize();
+}
+
+void CRenderingTaskObject::leaveTaskLists()
+{
+    if (CTask* joined = getTask())
+    {
+        joined->removeTaskObject(this);
+        joined->removeRenderingObject(this);
+    }
+}
+
 ISceneObject* CRenderingTaskObject::getSceneObject()
 {
     return &sceneObject;

@@ -24,6 +24,12 @@ public:
     Kavro::Vector2D getViewSize() override;
     Kavro::Vector2D getParentViewSize() override;
 
+    // The size of the texture the object draws into (its surface's, else the task's back surface's), else the
+    // screen size.
+    Kavro::Vector2D getTargetViewSize();
+    // For an object that its owner updates and draws: the task's object and rendering lists let go of it.
+    void leaveTaskLists();
+
     virtual ISceneObject* getSceneObject();
     // Holds the new surface with a reference and drops the previous one.
     virtual void setSurface(IRenderTarget* target);

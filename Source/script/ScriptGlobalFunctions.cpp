@@ -6,6 +6,7 @@
 #include "core/NGCodeSets.h"
 #include "core/StartupState.h"
 #include "core/TextEncoding.h"
+#include "particle/Squirrel/SQLine.h"
 #include "script/SqPlus.h"
 #include "script/Squirrel/SQAction1D.h"
 #include "script/Squirrel/SQApp.h"
@@ -276,6 +277,7 @@ void RegisterScriptClasses()
     Squirrel::RegisterSoundClasses();
     Squirrel::RegisterSpriteClasses();
     Squirrel::SQText::registerClass();
+    Squirrel::SQLine::registerClass();
     Squirrel::SQProcess::registerClass();
     Squirrel::SQFile::registerClass();
     Squirrel::SQDes::registerClass();

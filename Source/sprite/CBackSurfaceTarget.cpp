@@ -15,11 +15,7 @@ const int32_t NoRect[4] = {0, 0, 0, 0};
 
 CBackSurfaceTarget::CBackSurfaceTarget(CTask& owner) : CSprite(nullptr, Kavro::Vector2D(), NoRect)
 {
-    if (CTask* joined = getTask())
-    {
-        joined->removeTaskObject(this);
-        joined->removeRenderingObject(this);
-    }
+    leaveTaskLists();
     setTask(&owner);
     owner.addRenderTarget(this);
 }

@@ -419,7 +419,6 @@ private:
     void pushColourBalance();
     void dropTransitionMask();
     void easeColourEffect(ColorEffect which, float value, float duration, int32_t easing);
-    Kavro::Vector2D viewSize();
     bool wantsFiltering(const Kavro::Vector3D& origin, float offsetSum) const;
     Kavro::Matrix4x4 projection(Kavro::Matrix4x4 m, const Kavro::Vector2D& view,
                                 const Kavro::Vector3D& pivotPoint) const;

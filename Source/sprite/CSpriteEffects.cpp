@@ -1,8 +1,8 @@
 #include "sprite/CSprite.h"
 
 #include "core/CApp.h"
+#include "core/CameraView.h"
 #include "core/CTextureWacher.h"
-#include "core/IRenderTarget.h"
 #include "sprite/CTransitionCallback.h"
 #include "sprite/ReleaseHeld.h"
 
@@ -190,21 +190,10 @@ void CSprite::setCamera(Kavro::ICamera* newCamera, const float& distance, const 
     camera = newCamera;
     if (Kavro::IQuad* quad = baseQuad())
         quad->setCamera(camera);
-    worldScale = Vector3D(1.0f, 1.0f, 1.0f);
     cameraParam = distance;
     dirty = 1;
-    if (!camera || !(distance > 0.0f) || camera->getProjection() != 0)
-        return;
-    const float degrees = fieldOfView > 0.0f ? fieldOfView : camera->getFieldOfView();
-    const float visible = 2.0f * std::tan(degrees * 0.008726646f) * distance;
-    float height = 0.0f;
-    if (IRenderTarget* surface = getSurface(); surface && surface->getTexture())
-        height = float(surface->getTexture()->getSize()[1]);
-    else if (CApp* app = CApp::get())
-        height = float(app->screenHeight);
-    // A view without height has no pixel to match.
-    if (height > 0.0f)
-        worldScale = Vector3D(visible / height, visible / height, visible / height);
+    const float scale = CameraPixelScale(camera, distance, fieldOfView, getTargetViewSize().y);
+    worldScale = Vector3D(scale, scale, scale);
 }
 
 void CSprite::setDither(int32_t enable, int32_t width, int32_t height, const std::string& textureName)

@@ -1,6 +1,7 @@
 #include "sprite/CSprite.h"
 
-#include "core/IRenderTarget.h"
+#include "core/CameraView.h"
+#include "core/ColourBytes.h"
 #include "curve/Easing.h"
 
 #include <kavro/ICamera.h>
@@ -26,11 +27,7 @@ constexpr float NoOffset = 1.1920929e-07f;
 
 uint8_t opacityByte(const CInterpolator<float>& opacity)
 {
-    float a = opacity.valueScale * opacity.scaledValue;
-    if (!(a > 0.0f))
-        a = 0.0f;
-    a = std::min(a, 1.0f);
-    return uint8_t(a * 255.0f);
+    return UnitColourByte(opacity.valueScale * opacity.scaledValue);
 }
 
 uint32_t withAlpha(uint32_t rgba, uint8_t alpha)
@@ -38,40 +35,11 @@ uint32_t withAlpha(uint32_t rgba, uint8_t alpha)
     return (rgba & 0x00FFFFFFu) | (uint32_t(alpha) << 24);
 }
 
-uint8_t channelByte(float value)
-{
-    return uint8_t(std::clamp(value * 255.0f, 0.0f, 255.0f));
-}
-
-Matrix4x4 screenMapping(const Vector2D& view)
-{
-    return Matrix4x4::GetScaling(0.5f, -0.5f, 1.0f) * Matrix4x4::GetTranslation(0.5f, 0.5f, 0.0f) *
-           Matrix4x4::GetScaling(view.x, view.y, 1.0f);
-}
-
 } // namespace
-
-Vector2D CSprite::viewSize()
-{
-    if (IRenderTarget* surface = getSurface())
-        if (Kavro::ITexture* target = surface->getTexture())
-            return {float(target->getSize()[0]), float(target->getSize()[1])};
-    return getScreenSize();
-}
 
 Matrix4x4 CSprite::projection(Matrix4x4 m, const Vector2D& view, const Vector3D& pivotPoint) const
 {
-    if (camera)
-    {
-        m *= Matrix4x4().LookAt(camera->getEye(), camera->getTarget(), camera->getUp());
-        if (camera->getProjection() == 1)
-            m *= Matrix4x4().Ortho(view.x, view.y, camera->getNear(), camera->getFar());
-        else
-            m *= Matrix4x4().Perspective(camera->getFieldOfView(), view.x / view.y, camera->getNear(),
-                                         camera->getFar());
-        return m;
-    }
-    if (actionCompatibleMode == 1)
+    if (!camera && actionCompatibleMode == 1)
     {
         m *= Matrix4x4().Ortho(view.x, view.y, 0.0f, 1.0f);
         const float hw = float(rect[2]) * 0.5f * worldScale.x, hh = float(rect[3]) * 0.5f * worldScale.y;
@@ -82,9 +50,7 @@ Matrix4x4 CSprite::projection(Matrix4x4 m, const Vector2D& view, const Vector3D&
         m *= Matrix4x4::GetTranslation(-t.x, -t.y, -t.z) * depth * Matrix4x4::GetTranslation(t.x, t.y, t.z);
         return m;
     }
-    m *= Matrix4x4().LookAt({0.0f, 0.0f, -1000.0f}, {0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f});
-    m *= Matrix4x4().Ortho(view.x, view.y, 0.0f, 120000.0f);
-    return m;
+    return AppendViewProjection(m, camera, view);
 }
 
 bool CSprite::wantsFiltering(const Vector3D& origin, float offsetSum) const
@@ -190,8 +156,7 @@ void CSprite::addPieces(const Matrix4x4& h, const Matrix4x4& m, uint8_t alpha)
             const Vector3D left = easeLinear(vertexColor[0].scaledValue, vertexColor[2].scaledValue, hgt, v);
             const Vector3D right = easeLinear(vertexColor[1].scaledValue, vertexColor[3].scaledValue, hgt, v);
             const Vector3D c = easeLinear(left, right, w, u);
-            colours[i] = uint32_t(channelByte(c.x)) | uint32_t(channelByte(c.y)) << 8 |
-                         uint32_t(channelByte(c.z)) << 16 | uint32_t(alpha) << 24;
+            colours[i] = PackRgba(c, alpha);
         }
         if (sceneSprite)
         {
@@ -217,7 +182,7 @@ void CSprite::updateGeometry()
     const uint8_t alpha = opacityByte(opacity);
     for (uint32_t& colour : vertexColor32)
         colour = withAlpha(colour, alpha);
-    const Vector2D view = viewSize();
+    const Vector2D view = getTargetViewSize();
     float offsetSum = 0.0f;
     for (const auto& corner : vertexMove)
         offsetSum += corner.scaledValue.LengthSq();
@@ -243,7 +208,7 @@ void CSprite::updateGeometry()
     if (quad)
         quad->end();
 
-    const Matrix4x4 v = screenMapping(view);
+    const Matrix4x4 v = ViewportMapping(view);
     const float hw = float(rect[2]) * 0.5f * worldScale.x, hh = float(rect[3]) * 0.5f * worldScale.y;
     quadMatrix = Matrix4x4::GetScaling(hw, hh, 1.0f) * m * v;
     Vector4D corners[4];

@@ -1,7 +1,6 @@
 #include "text/CText.h"
 
 #include "core/CApp.h"
-#include "core/CTask.h"
 #include "sprite/CSpriteList.h"
 
 #include <kavro/IRenderDevice.h>
@@ -134,11 +133,7 @@ void CText::addGlyphSprite(size_t count)
     glyphSprites.push_back(sprite);
     sprite->createList(uint32_t(count));
     // The text updates and draws its lists itself.
-    if (CTask* task = sprite->getTask())
-    {
-        task->removeTaskObject(sprite);
-        task->removeRenderingObject(sprite);
-    }
+    sprite->leaveTaskLists();
 }
 
 } // namespace Orvane

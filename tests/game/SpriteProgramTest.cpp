@@ -1,15 +1,12 @@
 // Sprites drawn by the whole program: the built `orvane` over packed archives, headless, on the fixed
 // 1/60 s clock, with frames read back by the render device.
+#include "ProgramFrames.h"
 #include "ProgramRun.h"
-
-#include "render/ImageCodec.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -24,35 +21,13 @@ constexpr int Height = 240;
 
 const std::string Settings = "[Init]\nSCREEN_WIDTH=320\nSCREEN_HEIGHT=240\nWINDOW_NAME=\"Test\"\n";
 
-std::string fileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // A PNG of one colour, as the bytes of its file.
 std::string solidPng(const OrvaneTest::TempDirectory& scratch, int w, int h, uint32_t argb)
 {
     const std::vector<uint32_t> pixels(size_t(w) * size_t(h), argb);
     const std::string path = scratch.file("solid.png");
     EXPECT_TRUE(Kavro::WritePng(path, w, h, pixels.data()));
-    return fileText(path);
-}
-
-Kavro::DecodedImage readFrame(const std::string& path)
-{
-    const std::string bytes = fileText(path);
-    Kavro::DecodedImage image;
-    std::string error;
-    EXPECT_TRUE(
-        Kavro::DecodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image, error))
-        << path << ": " << error;
-    return image;
-}
-
-uint32_t pixelAt(const Kavro::DecodedImage& image, int x, int y)
-{
-    return image.pixels[size_t(y) * size_t(image.width) + size_t(x)];
+    return OrvaneTest::FileText(path);
 }
 
 } // namespace
@@ -101,17 +76,17 @@ TEST(SpriteProgram, FadeFromAnImageAndAScreenCaptureShowInTheFramesReadBack)
     } frames[] = {{&frame1, 0}, {&frame31, 127}, {&frame61, 255}};
     for (const auto& f : frames)
     {
-        const Kavro::DecodedImage image = readFrame(*f.path);
+        const Kavro::DecodedImage image = OrvaneTest::ReadFrame(*f.path);
         ASSERT_EQ(image.width, Width) << *f.path;
         ASSERT_EQ(image.height, Height) << *f.path;
         for (const auto& [x, y] : {std::pair{80, 80}, std::pair{240, 200}}) // the square, and its copy
         {
-            const uint32_t p = pixelAt(image, x, y);
+            const uint32_t p = OrvaneTest::PixelAt(image, x, y);
             for (int shift : {0, 8, 16})
                 EXPECT_NEAR(int((p >> shift) & 0xFF), f.grey, 1) << *f.path << " at " << x << "," << y;
         }
-        EXPECT_EQ(pixelAt(image, 10, 10), 0xFFFF0000u) << *f.path;
-        EXPECT_EQ(pixelAt(image, 170, 130), 0xFFFF0000u) << *f.path; // the red square's copy
-        EXPECT_EQ(pixelAt(image, 150, 10), 0xFF000000u) << *f.path;
+        EXPECT_EQ(OrvaneTest::PixelAt(image, 10, 10), 0xFFFF0000u) << *f.path;
+        EXPECT_EQ(OrvaneTest::PixelAt(image, 170, 130), 0xFFFF0000u) << *f.path; // the red square's copy
+        EXPECT_EQ(OrvaneTest::PixelAt(image, 150, 10), 0xFF000000u) << *f.path;
     }
 }

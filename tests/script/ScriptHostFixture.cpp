@@ -94,4 +94,28 @@ std::string ScriptHostFixture::eval(const std::string& expression)
     return error.empty() ? output : "error: " + error;
 }
 
+void ScriptTaskFixture::SetUp()
+{
+    ScriptHostFixture::SetUp();
+    core->milliTime = 1000;
+    task = new TestTask(log, "MAIN");
+    app->taskStack.push_back(task);
+    writeFile("media/script/main.nut", "while (true) Suspend();\n");
+    startHost();
+}
+
+void ScriptTaskFixture::TearDown()
+{
+    host.reset();
+    app->taskStack.clear();
+    if (task)
+        task->release();
+    ScriptHostFixture::TearDown();
+}
+
+std::string ScriptTaskFixture::results()
+{
+    return eval("SQMATH_RET_1 + \",\" + SQMATH_RET_2 + \",\" + SQMATH_RET_3 + \",\" + SQMATH_RET_4");
+}
+
 } // namespace OrvaneTest

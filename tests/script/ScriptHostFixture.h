@@ -3,6 +3,7 @@
 #include "core/CApp.h"
 #include "script/CSquirrel.h"
 #include "support/FakeCore.h"
+#include "support/FakeTaskObjects.h"
 #include "support/TempDirectory.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +45,21 @@ protected:
     FakeCore* core = nullptr;
     Orvane::CApp* app = nullptr;
     std::unique_ptr<Orvane::CSquirrel> host;
+};
+
+// The host started over a main script that only suspends, with a task "MAIN" on the task stack in which
+// scripts make their objects.
+class ScriptTaskFixture : public ScriptHostFixture
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The snippet's SQMATH_RET_1 .. 4, comma separated.
+    std::string results();
+
+    CallLog log;
+    TestTask* task = nullptr;
 };
 
 } // namespace OrvaneTest

@@ -329,6 +329,8 @@ RecordingRenderDevice::RecordingRenderDevice(CallLog& log)
 
 RecordingRenderDevice::~RecordingRenderDevice()
 {
+    for (RecordingLineList* list : lineLists)
+        list->release();
     for (FakeTexture* texture : shared_)
         texture->release();
     defaultTexture_->release();
@@ -502,6 +504,54 @@ Kavro::IQuad* RecordingRenderDevice::createColorQuad(int quadCount)
 {
     log_.add("createColorQuad", quadCount);
     return new RecordingSpriteQuad(log_, nullptr, "colorQuad");
+}
+
+Kavro::ILineList* RecordingRenderDevice::createLineList(int count)
+{
+    log_.add("createLineList", count);
+    if (noLineList)
+        return nullptr;
+    auto* list = new RecordingLineList(log_, count);
+    list->addRef();
+    lineLists.push_back(list);
+    return list;
+}
+
+int RecordingLineList::begin()
+{
+    log_.add("lineList.begin");
+    lines.clear();
+    return 0;
+}
+
+int RecordingLineList::addLine(const Kavro::Matrix4x4& matrix, const Kavro::Vector4D& from, uint32_t fromColour,
+                               const Kavro::Vector4D& to, uint32_t toColour)
+{
+    if (int(lines.size()) >= capacity)
+        return -1;
+    lines.push_back({matrix, from, fromColour, to, toColour});
+    return 0;
+}
+
+int RecordingLineList::end()
+{
+    log_.add("lineList.end", lines.size());
+    ++builds;
+    return 0;
+}
+
+int RecordingLineList::render()
+{
+    log_.add("lineList.render");
+    ++renders;
+    return 0;
+}
+
+int RecordingLineList::setBlendMode(int mode)
+{
+    log_.add("lineList.setBlendMode", mode);
+    blendMode = mode;
+    return 0;
 }
 
 Kavro::ISpriteQuad* RecordingRenderDevice::createSpriteMask(Kavro::ITexture* texture, int mode)

@@ -182,6 +182,42 @@ private:
     Kavro::ITexture* texture_;
 };
 
+// Line list that logs begin, end, render and setBlendMode as "lineList.<operation>(...)" and keeps the lines
+// of its current list; addLine beyond the count it was made for answers -1, as the library's does.
+class RecordingLineList : public LoggedRefCounted<Kavro::ILineList>
+{
+public:
+    struct Line
+    {
+        Kavro::Matrix4x4 matrix;
+        Kavro::Vector4D from;
+        uint32_t fromColour = 0;
+        Kavro::Vector4D to;
+        uint32_t toColour = 0;
+    };
+
+    RecordingLineList(CallLog& log, int capacity) : capacity(capacity), log_(log) {}
+
+    int begin() override;
+    int addLine(const Kavro::Matrix4x4& matrix, const Kavro::Vector4D& from, uint32_t fromColour,
+                const Kavro::Vector4D& to, uint32_t toColour) override;
+    int end() override;
+    int getLineCount() override { return int(lines.size()); }
+    int render() override;
+    int setBlendMode(int mode) override;
+    int getBlendMode() override { return blendMode; }
+
+    int capacity;
+    int blendMode = 1;
+    std::vector<Line> lines;
+    // Completed lists (begin to end), oldest first; renders counts render calls.
+    int builds = 0;
+    int renders = 0;
+
+private:
+    CallLog& log_;
+};
+
 class RecordingSceneManager : public LoggedRefCounted<Kavro::ISceneManager>
 {
 public:
@@ -235,6 +271,8 @@ public:
     // Logs; null when noShadowSprite is set.
     Kavro::IShadowSprite* createShadowSprite(Kavro::ITexture* texture) override;
     Kavro::ITexture* getDitherTexture() override { return ditherTexture_; }
+    // Logs; null while noLineList is set. The device keeps a reference to every list it made (lineLists).
+    Kavro::ILineList* createLineList(int count) override;
     int copyTexture(Kavro::ITexture* destination, Kavro::ITexture* source, int mode) override;
     int copyRect(Kavro::ITexture* destination, const Kavro::Rect2DI& destinationRect, Kavro::ITexture* source,
                  const Kavro::Rect2DI& sourceRect) override;
@@ -248,6 +286,8 @@ public:
     bool noRenderTexture = false;
     bool noMaskQuad = false;
     bool noShadowSprite = false;
+    bool noLineList = false;
+    std::vector<RecordingLineList*> lineLists;
     std::vector<std::string> missingTextures;
     int loadedWidth = 64, loadedHeight = 64;
     int32_t screenSize[2] = {1280, 720};

@@ -5,6 +5,8 @@
 #include "core/CChunkWriter.h"
 #include "core/CFile.h"
 #include "core/CTask.h"
+#include "core/ColourBytes.h"
+#include "core/TaskObjectLinks.h"
 #include "core/CTextureWacher.h"
 #include "core/IRenderTarget.h"
 #include "script/Squirrel/SQFile.h"
@@ -25,38 +27,10 @@
 namespace Orvane::Squirrel
 {
 
-namespace
-{
-
-uint8_t colourByte(float value)
-{
-    return uint8_t(std::clamp(std::trunc(value * 255.0f), 0.0f, 255.0f));
-}
-
-// True when frame is sprite itself or hangs below it: linking to it would close a loop.
-bool isSelfOrBelow(const CFrame* frame, const CFrame* sprite)
-{
-    for (const CFrame* at = frame; at; at = at->getParent())
-        if (at == sprite) return true;
-    return false;
-}
-
-// The binding alone updates and draws its engine sprite: the task must not do it as well.
-void takeOutOfTask(CSprite* sprite)
-{
-    if (CTask* joined = sprite->getTask())
-    {
-        joined->removeTaskObject(sprite);
-        joined->removeRenderingObject(sprite);
-    }
-}
-
-} // namespace
-
 SQSprite::SQSprite(const char* name) : SQRenderer<CSprite>(name ? name : "")
 {
     engine = new CNullSprite;
-    takeOutOfTask(engine);
+    engine->leaveTaskLists();
 }
 
 SQSprite::~SQSprite()
@@ -89,7 +63,7 @@ int SQSprite::adopt(CSprite* made)
     dropSprite();
     const bool failed = made == nullptr;
     engine = failed ? new CNullSpriteMask : made;
-    takeOutOfTask(engine);
+    engine->leaveTaskLists();
     if (failed) return -1;
     engineObject = engine;
     engine->setTimeScale(timeScale);
@@ -127,7 +101,7 @@ int SQSprite::createColor(int width, int height, float r, float g, float b)
     dropSprite();
     const int32_t rect[4] = {0, 0, width, height};
     auto* made = new CSprite(Kavro::Vector2D(0.0f, 0.0f), rect);
-    const uint8_t colour[4] = {colourByte(r), colourByte(g), colourByte(b), 255};
+    const uint8_t colour[4] = {UnitColourByte(r), UnitColourByte(g), UnitColourByte(b), 255};
     made->createColorTexture(colour);
     return adopt(made);
 }
@@ -343,18 +317,13 @@ int SQSprite::isPaused()
 
 CTaskObject* SQSprite::findObject(const char* name) const
 {
-    CTask* task = getTask();
-    if (!task || !name || !*name) return nullptr;
-    return task->findTaskObject(name);
+    return FindTaskObject(getTask(), name);
 }
 
 void SQSprite::link(const char* name)
 {
-    CFrame* parent = getTask();
-    if (CTaskObject* found = findObject(name)) parent = found->getFrame();
-    if (parent && isSelfOrBelow(parent, engine)) return;
-    engine->setParent(parent);
-    engine->updateWorldMatrix();
+    CFrame* found = FindLinkFrame(getTask(), name);
+    LinkFrame(*engine, found ? found : getTask());
 }
 
 void SQSprite::setMask(const char* name)

@@ -3,6 +3,7 @@
 #include "core/CApp.h"
 #include "core/CFile.h"
 #include "core/CTask.h"
+#include "core/TaskObjectLinks.h"
 #include "core/IRenderTarget.h"
 #include "script/CSquirrel.h"
 #include "script/Squirrel/SQFile.h"
@@ -87,11 +88,7 @@ void SQText::adoptText(int kind)
         const int32_t size[2] = {int32_t(screen.x), int32_t(screen.y)};
         engine = new CText("", size);
     }
-    if (CTask* joined = engine->getTask())
-    {
-        joined->removeTaskObject(engine);
-        joined->removeRenderingObject(engine);
-    }
+    engine->leaveTaskLists();
     engineObject = engine;
 }
 
@@ -205,9 +202,7 @@ int32_t SQText::deserialize(const char* fileObjectName)
 
 CTaskObject* SQText::findObject(const char* name)
 {
-    if (!name || !*name || !getTask())
-        return nullptr;
-    return getTask()->findTaskObject(name);
+    return FindTaskObject(getTask(), name);
 }
 
 // ---- Creation, text and typing ----
@@ -235,10 +230,8 @@ const char* SQText::getString()
 
 void SQText::link(const char* name)
 {
-    CTaskObject* found = findObject(name);
-    CFrame* parent = found ? found->getFrame() : static_cast<CFrame*>(getTask());
-    engine->setParent(parent);
-    engine->updateWorldMatrix();
+    CFrame* found = FindLinkFrame(getTask(), name);
+    LinkFrame(*engine, found ? found : getTask());
 }
 
 void SQText::beginType(int value)

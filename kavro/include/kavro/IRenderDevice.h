@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ILineList.h"
 #include "IQuad.h"
 #include "IShadowSprite.h"
 #include "ISpriteQuad.h"
@@ -61,6 +62,8 @@ public:
     // The built-in 4 x 4 ordered dither pattern (grey levels 8 to 248 in steps of 16, opaque; no reference
     // added).
     virtual ITexture* getDitherTexture() = 0;
+    // A line list with room for count lines; null when count is not positive.
+    virtual ILineList* createLineList(int count) = 0;
 
     // Copies source (null: the screen) into destination: mode 0 needs equal sizes, any other mode scales.
     virtual int copyTexture(ITexture* destination, ITexture* source, int mode) = 0;

@@ -396,49 +396,65 @@ void CQuadRenderer::flush()
 {
     if (!hasPending())
         return;
-    glBindFramebuffer(GL_FRAMEBUFFER, state_.framebuffer);
-    glViewport(0, 0, state_.targetWidth, state_.targetHeight);
-    const int output = int(ApplyBlendMode(state_.blendMode));
-    const bool adjusted = state_.offset.x != 0.0f || state_.offset.y != 0.0f || state_.uvOffset.x != 0.0f ||
-                          state_.uvOffset.y != 0.0f || state_.colour.x != 1.0f || state_.colour.y != 1.0f ||
-                          state_.colour.z != 1.0f || state_.colour.w != 1.0f;
-    const int variant = state_.stages ? 2 : adjusted ? 1 : 0;
-    const Program& program = programs_[output + 3 * variant + (state_.mask ? 9 : 0)];
-    glUseProgram(program.id);
-    glBindVertexArray(vertexArray_);
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
-    // Fresh storage for every batch: rewriting storage that a queued draw still reads would make the driver
-    // finish that draw first.
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(corners_.size() * sizeof(QuadVertex)), corners_.data(),
-                 GL_STREAM_DRAW);
-    glUniform4f(program.colour, state_.colour.x, state_.colour.y, state_.colour.z, state_.colour.w);
-    glUniform2f(program.offset, state_.offset.x, state_.offset.y);
-    glUniform2f(program.uvOffset, state_.uvOffset.x, state_.uvOffset.y);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, state_.texture);
-    glBindSampler(0, samplers_[state_.filter & 7]);
-    if (state_.mask)
-    {
-        // The mask has the target's proportions: one mask texel per target pixel when the sizes agree.
-        glUniform2f(program.targetSize, float(state_.targetWidth), float(state_.targetHeight));
-        glActiveTexture(GL_TEXTURE0 + MaskUnit);
-        glBindTexture(GL_TEXTURE_2D, state_.mask);
-        glBindSampler(MaskUnit, samplers_[0]);
-        glActiveTexture(GL_TEXTURE0);
-    }
-    if (state_.stages)
-        setEffectUniforms(program);
+    bindDraw(state_, corners_.data(), corners_.size());
     glDrawElements(GL_TRIANGLES, GLsizei(corners_.size() / 4 * 6), GL_UNSIGNED_SHORT, nullptr);
     ++drawCalls_;
     corners_.clear();
     CheckGLErrors("drawing quads");
 }
 
-void CQuadRenderer::setEffectUniforms(const Program& program)
+void CQuadRenderer::drawLines(const QuadVertex* ends, size_t lineCount, const QuadDrawState& state)
 {
-    const SpriteEffects& e = state_.effects;
+    // The quads before the lines are drawn first: order is kept.
+    flush();
+    if (lineCount == 0)
+        return;
+    bindDraw(state, ends, lineCount * 2);
+    glDrawArrays(GL_LINES, 0, GLsizei(lineCount * 2));
+    ++drawCalls_;
+    CheckGLErrors("drawing lines");
+}
+
+void CQuadRenderer::bindDraw(const QuadDrawState& state, const QuadVertex* vertices, size_t vertexCount)
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, state.framebuffer);
+    glViewport(0, 0, state.targetWidth, state.targetHeight);
+    const int output = int(ApplyBlendMode(state.blendMode));
+    const bool adjusted = state.offset.x != 0.0f || state.offset.y != 0.0f || state.uvOffset.x != 0.0f ||
+                          state.uvOffset.y != 0.0f || state.colour.x != 1.0f || state.colour.y != 1.0f ||
+                          state.colour.z != 1.0f || state.colour.w != 1.0f;
+    const int variant = state.stages ? 2 : adjusted ? 1 : 0;
+    const Program& program = programs_[output + 3 * variant + (state.mask ? 9 : 0)];
+    glUseProgram(program.id);
+    glBindVertexArray(vertexArray_);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+    // Fresh storage for every batch: rewriting storage that a queued draw still reads would make the driver
+    // finish that draw first.
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertexCount * sizeof(QuadVertex)), vertices, GL_STREAM_DRAW);
+    glUniform4f(program.colour, state.colour.x, state.colour.y, state.colour.z, state.colour.w);
+    glUniform2f(program.offset, state.offset.x, state.offset.y);
+    glUniform2f(program.uvOffset, state.uvOffset.x, state.uvOffset.y);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, state.texture);
+    glBindSampler(0, samplers_[state.filter & 7]);
+    if (state.mask)
+    {
+        // The mask has the target's proportions: one mask texel per target pixel when the sizes agree.
+        glUniform2f(program.targetSize, float(state.targetWidth), float(state.targetHeight));
+        glActiveTexture(GL_TEXTURE0 + MaskUnit);
+        glBindTexture(GL_TEXTURE_2D, state.mask);
+        glBindSampler(MaskUnit, samplers_[0]);
+        glActiveTexture(GL_TEXTURE0);
+    }
+    if (state.stages)
+        setEffectUniforms(program, state);
+}
+
+void CQuadRenderer::setEffectUniforms(const Program& program, const QuadDrawState& state)
+{
+    const SpriteEffects& e = state.effects;
     const GLint* at = program.effects;
-    glUniform1i(at[Stages], state_.stages);
+    glUniform1i(at[Stages], state.stages);
     glUniform3f(at[RadialBlurUniform], e.radialCenter.x, e.radialCenter.y, e.radialPower);
     const float length = std::sqrt(e.direction.x * e.direction.x + e.direction.y * e.direction.y);
     const float streak = length > 0.0f ? e.directionalPower / length : 0.0f;
@@ -454,16 +470,16 @@ void CQuadRenderer::setEffectUniforms(const Program& program)
     glUniform4f(at[Level], e.levelMin, e.levelMax, e.levelPower, float(e.shadingLevel));
     glUniform4fv(at[TransitionUniform], 1, e.transition);
     glUniform2f(at[DitherSize], e.ditherSize.x, e.ditherSize.y);
-    if (state_.stages & SpriteEffects::Transition)
+    if (state.stages & SpriteEffects::Transition)
     {
         glActiveTexture(GL_TEXTURE0 + TransitionMaskUnit);
-        glBindTexture(GL_TEXTURE_2D, state_.transitionMask);
+        glBindTexture(GL_TEXTURE_2D, state.transitionMask);
         glBindSampler(TransitionMaskUnit, samplers_[3]);
     }
-    if (state_.stages & SpriteEffects::Dither)
+    if (state.stages & SpriteEffects::Dither)
     {
         glActiveTexture(GL_TEXTURE0 + DitherUnit);
-        glBindTexture(GL_TEXTURE_2D, state_.ditherPattern);
+        glBindTexture(GL_TEXTURE_2D, state.ditherPattern);
         glBindSampler(DitherUnit, samplers_[0]);
     }
     glActiveTexture(GL_TEXTURE0);

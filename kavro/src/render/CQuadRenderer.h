@@ -58,6 +58,9 @@ public:
     // Draws the pending batch into its framebuffer; leaves that framebuffer bound.
     void flush();
     bool hasPending() const { return !corners_.empty(); }
+    // Draws the pending batch, then the lines (two ends each) at once with the state; the texture should be
+    // plain white, since the ends carry no texture coordinates of their own.
+    void drawLines(const QuadVertex* ends, size_t lineCount, const QuadDrawState& state);
     // Drops the pending quads and the names of the GL objects, which went with their context.
     void abandon();
     // Draw calls made so far.
@@ -101,8 +104,10 @@ private:
         GLint targetSize = -1;
         GLint effects[EffectUniformCount] = {};
     };
+    // Sets up everything a draw of the vertices with the state needs: target, blend, program, buffer, textures.
+    void bindDraw(const QuadDrawState& state, const QuadVertex* vertices, size_t vertexCount);
     // Uploads the effect parameters and binds the textures the stages read.
-    void setEffectUniforms(const Program& program);
+    void setEffectUniforms(const Program& program, const QuadDrawState& state);
     Program programs_[ProgramCount];
     GLuint vertexArray_ = 0;
     GLuint vertexBuffer_ = 0;

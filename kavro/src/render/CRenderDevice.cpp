@@ -7,6 +7,7 @@
 #include "render/GLErrors.h"
 #include "render/ImageCodec.h"
 #include "render/RenderDeviceFactory.h"
+#include "scene/CLineList.h"
 #include "scene/CMaskQuad.h"
 #include "scene/CSceneManager.h"
 #include "scene/CShadowSprite.h"
@@ -55,6 +56,12 @@ void setClearColour(uint32_t argb)
 Rect2DI wholeOf(CTexture* texture)
 {
     return {0, 0, texture->getSize()[0], texture->getSize()[1]};
+}
+
+// Pixels of a target of that size to clip units (y is up in clip space and down in pixels).
+Vector2D clipOffset(const Vector2D& pixels, int targetWidth, int targetHeight)
+{
+    return {pixels.x * 2.0f / float(targetWidth), -pixels.y * 2.0f / float(targetHeight)};
 }
 
 bool rectInside(const Rect2DI& r, CTexture* texture)
@@ -490,6 +497,33 @@ ITexture* CRenderDevice::getDitherTexture()
     return ditherTexture_;
 }
 
+ILineList* CRenderDevice::createLineList(int count)
+{
+    if (count <= 0)
+        return nullptr;
+    return new CLineList(this, count);
+}
+
+int CRenderDevice::drawLines(const std::vector<QuadVertex>& ends, int blendMode)
+{
+    CTexture* into = target();
+    if (!makeCurrent() || !renderer_ || !into->framebuffer())
+        return -1;
+    if (ends.size() < 2)
+        return 0;
+    QuadDrawState state;
+    state.framebuffer = into->framebuffer();
+    state.targetWidth = into->getSize()[0];
+    state.targetHeight = into->getSize()[1];
+    state.texture = defaultTexture_->glTexture();
+    state.blendMode = blendMode >= 0 && blendMode <= 5 ? blendMode : 1;
+    // Whole-pixel positions lie on pixel centres, so a line between them lights one row or column of pixels
+    // instead of running along the edge between two.
+    state.offset = clipOffset({0.5f, 0.5f}, state.targetWidth, state.targetHeight);
+    renderer_->drawLines(ends.data(), ends.size() / 2, state);
+    return 0;
+}
+
 int CRenderDevice::blit(CTexture* destination, const Rect2DI& destinationRect, CTexture* source,
                         const Rect2DI& sourceRect)
 {
@@ -595,8 +629,7 @@ int CRenderDevice::drawQuadsInto(CTexture* into, const std::vector<QuadVertex>& 
         state.stages &= ~SpriteEffects::Dither;
     if (state.blendMode < 0 || state.blendMode > 5)
         state.blendMode = 1;
-    // Pixels to clip units; y is up in clip space and down in pixels.
-    state.offset = {state.offset.x * 2.0f / float(state.targetWidth), -state.offset.y * 2.0f / float(state.targetHeight)};
+    state.offset = clipOffset(state.offset, state.targetWidth, state.targetHeight);
     renderer_->append(corners.data(), corners.size() / 4, state);
     return 0;
 }

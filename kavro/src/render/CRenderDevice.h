@@ -50,6 +50,7 @@ public:
     ITexture* getDefaultTexture() override;
     IShadowSprite* createShadowSprite(ITexture* texture) override;
     ITexture* getDitherTexture() override;
+    ILineList* createLineList(int count) override;
     int copyTexture(ITexture* destination, ITexture* source, int mode) override;
     int copyRect(ITexture* destination, const Rect2DI& destinationRect, ITexture* source,
                  const Rect2DI& sourceRect) override;
@@ -76,6 +77,8 @@ public:
     // state's mask is that render texture.
     int drawQuadsInto(CTexture* into, const std::vector<QuadVertex>& corners, CTexture* texture,
                       QuadDrawState state);
+    // Draws the lines (two ends each) into the current render target at once, after the queued quads.
+    int drawLines(const std::vector<QuadVertex>& ends, int blendMode);
     // Draws every queued quad: before anything reads, copies, clears or changes pixels or textures.
     void flush();
 
