@@ -2,7 +2,7 @@
 
 #include "script/ReferenceTable.h"
 
-#include "sqinternal.h"
+#include "sqsave.h"
 
 #include <algorithm>
 
@@ -47,89 +47,14 @@ bool ObjectFrame::enter(const SQObject& value, const ReferenceTable& table)
 
 void ObjectFrame::collect(const SQObject& start, const ReferenceTable& table)
 {
-    // An explicit work list keeps deep structures off the native stack.
-    std::vector<SQObjectPtr> pending;
-    auto visit = [&](const SQObject& value) {
-        if (enter(value, table))
-            pending.emplace_back(value);
-    };
-    visit(start);
-    while (!pending.empty())
+    struct Collecting final : SQGraphVisitor
     {
-        SQObjectPtr value = std::move(pending.back());
-        pending.pop_back();
-        switch (sq_type(value))
-        {
-        case OT_ARRAY:
-            for (const SQObjectPtr& element : value._unVal.pArray->_values)
-                visit(element);
-            break;
-        case OT_TABLE:
-        {
-            SQTable* t = value._unVal.pTable;
-            for (SQInteger i = 0; i < t->_numofnodes; i++)
-            {
-                if (sq_type(t->_nodes[i].key) == OT_NULL)
-                    continue;
-                visit(t->_nodes[i].key);
-                visit(t->_nodes[i].val);
-            }
-            break;
-        }
-        case OT_INSTANCE:
-        case OT_CLASS:
-        {
-            bool isInstance = sq_type(value) == OT_INSTANCE;
-            SQInstance* instance = isInstance ? value._unVal.pInstance : nullptr;
-            SQClass* cls = isInstance ? instance->_class : value._unVal.pClass;
-            SQTable* members = cls->_members;
-            for (SQInteger i = 0; i < members->_numofnodes; i++)
-            {
-                const SQTable::_HashNode& node = members->_nodes[i];
-                if (sq_type(node.key) == OT_NULL)
-                    continue;
-                SQObject member = ReferenceTable::memberValue(cls, instance, node.val);
-                // An instance's methods come with its class; classes are the engine's.
-                if (sq_type(member) == OT_CLASS || (isInstance && sq_type(member) == OT_CLOSURE))
-                    continue;
-                visit(node.key);
-                visit(member);
-            }
-            break;
-        }
-        case OT_CLOSURE:
-        {
-            SQClosure* closure = value._unVal.pClosure;
-            for (const SQObjectPtr& parameter : closure->_defaultparams)
-                visit(parameter);
-            for (const SQObjectPtr& outer : closure->_outervalues)
-                visit(outer);
-            visit(closure->_function);
-            break;
-        }
-        case OT_FUNCPROTO:
-        {
-            SQFunctionProto* proto = value._unVal.pFunctionProto;
-            visit(proto->_sourcename);
-            visit(proto->_name);
-            for (const SQLocalVarInfo& local : proto->_localvarinfos)
-                visit(local._name);
-            for (const SQObjectPtr& literal : proto->_literals)
-                visit(literal);
-            for (const SQObjectPtr& parameter : proto->_parameters)
-                visit(parameter);
-            for (const SQObjectPtr& nested : proto->_functions)
-                visit(nested);
-            for (const SQOuterVar& outer : proto->_outervalues)
-            {
-                visit(outer._name);
-                visit(outer._src);
-            }
-            break;
-        }
-        default: break;
-        }
-    }
+        Collecting(ObjectFrame& frame, const ReferenceTable& table) : frame(frame), table(table) {}
+        bool enter(const SQObject& value) override { return frame.enter(value, table); }
+        ObjectFrame& frame;
+        const ReferenceTable& table;
+    } collecting(*this, table);
+    sqWalkGraph(start, walkRule, collecting);
 }
 
 void ObjectFrame::sortForWriting()

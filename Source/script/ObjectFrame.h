@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sqobject.h"
+#include "sqsave.h"
 
 namespace Orvane
 {
@@ -19,8 +20,13 @@ class ReferenceTable;
 class ObjectFrame
 {
 public:
-    // Enters value and everything reachable from it that the reference table does not hold.
-    // Delegates and weak reference targets are not followed; neither are the stacks of threads.
+    // What a thread reaches beyond the reference table. Delegates are not followed: a delegate
+    // the table lacks is not part of the thread's state. An instance's methods come with its
+    // class, which the engine recreates by name, so they are left out as well.
+    static constexpr SQWalkRule walkRule{.delegates = false, .instanceMethods = false};
+
+    // Enters value and everything reachable from it (under walkRule) that the reference table
+    // does not hold. Weak reference targets and the stacks of threads are not followed.
     void collect(const SQObject& value, const ReferenceTable& table);
     // Keeps a value out of the frame (a thread whose own record is being written).
     void exclude(const SQObject& value) { excluded.push_back(keyOf(value)); }

@@ -1,6 +1,7 @@
 #include "script/ReferenceTable.h"
 
 #include "sqinternal.h"
+#include "sqsave.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -23,12 +24,12 @@ uintptr_t identityOf(const SQObject& value)
     return reinterpret_cast<uintptr_t>(value._unVal.pRefCounted);
 }
 
-// The walk of the graph. Every object is entered once; the explicit work list keeps deep
-// structures off the native stack.
-class Walker
+// Enters every reference-counted object reachable from the root once, in walk order; the
+// elements of the exclusions array, and what is reachable only through them, stay out.
+class Entering final : public SQGraphVisitor
 {
 public:
-    Walker(std::vector<ReferenceTable::Entry>& entries, const SQObject& exclusions) : entries(entries)
+    Entering(std::vector<ReferenceTable::Entry>& entries, const SQObject& exclusions) : entries(entries)
     {
         if (sq_type(exclusions) == OT_ARRAY)
             for (const SQObjectPtr& element : exclusions._unVal.pArray->_values)
@@ -36,129 +37,23 @@ public:
                     excluded.insert(identityOf(element));
     }
 
-    void run(const SQObject& root)
-    {
-        visit(root);
-        while (!pending.empty())
-        {
-            SQObjectPtr value = std::move(pending.back());
-            pending.pop_back();
-            walkChildren(value);
-        }
-    }
-
-private:
-    // Enters the object when new and queues its children.
-    void visit(const SQObject& value)
+    bool enter(const SQObject& value) override
     {
         if (!ISREFCOUNTED(sq_type(value)))
-            return;
+            return false;
         uintptr_t id = identityOf(value);
         if (excluded.count(id) || !seen.insert(id).second)
-            return;
+            return false;
         ReferenceTable::Entry entry;
         entry.value = value;
         entries.push_back(std::move(entry));
-        pending.emplace_back(value);
-    }
-
-    void visitPair(const SQObject& name, const SQObject& value)
-    {
-        if (sq_type(value) == OT_CLASS)
-            return;
-        visit(name);
-        visit(value);
-    }
-
-    void visitProto(const SQObject& value)
-    {
-        if (sq_type(value) != OT_FUNCPROTO)
-            return;
-        visit(value);
-    }
-
-    void walkProto(SQFunctionProto* proto)
-    {
-        visit(proto->_sourcename);
-        visit(proto->_name);
-        for (const SQLocalVarInfo& local : proto->_localvarinfos)
-            visit(local._name);
-        for (const SQObjectPtr& literal : proto->_literals)
-            visit(literal);
-        for (const SQObjectPtr& parameter : proto->_parameters)
-            visit(parameter);
-        for (const SQObjectPtr& nested : proto->_functions)
-            visitProto(nested);
-        for (const SQOuterVar& outer : proto->_outervalues)
-        {
-            visit(outer._name);
-            visit(outer._src);
-        }
-    }
-
-    void walkClassMembers(SQClass* cls, SQInstance* instance)
-    {
-        SQTable* members = cls->_members;
-        for (SQInteger i = 0; i < members->_numofnodes; i++)
-        {
-            const SQTable::_HashNode& node = members->_nodes[i];
-            if (sq_type(node.key) == OT_NULL)
-                continue;
-            visitPair(node.key, ReferenceTable::memberValue(cls, instance, node.val));
-        }
-    }
-
-    void walkChildren(const SQObject& value)
-    {
-        if (is_delegable(value) && value._unVal.pDelegable->_delegate)
-            visit(SQObjectPtr(value._unVal.pDelegable->_delegate));
-        switch (sq_type(value))
-        {
-        case OT_ARRAY:
-            for (const SQObjectPtr& element : value._unVal.pArray->_values)
-                visit(element);
-            break;
-        case OT_TABLE:
-        {
-            SQTable* table = value._unVal.pTable;
-            for (SQInteger i = 0; i < table->_numofnodes; i++)
-            {
-                if (sq_type(table->_nodes[i].key) == OT_NULL)
-                    continue;
-                visit(table->_nodes[i].key);
-                visit(table->_nodes[i].val);
-            }
-            break;
-        }
-        case OT_INSTANCE:
-            walkClassMembers(value._unVal.pInstance->_class, value._unVal.pInstance);
-            break;
-        case OT_CLASS:
-            walkClassMembers(value._unVal.pClass, nullptr);
-            break;
-        case OT_CLOSURE:
-        {
-            SQClosure* closure = value._unVal.pClosure;
-            for (const SQObjectPtr& parameter : closure->_defaultparams)
-                visit(parameter);
-            for (const SQObjectPtr& outer : closure->_outervalues)
-                visit(outer);
-            visitProto(closure->_function);
-            break;
-        }
-        case OT_FUNCPROTO:
-            walkProto(value._unVal.pFunctionProto);
-            break;
-        default:
-            break;
-        }
+        return true;
     }
 
 private:
     std::vector<ReferenceTable::Entry>& entries;
     std::unordered_set<uintptr_t> excluded;
     std::unordered_set<uintptr_t> seen;
-    std::vector<SQObjectPtr> pending;
 };
 
 int32_t priorityOf(HSQUIRRELVM vm, const SQObject& priority, const SQObject& instance)
@@ -180,23 +75,6 @@ int32_t priorityOf(HSQUIRRELVM vm, const SQObject& priority, const SQObject& ins
 }
 
 } // namespace
-
-SQObject ReferenceTable::readThrough(const SQObject& value)
-{
-    return sq_type(value) == OT_WEAKREF ? value._unVal.pWeakRef->_obj : value;
-}
-
-SQObject ReferenceTable::memberValue(SQClass* cls, SQInstance* instance, const SQObject& slot)
-{
-    size_t index = static_cast<size_t>(_member_idx(slot));
-    if (_isfield(slot))
-    {
-        if (instance)
-            return index < instance->_values.size() ? readThrough(instance->_values[index]) : sqMakeNull();
-        return index < cls->_defaultvalues.size() ? readThrough(cls->_defaultvalues[index].val) : sqMakeNull();
-    }
-    return index < cls->_methods.size() ? readThrough(cls->_methods[index].val) : sqMakeNull();
-}
 
 ObjectFrame& ReferenceTable::pushFrame()
 {
@@ -231,7 +109,8 @@ void ReferenceTable::build(HSQUIRRELVM vm, const SQObject& root, const SQObject&
     clear();
     BusyScope scope(*this);
     std::vector<Entry> walked;
-    Walker(walked, exclusions).run(root);
+    Entering entering(walked, exclusions);
+    sqWalkGraph(root, ReferenceTable::walkRule, entering);
 
     bool byPriority = sq_type(priority) == OT_CLOSURE;
     for (Entry& entry : walked)
@@ -260,21 +139,14 @@ void ReferenceTable::build(HSQUIRRELVM vm, const SQObject& root, const SQObject&
 
 void ReferenceTable::collectNames(const SQObject& root)
 {
-    if (sq_type(root) != OT_TABLE)
-        return;
-    SQTable* table = root._unVal.pTable;
-    for (SQInteger i = 0; i < table->_numofnodes; i++)
-    {
-        const SQTable::_HashNode& node = table->_nodes[i];
-        if (sq_type(node.key) == OT_NULL)
-            continue;
-        SQObject value = ReferenceTable::readThrough(node.val);
+    sqForEachSlot(root, [&](const SQObject& key, const SQObject& slot) {
+        SQObject value = sqReadThrough(slot);
         Names* names = sq_type(value) == OT_NATIVECLOSURE ? &nativeClosureNames
                        : sq_type(value) == OT_CLASS       ? &classNames
                                                           : nullptr;
         if (names)
-            names->try_emplace(identityOf(value), SQObjectPtr(value), node.key);
-    }
+            names->try_emplace(identityOf(value), SQObjectPtr(value), key);
+    });
 }
 
 int32_t ReferenceTable::indexOf(const SQObject& value) const

@@ -9,9 +9,7 @@
 
 #include "script/ObjectFrame.h"
 #include "sqobject.h"
-
-struct SQClass;
-struct SQInstance;
+#include "sqsave.h"
 
 namespace Orvane
 {
@@ -22,6 +20,10 @@ namespace Orvane
 class ReferenceTable
 {
 public:
+    // The table holds everything a saved state refers to by index: delegates too (a table's
+    // delegate is written as a reference) and an instance's methods (they are its values).
+    static constexpr SQWalkRule walkRule{.delegates = true, .instanceMethods = true};
+
     struct Entry
     {
         int32_t orderKey = 0; // while a state file is read: 0 created, -1 the creation gave no object
@@ -81,11 +83,6 @@ public:
     SQObjectPtr findNativeClosureName(const SQObject& value) const;
     SQObjectPtr findClassName(const SQObject& value) const;
 
-    // A weak reference read through to its target.
-    static SQObject readThrough(const SQObject& value);
-    // The value of a class member (slot: its entry in the class's member table) for an instance,
-    // weak fields read through; with no instance, the class's own default or method.
-    static SQObject memberValue(SQClass* cls, SQInstance* instance, const SQObject& slot);
 
 private:
     using Names = std::map<uintptr_t, std::pair<SQObjectPtr, SQObjectPtr>>;

@@ -2,10 +2,11 @@
 
 #include "core/CFile.h"
 #include "script/ReferenceTable.h"
-#include "script/ThreadImage.h"
 
 #include "sqclosurestream.h"
 #include "sqinternal.h"
+#include "sqsave.h"
+#include "sqthreadimage.h"
 
 #include <openssl/evp.h>
 
@@ -65,15 +66,6 @@ bool callClosure(HSQUIRRELVM vm, const SQObject& closure, const SQObject* argume
     }
     sq_settop(vm, top);
     return ok;
-}
-
-// The member-iteration view of a class shared by the writer and the reader.
-template <typename Visit> void forEachMember(SQClass* cls, Visit visit)
-{
-    SQTable* members = cls->_members;
-    for (SQInteger i = 0; i < members->_numofnodes; i++)
-        if (sq_type(members->_nodes[i].key) != OT_NULL)
-            visit(members->_nodes[i].key, members->_nodes[i].val);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -247,7 +239,7 @@ public:
         }
         case OT_CLOSURE: return closureContents(v._unVal.pClosure);
         case OT_FUNCPROTO: return protoContents(v._unVal.pFunctionProto);
-        case OT_INSTANCE: return instanceContents(v._unVal.pInstance);
+        case OT_INSTANCE: return instanceContents(v);
         case OT_THREAD: return threadContents(v);
         case OT_INTEGER:
         case OT_FLOAT:
@@ -280,7 +272,7 @@ private:
     bool threadContents(const SQObject& value)
     {
         SQVM* thread = value._unVal.pThread;
-        ThreadImage image;
+        SQThreadImage image;
         if (table.frameDepth() >= MaxThreadNesting || image.capture(thread))
             return false;
         int64_t at = begin("THRD");
@@ -295,7 +287,7 @@ private:
         frame.collect(image.temporary, table);
         for (const SQObjectPtr& argument : image.varargs)
             frame.collect(argument, table);
-        for (const ThreadImage::Frame& call : image.frames)
+        for (const SQThreadImage::Frame& call : image.frames)
             frame.collect(call.closure, table);
         frame.sortForWriting();
         bool written = nestedTable(frame) && machineState(image);
@@ -319,7 +311,7 @@ private:
         return ok;
     }
 
-    bool machineState(const ThreadImage& image)
+    bool machineState(const SQThreadImage& image)
     {
         u32(static_cast<uint32_t>(image.stack.size()));
         u32(image.top);
@@ -338,7 +330,7 @@ private:
         u32(static_cast<uint32_t>(image.frames.size()));
         u32(image.frameCapacity);
         u32(image.frameStorage);
-        for (const ThreadImage::Frame& call : image.frames)
+        for (const SQThreadImage::Frame& call : image.frames)
         {
             u32(call.traps);
             u32(call.previousBase);
@@ -354,7 +346,7 @@ private:
         for (const SQObjectPtr& slot : image.stack)
             value(slot);
         u32(static_cast<uint32_t>(image.traps.size()));
-        for (const ThreadImage::Trap& trap : image.traps)
+        for (const SQThreadImage::Trap& trap : image.traps)
         {
             u32(trap.stackBase);
             u32(trap.stackTop);
@@ -392,7 +384,7 @@ private:
     bool closureContents(SQClosure* c)
     {
         int64_t at = begin("CLOS");
-        value(sq_type(c->_env) == OT_WEAKREF ? ReferenceTable::readThrough(c->_env) : sqMakeNull());
+        value(sq_type(c->_env) == OT_WEAKREF ? sqReadThrough(c->_env) : sqMakeNull());
         u32(static_cast<uint32_t>(c->_outervalues.size()));
         for (const SQObjectPtr& outer : c->_outervalues)
             value(outer);
@@ -402,16 +394,16 @@ private:
         return end(at);
     }
 
-    bool instanceContents(SQInstance* instance)
+    bool instanceContents(const SQObject& instance)
     {
         int64_t at = begin("INST");
-        u32(static_cast<uint32_t>(instance->_class->_members->_usednodes));
-        forEachMember(instance->_class, [&](const SQObject& key, const SQObject& slot) {
-            if (sq_type(key) == OT_STRING)
-                string(key._unVal.pString);
+        u32(static_cast<uint32_t>(sqMemberCount(instance)));
+        sqForEachMember(instance, [&](const SQObject& name, const SQObject& member) {
+            if (sq_type(name) == OT_STRING)
+                string(name._unVal.pString);
             else
                 u32(0);
-            value(ReferenceTable::memberValue(instance->_class, instance, slot));
+            value(member);
         });
         return end(at);
     }
@@ -728,7 +720,7 @@ public:
     // point into the prototypes' code. A thread whose state does not fit stays idle.
     bool finishThreads()
     {
-        std::vector<std::pair<SQObjectPtr, ThreadImage>> threads = std::move(restoredThreads);
+        std::vector<std::pair<SQObjectPtr, SQThreadImage>> threads = std::move(restoredThreads);
         restoredThreads.clear();
         for (auto& [thread, image] : threads)
         {
@@ -766,7 +758,7 @@ private:
         int64_t end = 0;
         if (!record("THRD", &end) || sq_type(target) != OT_THREAD || table.frameDepth() >= MaxThreadNesting)
             return false;
-        ThreadImage image;
+        SQThreadImage image;
         {
             ReferenceTable::FrameScope scope(table);
             if (!nestedTable(scope.get()))
@@ -811,7 +803,7 @@ private:
         return true;
     }
 
-    bool machineState(ThreadImage& image, int64_t end)
+    bool machineState(SQThreadImage& image, int64_t end)
     {
         uint32_t stackSize = u32();
         if (stackSize > static_cast<uint32_t>(SQValueStack::kCapacity))
@@ -839,7 +831,7 @@ private:
         image.frameCapacity = u32();
         image.frameStorage = u32();
         image.frames.resize(frameCount);
-        for (ThreadImage::Frame& call : image.frames)
+        for (SQThreadImage::Frame& call : image.frames)
         {
             call.traps = u32();
             call.previousBase = u32();
@@ -863,7 +855,7 @@ private:
             uint32_t trapCount = u32();
             need(trapCount, 16);
             image.traps.resize(trapCount);
-            for (ThreadImage::Trap& trap : image.traps)
+            for (SQThreadImage::Trap& trap : image.traps)
             {
                 trap.stackBase = u32();
                 trap.stackTop = u32();
@@ -1249,7 +1241,7 @@ private:
     // Every prototype read stays alive until reading ends: the bookkeeping above names them by
     // address, and those of a thread record's nested table may have no other holder.
     std::vector<SQObjectPtr> createdProtos;
-    std::vector<std::pair<SQObjectPtr, ThreadImage>> restoredThreads;
+    std::vector<std::pair<SQObjectPtr, SQThreadImage>> restoredThreads;
 };
 
 template <typename Step> bool guarded(Step step)

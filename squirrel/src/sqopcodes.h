@@ -4,71 +4,81 @@
 
 #include <cstdint>
 
+// Every opcode with its number, in order: X(name, number). The enum, the interpreter's label
+// table and the disassembler's names are generated from it.
+#define SQ_OPCODES(X) \
+    X(LINE, 0x00) \
+    X(LOAD, 0x01) \
+    X(LOADINT, 0x02) \
+    X(LOADFLOAT, 0x03) \
+    X(DLOAD, 0x04) \
+    X(TAILCALL, 0x05) \
+    X(CALL, 0x06) \
+    X(PREPCALL, 0x07) \
+    X(PREPCALLK, 0x08) \
+    X(GETK, 0x09) \
+    X(MOVE, 0x0A) \
+    X(NEWSLOT, 0x0B) \
+    X(DELETE, 0x0C) \
+    X(SET, 0x0D) \
+    X(GET, 0x0E) \
+    X(EQ, 0x0F) \
+    X(NE, 0x10) \
+    X(ARITH, 0x11) \
+    X(BITW, 0x12) \
+    X(RETURN, 0x13) \
+    X(LOADNULLS, 0x14) \
+    X(LOADROOTTABLE, 0x15) \
+    X(LOADBOOL, 0x16) \
+    X(DMOVE, 0x17) \
+    X(JMP, 0x18) \
+    X(JNZ, 0x19) \
+    X(JZ, 0x1A) \
+    X(LOADFREEVAR, 0x1B) \
+    X(VARGC, 0x1C) \
+    X(GETVARGV, 0x1D) \
+    X(NEWTABLE, 0x1E) \
+    X(NEWARRAY, 0x1F) \
+    X(APPENDARRAY, 0x20) \
+    X(GETPARENT, 0x21) \
+    X(COMPARITH, 0x22) \
+    X(COMPARITHL, 0x23) \
+    X(INC, 0x24) \
+    X(INCL, 0x25) \
+    X(PINC, 0x26) \
+    X(PINCL, 0x27) \
+    X(CMP, 0x28) \
+    X(EXISTS, 0x29) \
+    X(INSTANCEOF, 0x2A) \
+    X(AND, 0x2B) \
+    X(OR, 0x2C) \
+    X(NEG, 0x2D) \
+    X(NOT, 0x2E) \
+    X(BWNOT, 0x2F) \
+    X(CLOSURE, 0x30) \
+    X(YIELD, 0x31) \
+    X(RESUME, 0x32) \
+    X(FOREACH, 0x33) \
+    X(POSTFOREACH, 0x34) \
+    X(DELEGATE, 0x35) \
+    X(CLONE, 0x36) \
+    X(TYPEOF, 0x37) \
+    X(PUSHTRAP, 0x38) \
+    X(POPTRAP, 0x39) \
+    X(THROW, 0x3A) \
+    X(CLASS, 0x3B) \
+    X(NEWSLOTA, 0x3C)
+
 enum SQOpcode : std::uint8_t {
-    _OP_LINE = 0x00,
-    _OP_LOAD = 0x01,
-    _OP_LOADINT = 0x02,
-    _OP_LOADFLOAT = 0x03,
-    _OP_DLOAD = 0x04,
-    _OP_TAILCALL = 0x05,
-    _OP_CALL = 0x06,
-    _OP_PREPCALL = 0x07,
-    _OP_PREPCALLK = 0x08,
-    _OP_GETK = 0x09,
-    _OP_MOVE = 0x0A,
-    _OP_NEWSLOT = 0x0B,
-    _OP_DELETE = 0x0C,
-    _OP_SET = 0x0D,
-    _OP_GET = 0x0E,
-    _OP_EQ = 0x0F,
-    _OP_NE = 0x10,
-    _OP_ARITH = 0x11,
-    _OP_BITW = 0x12,
-    _OP_RETURN = 0x13,
-    _OP_LOADNULLS = 0x14,
-    _OP_LOADROOTTABLE = 0x15,
-    _OP_LOADBOOL = 0x16,
-    _OP_DMOVE = 0x17,
-    _OP_JMP = 0x18,
-    _OP_JNZ = 0x19,
-    _OP_JZ = 0x1A,
-    _OP_LOADFREEVAR = 0x1B,
-    _OP_VARGC = 0x1C,
-    _OP_GETVARGV = 0x1D,
-    _OP_NEWTABLE = 0x1E,
-    _OP_NEWARRAY = 0x1F,
-    _OP_APPENDARRAY = 0x20,
-    _OP_GETPARENT = 0x21,
-    _OP_COMPARITH = 0x22,
-    _OP_COMPARITHL = 0x23,
-    _OP_INC = 0x24,
-    _OP_INCL = 0x25,
-    _OP_PINC = 0x26,
-    _OP_PINCL = 0x27,
-    _OP_CMP = 0x28,
-    _OP_EXISTS = 0x29,
-    _OP_INSTANCEOF = 0x2A,
-    _OP_AND = 0x2B,
-    _OP_OR = 0x2C,
-    _OP_NEG = 0x2D,
-    _OP_NOT = 0x2E,
-    _OP_BWNOT = 0x2F,
-    _OP_CLOSURE = 0x30,
-    _OP_YIELD = 0x31,
-    _OP_RESUME = 0x32,
-    _OP_FOREACH = 0x33,
-    _OP_POSTFOREACH = 0x34,
-    _OP_DELEGATE = 0x35,
-    _OP_CLONE = 0x36,
-    _OP_TYPEOF = 0x37,
-    _OP_PUSHTRAP = 0x38,
-    _OP_POPTRAP = 0x39,
-    _OP_THROW = 0x3A,
-    _OP_CLASS = 0x3B,
-    _OP_NEWSLOTA = 0x3C,
+#define SQ_OPCODE_ENUM(name, number) _OP_##name = number,
+    SQ_OPCODES(SQ_OPCODE_ENUM)
+#undef SQ_OPCODE_ENUM
 };
 
-constexpr int SQ_OPCODE_COUNT = 0x3D;
+#define SQ_OPCODE_PLUS_ONE(name, number) +1
+constexpr int SQ_OPCODE_COUNT = 0 SQ_OPCODES(SQ_OPCODE_PLUS_ONE);
+#undef SQ_OPCODE_PLUS_ONE
+static_assert(SQ_OPCODE_COUNT == _OP_NEWSLOTA + 1, "opcodes are numbered without gaps");
 
 // Kinds of the BITW instruction (a3).
 enum SQBitwiseOp : std::uint8_t {

@@ -287,30 +287,19 @@ static inline double sqNumToDouble(const SQObject &o) {
 }
 
 bool SQVM::ARITH_OP(SQUnsignedInteger op, SQObjectPtr &trg, const SQObjectPtr &o1, const SQObjectPtr &o2) {
+    SQObject fast;
+    if (sqFastArith(static_cast<SQInteger>(op), o1, o2, fast)) {
+        trg.SetScalar(fast);
+        return true;
+    }
     if (sq_isnumeric(o1) && sq_isnumeric(o2)) {
         if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER) {
-            SQInteger i1 = _integer(o1), i2 = _integer(o2), res;
-            switch (op) {
-            case '+': res = sqWrapAdd(i1, i2); break;
-            case '-': res = sqWrapSub(i1, i2); break;
-            case '*': res = sqWrapMul(i1, i2); break;
-            case '/':
-                if (i2 == 0) {
-                    Raise_Error("division by zero");
-                    return false;
-                }
-                res = (i2 == -1) ? sqWrapSub(0, i1) : i1 / i2;
-                break;
-            case '%':
-                if (i2 == 0) {
-                    Raise_Error("modulo by zero");
-                    return false;
-                }
-                res = (i2 == -1) ? 0 : i1 % i2;
-                break;
-            default: res = 0; break;
+            // What the fast path leaves: division and modulo by 0 or -1 (and unknown kinds).
+            if (_integer(o2) == 0 && (op == '/' || op == '%')) {
+                Raise_Error(op == '/' ? "division by zero" : "modulo by zero");
+                return false;
             }
-            trg = SQObjectPtr(res);
+            trg = SQObjectPtr(op == '/' ? sqWrapSub(0, _integer(o1)) : 0);
             return true;
         }
         // Mixed or float: the integer enters exactly, only the result is rounded to float.
@@ -1141,6 +1130,121 @@ bool SQVM::CLASS_OP(SQObjectPtr &target, SQInteger baseclass, SQInteger attribut
     return true;
 }
 
+// The general CALL: the value in register callee called with nargs arguments from register
+// argbase, its result for register target. A script function enters its frame (Ran: the running
+// frame changed); anything else runs to its end here.
+SQCallOutcome SQVM::CallInstruction(SQInteger target, SQInteger callee, SQInteger argbase, SQInteger nargs,
+                                    SQObjectPtr &suspendvalue) {
+    SQObjectPtr *stk = _stack.data() + _stackbase;
+    // A script function below the callee's frame (all compiled code): the frame takes its own
+    // reference, so no copy is needed.
+    if (sq_type(stk[callee]) == OT_CLOSURE && callee < argbase && !_closure(stk[callee])->Proto()->_bgenerator) {
+        return StartCall(_closure(stk[callee]), target, nargs, _stackbase + argbase, false) ? SQCallOutcome::Ran
+                                                                                            : SQCallOutcome::Failed;
+    }
+    SQObjectPtr clo = stk[callee];
+    switch (sq_type(clo)) {
+    case OT_CLOSURE:
+        if (_closure(clo)->Proto()->_bgenerator) {
+            SQObjectPtr gen(SQGenerator::Create(_sharedstate, _closure(clo)));
+            if (!StartCall(_closure(clo), target, nargs, _stackbase + argbase, false) || !_generator(gen)->Yield(this)) {
+                return SQCallOutcome::Failed;
+            }
+            LeaveFrame();
+            stk[target] = gen;
+            return SQCallOutcome::Ran;
+        }
+        return StartCall(_closure(clo), target, nargs, _stackbase + argbase, false) ? SQCallOutcome::Ran
+                                                                                    : SQCallOutcome::Failed;
+    case OT_NATIVECLOSURE: {
+        bool suspend;
+        SQObjectPtr ret;
+        if (!CallNative(_nativeclosure(clo), nargs, _stackbase + argbase, ret, suspend)) return SQCallOutcome::Failed;
+        if (suspend) {
+            suspendvalue = ret;
+            return SQCallOutcome::Suspended;
+        }
+        stk[target] = ret;
+        return SQCallOutcome::Ran;
+    }
+    case OT_CLASS: return ConstructInstance(_class(clo), target, argbase, nargs);
+    case OT_TABLE:
+    case OT_USERDATA:
+    case OT_INSTANCE: {
+        SQObjectPtr closure;
+        if (GetMetaMethod(clo, MT_CALL, closure)) {
+            EnsureStack(_top + nargs + 2);
+            Push(clo);
+            for (SQInteger i = 0; i < nargs; i++) Push(stk[argbase + i]);
+            SQObjectPtr ret;
+            bool ok = Call(closure, nargs + 1, _top - (nargs + 1), ret, SQFalse);
+            Pop(nargs + 1);
+            if (ok) {
+                stk[target] = ret;
+                return SQCallOutcome::Ran;
+            }
+            // A failing metamethod counts as absent.
+        }
+    }
+        [[fallthrough]];
+    default:
+        Raise_Error("attempt to call '%s'", GetTypeName(clo));
+        return SQCallOutcome::Failed;
+    }
+}
+
+// A call of a class from script code: a new instance for register target, then the constructor
+// (if any) with the nargs arguments from register argbase, `this` being the instance.
+SQCallOutcome SQVM::ConstructInstance(SQClass *cls, SQInteger target, SQInteger argbase, SQInteger nargs) {
+    SQObjectPtr *stk = _stack.data() + _stackbase;
+    SQObjectPtr inst, ctor;
+    CreateClassInstance(cls, inst, ctor);
+    stk[argbase] = inst;
+    if (sq_type(ctor) == OT_CLOSURE && !_closure(ctor)->Proto()->_bgenerator) {
+        // The constructor runs as an ordinary script call whose result is dropped. Its cells die
+        // when it returns, so when the result register is among them (a class held in a local)
+        // the arguments move up past it first.
+        SQInteger base = argbase;
+        if (target >= argbase) {
+            base = target + 1;
+            if (!EnsureStack(_stackbase + base + nargs)) {
+                Raise_Error("stack overflow");
+                return SQCallOutcome::Failed;
+            }
+            for (SQInteger n = nargs; n-- > 0;) stk[base + n] = std::move(stk[argbase + n]);
+        }
+        stk[target] = inst;
+        return StartCall(_closure(ctor), -1, nargs, _stackbase + base, false) ? SQCallOutcome::Ran : SQCallOutcome::Failed;
+    }
+    if (sq_type(ctor) != OT_NULL) {
+        SQObjectPtr ret;
+        if (!Call(ctor, nargs, _stackbase + argbase, ret, SQFalse)) return SQCallOutcome::Failed;
+    }
+    stk[target] = inst;  // after the call: a native call clears its argument cells
+    return SQCallOutcome::Ran;
+}
+
+// A member of a table or class body (NEWSLOTA): a class's _newmember metamethod gets it first
+// (attributes too); when there is none or it fails, the slot is made and the attributes stored.
+bool SQVM::NEWSLOTA_OP(SQInteger flags, const SQObjectPtr &self0, const SQObjectPtr &key0, const SQObjectPtr &val0,
+                       const SQObjectPtr &attrs0) {
+    SQObjectPtr self = self0, key = key0, val = val0, attrs = attrs0;
+    if (sq_type(self) == OT_CLASS && sq_type(_class(self)->_metamethods[MT_NEWMEMBER]) != OT_NULL) {
+        SQObjectPtr mm = _class(self)->_metamethods[MT_NEWMEMBER], ret;
+        EnsureStack(_top + 5);
+        Push(self);
+        Push(key);
+        Push(val);
+        Push(attrs);
+        bool ok = Call(mm, 4, _top - 4, ret, SQFalse);
+        Pop(4);
+        if (ok) return true;
+    }
+    if (!NewSlot(self, key, val, (flags & NEW_SLOT_STATIC_FLAG) != 0)) return false;
+    if ((flags & NEW_SLOT_ATTRIBUTES_FLAG) && sq_type(self) == OT_CLASS) _class(self)->SetAttributes(key, attrs);
+    return true;
+}
+
 bool SQVM::DerefInc(SQInteger op, SQObjectPtr &target, const SQObjectPtr &self0, const SQObjectPtr &key0,
                     const SQObjectPtr &incr0, bool postfix) {
     SQObjectPtr self = self0, key = key0, incr = incr0, tmp, res;
@@ -1549,6 +1653,22 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
         if (!(exp)) goto exception_trap; \
     }
 
+// Dispatch of the general path: a label table (generated from the opcode list) where the compiler
+// has computed goto, a switch elsewhere or when SQ_PORTABLE_DISPATCH is defined. Handlers are
+// written once, as SQ_OP(name): ..., and end with continue or a jump to exception_trap.
+#if defined(__GNUC__) && !defined(SQ_PORTABLE_DISPATCH)
+#define SQ_COMPUTED_GOTO 1
+#define SQ_OP_LABEL_ADDRESS(name, number) &&L_OP_##name,
+#define SQ_DISPATCH(op) goto *((op) < SQ_OPCODE_COUNT ? kLabels[(op)] : &&L_UNKNOWN_OP);
+#define SQ_OP(name) L_OP_##name
+#define SQ_UNKNOWN_OP L_UNKNOWN_OP
+#else
+#define SQ_COMPUTED_GOTO 0
+#define SQ_DISPATCH(op) switch (op)
+#define SQ_OP(name) case _OP_##name
+#define SQ_UNKNOWN_OP default
+#endif
+
 bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger nargs, SQInteger stackbase,
                    SQObjectPtr &outres, SQBool raiseerror, ExecutionType et) {
     if (_nnativecalls + 1 > MAX_NATIVE_CALLS) {
@@ -1595,108 +1715,51 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
         break;
     }
 
-    // Handler of each opcode byte; bytes past the instruction set go to the unknown-opcode error.
-    static void *const kDispatch[256] = {
-        &&L_OP_LINE, &&L_OP_LOAD, &&L_OP_LOADINT, &&L_OP_LOADFLOAT,
-        &&L_OP_DLOAD, &&L_OP_TAILCALL, &&L_OP_CALL, &&L_OP_PREPCALL,
-        &&L_OP_PREPCALLK, &&L_OP_GETK, &&L_OP_MOVE, &&L_OP_NEWSLOT,
-        &&L_OP_DELETE, &&L_OP_SET, &&L_OP_GET, &&L_OP_EQ,
-        &&L_OP_NE, &&L_OP_ARITH, &&L_OP_BITW, &&L_OP_RETURN,
-        &&L_OP_LOADNULLS, &&L_OP_LOADROOTTABLE, &&L_OP_LOADBOOL, &&L_OP_DMOVE,
-        &&L_OP_JMP, &&L_OP_JNZ, &&L_OP_JZ, &&L_OP_LOADFREEVAR,
-        &&L_OP_VARGC, &&L_OP_GETVARGV, &&L_OP_NEWTABLE, &&L_OP_NEWARRAY,
-        &&L_OP_APPENDARRAY, &&L_OP_GETPARENT, &&L_OP_COMPARITH, &&L_OP_COMPARITHL,
-        &&L_OP_INC, &&L_OP_INCL, &&L_OP_PINC, &&L_OP_PINCL,
-        &&L_OP_CMP, &&L_OP_EXISTS, &&L_OP_INSTANCEOF, &&L_OP_AND,
-        &&L_OP_OR, &&L_OP_NEG, &&L_OP_NOT, &&L_OP_BWNOT,
-        &&L_OP_CLOSURE, &&L_OP_YIELD, &&L_OP_RESUME, &&L_OP_FOREACH,
-        &&L_OP_POSTFOREACH, &&L_OP_DELEGATE, &&L_OP_CLONE, &&L_OP_TYPEOF,
-        &&L_OP_PUSHTRAP, &&L_OP_POPTRAP, &&L_OP_THROW, &&L_OP_CLASS,
-        &&L_OP_NEWSLOTA, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-        &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT, &&L_DEFAULT,
-    };
     SQObjectPtr *stk;
     SQInstruction *ip;
+#if SQ_COMPUTED_GOTO
+    static void *const kLabels[SQ_OPCODE_COUNT] = {SQ_OPCODES(SQ_OP_LABEL_ADDRESS)};
+#endif
     for (;;) {
     try {
     ip = ci->_ip;
     for (;;) {
+        // The fast loop runs until an instruction needs more than its fast path; what it hands
+        // back runs here, on the general path.
         ip = sqRunFast(this, ip);
         stk = _stack.data() + _stackbase;
-        // Operands are read where used (keeping all four live across the switch spills them).
+        // Operands are read where used (keeping all four live across the dispatch spills them).
         const SQInstruction _i_ = *ip++;
 #define arg0 static_cast<SQInteger>(_i_._arg0)
 #define arg1 static_cast<SQInteger>(_i_._arg1)
 #define arg2 static_cast<SQInteger>(_i_._arg2)
 #define arg3 static_cast<SQInteger>(_i_._arg3)
-        goto *kDispatch[_i_.op];
-        {
-        L_OP_LINE:
+        SQ_DISPATCH(_i_.op) {
+        SQ_OP(LINE):  // handed back only while a debug hook is set
             if (sq_type(_debughook) != OT_NULL && !_debughook_running) {
                 SAVE_IP();
                 CallDebugHook('l', arg1);
             }
             continue;
-        L_OP_LOAD: TARGET = ci->_literals[arg1]; continue;
-        L_OP_LOADINT: TARGET.SetInteger(arg1); continue;
-        L_OP_LOADFLOAT: {
-            SQFloat f;
-            std::memcpy(&f, &_i_._arg1, sizeof(f));
-            TARGET.SetFloat(f);
-            continue;
-        }
-        L_OP_DLOAD:
-            TARGET = ci->_literals[arg1];
-            STK(arg2) = ci->_literals[arg3];
-            continue;
-        L_OP_TAILCALL: {
+        SQ_OP(LOAD):
+        SQ_OP(LOADINT):
+        SQ_OP(LOADFLOAT):
+        SQ_OP(DLOAD):
+        SQ_OP(MOVE):
+        SQ_OP(DMOVE):
+        SQ_OP(LOADNULLS):
+        SQ_OP(LOADBOOL):
+        SQ_OP(LOADROOTTABLE):
+        SQ_OP(LOADFREEVAR):
+        SQ_OP(EQ):
+        SQ_OP(NE):
+        SQ_OP(NOT):
+        SQ_OP(POSTFOREACH):
+            // Completed by the fast loop every time: never handed back.
+            SAVE_IP();
+            Raise_Error("internal vm error, opcode %d handed back", static_cast<int>(_i_.op));
+            goto exception_trap;
+        SQ_OP(TAILCALL): {
             SAVE_IP();
             SQObjectPtr &t = STK(arg1);
             // A frame with live traps keeps its frame (the traps point into its code).
@@ -1708,98 +1771,27 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                 _GUARD(StartCall(_closure(clo), ci->_target, arg3, _stackbase, true));
                 FRAME_CHANGED();
             }
+            goto ordinary_call;  // any other callee
         }
-            // Any other callee: an ordinary call.
-        L_OP_CALL: {
+        SQ_OP(CALL):
+        ordinary_call: {
             SAVE_IP();
-            // Script function below the callee's frame (all compiled code): the frame takes its
-            // own reference, so no copy is needed.
-            if (sq_type(STK(arg1)) == OT_CLOSURE && arg1 < arg2 && !_closure(STK(arg1))->Proto()->_bgenerator) {
-                _GUARD(StartCall(_closure(STK(arg1)), arg0, arg3, _stackbase + arg2, false));
-                FRAME_CHANGED();
+            SQObjectPtr ret;
+            switch (CallInstruction(arg0, arg1, arg2, arg3, ret)) {
+            case SQCallOutcome::Failed: goto exception_trap;
+            case SQCallOutcome::Suspended:
+                _suspended = true;
+                _suspended_target = arg0;
+                _suspended_root = ci->_root;
+                _suspended_traps = traps;
+                outres = ret;
+                return true;
+            case SQCallOutcome::Ran: break;
             }
-            SQObjectPtr clo = STK(arg1);
-            switch (sq_type(clo)) {
-            case OT_CLOSURE:
-                if (_closure(clo)->Proto()->_bgenerator) {
-                    SQObjectPtr gen(SQGenerator::Create(_sharedstate, _closure(clo)));
-                    _GUARD(StartCall(_closure(clo), arg0, arg3, _stackbase + arg2, false));
-                    _GUARD(_generator(gen)->Yield(this));
-                    LeaveFrame();
-                    TARGET = gen;
-                } else {
-                    _GUARD(StartCall(_closure(clo), arg0, arg3, _stackbase + arg2, false));
-                }
-                FRAME_CHANGED();
-            case OT_NATIVECLOSURE: {
-                bool suspend;
-                SQObjectPtr ret;
-                _GUARD(CallNative(_nativeclosure(clo), arg3, _stackbase + arg2, ret, suspend));
-                if (suspend) {
-                    _suspended = true;
-                    _suspended_target = arg0;
-                    _suspended_root = ci->_root;
-                    _suspended_traps = traps;
-                    outres = ret;
-                    return true;
-                }
-                TARGET = ret;
-                FRAME_CHANGED();
-            }
-            case OT_CLASS: {
-                SQObjectPtr inst, ctor;
-                _GUARD(CreateClassInstance(_class(clo), inst, ctor));
-                STK(arg2) = inst;
-                if (sq_type(ctor) == OT_CLOSURE && !_closure(ctor)->Proto()->_bgenerator) {
-                    // The constructor runs as an ordinary script call whose result is dropped. Its
-                    // cells die when it returns, so when the result register is among them (a class
-                    // held in a local) the arguments move up past it first.
-                    SQInteger argbase = arg2;
-                    if (arg0 >= arg2) {
-                        argbase = arg0 + 1;
-                        if (!EnsureStack(_stackbase + argbase + arg3)) {
-                            Raise_Error("stack overflow");
-                            goto exception_trap;
-                        }
-                        for (SQInteger n = arg3; n-- > 0;) STK(argbase + n) = std::move(STK(arg2 + n));
-                    }
-                    TARGET = inst;
-                    _GUARD(StartCall(_closure(ctor), -1, arg3, _stackbase + argbase, false));
-                } else if (sq_type(ctor) != OT_NULL) {
-                    SQObjectPtr ret;
-                    _GUARD(Call(ctor, arg3, _stackbase + arg2, ret, SQFalse));
-                    TARGET = inst;  // a native call clears its argument cells
-                } else {
-                    TARGET = inst;
-                }
-                FRAME_CHANGED();
-            }
-            case OT_TABLE:
-            case OT_USERDATA:
-            case OT_INSTANCE: {
-                SQObjectPtr closure2;
-                if (GetMetaMethod(clo, MT_CALL, closure2)) {
-                    EnsureStack(_top + arg3 + 2);
-                    Push(clo);
-                    for (SQInteger i = 0; i < arg3; i++) Push(STK(arg2 + i));
-                    SQObjectPtr ret;
-                    bool ok = Call(closure2, arg3 + 1, _top - (arg3 + 1), ret, SQFalse);
-                    Pop(arg3 + 1);
-                    if (ok) {
-                        TARGET = ret;
-                        FRAME_CHANGED();
-                    }
-                    // A failing metamethod counts as absent.
-                }
-            }
-                [[fallthrough]];
-            default:
-                Raise_Error("attempt to call '%s'", GetTypeName(clo));
-                goto exception_trap;
-            }
+            FRAME_CHANGED();
         }
-        L_OP_PREPCALL:
-        L_OP_PREPCALLK: {
+        SQ_OP(PREPCALL):
+        SQ_OP(PREPCALLK): {
             // Cells never move and Get copies what it passes to metamethods.
             const SQObjectPtr &key = (_i_.op == _OP_PREPCALLK) ? ci->_literals[arg1] : STK(arg1);
             const SQObjectPtr &o = STK(arg2);
@@ -1818,7 +1810,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = fn;
             continue;
         }
-        L_OP_GETK: {
+        SQ_OP(GETK): {
             SAVE_IP();
             SQObjectPtr v;
             if (!Get(STK(arg2), ci->_literals[arg1], v, false, true)) {
@@ -1828,35 +1820,27 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = std::move(v);
             continue;
         }
-        L_OP_MOVE: TARGET = STK(arg1); continue;
-        L_OP_NEWSLOT:
+        SQ_OP(NEWSLOT):
             SAVE_IP();
             _GUARD(NewSlot(STK(arg1), STK(arg2), STK(arg3), false));
             if (arg0 != arg3) TARGET = STK(arg3);
             continue;
-        L_OP_DELETE: {
+        SQ_OP(DELETE): {
             SAVE_IP();
             SQObjectPtr res;
             _GUARD(DeleteSlot(STK(arg1), STK(arg2), res));
             TARGET = res;
             continue;
         }
-        L_OP_SET:
-            if (sq_type(STK(arg1)) == OT_ARRAY && sq_type(STK(arg2)) == OT_INTEGER &&
-                static_cast<SQUnsignedInteger>(_integer(STK(arg2))) < static_cast<SQUnsignedInteger>(_array(STK(arg1))->Size())) {
-                _array(STK(arg1))->_values[static_cast<size_t>(_integer(STK(arg2)))] = STK(arg3);
-            } else if (SAVE_IP(), !Set(STK(arg1), STK(arg2), STK(arg3), true)) {
+        SQ_OP(SET):
+            SAVE_IP();
+            if (!Set(STK(arg1), STK(arg2), STK(arg3), true)) {
                 Raise_IdxError(STK(arg2));
                 goto exception_trap;
             }
             if (arg0 != arg3) TARGET = STK(arg3);
             continue;
-        L_OP_GET: {
-            if (sq_type(STK(arg1)) == OT_ARRAY && sq_type(STK(arg2)) == OT_INTEGER &&
-                static_cast<SQUnsignedInteger>(_integer(STK(arg2))) < static_cast<SQUnsignedInteger>(_array(STK(arg1))->Size())) {
-                TARGET = sqDerefWeak(_array(STK(arg1))->_values[static_cast<size_t>(_integer(STK(arg2)))]);
-                continue;
-            }
+        SQ_OP(GET): {
             SAVE_IP();
             SQObjectPtr v;
             if (!Get(STK(arg1), STK(arg2), v, false, true)) {
@@ -1866,34 +1850,21 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = std::move(v);
             continue;
         }
-        L_OP_EQ:
-        L_OP_NE: {
-            bool res = IsEqual(STK(arg2), arg3 != 0 ? ci->_literals[arg1] : STK(arg1));
-            TARGET.SetBool(_i_.op == _OP_EQ ? res : !res);
-            continue;
-        }
-        L_OP_ARITH: {
-            const SQObjectPtr &o1 = STK(arg2);
-            const SQObjectPtr &o2 = STK(arg1);
-            SQObject r;
-            if (sqFastArith(arg3, o1, o2, r)) {
-                TARGET.SetScalar(r);
-                continue;
-            }
+        SQ_OP(ARITH): {
             SAVE_IP();
             SQObjectPtr res;
-            _GUARD(ARITH_OP(static_cast<SQUnsignedInteger>(arg3), res, o1, o2));
+            _GUARD(ARITH_OP(static_cast<SQUnsignedInteger>(arg3), res, STK(arg2), STK(arg1)));
             TARGET = std::move(res);
             continue;
         }
-        L_OP_BITW: {
+        SQ_OP(BITW): {
             SAVE_IP();
             SQObjectPtr res;
             _GUARD(BW_OP(static_cast<SQUnsignedInteger>(arg3), res, STK(arg2), STK(arg1)));
             TARGET = std::move(res);
             continue;
         }
-        L_OP_RETURN: {
+        SQ_OP(RETURN): {
             SAVE_IP();
             if (ci->_generator) ci->_generator->Kill();
             if (ci->_etraps > 0) {
@@ -1909,49 +1880,57 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             }
             FRAME_CHANGED();
         }
-        L_OP_LOADNULLS:
-            for (SQInteger n = 0; n < arg1; n++) STK(arg0 + n).Null();
-            continue;
-        L_OP_LOADROOTTABLE: TARGET = _roottable; continue;
-        L_OP_LOADBOOL: TARGET.SetBool(arg1 != 0); continue;
-        L_OP_DMOVE:
-            STK(arg0) = STK(arg1);
-            STK(arg2) = STK(arg3);
-            continue;
-        L_OP_JMP:
+        // Jumps are handed back when a backward one finds the budget spent.
+        SQ_OP(JMP):
             ip += arg1;
             _SPEND_ON_BACKJUMP(arg1);
             continue;
-        L_OP_JNZ:
+        SQ_OP(JNZ):
             if (!IsFalse(STK(arg0))) {
                 ip += arg1;
                 _SPEND_ON_BACKJUMP(arg1);
             }
             continue;
-        L_OP_JZ:
+        SQ_OP(JZ):
             if (IsFalse(STK(arg0))) {
                 ip += arg1;
                 _SPEND_ON_BACKJUMP(arg1);
             }
             continue;
-        L_OP_LOADFREEVAR: TARGET = _closure(ci->_closure)->_outervalues[static_cast<size_t>(arg1)]; continue;
-        L_OP_VARGC: TARGET = SQObjectPtr(ci->_vargs_size); continue;
-        L_OP_GETVARGV: {
+        SQ_OP(AND):
+            if (IsFalse(STK(arg2))) {
+                TARGET = STK(arg2);
+                ip += arg1;
+                _SPEND_ON_BACKJUMP(arg1);
+            }
+            continue;
+        SQ_OP(OR):
+            if (!IsFalse(STK(arg2))) {
+                TARGET = STK(arg2);
+                ip += arg1;
+                _SPEND_ON_BACKJUMP(arg1);
+            }
+            continue;
+        SQ_OP(VARGC): TARGET = SQObjectPtr(ci->_vargs_size); continue;
+        SQ_OP(GETVARGV): {
             SAVE_IP();
             SQObjectPtr res, idx = STK(arg1);
             _GUARD(GETVARGV_OP(res, idx));
             TARGET = res;
             continue;
         }
-        L_OP_NEWTABLE: SAVE_IP(); TARGET = SQObjectPtr(SQTable::Create(_sharedstate, std::clamp<SQInteger>(arg1, 0, kMaxSizeHint))); continue;
-        L_OP_NEWARRAY: {
+        SQ_OP(NEWTABLE):
+            SAVE_IP();
+            TARGET = SQObjectPtr(SQTable::Create(_sharedstate, std::clamp<SQInteger>(arg1, 0, kMaxSizeHint)));
+            continue;
+        SQ_OP(NEWARRAY): {
             SAVE_IP();
             SQArray *a = SQArray::Create(_sharedstate, 0);
             a->_values.reserve(static_cast<size_t>(std::clamp<SQInteger>(arg1, 0, kMaxSizeHint)));
             TARGET = SQObjectPtr(a);
             continue;
         }
-        L_OP_APPENDARRAY:
+        SQ_OP(APPENDARRAY):
             SAVE_IP();
             if (sq_type(STK(arg0)) != OT_ARRAY) {
                 Raise_Error("internal vm error, appending to a %s", GetTypeName(STK(arg0)));
@@ -1959,7 +1938,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             }
             _array(STK(arg0))->Append(arg3 != 0 ? ci->_literals[arg1] : STK(arg1));
             continue;
-        L_OP_GETPARENT: {
+        SQ_OP(GETPARENT): {
             SAVE_IP();
             const SQObjectPtr &o = STK(arg1);
             SQObjectPtr res;
@@ -1974,7 +1953,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = res;
             continue;
         }
-        L_OP_COMPARITH: {
+        SQ_OP(COMPARITH): {
             SAVE_IP();
             SQInteger selfidx = (arg1 >> 16) & 0xFFFF;
             SQObjectPtr res;
@@ -1982,13 +1961,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = res;
             continue;
         }
-        L_OP_COMPARITHL: {
-            SQObject r;
-            if (sqFastArith(arg3, STK(arg1), STK(arg2), r)) {
-                TARGET.SetScalar(r);
-                STK(arg1).SetScalar(r);
-                continue;
-            }
+        SQ_OP(COMPARITHL): {
             SAVE_IP();
             SQObjectPtr res;
             _GUARD(ARITH_OP(static_cast<SQUnsignedInteger>(arg3), res, STK(arg1), STK(arg2)));
@@ -1996,8 +1969,8 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             STK(arg1) = res;
             continue;
         }
-        L_OP_INC:
-        L_OP_PINC: {
+        SQ_OP(INC):
+        SQ_OP(PINC): {
             SAVE_IP();
             SQObjectPtr incr(static_cast<SQInteger>(static_cast<signed char>(arg3)));
             SQObjectPtr res;
@@ -2005,58 +1978,31 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = res;
             continue;
         }
-        L_OP_INCL:
-        L_OP_PINCL: {
-            if (sq_type(STK(arg1)) == OT_INTEGER) {
-                SQInteger old = _integer(STK(arg1));
-                SQInteger res = sqWrapAdd(old, static_cast<signed char>(arg3));
-                TARGET.SetInteger(_i_.op == _OP_INCL ? res : old);
-                STK(arg1).SetInteger(res);
-                continue;
-            }
+        SQ_OP(INCL):
+        SQ_OP(PINCL): {
             SAVE_IP();
             SQObjectPtr incr(static_cast<SQInteger>(static_cast<signed char>(arg3)));
             SQObjectPtr old = STK(arg1), res;
-            if (sq_type(old) == OT_INTEGER) res = SQObjectPtr(sqWrapAdd(_integer(old), _integer(incr)));
-            else _GUARD(ARITH_OP('+', res, old, incr));
-            if (_i_.op == _OP_INCL) {
-                TARGET = res;
-                STK(arg1) = res;
-            } else {
-                TARGET = old;
-                STK(arg1) = res;
-            }
+            _GUARD(ARITH_OP('+', res, old, incr));
+            TARGET = _i_.op == _OP_INCL ? res : old;
+            STK(arg1) = res;
             continue;
         }
-        L_OP_CMP: {
-            if (sq_type(STK(arg1)) == OT_INTEGER && sq_type(STK(arg2)) == OT_INTEGER) {
-                bool r = sqIntCompare(arg3, _integer(STK(arg2)), _integer(STK(arg1)));
-                TARGET.SetBool(r);
-                // A loop or if test: the JZ on this result runs here, saving its dispatch.
-                const SQInstruction &next = *ip;
-                if (next.op == _OP_JZ && next._arg0 == _i_._arg0) {
-                    ip++;
-                    if (!r) {
-                        ip += next._arg1;
-                        _SPEND_ON_BACKJUMP(next._arg1);
-                    }
-                }
-                continue;
-            }
+        SQ_OP(CMP): {
             SAVE_IP();
             SQObjectPtr res;
             _GUARD(CMP_OP(static_cast<SQCompareOp>(arg3), STK(arg2), STK(arg1), res));
             TARGET = res;
             continue;
         }
-        L_OP_EXISTS: {
+        SQ_OP(EXISTS): {
             SAVE_IP();
             SQObjectPtr tmp;
             bool res = Get(STK(arg1), STK(arg2), tmp, true, false);
             TARGET = SQObjectPtr(res);
             continue;
         }
-        L_OP_INSTANCEOF: {
+        SQ_OP(INSTANCEOF): {
             SAVE_IP();
             const SQObjectPtr &c = STK(arg1);
             const SQObjectPtr &i = STK(arg2);
@@ -2067,29 +2013,14 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = SQObjectPtr(_instance(i)->InstanceOf(_class(c)));
             continue;
         }
-        L_OP_AND:
-            if (IsFalse(STK(arg2))) {
-                TARGET = STK(arg2);
-                ip += arg1;
-                _SPEND_ON_BACKJUMP(arg1);
-            }
-            continue;
-        L_OP_OR:
-            if (!IsFalse(STK(arg2))) {
-                TARGET = STK(arg2);
-                ip += arg1;
-                _SPEND_ON_BACKJUMP(arg1);
-            }
-            continue;
-        L_OP_NEG: {
+        SQ_OP(NEG): {
             SAVE_IP();
             SQObjectPtr res;
             _GUARD(NEG_OP(res, STK(arg1)));
             TARGET = res;
             continue;
         }
-        L_OP_NOT: TARGET.SetBool(IsFalse(STK(arg1))); continue;
-        L_OP_BWNOT:
+        SQ_OP(BWNOT):
             if (sq_type(STK(arg1)) == OT_INTEGER) {
                 TARGET = SQObjectPtr(static_cast<SQInteger>(~_integer(STK(arg1))));
                 continue;
@@ -2097,7 +2028,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             SAVE_IP();
             Raise_Error("attempt to perform a bitwise op on a %s", GetTypeName(STK(arg1)));
             goto exception_trap;
-        L_OP_CLOSURE: {
+        SQ_OP(CLOSURE): {
             SAVE_IP();
             SQClosure *c = _closure(ci->_closure);
             SQFunctionProto *fp = c->Proto();
@@ -2106,7 +2037,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = res;
             continue;
         }
-        L_OP_YIELD: {
+        SQ_OP(YIELD): {
             SAVE_IP();
             if (!ci->_generator) {
                 Raise_Error("trying to yield a '%s',only genenerator can be yielded", GetTypeName(ci->_closure));
@@ -2125,7 +2056,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             }
             FRAME_CHANGED();
         }
-        L_OP_RESUME: {
+        SQ_OP(RESUME): {
             SAVE_IP();
             SQObjectPtr g = STK(arg1);
             if (sq_type(g) != OT_GENERATOR) {
@@ -2136,7 +2067,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             traps += ci->_etraps;
             FRAME_CHANGED();
         }
-        L_OP_FOREACH: {
+        SQ_OP(FOREACH): {
             SAVE_IP();
             SQInteger tojump;
             bool resumed;
@@ -2147,12 +2078,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             if (resumed) traps += ci->_etraps;
             FRAME_CHANGED();
         }
-        L_OP_POSTFOREACH: {
-            const SQObjectPtr &g = STK(arg0);
-            if (sq_type(g) == OT_GENERATOR && _generator(g)->_state == SQGenerator::eDead) ip += (arg1 - 1);
-            continue;
-        }
-        L_OP_DELEGATE: {
+        SQ_OP(DELEGATE): {
             SAVE_IP();
             SQObjectPtr t = STK(arg1), d = STK(arg2);
             if (sq_type(t) != OT_TABLE) {
@@ -2174,21 +2100,21 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             TARGET = t;
             continue;
         }
-        L_OP_CLONE: {
+        SQ_OP(CLONE): {
             SAVE_IP();
             SQObjectPtr res;
             _GUARD(Clone(STK(arg1), res));
             TARGET = res;
             continue;
         }
-        L_OP_TYPEOF: {
+        SQ_OP(TYPEOF): {
             SAVE_IP();
             SQObjectPtr res;
             TypeOf(STK(arg1), res);
             TARGET = res;
             continue;
         }
-        L_OP_PUSHTRAP: {
+        SQ_OP(PUSHTRAP): {
             SAVE_IP();
             SQExceptionTrap t;
             t._stacksize = _top;
@@ -2200,7 +2126,7 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
             ci->_etraps++;
             continue;
         }
-        L_OP_POPTRAP:
+        SQ_OP(POPTRAP):
             SAVE_IP();
             if (arg0 > ci->_etraps) {
                 Raise_Error("internal vm error, popping a trap that was not pushed");
@@ -2212,40 +2138,22 @@ bool SQVM::Execute(const SQObjectPtr &closure0, SQInteger target, SQInteger narg
                 ci->_etraps--;
             }
             continue;
-        L_OP_THROW:
+        SQ_OP(THROW):
             SAVE_IP();
             Raise_Error(STK(arg0));
             goto exception_trap;
-        L_OP_CLASS: {
+        SQ_OP(CLASS): {
             SAVE_IP();
             SQObjectPtr res;
             _GUARD(CLASS_OP(res, arg1, arg2));
             TARGET = res;
             continue;
         }
-        L_OP_NEWSLOTA: {
+        SQ_OP(NEWSLOTA):
             SAVE_IP();
-            bool bstatic = (arg0 & NEW_SLOT_STATIC_FLAG) != 0;
-            bool hasattrs = (arg0 & NEW_SLOT_ATTRIBUTES_FLAG) != 0;
-            SQObjectPtr self = STK(arg1), key = STK(arg2), val = STK(arg3);
-            SQObjectPtr attrs;
-            if (hasattrs) attrs = STK(arg2 - 1);
-            if (sq_type(self) == OT_CLASS && sq_type(_class(self)->_metamethods[MT_NEWMEMBER]) != OT_NULL) {
-                SQObjectPtr mm = _class(self)->_metamethods[MT_NEWMEMBER], ret;
-                EnsureStack(_top + 5);
-                Push(self);
-                Push(key);
-                Push(val);
-                Push(attrs);
-                bool ok = Call(mm, 4, _top - 4, ret, SQFalse);
-                Pop(4);
-                if (ok) continue;
-            }
-            _GUARD(NewSlot(self, key, val, bstatic));
-            if (hasattrs && sq_type(self) == OT_CLASS) _class(self)->SetAttributes(key, attrs);
+            _GUARD(NEWSLOTA_OP(arg0, STK(arg1), STK(arg2), STK(arg3), (arg0 & NEW_SLOT_ATTRIBUTES_FLAG) ? STK(arg2 - 1) : SQObjectPtr()));
             continue;
-        }
-        L_DEFAULT:
+        SQ_UNKNOWN_OP:
             SAVE_IP();
             Raise_Error("internal vm error, unknown opcode %d", static_cast<int>(_i_.op));
             goto exception_trap;

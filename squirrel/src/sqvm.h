@@ -32,6 +32,10 @@ struct SQCallInfo {
     SQInteger _vargs_base = 0;
 };
 
+// What a call instruction did: ran (a script frame was entered, or the callee finished and its
+// result is stored), suspended the VM from a native, or failed.
+enum class SQCallOutcome { Ran, Suspended, Failed };
+
 struct SQVM : public SQCollectable {
     enum ExecutionType { ET_CALL, ET_RESUME_GENERATOR, ET_RESUME_VM, ET_RESUME_THROW_VM };
 
@@ -53,6 +57,9 @@ struct SQVM : public SQCollectable {
                     bool &suspend);
     bool StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQInteger stackbase, bool tailcall);
     bool CreateClassInstance(SQClass *theclass, SQObjectPtr &inst, SQObjectPtr &constructor);
+    SQCallOutcome CallInstruction(SQInteger target, SQInteger callee, SQInteger argbase, SQInteger nargs,
+                                  SQObjectPtr &suspendvalue);
+    SQCallOutcome ConstructInstance(SQClass *cls, SQInteger target, SQInteger argbase, SQInteger nargs);
     // The metamethod of a table/userdata (own slot of its delegate) or instance (its class).
     bool GetMetaMethod(const SQObject &o, SQMetaMethod mm, SQObjectPtr &closure);
     // Calls metamethod mm of o with the nparams values on top of the stack (popped).
@@ -95,6 +102,8 @@ struct SQVM : public SQCollectable {
     bool CLOSURE_OP(SQObjectPtr &target, SQFunctionProto *func);
     bool GETVARGV_OP(SQObjectPtr &target, const SQObjectPtr &idx);
     bool CLASS_OP(SQObjectPtr &target, SQInteger base, SQInteger attributes);
+    bool NEWSLOTA_OP(SQInteger flags, const SQObjectPtr &self, const SQObjectPtr &key, const SQObjectPtr &val,
+                     const SQObjectPtr &attrs);
     [[gnu::always_inline]] inline void LeaveFrame();
     void PushCallInfo(const SQCallInfo &nci);
 

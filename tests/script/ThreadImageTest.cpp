@@ -2,9 +2,9 @@
 // and index of an image is checked before it reaches a thread.
 #include "ScriptHostFixture.h"
 
-#include "script/ThreadImage.h"
 
 #include "sqinternal.h"
+#include "sqthreadimage.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,6 @@ namespace OrvaneTest
 {
 namespace
 {
-
-using Orvane::ThreadImage;
 
 // Suspended two calls deep, inside a try in each frame, with variable arguments in the inner one.
 const char* const Scene = R"(
@@ -51,7 +49,7 @@ protected:
     {
         // Script values go before their machine.
         thread.Null();
-        image = ThreadImage();
+        image = SQThreadImage();
         ScriptHostFixture::TearDown();
     }
 
@@ -65,7 +63,7 @@ protected:
     }
 
     SQObjectPtr thread;
-    ThreadImage image;
+    SQThreadImage image;
 };
 
 TEST_F(ThreadImageTest, TakenStateRunsOnInAnotherThread)
@@ -98,47 +96,47 @@ TEST_F(ThreadImageTest, TakenStateRunsOnInAnotherThread)
 struct BadImage
 {
     const char* what;
-    std::function<void(ThreadImage&)> spoil;
+    std::function<void(SQThreadImage&)> spoil;
 };
 
 TEST_F(ThreadImageTest, EveryCountAndIndexIsChecked)
 {
     const SQInteger big = 0x7FFFFFFF;
     const BadImage cases[] = {
-        {"stack top beyond the stack", [](ThreadImage& i) { i.top = uint32_t(i.stack.size() + 1); }},
-        {"stack base above the top", [](ThreadImage& i) { i.base = i.top + 1; }},
-        {"no function slot", [](ThreadImage& i) { i.frames.clear(); i.traps.clear(); i.suspended = false; i.top = i.base = 0; }},
-        {"more frames than capacity", [](ThreadImage& i) { i.frameCapacity = uint32_t(i.frames.size() - 1); }},
-        {"capacity beyond the call depth", [&](ThreadImage& i) { i.frameCapacity = uint32_t(big); }},
-        {"native call depth", [](ThreadImage& i) { i.nativeCalls = MAX_NATIVE_CALLS + 1; }},
-        {"frames of a thread not suspended", [](ThreadImage& i) { i.suspended = false; }},
-        {"suspended without frames", [](ThreadImage& i) { i.frames.clear(); i.traps.clear(); i.suspendedTraps = 0; }},
+        {"stack top beyond the stack", [](SQThreadImage& i) { i.top = uint32_t(i.stack.size() + 1); }},
+        {"stack base above the top", [](SQThreadImage& i) { i.base = i.top + 1; }},
+        {"no function slot", [](SQThreadImage& i) { i.frames.clear(); i.traps.clear(); i.suspended = false; i.top = i.base = 0; }},
+        {"more frames than capacity", [](SQThreadImage& i) { i.frameCapacity = uint32_t(i.frames.size() - 1); }},
+        {"capacity beyond the call depth", [&](SQThreadImage& i) { i.frameCapacity = uint32_t(big); }},
+        {"native call depth", [](SQThreadImage& i) { i.nativeCalls = MAX_NATIVE_CALLS + 1; }},
+        {"frames of a thread not suspended", [](SQThreadImage& i) { i.suspended = false; }},
+        {"suspended without frames", [](SQThreadImage& i) { i.frames.clear(); i.traps.clear(); i.suspendedTraps = 0; }},
         {"instruction past the code",
-         [](ThreadImage& i) { i.frames[1].instruction = uint32_t(i.frames[1].closure._unVal.pClosure->Proto()->_instructions.size()); }},
-        {"frame base below the stack", [](ThreadImage& i) { i.frames[0].previousBase = i.base; }},
-        {"caller top beyond the stack", [](ThreadImage& i) { i.frames[1].previousTop = uint32_t(i.stack.size() + 1); }},
-        {"result register outside the caller", [](ThreadImage& i) { i.frames[1].target = 300; }},
-        {"result register below -1", [](ThreadImage& i) { i.frames[1].target = -2; }},
-        {"frame closure not a script function", [](ThreadImage& i) { i.frames[1].closure = SQObjectPtr(SQInteger(3)); }},
-        {"call count zero", [](ThreadImage& i) { i.frames[0].calls = 0; }},
-        {"root flag on the inner frame", [](ThreadImage& i) { i.frames[1].root = true; }},
-        {"variable arguments past the stack", [](ThreadImage& i) { i.frames[1].varargBase = 1; }},
-        {"variable arguments claimed twice", [](ThreadImage& i) { i.frames[0].varargCount = 1; }},
-        {"trap count without its trap", [](ThreadImage& i) { i.frames[0].traps++; }},
-        {"trap without a trap count", [](ThreadImage& i) { i.traps.push_back(i.traps.back()); }},
-        {"suspended trap count without traps", [](ThreadImage& i) { i.suspendedTraps++; }},
-        {"trap of another frame's base", [](ThreadImage& i) { i.traps[1].stackBase = i.traps[0].stackBase; }},
-        {"trap top beyond the stack", [](ThreadImage& i) { i.traps[0].stackTop = uint32_t(i.stack.size() + 1); }},
-        {"trap past the code", [](ThreadImage& i) { i.traps[0].instruction = 100000; }},
-        {"trap register outside the frame", [](ThreadImage& i) { i.traps[1].target = 1000; }},
-        {"suspend target outside the frame", [](ThreadImage& i) { i.suspendedTarget = 1000; }},
-        {"suspend root flag differs", [](ThreadImage& i) { i.suspendedRoot = true; }},
-        {"suspended variable arguments past the stack", [](ThreadImage& i) { i.suspendedVarargBase = 2; }},
-        {"stack beyond capacity", [](ThreadImage& i) { i.stack.resize(size_t(SQValueStack::kCapacity) + 1); }},
+         [](SQThreadImage& i) { i.frames[1].instruction = uint32_t(i.frames[1].closure._unVal.pClosure->Proto()->_instructions.size()); }},
+        {"frame base below the stack", [](SQThreadImage& i) { i.frames[0].previousBase = i.base; }},
+        {"caller top beyond the stack", [](SQThreadImage& i) { i.frames[1].previousTop = uint32_t(i.stack.size() + 1); }},
+        {"result register outside the caller", [](SQThreadImage& i) { i.frames[1].target = 300; }},
+        {"result register below -1", [](SQThreadImage& i) { i.frames[1].target = -2; }},
+        {"frame closure not a script function", [](SQThreadImage& i) { i.frames[1].closure = SQObjectPtr(SQInteger(3)); }},
+        {"call count zero", [](SQThreadImage& i) { i.frames[0].calls = 0; }},
+        {"root flag on the inner frame", [](SQThreadImage& i) { i.frames[1].root = true; }},
+        {"variable arguments past the stack", [](SQThreadImage& i) { i.frames[1].varargBase = 1; }},
+        {"variable arguments claimed twice", [](SQThreadImage& i) { i.frames[0].varargCount = 1; }},
+        {"trap count without its trap", [](SQThreadImage& i) { i.frames[0].traps++; }},
+        {"trap without a trap count", [](SQThreadImage& i) { i.traps.push_back(i.traps.back()); }},
+        {"suspended trap count without traps", [](SQThreadImage& i) { i.suspendedTraps++; }},
+        {"trap of another frame's base", [](SQThreadImage& i) { i.traps[1].stackBase = i.traps[0].stackBase; }},
+        {"trap top beyond the stack", [](SQThreadImage& i) { i.traps[0].stackTop = uint32_t(i.stack.size() + 1); }},
+        {"trap past the code", [](SQThreadImage& i) { i.traps[0].instruction = 100000; }},
+        {"trap register outside the frame", [](SQThreadImage& i) { i.traps[1].target = 1000; }},
+        {"suspend target outside the frame", [](SQThreadImage& i) { i.suspendedTarget = 1000; }},
+        {"suspend root flag differs", [](SQThreadImage& i) { i.suspendedRoot = true; }},
+        {"suspended variable arguments past the stack", [](SQThreadImage& i) { i.suspendedVarargBase = 2; }},
+        {"stack beyond capacity", [](SQThreadImage& i) { i.stack.resize(size_t(SQValueStack::kCapacity) + 1); }},
     };
     for (const BadImage& bad : cases)
     {
-        ThreadImage spoilt = image;
+        SQThreadImage spoilt = image;
         bad.spoil(spoilt);
         EXPECT_NE(spoilt.check(), nullptr) << bad.what;
     }
@@ -149,7 +147,7 @@ TEST_F(ThreadImageTest, IdleAndNeverStartedThreadsHaveNoFrames)
     ASSERT_EQ(runSnippet("scene.wakeup(); scene.wakeup(); fresh <- newthread(function() {})"), "");
     for (const char* name : {"scene", "fresh"})
     {
-        ThreadImage idle;
+        SQThreadImage idle;
         SQObjectPtr value = Orvane::CSquirrel::getRootTable().GetValue(name).GetObjectHandle();
         ASSERT_EQ(idle.capture(value._unVal.pThread), nullptr) << name;
         EXPECT_TRUE(idle.frames.empty());

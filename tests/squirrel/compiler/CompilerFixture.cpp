@@ -57,17 +57,10 @@ std::vector<unsigned char> writeStream(const SQProtoImage &image) {
 
 namespace {
 const char *opName(int op) {
-    static const char *names[] = {
-        "LINE",      "LOAD",       "LOADINT",    "LOADFLOAT",   "DLOAD",       "TAILCALL",      "CALL",
-        "PREPCALL",  "PREPCALLK",  "GETK",       "MOVE",        "NEWSLOT",     "DELETE",        "SET",
-        "GET",       "EQ",         "NE",         "ARITH",       "BITW",        "RETURN",        "LOADNULLS",
-        "LOADROOTTABLE", "LOADBOOL", "DMOVE",    "JMP",         "JNZ",         "JZ",            "LOADFREEVAR",
-        "VARGC",     "GETVARGV",   "NEWTABLE",   "NEWARRAY",    "APPENDARRAY", "GETPARENT",     "COMPARITH",
-        "COMPARITHL", "INC",       "INCL",       "PINC",        "PINCL",       "CMP",           "EXISTS",
-        "INSTANCEOF", "AND",       "OR",         "NEG",         "NOT",         "BWNOT",         "CLOSURE",
-        "YIELD",     "RESUME",     "FOREACH",    "POSTFOREACH", "DELEGATE",    "CLONE",         "TYPEOF",
-        "PUSHTRAP",  "POPTRAP",    "THROW",      "CLASS",       "NEWSLOTA"};
-    return op < static_cast<int>(sizeof names / sizeof names[0]) ? names[op] : "?";
+#define SQ_OPCODE_NAME(name, number) #name,
+    static const char *names[] = {SQ_OPCODES(SQ_OPCODE_NAME)};
+#undef SQ_OPCODE_NAME
+    return op < SQ_OPCODE_COUNT ? names[op] : "?";
 }
 }  // namespace
 
