@@ -146,7 +146,9 @@ protected:
             std::string path = keep;
             path += "/mask_";
             path += ::testing::UnitTest::GetInstance()->current_test_info()->name();
-            path += "_" + std::to_string(frames++) + ".png";
+            path += '_';
+            path += std::to_string(frames++);
+            path += ".png";
             Kavro::WritePng(path, Width, Height, pixels.data());
         }
         task->updateObjects();
