@@ -94,8 +94,22 @@ TEST(NullDevices, TextureIsNeverThere)
     EXPECT_EQ(texture.saveToFile("/tmp/x.png"), 0); // 0: nothing saved
 }
 
-TEST(NullDevices, DeletedThroughInterface)
+TEST(NullDevices, CountingNeverDeletesAndTheOwnerDeletesThroughTheInterface)
 {
-    Kavro::IKeyboard* keyboard = new INullKeyboard;
-    delete keyboard; // never counted: the owner deletes it
+    // A null keyboard that tells when it goes.
+    struct Watched : INullKeyboard
+    {
+        explicit Watched(bool& gone) : gone(gone) {}
+        ~Watched() override { gone = true; }
+        bool& gone;
+    };
+    bool gone = false;
+    Kavro::IKeyboard* keyboard = new Watched(gone);
+    // Never counted: however often it is released, it stays.
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(keyboard->release(), 0);
+    EXPECT_FALSE(gone);
+    EXPECT_EQ(keyboard->getHeldCount(), 0);
+    delete keyboard;
+    EXPECT_TRUE(gone);
 }

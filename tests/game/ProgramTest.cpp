@@ -10,6 +10,8 @@
 #include <iterator>
 #include <thread>
 
+#include <sys/stat.h>
+
 using OrvaneTest::GameFolder;
 using OrvaneTest::killProgramsOn;
 using OrvaneTest::runProgram;
@@ -21,6 +23,30 @@ namespace
 const char* const SettingsBoxText = "システム情報の読み込みに失敗しました";
 
 const std::string MinimalSettings = "[Init]\nSCREEN_WIDTH=320\nSCREEN_HEIGHT=240\nWINDOW_NAME=\"Test\"\n";
+
+// The lock file the program holds while it runs, in its runtime folder.
+const char* const InstanceLockName = "KiruW4Mutex.lock";
+
+// Waits until some process holds a whole-file lock on path, read from the kernel's lock table so
+// that looking never takes the lock itself.
+bool waitForInstanceLock(const std::filesystem::path& path, std::chrono::seconds timeout)
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < end)
+    {
+        struct stat file{};
+        if (::stat(path.c_str(), &file) == 0)
+        {
+            std::ifstream locks("/proc/locks");
+            const std::string inode = ":" + std::to_string(file.st_ino) + " ";
+            for (std::string line; std::getline(locks, line);)
+                if (line.find("FLOCK") != std::string::npos && line.find(inode) != std::string::npos)
+                    return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
 
 } // namespace
 
@@ -49,13 +75,16 @@ TEST(Program, SecondInstanceEndsAtOnceWithMinusOne)
     game.pack("system.wpk", {{"setting.ini", MinimalSettings}});
     game.pack("script.wpk", {{"media/script/main.nut", "while (true) ::suspend();\n"}});
     OrvaneTest::TempDirectory runtime;
-    // The first copy runs until it is killed; the second must not wait for it.
-    std::thread first([&] { runProgram(game.path(), runtime.path().string(), 6); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    // The first copy runs until it is killed; the second starts once the first holds the instance
+    // lock, and must not wait for it.
+    std::thread first([&] { runProgram(game.path(), runtime.path().string(), 120); });
+    const bool held = waitForInstanceLock(runtime.path() / InstanceLockName, std::chrono::seconds(60));
     const auto start = std::chrono::steady_clock::now();
-    const auto second = runProgram(game.path(), runtime.path().string(), 20);
+    const auto second = held ? runProgram(game.path(), runtime.path().string(), 20) : OrvaneTest::ProgramResult{};
     const auto elapsed = std::chrono::steady_clock::now() - start;
+    killProgramsOn(game.path());
     first.join();
+    ASSERT_TRUE(held);
     EXPECT_EQ(second.exitCode, -1);
     EXPECT_EQ(second.output, "");
     EXPECT_LT(elapsed, std::chrono::seconds(4));

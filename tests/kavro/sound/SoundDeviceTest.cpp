@@ -453,12 +453,21 @@ TEST(SoundDeviceClock, WithoutOutputTheDeviceKeepsTime)
         EXPECT_EQ(device->isOutputAvailable(), 0);
         const uint32_t handle = uint32_t(device->newHandle(-4096, -1));
         ASSERT_EQ(device->open(dir.file("short.wav").c_str(), 1, handle, 1, 1), 0);
+        const auto started = std::chrono::steady_clock::now();
         device->play(handle, 1, 0, 0, 0);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        EXPECT_EQ(device->isPlaying(handle, -1), 1);
-        EXPECT_GT(device->getPosition(handle), 20);
-        std::this_thread::sleep_for(std::chrono::milliseconds(700)); // generous for loaded machines
+        // The position moves on while the sound plays, and the sound ends on its own, not before its
+        // 200 ms have passed. Waits are bounded only to end a broken run.
+        const auto deadline = started + std::chrono::seconds(10);
+        bool movedWhilePlaying = false;
+        while (device->isPlaying(handle, -1) == 1 && std::chrono::steady_clock::now() < deadline)
+        {
+            movedWhilePlaying = movedWhilePlaying || device->getPosition(handle) > 20;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        const auto ended = std::chrono::steady_clock::now();
+        EXPECT_TRUE(movedWhilePlaying);
         EXPECT_EQ(device->isPlaying(handle, -1), 0);
+        EXPECT_GE(ended - started, std::chrono::milliseconds(180));
         device->release();
     }
 }
