@@ -360,8 +360,7 @@ int CSprite::update()
             vertexColorDirty = 1;
     if (colorBalance.update())
         colorBalanceDirty = 1;
-    if (splitAction.update())
-        splitDirty = 1;
+    updateSplitActionTime();
     for (auto& corner : vertexMove)
         if (corner.update())
             dirty = 1;
@@ -384,6 +383,7 @@ void CSprite::packVertexColours()
 
 int CSprite::render()
 {
+    applySplitAction();
     pushEffects();
     if (vertexColorDirty)
     {

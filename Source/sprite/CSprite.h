@@ -5,6 +5,7 @@
 #include "curve/CInterpolator.h"
 #include "curve/CTimedNouniformSpline.h"
 #include "sprite/CColorTextureCallback.h"
+#include "sprite/SplitActionDesc.h"
 #include "sprite/SplitPiece.h"
 
 #include <kavro/ColorF.h>
@@ -234,6 +235,22 @@ public:
     virtual void setColorBalanceTimer(float t);
     virtual void setSplitActionTimer(float t);
 
+    // Split actions. splitFace cuts the source rectangle into rows x columns cells (cells of at least
+    // 15 texels; counts below 1 are refused) and merges neighbours into pieces; the same five values
+    // again change nothing, other values rebuild and drop the queued actions. pushSplitAction queues an
+    // action for every piece; beginSplitAction runs the clock from x from to x to of the queue's
+    // length in duration milliseconds, and keepRunning lets it go on past the end at that speed.
+    virtual void updateSplitAction(int32_t seed, const int32_t& even);
+    virtual void updateSplitActionTime();
+    virtual void applySplitAction();
+    virtual void splitFace(int32_t rows, int32_t columns, const float& mergeRatio, int32_t seed, const int32_t& even);
+    virtual void clearSplitAction();
+    virtual void pushSplitAction(const SplitActionDesc& desc);
+    virtual void beginSplitAction(const float& from, const float& to, const float& duration, const int32_t& easing,
+                                  const int32_t& keepRunning);
+    int32_t getSplitCount() const { return splitCount; }
+    const std::vector<SplitAction>& getSplitActions() const { return splitActions; }
+
     // Transitions: the rule texture by file name (empty: none), watched for going away when watch is set,
     // and the eased transition value the quad draws it with.
     virtual void loadTransitionMask(const std::string& name, int32_t watch);
@@ -384,11 +401,23 @@ public:
     } lens;
     CInterpolator<Kavro::Vector3D> colorLevel;
     uint32_t colorLevelDirty = 0;
-    CInterpolator<float> splitAction;
+    // Split actions: the grid as asked for (compared by splitFace) and as built (reduced to cells of
+    // at least 15 texels), the cells, the pieces' root cells, the queued actions and their clock.
+    int32_t splitRequestedRows = 1;
+    int32_t splitRequestedColumns = 1;
+    int32_t splitRows = 1;
+    int32_t splitColumns = 1;
+    float splitMergeRatio = 0.0f;
+    float splitSeed = 0.0f;
+    float splitEven = 0.0f;
     float splitActionTime = 0.0f;
     uint32_t splitActionRunning = 0;
-    uint32_t splitDirty = 0;
     std::vector<SplitPiece> splitPieces;
+    int32_t splitCount = 0;
+    CInterpolator<float> splitAction;
+    std::vector<int32_t> splitList;
+    std::vector<SplitAction> splitActions;
+    uint32_t splitDirty = 0;
     Kavro::Vector4D vertices[4];
     // The unit quad (-1..1 in x and y) to screen pixels; the hit test inverts it.
     Kavro::Matrix4x4 quadMatrix;

@@ -43,6 +43,12 @@ struct SplitFloatBlock
     Kavro::Vector3D dir;
 };
 
+// A direction of a split rule: v at unit length, or zero when v is too short to have a direction.
+inline Kavro::Vector3D SplitUnitOrZero(const Kavro::Vector3D& v)
+{
+    return v.LengthSq() < 1e-5f ? Kavro::Vector3D() : v.GetNormalize();
+}
+
 struct SplitActionDesc
 {
     float time = 0.0f; // seconds

@@ -407,3 +407,69 @@ TEST_F(SpriteRenderTest, ListOfGlyphQuadsDrawnTwiceAtOffsets)
 }
 
 } // namespace
+
+namespace
+{
+
+// A 640 x 480 picture cut into 40 x 30 cells of 16 texels: before its clock moves, the split picture is
+// the whole picture, drawn in one call; later its pieces have flown apart.
+TEST_F(SpriteRenderTest, SplitPictureIsWholeAtTimeZeroAndFliesApartLater)
+{
+    constexpr int W = 640, H = 480;
+    std::vector<uint32_t> texels(size_t(W) * H);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            texels[size_t(y) * W + size_t(x)] =
+                0xFF000000u | uint32_t(x * 255 / W) << 16 | uint32_t(y * 255 / H) << 8 | uint32_t((x ^ y) & 0x3F);
+    ASSERT_TRUE(Kavro::WritePng((directory / "picture.png").string(), W, H, texels.data()));
+    Kavro::ITexture* texture = device->loadTexture("picture.png", 1, 0);
+    ASSERT_NE(texture, nullptr);
+    const int32_t rect[4] = {0, 0, W, H};
+    auto* s = new CSprite(texture, Vector2D(320.0f, 120.0f), rect);
+    owned.push_back(s);
+    texture->release();
+    ASSERT_EQ(s->create(), 0);
+    drawFrame({s});
+    const std::vector<uint32_t> whole = pixels;
+
+    s->splitFace(30, 40, 0.5f, 77, 1);
+    ASSERT_EQ(s->splitPieces.size(), 1200u);
+    SplitActionDesc desc;
+    desc.time = 1.0f;
+    desc.seed = 5;
+    desc.vel.enabled = 1;
+    desc.vel.distEdge = Vector2D(1.0f, 1.0f);
+    desc.vel.distMin = 100.0f;
+    desc.vel.distMax = 300.0f;
+    desc.vel.mask = Vector3D(1.0f, 1.0f, 0.0f);
+    desc.vel.dir = Vector3D(1.0f, 0.0f, 0.0f);
+    desc.angVel.enabled = 1;
+    desc.angVel.randMin = Vector3D(0.0f, 0.0f, -90.0f);
+    desc.angVel.randMax = Vector3D(0.0f, 0.0f, 90.0f);
+    desc.angVel.mask = Vector3D(1.0f, 1.0f, 1.0f);
+    s->pushSplitAction(desc);
+    s->beginSplitAction(0.0f, 1.0f, 1000.0f, 0, 0);
+    const long before = Kavro::GetRenderDrawCalls(device);
+    drawFrame({s});
+    EXPECT_EQ(Kavro::GetRenderDrawCalls(device) - before, 1);
+    int differing = 0;
+    for (size_t i = 0; i < pixels.size(); ++i)
+        differing += channelDistance(pixels[i], whole[i]) > 2;
+    EXPECT_EQ(differing, 0);
+
+    s->setSplitActionTimer(600.0f);
+    drawFrame({s});
+    differing = 0;
+    int outside = 0;
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x)
+        {
+            const bool inPicture = x >= 320 && x < 320 + W && y >= 120 && y < 120 + H;
+            differing += channelDistance(pixel(x, y), whole[size_t(y) * Width + size_t(x)]) > 2;
+            outside += !inPicture && pixel(x, y) != Black;
+        }
+    EXPECT_GT(differing, W * H / 4);
+    EXPECT_GT(outside, 1000); // pieces have flown out of the picture's rectangle
+}
+
+} // namespace

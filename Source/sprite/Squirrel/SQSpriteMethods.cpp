@@ -323,24 +323,25 @@ void SQSprite::setLens(float centreX, float centreY, float power, float radius, 
 
 void SQSprite::splitFace(int rows, int columns, float mergeRatio, int seed, int even)
 {
-    ORVANE_ENGINE_CALL(engine, splitFace(rows, columns, mergeRatio, seed, even));
+    engine->splitFace(rows, columns, mergeRatio, seed, even);
 }
 
 void SQSprite::clearSplitAction()
 {
-    ORVANE_ENGINE_CALL(engine, clearSplitAction());
+    engine->clearSplitAction();
 }
 
 int SQSprite::pushSplitAction(SquirrelObject table)
 {
     SplitActionDesc desc;
     if (!readSplitAction(table, desc)) return -1;
-    return ORVANE_ENGINE_QUERY(engine, -1, pushSplitAction(desc));
+    engine->pushSplitAction(desc);
+    return 0;
 }
 
 void SQSprite::beginSplitAction(float from, float to, float duration, int easing, int keepRunning)
 {
-    ORVANE_ENGINE_CALL(engine, beginSplitAction(from, to, duration, easing, keepRunning));
+    engine->beginSplitAction(from, to, duration, easing, keepRunning);
 }
 
 // ---- Scalar queries

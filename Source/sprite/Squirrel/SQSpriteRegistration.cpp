@@ -82,7 +82,7 @@ void readBlockBody(const SquirrelObject& table, SplitVectorBlock& block)
     readVector(table, "dir", block.dir);
     readFlag(table, "aspect", block.aspect);
     readVector(table, "mask", block.mask);
-    block.dir.Normalize();
+    block.dir = SplitUnitOrZero(block.dir);
 }
 
 void readBlockBody(const SquirrelObject& table, SplitFloatBlock& block)
@@ -98,7 +98,7 @@ void readBlockBody(const SquirrelObject& table, SplitFloatBlock& block)
     readVector(table, "dir", block.dir);
     readFlag(table, "aspect", block.aspect);
     readFloat(table, "mask", block.mask);
-    block.dir.Normalize();
+    block.dir = SplitUnitOrZero(block.dir);
 }
 
 // A present key enables the block whatever it holds; only a table fills it.
