@@ -308,10 +308,13 @@ TEST_F(ParticleTest, EndlessChildThatEndedIsResetAndStartedAgain)
     ASSERT_NE(loop, nullptr);
     frame(system); // started: the child was not alive
     EXPECT_EQ(loop->isEmitting, 1);
-    frames(system, 3); // its one life of 20 ms ends, and it falls still
-    frame(system);
+    frames(system, 2); // its one life of 20 ms ends, and in the next update it falls still
+    EXPECT_EQ(loop->isRunning, 0);
+    EXPECT_EQ(loop->particles[0]->alive, 0);
+    frame(system); // the parent starts it again
     EXPECT_EQ(loop->isRunning, 1);
     EXPECT_EQ(loop->particles[0]->alive, 1);
+    EXPECT_EQ(loop->particles[0]->repeatCount, 0);
 }
 
 TEST_F(ParticleTest, ChildDefinitionNamingItselfStopsAtABoundedDepth)

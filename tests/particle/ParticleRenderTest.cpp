@@ -60,6 +60,7 @@ protected:
         auto& r = d.record;
         r.is_use_particle = 1;
         std::strcpy(r.particle_name, name.c_str());
+        std::strcpy(r.texture_filename, "suf://dot");
         r.texture_count = 1;
         r.texture_use_count = 1;
         r.occur.particle_num.num = 1;

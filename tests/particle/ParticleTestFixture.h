@@ -49,6 +49,8 @@ protected:
         Orvane::Particle::CParticleParameter d;
         d.record.is_use_particle = 1;
         std::strcpy(d.record.particle_name, "fx");
+        // A file holds its first texture name here.
+        std::strcpy(d.record.texture_filename, "p.png");
         d.record.texture_count = 1;
         d.record.texture_use_count = 1;
         d.record.occur.particle_num.num = count;
