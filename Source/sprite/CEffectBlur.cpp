@@ -52,9 +52,8 @@ int CEffectBlur::set(uint32_t newCount, float newAlpha, uint32_t newInterval, ui
 {
     drawOrder = newDrawOrder;
     alpha = newAlpha;
-    count = std::max(newCount, 1u);
-    interval = std::max(newInterval, 16u);
-    history.reserve(size_t(float(interval) * 0.06f * float(count)));
+    count = std::clamp(newCount, 1u, MaxCount);
+    interval = std::clamp(newInterval, 16u, MaxInterval);
     trail.insert(trail.end(), size_t(count) + 1, BlurSample{});
     return 0;
 }
@@ -122,6 +121,9 @@ int CEffectBlur::load(CFile& file)
     const bool read = reader.fieldDword(count) && reader.fieldDword(interval) && reader.fieldFloat(alpha) &&
                       reader.fieldDword(drawOrder) && reader.check(readSamples(reader, file, history)) &&
                       reader.check(readSamples(reader, file, trail));
+    // A saved record is as hostile as a script: its settings get the same bounds.
+    count = std::clamp(count, 1u, MaxCount);
+    interval = std::clamp(interval, 16u, MaxInterval);
     return reader.finish() && read ? 1 : 0;
 }
 

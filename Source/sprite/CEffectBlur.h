@@ -28,7 +28,12 @@ public:
 
     CEffectBlur() = default;
 
-    // At least one slot and 16 ms between slots; 0.
+    // Bounds that keep a hostile count or interval from taking the memory of the machine: the trail
+    // holds count + 1 samples and the history up to about count x interval x 0.06.
+    static constexpr uint32_t MaxCount = 256;
+    static constexpr uint32_t MaxInterval = 60000;
+
+    // At least one slot and 16 ms between slots, at most MaxCount slots MaxInterval apart; 0.
     virtual int set(uint32_t count, float alpha, uint32_t interval, uint32_t drawOrder);
     // Records the object's transform of this frame and picks the ghosts from the history.
     virtual int update(const Kavro::Vector3D& position, const Kavro::Vector3D& scale,

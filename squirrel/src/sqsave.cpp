@@ -1,5 +1,6 @@
 #include "sqsave.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "sqinternal.h"
@@ -129,4 +130,14 @@ SQInteger sqSlotCount(const SQObject &table) { return sq_type(table) == OT_TABLE
 
 SQObject sqReadThrough(const SQObject &value) {
     return sq_type(value) == OT_WEAKREF ? value._unVal.pWeakRef->_obj : static_cast<SQObject>(value);
+}
+
+void sqAddGCRoots(HSQUIRRELVM v, SQGCRoots *roots) {
+    if (v && roots) _ss(v)->_hostroots.push_back(roots);
+}
+
+void sqRemoveGCRoots(HSQUIRRELVM v, SQGCRoots *roots) {
+    if (!v) return;
+    auto &all = _ss(v)->_hostroots;
+    all.erase(std::remove(all.begin(), all.end(), roots), all.end());
 }

@@ -99,4 +99,30 @@ TEST_F(EffectBlurTest, StillObjectsAndSingleSlotsShowNoGhost)
     EXPECT_TRUE(sprite->drawn.empty());
 }
 
+// A script's count and interval are bounded before anything is sized by them: the largest values
+// once took the whole memory of the machine.
+TEST_F(EffectBlurTest, HostileCountsAndIntervalsAreBounded)
+{
+    const struct
+    {
+        uint32_t count, interval, keptCount, keptInterval;
+    } cases[] = {
+        {2147483647u, 2147483647u, CEffectBlur::MaxCount, CEffectBlur::MaxInterval},
+        {20000000u, 16u, CEffectBlur::MaxCount, 16u},
+        {0xFFFFFFFFu, 0xFFFFFFFFu, CEffectBlur::MaxCount, CEffectBlur::MaxInterval},
+    };
+    for (const auto& c : cases)
+    {
+        CEffectBlur blur;
+        EXPECT_EQ(blur.set(c.count, 0.5f, c.interval, 1), 0);
+        EXPECT_EQ(blur.getCount(), c.keptCount);
+        EXPECT_EQ(blur.getInterval(), c.keptInterval);
+        for (int i = 0; i < 3; ++i)
+            blur.update(Vector3D(float(i), 0.0f, 0.0f), Vector3D(1.0f, 1.0f, 0.0f), Vector3D());
+        sprite->drawn.clear();
+        blur.draw(sprite, 1.0f);
+        EXPECT_FALSE(sprite->drawn.empty());
+    }
+}
+
 } // namespace
