@@ -352,6 +352,7 @@ SQObjectPtr sqNewIdleThread(HSQUIRRELVM vm, SQInteger stackSize) {
     if (!thread->Init(vm, stackSize)) return {};
     thread->_top = 1;
     return keep;
+}
 
 void sqAddGCRoots(HSQUIRRELVM v, SQGCRoots *roots) {
     if (v && roots) _ss(v)->_hostroots.push_back(roots);
