@@ -22,11 +22,15 @@ bool hasWpkExtension(const std::string& lowerName)
     return lowerName.size() >= 4 && lowerName.compare(lowerName.size() - 4, 4, ".wpk") == 0;
 }
 
-void insertSortedUnique(std::vector<std::string>& names, std::string name)
+struct PatchName
 {
-    const auto at = std::lower_bound(names.begin(), names.end(), name);
-    if (at == names.end() || *at != name) names.insert(at, std::move(name));
-}
+    std::string lower;
+    std::string real;
+    bool operator<(const PatchName& other) const
+    {
+        return lower != other.lower ? lower < other.lower : real < other.real;
+    }
+};
 
 } // namespace
 
@@ -36,13 +40,19 @@ std::vector<std::string> listPatchArchives(const std::string& folder)
     std::error_code error;
     std::filesystem::directory_iterator it(folder, error);
     if (error) return names;
+    std::vector<PatchName> found;
     for (const auto& entry : it)
     {
         std::error_code typeError;
         if (!entry.is_regular_file(typeError)) continue;
-        std::string lower = toLowerAscii(entry.path().filename().string());
-        if (hasWpkExtension(lower)) insertSortedUnique(names, "patch/" + lower);
+        std::string real = entry.path().filename().string();
+        std::string lower = toLowerAscii(real);
+        if (hasWpkExtension(lower)) found.push_back({std::move(lower), std::move(real)});
     }
+    // Names that differ only in case are one archive where names ignore case: the first by bytes is mounted.
+    std::sort(found.begin(), found.end());
+    for (size_t i = 0; i < found.size(); ++i)
+        if (i == 0 || found[i].lower != found[i - 1].lower) names.push_back("patch/" + found[i].real);
     return names;
 }
 

@@ -7,7 +7,8 @@ namespace Orvane
 {
 
 // The patch archives "<folder>/*.wpk" as mount names "patch/<name>": regular files only, ".wpk"
-// matched without regard to case, names lower-cased, sorted byte-wise, duplicates dropped.
+// matched without regard to case, names as they are on disk (so that they open), ordered by their
+// lower-cased form byte-wise; of names equal but for case only the first by bytes is kept.
 // A missing folder gives an empty list.
 std::vector<std::string> listPatchArchives(const std::string& folder = "patch");
 

@@ -37,6 +37,12 @@ public:
     // count null values, for reading a record.
     void reset(uint32_t count);
     uint32_t size() const { return static_cast<uint32_t>(values.size()); }
+    // Reports the frame's values to the collector (see ReferenceTable).
+    void mark(SQGCMarker& marker) const
+    {
+        for (const SQObjectPtr& value : values)
+            marker.MarkObject(value);
+    }
     SQObjectPtr& at(uint32_t index) { return values[index]; }
     // -1 when the value is not in the frame.
     int64_t indexOf(const SQObject& value) const;

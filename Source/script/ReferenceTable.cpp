@@ -3,6 +3,7 @@
 #include "sqsave.h"
 
 #include <algorithm>
+#include <utility>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -90,6 +91,8 @@ void ReferenceTable::popFrame()
 
 void ReferenceTable::clear()
 {
+    if (rootedIn)
+        sqRemoveGCRoots(std::exchange(rootedIn, nullptr), this);
     while (!frames.empty())
         frames.pop_back();
     entries.clear();
@@ -98,22 +101,34 @@ void ReferenceTable::clear()
     classNames.clear();
 }
 
-void ReferenceTable::reset(uint32_t count)
+void ReferenceTable::reset(HSQUIRRELVM vm, uint32_t count)
 {
     clear();
     entries.resize(count);
+    rootedIn = vm;
+    sqAddGCRoots(vm, this);
+}
+
+void ReferenceTable::MarkRoots(SQGCMarker& marker)
+{
+    for (const Entry& entry : entries)
+        marker.MarkObject(entry.value);
+    for (const auto& frame : frames)
+        frame->mark(marker);
 }
 
 void ReferenceTable::build(HSQUIRRELVM vm, const SQObject& root, const SQObject& priority, const SQObject& exclusions)
 {
     clear();
     BusyScope scope(*this);
-    std::vector<Entry> walked;
-    Entering entering(walked, exclusions);
+    rootedIn = vm;
+    sqAddGCRoots(vm, this);
+    // Entered straight into the table, so that they are marked while priority closures run.
+    Entering entering(entries, exclusions);
     sqWalkGraph(root, ReferenceTable::walkRule, entering);
 
     bool byPriority = sq_type(priority) == OT_CLOSURE;
-    for (Entry& entry : walked)
+    for (Entry& entry : entries)
     {
         switch (sq_type(entry.value))
         {
@@ -126,9 +141,8 @@ void ReferenceTable::build(HSQUIRRELVM vm, const SQObject& root, const SQObject&
         if (sqRawEqual(entry.value, root))
             entry.orderKey = RootKey;
     }
-    std::sort(walked.begin(), walked.end(),
+    std::sort(entries.begin(), entries.end(),
               [](const Entry& a, const Entry& b) { return a.orderKey < b.orderKey; });
-    entries = std::move(walked);
 
     identities.reserve(entries.size());
     for (size_t i = 0; i < entries.size(); i++)

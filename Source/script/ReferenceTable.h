@@ -17,9 +17,18 @@ namespace Orvane
 // The index of every script object a saved script state contains: strings first, then function
 // prototypes, instances by the script's priority, the other objects, weak references, the root
 // table last. State files name objects by their position here.
-class ReferenceTable
+//
+// While it holds objects it is a root of the machine's collector: a script that runs the collector in
+// a priority or restore closure must not finalize an object the table still indexes (it would be
+// written, or restored, emptied).
+class ReferenceTable final : public SQGCRoots
 {
 public:
+    ReferenceTable() = default;
+    ~ReferenceTable() { clear(); }
+    ReferenceTable(const ReferenceTable&) = delete;
+    ReferenceTable& operator=(const ReferenceTable&) = delete;
+
     // The table holds everything a saved state refers to by index: delegates too (a table's
     // delegate is written as a reference) and an instance's methods (they are its values).
     static constexpr SQWalkRule walkRule{.delegates = true, .instanceMethods = true};
@@ -34,9 +43,12 @@ public:
     // closure) returns for them; the elements of exclusions (an array) and whatever is reachable
     // only through them stay out.
     void build(HSQUIRRELVM vm, const SQObject& root, const SQObject& priority, const SQObject& exclusions);
+    // Lets go of everything; must run before the machine the table was built in is closed.
     void clear();
-    // count null entries, for reading a state file.
-    void reset(uint32_t count);
+    // count null entries of the machine vm, for reading a state file.
+    void reset(HSQUIRRELVM vm, uint32_t count);
+
+    void MarkRoots(SQGCMarker& marker) override;
 
     // Set while a state file is written or read or the table is built: script closures called
     // then must not rebuild or clear it under the reader's feet.
@@ -95,6 +107,8 @@ private:
     Names classNames;
     std::vector<std::unique_ptr<ObjectFrame>> frames;
     bool busy = false;
+    HSQUIRRELVM rootedIn = nullptr; // the machine whose collector marks the table
+
 };
 
 } // namespace Orvane

@@ -1239,7 +1239,7 @@ int ScriptStateFile::restore(const SQObject& creator, const SQObject& stateReade
     });
     if (!header)
         return -2;
-    table.reset(count);
+    table.reset(vm, count);
     if (!guarded([&] { return in.tag("INSC"); }))
         return -2;
     for (uint32_t i = 0; i < count; i++)

@@ -1,5 +1,6 @@
 #include "sqsave.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "sqclosurestream.h"
@@ -351,4 +352,14 @@ SQObjectPtr sqNewIdleThread(HSQUIRRELVM vm, SQInteger stackSize) {
     if (!thread->Init(vm, stackSize)) return {};
     thread->_top = 1;
     return keep;
+}
+
+void sqAddGCRoots(HSQUIRRELVM v, SQGCRoots *roots) {
+    if (v && roots) _ss(v)->_hostroots.push_back(roots);
+}
+
+void sqRemoveGCRoots(HSQUIRRELVM v, SQGCRoots *roots) {
+    if (!v) return;
+    auto &all = _ss(v)->_hostroots;
+    all.erase(std::remove(all.begin(), all.end(), roots), all.end());
 }

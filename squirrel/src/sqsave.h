@@ -155,3 +155,19 @@ SQInteger sqMaxThreadStack();
 // A thread that has never run, sharing vm's state and root table, with a stack of the given
 // size and nothing callable in it yet (null when it cannot be made).
 SQObjectPtr sqNewIdleThread(HSQUIRRELVM vm, SQInteger stackSize);
+
+// Host structures that hold script objects outside the machine while a state is saved or restored
+// (the object index, the objects a reader has created so far). The collector marks what they report
+// as reachable, so a collection run by a script in the middle neither finalizes nor empties them.
+class SQGCRoots {
+public:
+    virtual void MarkRoots(SQGCMarker &marker) = 0;
+
+protected:
+    ~SQGCRoots() = default;
+};
+
+// Adds or removes roots of the VM family of v. A root set must be removed before it dies and before
+// the VM is closed.
+void sqAddGCRoots(HSQUIRRELVM v, SQGCRoots *roots);
+void sqRemoveGCRoots(HSQUIRRELVM v, SQGCRoots *roots);

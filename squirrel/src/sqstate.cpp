@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "sqinternal.h"
+#include "sqsave.h"
 
 static const SQChar *const kMetaMethodNames[MT_LAST] = {
     "_add", "_sub", "_mul", "_div", "_unm", "_modulo", "_set", "_get", "_typeof",
@@ -113,6 +114,7 @@ SQInteger SQSharedState::CollectGarbage(SQVM *) {
     marker.MarkObject(_registry);
     marker.MarkObject(_consts);
     marker.MarkObject(_metamethodsmap);
+    for (SQGCRoots *roots : _hostroots) roots->MarkRoots(marker);
     const SQObjectPtr *delegates[] = {&_table_default_delegate,     &_array_default_delegate,    &_string_default_delegate,
                                       &_number_default_delegate,    &_generator_default_delegate, &_closure_default_delegate,
                                       &_thread_default_delegate,    &_class_default_delegate,    &_instance_default_delegate,

@@ -6,6 +6,8 @@
 #include "sqobject.h"
 #include "sqstring.h"
 
+class SQGCRoots;
+
 struct SQSharedState {
     explicit SQSharedState();
     ~SQSharedState();
@@ -35,6 +37,7 @@ struct SQSharedState {
     std::vector<SQObjectPtr> _metamethods;  // names by index
     SQObjectPtr _constructoridx;  // the string "constructor"
     SQObjectPtr _root_vm;
+    std::vector<SQGCRoots *> _hostroots;  // marked by the collector (sqAddGCRoots)
 
     // Default delegates. Integer and float share _number_default_delegate; closures and native
     // closures share _closure_default_delegate. The base library fills them.

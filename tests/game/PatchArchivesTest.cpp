@@ -5,17 +5,21 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-TEST(PatchArchives, RegularWpkFilesLowerCasedSortedAndUnique)
+// Names keep their case so that they can be opened; order and duplicates ignore case.
+TEST(PatchArchives, RegularWpkFilesSortedAndUniqueWithoutRegardToCase)
 {
     OrvaneTest::TempDirectory dir;
     dir.write("B.wpk", {1});
     dir.write("a.WPK", {1});
     dir.write("b.WPK", {1});
+    dir.write("UPPER.WPK", {1});
     dir.write("notes.txt", {1});
     std::filesystem::create_directory(dir.path() / "folder.wpk");
 
-    EXPECT_EQ(Orvane::listPatchArchives(dir.path().string()),
-              (std::vector<std::string>{"patch/a.wpk", "patch/b.wpk"}));
+    const std::vector<std::string> names = Orvane::listPatchArchives(dir.path().string());
+    EXPECT_EQ(names, (std::vector<std::string>{"patch/a.WPK", "patch/B.wpk", "patch/UPPER.WPK"}));
+    for (const std::string& name : names)
+        EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / name.substr(6))) << name;
 }
 
 TEST(PatchArchives, MissingFolderGivesNothing)

@@ -7,10 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -194,4 +198,122 @@ TEST(KavroCFileSave, FilesOfFourGibibytesAndMoreFailToLoadClearly)
     // Seeking past 4 GiB still works.
     ASSERT_EQ(file.SeekEnd(-1), 0);
     EXPECT_EQ(file.GetFilePosition(), (int64_t(1) << 32) + 9);
+}
+
+namespace
+{
+
+// A file-size limit stands in for a full disk: a write past it fails with EFBIG (the signal that would
+// end the process is ignored meanwhile).
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+} // namespace
+
+// A seek between the writes flushes the buffer; when the disk is full that flush fails inside the
+// seek. The save must fail and the old file must stay, whatever the write pattern.
+TEST(KavroCFileSave, AFullDiskKeepsTheOldFileWhereverTheWritesFail)
+{
+    struct Case
+    {
+        const char* name;
+        bool seekInTheMiddle;
+        bool checkEveryWrite;
+    };
+    const Case cases[] = {
+        {"plain writes", false, false},
+        {"a seek in the middle", true, false},
+        {"a seek in the middle, every result checked", true, true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        TempDirectory dir;
+        const std::vector<uint8_t> old = OrvaneTest::NoiseBytes(3000, 3);
+        dir.write("save.dat", old);
+        const std::vector<uint8_t> save = OrvaneTest::NoiseBytes(40000, 4);
+        int result = 0;
+        {
+            FileSizeLimit full(12288);
+            Kavro::CFile file;
+            ASSERT_EQ(file.Open(dir.file("save.dat").c_str(), Kavro::CFile::ModeWrite), 0);
+            bool allWritten = true;
+            for (size_t at = 0; at < save.size(); at += 1000)
+            {
+                allWritten = file.Write(save.data() + at, 1000) == 1000 && allWritten;
+                if (c.seekInTheMiddle && at == 20000)
+                    allWritten = file.SeekStart(0) == 0 && file.SeekEnd(0) == 0 && allWritten;
+                if (c.checkEveryWrite && !allWritten)
+                    break;
+            }
+            result = file.Close();
+            EXPECT_FALSE(file.GetWriteError().empty());
+        }
+        EXPECT_EQ(result, -1);
+        EXPECT_EQ(dir.read("save.dat"), old);
+        EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"save.dat"});
+    }
+}
+
+// A byte lost to a seek on the stream taken from the writer is still noticed at commit.
+TEST(SafeFileWriter, AnErrorOnTheStreamIsNeverRenamedIntoPlace)
+{
+    TempDirectory dir;
+    dir.write("save.dat", OldSave);
+    Kavro::SafeFileWriter out;
+    ASSERT_EQ(out.open(dir.file("save.dat")), 0);
+    ASSERT_EQ(out.write(NewSave.data(), NewSave.size()), 0);
+    {
+        FileSizeLimit full(1024);
+        ::fseeko(out.stream(), 0, SEEK_SET);
+    }
+    ASSERT_TRUE(std::ferror(out.stream()));
+    EXPECT_EQ(out.commit(), -1);
+    EXPECT_EQ(dir.read("save.dat"), OldSave);
+    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"save.dat"});
+}
+
+// A save killed midway leaves its temporary file; the next save of the same file removes it, but not
+// one of a process still running, nor files that only look alike.
+TEST(SafeFileWriter, TheNextSaveRemovesTemporariesOfDeadProcesses)
+{
+    TempDirectory dir;
+    dir.write("save.dat", OldSave);
+    const pid_t dead = ::fork();
+    if (dead == 0)
+        ::_exit(0);
+    ASSERT_GT(dead, 0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string deadTemporary = "save.dat.tmp" + std::to_string(dead) + "-7";
+    const std::string liveTemporary = "save.dat.tmp" + std::to_string(::getppid()) + "-3";
+    const std::vector<std::string> kept = {"other.dat.tmp" + std::to_string(dead) + "-1",
+                                           "save.dat.tmp" + std::to_string(dead) + "-x", "save.dat.tmpbackup",
+                                           liveTemporary};
+    dir.write(deadTemporary, NewSave);
+    for (const std::string& name : kept)
+        dir.write(name, NewSave);
+    ASSERT_EQ(Kavro::WriteFileReplacing(dir.file("save.dat"), "new", 3), 0);
+    std::vector<std::string> expected = kept;
+    expected.push_back("save.dat");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Listing(dir.path()), expected);
 }

@@ -4,8 +4,11 @@
 #include "ScriptHostFixture.h"
 
 #include "support/FakeTaskObjects.h"
+#include "value/SafeFileFaults.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 using namespace Orvane;
 using namespace OrvaneTest;
@@ -169,6 +172,20 @@ TEST_F(SQFileScript, StateFunctionsTakeOnlyAnOpenFileObject)
     host.reset();
     app->taskStack.clear();
     task->release();
+}
+
+// A save that cannot be finished (the disk is full at close) keeps the old file, and the script learns
+// it from its next open.
+TEST_F(SQFileScript, ASaveLostAtCloseIsReportedByTheNextOpen)
+{
+    writeFile("save.bin", std::string("old"));
+    ASSERT_EQ(runSnippet("::F <- SQFile(\"out\"); F.open(\"save.bin\", 1, 0); F.writeInteger(7)"), "");
+    Kavro::SafeFileFaults::failNext(Kavro::SafeFileFaults::Rename, ENOSPC);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(eval("F.open(\"save.bin\", 0, 0) + \" \" + F.isOpened() + \" \" + F.getFileSize()"), "-1 1 3");
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("save.bin could not be saved whole"), std::string::npos) << said;
+    EXPECT_EQ(eval("F.open(\"save.bin\", 0, 0)"), "0") << "only the failed close is reported";
 }
 
 TEST_F(SQFileScript, SeeksAndLockMarks)

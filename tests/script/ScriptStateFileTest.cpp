@@ -489,6 +489,61 @@ function readState(inst) { inst.x = F.readInteger(); }
     task->release();
 }
 
+// A script may run the collector at any time a closure of its own runs: between building the index and
+// writing it, inside the closures that write or restore instances. What the index or the reader holds
+// must survive it whole.
+TEST_F(ScriptStateFileTest, CollectingGarbageMidwayLosesNothing)
+{
+    const char* closures = R"(
+class Held { id = 0; x = 0; }
+function writeInfo(inst) { collectgarbage(); F.writeInteger(inst.id); }
+function writeState(inst) { F.writeInteger(inst.x); }
+function createFromFile() { collectgarbage(); local h = Held(); h.id = F.readInteger(); return h; }
+function readState(inst) { collectgarbage(); inst.x = F.readInteger(); }
+)";
+    const struct
+    {
+        const char* name;
+        const char* betweenIndexAndWrite;
+        const char* expected;
+    } cases[] = {
+        // The instance dropped after indexing is still written (the index holds it), so it comes back.
+        {"an instance dropped and collected after indexing", "::keep <- null; collectgarbage();", "null 7 5 2"},
+        {"collections inside the closures only", "", "7 7 5 2"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        CallLog log;
+        TestTask* task = new TestTask(log, "SCENE");
+        app->taskStack.push_back(task);
+        startHost();
+        ASSERT_EQ(runSnippet(closures), "");
+        ASSERT_EQ(runSnippet("::a <- { y = 2, cycle = null }\n::a.cycle = ::a; ::keep <- Held(); keep.id = 1; keep.x = 7;"
+                             "::other <- Held(); other.id = 2; other.x = 5; ::viaA <- [keep];"
+                             "::F <- SQFile(\"state\"); F.open(\"game.sav\", 1, 0);"
+                             "CreateReferenceTable(null, [F]);" +
+                             std::string(c.betweenIndexAndWrite) +
+                             "print(SerializeRootTable(\"state\", writeInfo, writeState, null)); ClearReferenceTable();"),
+                  "");
+        EXPECT_EQ(output, "0");
+        host->reset();
+        ASSERT_EQ(runSnippet(closures), "");
+        output.clear();
+        ASSERT_EQ(runSnippet("::F <- SQFile(\"state\"); F.open(\"game.sav\", 0, 0);"
+                             "local r = DeserializeRootTable(\"state\", createFromFile, readState, null);"
+                             "collectgarbage();"
+                             "print((::keep == null ? \"null\" : ::keep.x) + \" \" + ::viaA[0].x + \" \" + ::other.x +"
+                             "      \" \" + ::a.cycle.y)"),
+                  "");
+        EXPECT_EQ(output, c.expected);
+        output.clear();
+        host.reset();
+        app->taskStack.clear();
+        task->release();
+    }
+}
+
 } // namespace
 } // namespace OrvaneTest
 

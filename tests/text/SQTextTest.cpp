@@ -227,6 +227,17 @@ TEST_F(SQTextTest, InitializeAndLinkSetTheParent)
     EXPECT_EQ(fresh->getParent(), task);
 }
 
+// A text linked to itself, or two texts to each other, would recurse for ever updating world matrices.
+TEST_F(SQTextTest, LinkNeverClosesALoop)
+{
+    makeMessage("msg");
+    ASSERT_EQ(runSnippet("::other <- SQText(\"other\"); ::msg.link(\"\")"), "");
+    ASSERT_EQ(text("msg")->getParent(), task);
+    ASSERT_EQ(runSnippet("::msg.link(\"msg\"); ::other.link(\"msg\"); ::msg.link(\"other\")"), "");
+    EXPECT_EQ(text("msg")->getParent(), task);
+    EXPECT_EQ(text("other")->getParent(), text("msg"));
+}
+
 TEST_F(SQTextTest, SurfaceLookupsAcceptOnlyRenderTargets)
 {
     makeMessage("msg");

@@ -5,6 +5,7 @@
 #include "core/TextEncoding.h"
 #include "script/SqPlus.h"
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -102,23 +103,31 @@ SQFile::SQFile(const char* name) : SQObject(name) {}
 
 SQFile::~SQFile()
 {
-    if (file && file->isOpen())
-        file->close();
+    closeFile();
+}
+
+// Closing a written file is when it replaces the old one; a failure there (a full disk) means the save
+// was lost, so it is said on stderr and reported by the next open.
+bool SQFile::closeFile()
+{
+    if (!file)
+        return true;
+    const bool closed = !file->isOpen() || file->close() == 0;
+    if (!closed)
+        std::fprintf(stderr, "SQFile: %s could not be saved whole; the file keeps its old contents\n", path.c_str());
+    file.reset();
+    return closed;
 }
 
 int SQFile::open(const char* newPath, int mode, int flag)
 {
+    const bool previousClosed = closeFile();
     path = newPath;
-    if (file)
-    {
-        file->close();
-        file.reset();
-    }
     auto opened = std::make_unique<CFile>();
     if (opened->open(newPath, 0, mode, flag) < 0 || !opened->isOpen())
         return -1;
     file = std::move(opened);
-    return 0;
+    return previousClosed ? 0 : -1;
 }
 
 CFile* SQFile::getOpenFile()

@@ -28,7 +28,8 @@ public:
     explicit SQFile(const char* name);
     ~SQFile() override;
 
-    // 0 on success, -1 on failure; a file already held is closed first.
+    // 0 on success, -1 on failure; a file already held is closed first, and when that close fails (a
+    // written file could not replace the old one) the new file is still opened but -1 is returned.
     int open(const char* path, int mode, int flag);
     int isOpened();
     void setStringCodePage(int codePage);
@@ -59,6 +60,9 @@ public:
     int getStringCodePage() const { return stringCodePage; }
 
 private:
+    // Closes the held file; false when a written file could not be saved.
+    bool closeFile();
+
     std::string path;
     std::unique_ptr<CFile> file;
     int stringCodePage = 65001;

@@ -55,6 +55,7 @@ public:
 private:
     // Size in bytes, -1 when unknown.
     int64_t size64();
+    int seekTo(int64_t offset, int whence);
 
     std::FILE* file_ = nullptr; // the read file, or the writer's temporary file
     SafeFileWriter writer_;

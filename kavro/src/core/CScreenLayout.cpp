@@ -48,6 +48,9 @@ bool CScreenLayout::toScreen(int windowX, int windowY, int& screenX, int& screen
 
 void CScreenLayout::toWindow(int screenX, int screenY, int& windowX, int& windowY) const
 {
+    // A point outside the screen goes to its nearest edge: scaled, a far one would not fit in an int.
+    screenX = std::clamp(screenX, 0, std::max(screenWidth_ - 1, 0));
+    screenY = std::clamp(screenY, 0, std::max(screenHeight_ - 1, 0));
     windowX = present_.x + int(std::floor((screenX + 0.5) * present_.w / screenWidth_));
     windowY = present_.y + int(std::floor((screenY + 0.5) * present_.h / screenHeight_));
 }

@@ -139,7 +139,8 @@ CFontFace::CFontFace(CGlyphRasterizer* owner, FT_Face face, FaceStyle style)
     : owner_(owner), face_(face), style_(std::move(style))
 {
     owner_->addRef();
-    style_.size = std::clamp(std::abs(style_.size), 1, LargestSize);
+    // Widened first: the negative of the smallest int does not fit in an int.
+    style_.size = int(std::clamp<int64_t>(std::abs(int64_t(style_.size)), 1, LargestSize));
     if (!face_)
         return;
     FT_Set_Pixel_Sizes(face_, 0, FT_UInt(style_.size));

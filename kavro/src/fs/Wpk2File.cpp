@@ -17,12 +17,13 @@ Wpk2File::~Wpk2File()
 bool Wpk2File::open(const std::string& path)
 {
     close();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO would otherwise hold the open until a writer came.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat info{};
     const bool known = ::fstat(fd, &info) == 0;
-    if (!known || !S_ISREG(info.st_mode))
+    if (!known || !S_ISREG(info.st_mode) || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
     {
         const int code = !known ? errno : S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         ::close(fd);

@@ -182,9 +182,9 @@ public:
     bool append(const uint8_t* data, size_t size) override { return file.write(data, size) == 0; }
     bool patch(uint64_t offset, const uint8_t* data, size_t size) override
     {
-        const off_t end = ::ftello(file.stream());
-        return end >= 0 && ::fseeko(file.stream(), off_t(offset), SEEK_SET) == 0 && file.write(data, size) == 0 &&
-               ::fseeko(file.stream(), end, SEEK_SET) == 0;
+        const int64_t end = file.tell();
+        return end >= 0 && file.seek(int64_t(offset), SEEK_SET) == 0 && file.write(data, size) == 0 &&
+               file.seek(end, SEEK_SET) == 0;
     }
 };
 

@@ -32,7 +32,12 @@ std::vector<QuadVertex> BuildDebugText(const Vector2D& position, uint32_t argb, 
         return corners;
     // The font draws at most about 270 bytes of vertices per character.
     std::vector<EasyFontVertex> quads(std::strlen(text) * 70 + 4);
+    // The font's table covers printable ASCII only (and it reads bytes as signed chars): anything else
+    // is drawn as "?", a line break still breaks the line.
     std::string copy(text);
+    for (char& c : copy)
+        if (c != '\n' && (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E))
+            c = '?';
     unsigned char colour[4] = {uint8_t(argb >> 16), uint8_t(argb >> 8), uint8_t(argb), uint8_t(argb >> 24)};
     const int quadCount = stb_easy_font_print(position.x, position.y, copy.data(), colour, quads.data(),
                                               int(quads.size() * sizeof(EasyFontVertex)));

@@ -1,9 +1,38 @@
 #include "kavro/CFile.h"
 
+#include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Kavro
 {
+
+namespace
+{
+
+// Only regular files and folders are opened: a FIFO would block the open (and the game) until some
+// other process wrote to it, and a device is no game file. The open itself does not block, so the
+// check is made on what was really opened.
+std::FILE* OpenForReading(const char* path)
+{
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat info{};
+    if (::fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+    {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file)
+        ::close(fd);
+    return file;
+}
+
+} // namespace
 
 int CFile::Open(const char* path, int mode)
 {
@@ -17,7 +46,7 @@ int CFile::Open(const char* path, int mode)
         file_ = writer_.stream();
         return 0;
     }
-    file_ = std::fopen(path, "rb");
+    file_ = OpenForReading(path);
     return file_ ? 0 : -1;
 }
 
@@ -58,6 +87,14 @@ int64_t CFile::size64()
 {
     if (!file_)
         return -1;
+    if (writer_.isOpen())
+    {
+        const int64_t here = writer_.tell();
+        if (here < 0 || writer_.seek(0, SEEK_END) < 0)
+            return -1;
+        const int64_t size = writer_.tell();
+        return writer_.seek(here, SEEK_SET) < 0 ? -1 : size;
+    }
     const off_t here = ::ftello(file_);
     if (here < 0 || ::fseeko(file_, 0, SEEK_END) != 0)
         return -1;
@@ -86,23 +123,35 @@ int CFile::Load()
     return 0;
 }
 
+// A written file seeks through its writer, which keeps a failure of the flush inside the seek.
+int CFile::seekTo(int64_t offset, int whence)
+{
+    if (!file_)
+        return -1;
+    if (writer_.isOpen())
+        return writer_.seek(offset, whence);
+    return ::fseeko(file_, off_t(offset), whence) == 0 ? 0 : -1;
+}
+
 int CFile::SeekStart(int64_t offset)
 {
-    return file_ && offset >= 0 && ::fseeko(file_, off_t(offset), SEEK_SET) == 0 ? 0 : -1;
+    return offset >= 0 ? seekTo(offset, SEEK_SET) : -1;
 }
 
 int CFile::SeekEnd(int64_t offset)
 {
-    return file_ && ::fseeko(file_, off_t(offset), SEEK_END) == 0 ? 0 : -1;
+    return seekTo(offset, SEEK_END);
 }
 
 int CFile::Seek(int64_t offset)
 {
-    return file_ && ::fseeko(file_, off_t(offset), SEEK_CUR) == 0 ? 0 : -1;
+    return seekTo(offset, SEEK_CUR);
 }
 
 int64_t CFile::GetFilePosition()
 {
+    if (writer_.isOpen())
+        return writer_.tell();
     return file_ ? int64_t(::ftello(file_)) : -1;
 }
 

@@ -5,7 +5,10 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
+#include <limits>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -78,6 +81,35 @@ int CreateTemporary(const std::string& target, std::string& name)
     return -1;
 }
 
+// Removes "<target>.tmp<pid>-<n>" files whose writing process is gone: a save killed midway leaves
+// one, and nothing else ever would. A live process's file is left alone (it may be saving right now).
+void RemoveStaleTemporaries(const std::string& target)
+{
+    const std::filesystem::path path(target);
+    const std::string prefix = path.filename().string() + ".tmp";
+    std::error_code code;
+    std::filesystem::directory_iterator entries(path.parent_path().empty() ? "." : path.parent_path(), code);
+    for (; !code && entries != std::filesystem::directory_iterator(); entries.increment(code))
+    {
+        const std::string name = entries->path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const std::string rest = name.substr(prefix.size());
+        const size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string::npos || dash + 1 == rest.size() ||
+            rest.find_first_not_of("0123456789-") != std::string::npos || rest.find('-', dash + 1) != std::string::npos)
+            continue;
+        const long pid = std::strtol(rest.substr(0, dash).c_str(), nullptr, 10);
+        if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+            continue;
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        if (entries->is_regular_file(code))
+            ::unlink(entries->path().c_str());
+        code.clear();
+    }
+}
+
 // Makes the rename durable; the new file is already in place, so a failure here is not reported.
 void SyncFolderOf(const std::string& path)
 {
@@ -111,6 +143,7 @@ int SafeFileWriter::open(const std::string& path)
         error_ = "refusing to replace " + target_ + ": not a regular file";
         return -1;
     }
+    RemoveStaleTemporaries(target_);
     const int fd = CreateTemporary(target_, temporary_);
     if (fd < 0)
         return fail("create a file beside", errno);
@@ -146,10 +179,29 @@ int SafeFileWriter::flush()
     return 0;
 }
 
+int SafeFileWriter::seek(int64_t offset, int whence)
+{
+    if (!file_ || failed_)
+        return -1;
+    // fseeko flushes first and, when that fails, drops the buffered bytes: the stream's error flag is
+    // then the only trace, so it is checked as well as the result.
+    if (::fseeko(file_, off_t(offset), whence) != 0 || std::ferror(file_))
+        return fail("write", errno);
+    return 0;
+}
+
+int64_t SafeFileWriter::tell() const
+{
+    return file_ ? int64_t(::ftello(file_)) : -1;
+}
+
 int SafeFileWriter::commit()
 {
     if (!file_)
         return -1;
+    // Whatever wrote to the stream behind the writer's back, a lost byte is never renamed into place.
+    if (!failed_ && std::ferror(file_))
+        fail("write", EIO);
     if (flush() < 0 || Fails(SafeFileFaults::Sync, [&] { return ::fsync(::fileno(file_)) != 0; }))
     {
         const int code = errno;

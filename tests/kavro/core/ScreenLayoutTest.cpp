@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 using Kavro::CScreenLayout;
 using Kavro::Rect2D;
 
@@ -56,5 +58,18 @@ TEST(ScreenLayout, WindowPointsMapToLogicalPixelsInsideTheShownScreen)
         ASSERT_TRUE(layout.toScreen(wx, wy, rx, ry));
         EXPECT_EQ(rx, sx);
         EXPECT_EQ(ry, 100);
+    }
+    // A script may warp the cursor anywhere: far points go to the nearest edge instead of overflowing.
+    const struct
+    {
+        int sx, sy, rx, ry;
+    } far[] = {{INT_MAX, INT_MAX, 639, 359}, {INT_MIN, INT_MIN, 0, 0}, {INT_MAX, 5, 639, 5}};
+    for (const auto& row : far)
+    {
+        int wx = 0, wy = 0, rx = -1, ry = -1;
+        layout.toWindow(row.sx, row.sy, wx, wy);
+        ASSERT_TRUE(layout.toScreen(wx, wy, rx, ry)) << row.sx << "," << row.sy;
+        EXPECT_EQ(rx, row.rx);
+        EXPECT_EQ(ry, row.ry);
     }
 }

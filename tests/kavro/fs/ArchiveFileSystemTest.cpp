@@ -2,6 +2,7 @@
 #include "Wpk2TestArchives.h"
 #include "support/TempDirectory.h"
 
+#include <kavro/CFile.h>
 #include <kavro/IFileSystem.h>
 #include <kavro/Wpk2Archive.h>
 #include <kavro/Wpk2File.h>
@@ -10,6 +11,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Kavro;
@@ -268,4 +270,23 @@ TEST_F(ArchiveFileSystemTest, ABlockThatDoesNotDecodeFailsTheReadInsteadOfEnding
     // The third block is sound and still reads.
     ASSERT_EQ(stream->seekStart(2 * 65536), 0);
     EXPECT_EQ(stream->read(out.data(), 65536), 65536u);
+}
+
+// A FIFO would block an open until another process wrote to it, freezing the game: every way a game
+// names a file refuses it at once, as it refuses devices. Folders still open as before.
+TEST_F(ArchiveFileSystemTest, FifosAndDevicesAreRefusedWithoutBlocking)
+{
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    EXPECT_EQ(mount("pipe"), -1);
+    for (const std::string& path : {std::string("pipe"), dir.file("pipe"), std::string("/dev/zero")})
+    {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(open(path.c_str()));
+        Kavro::CFile file;
+        EXPECT_EQ(file.Open(path.c_str(), Kavro::CFile::ModeRead), -1);
+        Kavro::Wpk2File archive;
+        EXPECT_FALSE(archive.open(path));
+    }
+    std::filesystem::create_directory(dir.path() / "folder");
+    EXPECT_TRUE(open("folder"));
 }
