@@ -435,7 +435,7 @@ Kavro::ITexture* RecordingRenderDevice::loadTexture(const char* name, int mipLev
 Kavro::ITexture* RecordingRenderDevice::createTexture(int width, int height, int format, int flags)
 {
     log_.add("createTexture", width, height, format, flags);
-    return new FakeTexture("", width, height, 1);
+    return noTexture ? nullptr : new FakeTexture("", width, height, 1);
 }
 
 Kavro::ITexture* RecordingRenderDevice::createRenderTexture(int width, int height, int format, int reserved,
