@@ -20,6 +20,7 @@
 #include "sprite/CSpriteRenderTarget.h"
 
 #include <kavro/ICore.h>
+#include <kavro/IMovie.h>
 #include <kavro/IRenderDevice.h>
 #include <kavro/ISceneManager.h>
 #include <kavro/ISoundDevice.h>
@@ -570,6 +571,36 @@ CSprite* buildSprite(Kavro::ITexture* texture, const Kavro::Vector2D& position, 
     return sprite;
 }
 
+// A player of the core with the file opened, or null.
+Kavro::IMovie* openMoviePlayer(const std::string& movieName, int mode)
+{
+    CApp* app = CApp::get();
+    Kavro::IMovie* player = app && app->getCore() ? app->getCore()->openMovie() : nullptr;
+    if (player && player->open(movieName.c_str(), mode) < 0)
+    {
+        player->release();
+        return nullptr;
+    }
+    return player;
+}
+
+// Builds a movie sprite or mask over the player and drops the factory's reference to it. A sprite
+// whose frame texture could not be made is refused: it would never show the movie.
+template <class Sprite> Sprite* buildMovieSprite(Kavro::IMovie* player, const Kavro::Vector2D& position)
+{
+    if (!player)
+        return nullptr;
+    auto* sprite = new Sprite(player, position);
+    player->release();
+    if (!sprite->getTexture())
+    {
+        sprite->release();
+        return nullptr;
+    }
+    sprite->create();
+    return sprite;
+}
+
 } // namespace
 
 CSprite* CTask::createSprite(const std::string& textureName, const Kavro::Vector2D& position, int x, int y,
@@ -603,9 +634,9 @@ CSprite* CTask::createSpriteFromTexture(Kavro::ITexture* texture, const Kavro::V
     return buildSprite(texture, position, x, y, width, height);
 }
 
-CSprite* CTask::createMovieSprite(const std::string&, int, const Kavro::Vector2D&)
+CSprite* CTask::createMovieSprite(const std::string& movieName, int mode, const Kavro::Vector2D& position)
 {
-    return nullptr;
+    return buildMovieSprite<CSprite>(openMoviePlayer(movieName, mode), position);
 }
 
 CSpriteMask* CTask::createSpriteMask(const std::string& textureName, const Kavro::Vector2D& position, int x, int y,
@@ -630,10 +661,9 @@ CSpriteMask* CTask::createSpriteMaskColor(int width, int height, const Kavro::Ve
     return mask;
 }
 
-CSpriteMask* CTask::createMovieSpriteMask(const std::string&, int)
+CSpriteMask* CTask::createMovieSpriteMask(const std::string& movieName, int mode)
 {
-    // Movies open through the core's movie player, which does not exist yet.
-    return nullptr;
+    return buildMovieSprite<CSpriteMask>(openMoviePlayer(movieName, mode), Kavro::Vector2D(0.0f, 0.0f));
 }
 
 CSpriteRenderTarget* CTask::createRenderTarget(uint32_t flags, const std::string& name, int width, int height,

@@ -1,6 +1,8 @@
 #include "sprite/CSprite.h"
 
 #include "core/CApp.h"
+#include "core/CSoundManager.h"
+#include "core/CVolumeControl.h"
 #include "core/CTextureWacher.h"
 #include "core/IRenderTarget.h"
 #include "sprite/CEffectShake.h"
@@ -9,6 +11,7 @@
 
 #include <kavro/ICamera.h>
 #include <kavro/ICore.h>
+#include <kavro/IMovie.h>
 #include <kavro/IRenderDevice.h>
 #include <kavro/ISpriteQuad.h>
 #include <kavro/Quaternion.h>
@@ -70,6 +73,24 @@ CSprite::CSprite(const Vector2D& at, const int32_t rect_[4])
     initialise(at);
 }
 
+CSprite::CSprite(Kavro::IMovie* player, const Vector2D& at) : movie(player)
+{
+    rect[2] = movie->getWidth();
+    rect[3] = movie->getHeight();
+    initialise(at);
+    if (Kavro::IRenderDevice* device = renderDevice())
+        texture = device->createTexture(rect[2], rect[3], 1, 0);
+    movie->addRef();
+    movie->updateFrame(texture);
+    volumeControl = new CVolumeControl;
+    CApp* app = CApp::get();
+    if (CSoundManager* manager = app ? app->soundManager : nullptr)
+    {
+        manager->addVolumeControl(volumeControl);
+        volumeControl->typeVolume = manager->getTypeVolume(4);
+    }
+}
+
 void CSprite::initialise(const Vector2D& at)
 {
     setAt(opacity, 1.0f);
@@ -100,6 +121,8 @@ CSprite::~CSprite()
     releaseHeld(camera);
     releaseHeld(shakeEffect);
     releaseHeld(mask);
+    releaseHeld(movie);
+    dropVolumeControl();
 }
 
 Kavro::IQuad* CSprite::baseQuad() const
@@ -310,6 +333,13 @@ int CSprite::update()
     if (camera)
         dirty = 1;
     updatePointer();
+    if (movie)
+    {
+        if (volume.update())
+            applyVolume();
+        else if (volumeControl && volumeControl->hasPendingChange())
+            applyVolume();
+    }
     if (advance(opacity, position, scaling, rotation))
         dirty = 1;
     if (transitionValue.update())

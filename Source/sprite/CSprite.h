@@ -22,6 +22,7 @@ namespace Kavro
 {
 class ICamera;
 class IKeyboard;
+class IMovie;
 class IMouse;
 class IQuad;
 class ISpriteQuad;
@@ -36,6 +37,7 @@ class CFile;
 class CSpriteMask;
 class CTextureWacher;
 class CTransitionCallback;
+class CVolumeControl;
 
 // The engine's 2D drawable: one textured (or plain-coloured) quad positioned by its frame, animated by
 // interpolators, and handed to a library quad once per frame. Setters only record values and raise
@@ -50,6 +52,10 @@ public:
     explicit CSprite(Kavro::ITexture* texture);
     // A colour sprite; the creator then runs createColorTexture.
     CSprite(const Kavro::Vector2D& at, const int32_t rect[4]);
+    // A movie sprite over the player (one reference kept): a texture of the movie's size that the player
+    // refreshes at every render, and a volume control (sound type 4) with the sound manager. The creator
+    // checks getTexture(): without one the sprite cannot show the movie.
+    CSprite(Kavro::IMovie* player, const Kavro::Vector2D& at);
     ~CSprite() override;
 
     // Frame operations, in the order the task runs them each frame.
@@ -157,6 +163,27 @@ public:
     virtual const Kavro::Vector3D& getRotate() { return rotation.scaledValue; }
     virtual const Kavro::Vector2D& getScroll() { return scrollSpeed.scaledValue; }
     virtual float getVolume() { return volume.value; }
+
+    // Movie playback. Commands answer the player's result, or -1 without a player; queries 0 without one.
+    // A loop count of 1 reaches the player as -1 (for ever); any other count unchanged.
+    virtual Kavro::IMovie* getMovie() { return movie; }
+    virtual int isMovie() { return movie ? 1 : 0; }
+    virtual int play(const int32_t& loops);
+    virtual int pause();
+    virtual int onResume();
+    virtual int stop();
+    virtual int setLoop(const int32_t& loops);
+    virtual int seek(const int32_t& position);
+    virtual int getDurationTime();
+    virtual int getRemainTime();
+    virtual uint32_t isPlaying();
+    virtual int isPaused();
+    // Eases the movie's sound level (any sprite keeps the value; only a movie is heard); time 0 applies it
+    // at once. An easing of 61 or more is linear.
+    virtual void setVolume(float value, uint32_t time, uint32_t easing);
+    // Hands the player its level (control fade x own volume x groups x sound type 4) and tells the
+    // control whether the movie is audible now.
+    virtual void applyVolume();
     virtual uint32_t isFading() { return opacity.active; }
     virtual uint32_t isMoving();
     virtual uint32_t isScaling() { return scaling.active; }
@@ -368,6 +395,8 @@ public:
     uint32_t textureDeleted = 0;
     CEffectShake* shakeEffect = nullptr;
     CInterpolator<float> volume;
+    Kavro::IMovie* movie = nullptr;
+    CVolumeControl* volumeControl = nullptr;
     CInterpolator<float> transitionValue;
     uint32_t transitionDirty = 0;
     Kavro::ITexture* transitionMask = nullptr;
@@ -446,6 +475,7 @@ private:
     int updateShake();
     static uint32_t currentFrameCount();
     void initialise(const Kavro::Vector2D& at);
+    void dropVolumeControl();
     void dropQuads();
     void afterQuadMade();
     void packVertexColours();

@@ -7,6 +7,7 @@
 #include "sprite/ReleaseHeld.h"
 
 #include <kavro/ICamera.h>
+#include <kavro/IMovie.h>
 #include <kavro/IRenderDevice.h>
 #include <kavro/ISpriteQuad.h>
 
@@ -308,6 +309,12 @@ void CSprite::pushEffects()
         transitionDirty = 0;
     }
     Kavro::ISpriteQuad* quad = sceneSprite;
+    if (movie)
+    {
+        movie->updateFrame(texture);
+        if (quad)
+            quad->apply();
+    }
     if (colorLevelDirty)
     {
         if (quad)

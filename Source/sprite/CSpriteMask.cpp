@@ -31,6 +31,11 @@ CSpriteMask::CSpriteMask(const Kavro::Vector2D& at, const int32_t rect[4]) : CSp
     blendMode = 0;
 }
 
+CSpriteMask::CSpriteMask(Kavro::IMovie* player, const Kavro::Vector2D& at) : CSprite(player, at)
+{
+    blendMode = 0;
+}
+
 CSpriteMask::~CSpriteMask()
 {
     releaseMaskQuads();

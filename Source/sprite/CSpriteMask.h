@@ -14,6 +14,8 @@ public:
     CSpriteMask(Kavro::ITexture* texture, const Kavro::Vector2D& at, const int32_t rect[4]);
     // A colour mask of the rectangle's size; create then makes its untextured mask quad.
     CSpriteMask(const Kavro::Vector2D& at, const int32_t rect[4]);
+    // A movie mask: the movie sprite's construction, with the mask's blend mode.
+    CSpriteMask(Kavro::IMovie* player, const Kavro::Vector2D& at);
     ~CSpriteMask() override;
 
     // Tells the mask quad the size of the target it masks (the surface's texture, else the screen).

@@ -5,6 +5,8 @@
 #include "core/CFile.h"
 #include "sprite/CEffectRandomShake.h"
 
+#include <kavro/IMovie.h>
+
 namespace Orvane
 {
 
@@ -203,6 +205,8 @@ void CSprite::setTimeScale(float s)
         colour.timeScale = s;
     if (shakeEffect)
         shakeEffect->setTimeScale(s);
+    if (movie)
+        movie->setSpeed(timeScale);
 }
 
 void CSprite::setActionCompatibleMode(const int32_t& mode)

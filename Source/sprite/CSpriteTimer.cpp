@@ -17,7 +17,7 @@ float clampTo(float t, float duration)
 
 // The seek rule: t clamped once against the first interpolator's duration, then every interpolator of
 // the member seeked with it (each clamping again to its own duration).
-template <class First, class... Rest> void seek(float t, First& first, Rest&... rest)
+template <class First, class... Rest> void seekTimers(float t, First& first, Rest&... rest)
 {
     const float at = clampTo(t, first.duration);
     first.setTime(at);
@@ -144,41 +144,41 @@ float CSprite::getSplitActionTimer()
 
 void CSprite::setFadeTimer(float t)
 {
-    seek(t, opacity);
+    seekTimers(t, opacity);
     dirty = 1;
 }
 void CSprite::setMoveTimer(float t)
 {
-    seek(t, position);
+    seekTimers(t, position);
     dirty = 1;
 }
 void CSprite::setMoveVertexTimer(const int32_t& index, float t)
 {
     if (!validCorner(index))
         return;
-    seek(t, vertexMove[index]);
+    seekTimers(t, vertexMove[index]);
     dirty = 1;
 }
 void CSprite::setScaleTimer(float t)
 {
-    seek(t, scaling);
+    seekTimers(t, scaling);
     dirty = 1;
 }
 void CSprite::setRotateTimer(float t)
 {
-    seek(t, rotation);
+    seekTimers(t, rotation);
     dirty = 1;
 }
 void CSprite::setTransitionTimer(float t)
 {
     if (!hasSceneObject())
         return;
-    seek(t, transitionValue);
+    seekTimers(t, transitionValue);
     transitionDirty = 1;
 }
 void CSprite::setScrollTimer(float t)
 {
-    seek(t, scrollSpeed);
+    seekTimers(t, scrollSpeed);
     dirty = 1;
 }
 // The blur powers reach the quad through the next render (their marks), like every other effect value.
@@ -186,14 +186,14 @@ void CSprite::setRadialBlurTimer(float t)
 {
     if (!sceneSprite)
         return;
-    seek(t, radialBlur.power);
+    seekTimers(t, radialBlur.power);
     radialBlur.dirty = 1;
 }
 void CSprite::setDirectionalBlurTimer(float t)
 {
     if (!sceneSprite)
         return;
-    seek(t, directionalBlur.power);
+    seekTimers(t, directionalBlur.power);
     directionalBlur.dirty = 1;
 }
 void CSprite::setSplineTimer(float t)
@@ -207,13 +207,14 @@ void CSprite::setSplineTimer(float t)
 }
 void CSprite::setVolumeTimer(float t)
 {
-    seek(t, volume);
+    seekTimers(t, volume);
+    applyVolume();
 }
 void CSprite::setBezierTimer(float t)
 {
     if (bezier.points.empty())
         return;
-    seek(t, bezier.progress);
+    seekTimers(t, bezier.progress);
     bezier.evaluate();
     position.value = bezier.current;
     position.scaledValue = position.value * position.valueScale;
@@ -228,63 +229,63 @@ void CSprite::setShakeTimer(float t)
 }
 void CSprite::setColorLevelTimer(float t)
 {
-    seek(t, colorLevel);
+    seekTimers(t, colorLevel);
     colorLevelDirty = 1;
 }
 void CSprite::setRippleTimer(float t)
 {
     if (!sceneSprite)
         return;
-    seek(t, ripple.power, ripple.frequency, ripple.speed);
+    seekTimers(t, ripple.power, ripple.frequency, ripple.speed);
     ripple.dirty = 1;
 }
 void CSprite::setRasterTimer(float t)
 {
     if (!sceneSprite)
         return;
-    seek(t, raster.power, raster.frequency, raster.speed, raster.rotation);
+    seekTimers(t, raster.power, raster.frequency, raster.speed, raster.rotation);
     raster.dirty = 1;
 }
 void CSprite::setLensTimer(float t)
 {
     if (!sceneSprite)
         return;
-    seek(t, lens.power, lens.center, lens.radius);
+    seekTimers(t, lens.power, lens.center, lens.radius);
     lens.dirty = 1;
 }
 void CSprite::setNegaposiPowerTimer(float t)
 {
-    seek(t, colorEffect[Negaposi]);
+    seekTimers(t, colorEffect[Negaposi]);
     colorEffectDirty[Negaposi] = 1;
 }
 void CSprite::setMonochromePowerTimer(float t)
 {
-    seek(t, colorEffect[Monochrome]);
+    seekTimers(t, colorEffect[Monochrome]);
     colorEffectDirty[Monochrome] = 1;
 }
 void CSprite::setShadingPowerTimer(float t)
 {
-    seek(t, colorEffect[Shading]);
+    seekTimers(t, colorEffect[Shading]);
     colorEffectDirty[Shading] = 1;
 }
 void CSprite::setColorHueTimer(float t)
 {
-    seek(t, colorEffect[Hue]);
+    seekTimers(t, colorEffect[Hue]);
     colorEffectDirty[Hue] = 1;
 }
 void CSprite::setColorSaturationTimer(float t)
 {
-    seek(t, colorEffect[Saturation]);
+    seekTimers(t, colorEffect[Saturation]);
     colorEffectDirty[Saturation] = 1;
 }
 void CSprite::setColorBrightnessTimer(float t)
 {
-    seek(t, colorEffect[Brightness]);
+    seekTimers(t, colorEffect[Brightness]);
     colorEffectDirty[Brightness] = 1;
 }
 void CSprite::setColorGlowTimer(float t)
 {
-    seek(t, colorEffect[Glow]);
+    seekTimers(t, colorEffect[Glow]);
     colorEffectDirty[Glow] = 1;
 }
 void CSprite::setColorTimer(int32_t index, float t)
@@ -293,17 +294,17 @@ void CSprite::setColorTimer(int32_t index, float t)
         return;
     for (int i = 0; i < 4; ++i)
         if (index < 0 || index == i)
-            seek(t, vertexColor[i]);
+            seekTimers(t, vertexColor[i]);
     vertexColorDirty = 1;
 }
 void CSprite::setColorBalanceTimer(float t)
 {
-    seek(t, colorBalance);
+    seekTimers(t, colorBalance);
     colorBalanceDirty = 1;
 }
 void CSprite::setSplitActionTimer(float t)
 {
-    seek(t, splitAction);
+    seekTimers(t, splitAction);
     const float beyond = t - splitAction.elapsed;
     splitActionTime = splitActionRunning && beyond > 0.0f ? beyond : 0.0f;
     splitDirty = 1;

@@ -72,6 +72,18 @@ Kavro::IPhysicsWorld* FakeCore::createPhysicsWorld()
     return new FakePhysicsWorld(log, "world" + std::to_string(++physicsWorldsMade));
 }
 
+Kavro::IMovie* FakeCore::openMovie()
+{
+    log.add("openMovie");
+    if (!makeMovies)
+        return nullptr;
+    lastMovie = new FakeMovie(log, "movie" + std::to_string(++moviesMade));
+    lastMovie->width = movieWidth;
+    lastMovie->height = movieHeight;
+    lastMovie->openResult = movieOpenResult;
+    return lastMovie;
+}
+
 int FakePhysicsWorld::step(float seconds)
 {
     log_.add("step", label_, seconds);

@@ -2,6 +2,7 @@
 
 #include "support/CallLog.h"
 #include "support/FakeInput.h"
+#include "support/FakeMovie.h"
 #include "support/FakeRender.h"
 
 #include <kavro/ICore.h>
@@ -103,7 +104,15 @@ public:
     }
     // With makePhysicsWorlds set, a new FakePhysicsWorld "world<n>" (n counting from 1); else null.
     Kavro::IPhysicsWorld* createPhysicsWorld() override;
-    void* openMovie(const char*) override { return nullptr; }
+    bool makeMovies = false;
+    int movieWidth = 64;
+    int movieHeight = 32;
+    int movieOpenResult = 0;
+    int moviesMade = 0;
+    FakeMovie* lastMovie = nullptr;
+    // With makeMovies set, a new FakeMovie "movie<n>" (n counting from 1) of movieWidth x movieHeight,
+    // whose open answers movieOpenResult; else null. lastMovie points at it without a reference.
+    Kavro::IMovie* openMovie() override;
     void setWindowName(const char* name) override;
     void setScreenSize(int width, int height) override;
     void setDisplayMode(int width, int height, int fullScreen, int fixedAspect) override;

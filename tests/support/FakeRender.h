@@ -384,6 +384,7 @@ public:
     int beginResult = 0;
     bool noSceneManager = false;
     bool noRenderTexture = false;
+    bool noTexture = false; // createTexture answers null
     bool noMaskQuad = false;
     bool noShadowSprite = false;
     bool noLineList = false;

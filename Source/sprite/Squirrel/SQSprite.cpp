@@ -16,6 +16,8 @@
 #include "sprite/CNullSpriteMask.h"
 #include "sprite/Squirrel/SQSpriteEngineCalls.h"
 
+#include <kavro/IMovie.h>
+
 #include <kavro/IRenderDevice.h>
 #include <kavro/ISceneManager.h>
 #include <kavro/ITexture.h>
@@ -197,6 +199,8 @@ int SQSprite::render()
 {
     if (!erase) return engine->render();
     if (engine->isClickable()) engine->updateGeometry();
+    // A hidden movie keeps time all the same.
+    if (Kavro::IMovie* movie = engine->getMovie()) movie->updateFrame(nullptr);
     return 0;
 }
 
@@ -234,7 +238,7 @@ void SQSprite::setTimeScale(float scale)
 
 bool SQSprite::isMovie()
 {
-    return ORVANE_ENGINE_QUERY(engine, 0, isMovie()) != 0;
+    return engine->isMovie() != 0;
 }
 
 void SQSprite::captureOn(int32_t value)
@@ -261,7 +265,7 @@ void SQSprite::setCapture(int on)
 void SQSprite::play(int loop)
 {
     if (isMovie())
-        ORVANE_ENGINE_CALL(engine, play(loop));
+        engine->play(loop);
     else if (isCapture())
         captureOn(1);
 }
@@ -269,7 +273,7 @@ void SQSprite::play(int loop)
 void SQSprite::stop()
 {
     if (isMovie())
-        ORVANE_ENGINE_CALL(engine, stop());
+        engine->stop();
     else if (isCapture())
         captureOff();
 }
@@ -277,7 +281,7 @@ void SQSprite::stop()
 void SQSprite::pause()
 {
     if (isMovie())
-        ORVANE_ENGINE_CALL(engine, pause());
+        engine->pause();
     else if (isCapture() && captureEnabled)
         captureOff();
 }
@@ -285,36 +289,35 @@ void SQSprite::pause()
 void SQSprite::onResume()
 {
     if (isMovie())
-        ORVANE_ENGINE_CALL(engine, onResume());
+        engine->onResume();
     else if (isCapture() && !captureEnabled)
         captureOn(1);
 }
 
 void SQSprite::setLoop(int loop)
 {
-    if (isMovie()) ORVANE_ENGINE_CALL(engine, setLoop(loop));
+    if (isMovie()) engine->setLoop(loop);
 }
 
 void SQSprite::seek(int position)
 {
-    if (isMovie()) ORVANE_ENGINE_CALL(engine, seek(position));
+    if (isMovie()) engine->seek(position);
 }
 
 int SQSprite::getDurationTime()
 {
-    return isMovie() ? ORVANE_ENGINE_QUERY(engine, 0, getDurationTime()) : 0;
+    return isMovie() ? engine->getDurationTime() : 0;
 }
 
 int SQSprite::getRemainTime()
 {
     if (!isMovie()) return 0;
-    return ORVANE_ENGINE_QUERY(engine, 0, getDurationTime()) -
-           ORVANE_ENGINE_QUERY(engine, 0, getRemainTime());
+    return engine->getDurationTime() - engine->getRemainTime();
 }
 
 int SQSprite::isPaused()
 {
-    if (isMovie()) return ORVANE_ENGINE_QUERY(engine, 0, isPaused());
+    if (isMovie()) return engine->isPaused();
     return isCapture() && !captureEnabled ? 1 : 0;
 }
 

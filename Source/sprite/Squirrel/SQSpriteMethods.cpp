@@ -156,7 +156,7 @@ void SQSprite::setDither(int enable, int width, int height, const char* textureN
 
 void SQSprite::setVolume(float value, int time, int easing)
 {
-    ORVANE_ENGINE_CALL(engine, setVolume(value, scriptTime(time), uint32_t(easing)));
+    engine->setVolume(value, scriptTime(time), uint32_t(easing));
 }
 
 float SQSprite::getVolume()
@@ -166,13 +166,12 @@ float SQSprite::getVolume()
 
 int SQSprite::isPlaying()
 {
-    return ORVANE_ENGINE_QUERY(engine, 0, isPlaying());
+    return int(engine->isPlaying());
 }
 
 void SQSprite::addSoundGroup(const char* group, int a, float level)
 {
-    CVolumeControl* control =
-        ORVANE_ENGINE_QUERY(engine, static_cast<CVolumeControl*>(nullptr), volumeControl);
+    CVolumeControl* control = engine->volumeControl;
     CApp* app = CApp::get();
     if (!control || !app || !app->soundManager) return;
     if (CSoundGroup* found = app->soundManager->findSoundGroup(group ? group : ""))
@@ -181,8 +180,7 @@ void SQSprite::addSoundGroup(const char* group, int a, float level)
 
 void SQSprite::setVolumeControlFadeTime(float riseTime, int riseEasing, float fallTime, int fallEasing)
 {
-    CVolumeControl* control =
-        ORVANE_ENGINE_QUERY(engine, static_cast<CVolumeControl*>(nullptr), volumeControl);
+    CVolumeControl* control = engine->volumeControl;
     if (!control) return;
     control->fadeInTime = riseTime;
     control->fadeInCurve = riseEasing;

@@ -11,6 +11,7 @@ class IFileSystem;
 class IRenderDevice;
 class ISoundDevice;
 class IInputManager;
+class IMovie;
 class IPhysicsWorld;
 
 // Window-style message procedure: (window, message, wParam, lParam) -> result.
@@ -48,7 +49,8 @@ public:
     virtual ISoundDevice* createSoundDevice(int type) = 0;
     virtual IInputManager* getInputManager() = 0;
     virtual IPhysicsWorld* createPhysicsWorld() = 0;
-    virtual void* openMovie(const char* name) = 0;
+    // An unopened movie player (IMovie::open reads the file), or null.
+    virtual IMovie* openMovie() = 0;
     // Window title, UTF-8; may be called before and after initialize.
     virtual void setWindowName(const char* name) = 0;
     // Size of the logical screen the game draws, in pixels.

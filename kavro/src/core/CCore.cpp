@@ -6,6 +6,7 @@
 #include "input/CInputManager.h"
 #include "kavro/IFileSystem.h"
 #include "kavro/IRenderDevice.h"
+#include "movie/CMovie.h"
 #include "render/RenderDeviceFactory.h"
 #include "sound/SoundDeviceFactory.h"
 
@@ -121,6 +122,8 @@ void CCore::finalize()
     renderDevice_ = nullptr;
     if (fileSystem_) fileSystem_->release();
     fileSystem_ = nullptr;
+    if (movieSound_) movieSound_->release();
+    movieSound_ = nullptr;
     if (!videoStarted_) return;
     input_->gamepad().closeAll();
     SetMessageBoxOwner(nullptr);
@@ -307,7 +310,13 @@ IRenderDevice* CCore::getRenderDevice()
 ISoundDevice* CCore::createSoundDevice(int)
 {
     // Every sound type is the one OpenAL Soft device on the default output.
-    return CreateSoundDevice(fileSystem_);
+    ISoundDevice* device = CreateSoundDevice(fileSystem_);
+    if (device && !movieSound_)
+    {
+        movieSound_ = device;
+        movieSound_->addRef();
+    }
+    return device;
 }
 
 IInputManager* CCore::getInputManager()
@@ -321,9 +330,13 @@ IPhysicsWorld* CCore::createPhysicsWorld()
     return nullptr;
 }
 
-void* CCore::openMovie(const char*)
+IMovie* CCore::openMovie()
 {
-    return nullptr;
+    CMovie::Clock clock;
+    // Test runs: movies without sound keep the core's fixed time.
+    if (fixedClock_)
+        clock = [this] { return int64_t(getMilliTime()); };
+    return new CMovie(fileSystem_, movieSound_, std::move(clock));
 }
 
 void CCore::setWindowName(const char* name)

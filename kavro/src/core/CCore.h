@@ -39,7 +39,7 @@ public:
     ISoundDevice* createSoundDevice(int type) override;
     IInputManager* getInputManager() override;
     IPhysicsWorld* createPhysicsWorld() override;
-    void* openMovie(const char* name) override;
+    IMovie* openMovie() override;
     void setWindowName(const char* name) override;
     void setScreenSize(int width, int height) override;
     void setDisplayMode(int width, int height, int fullScreen, int fixedAspect) override;
@@ -110,6 +110,8 @@ private:
     CInputManager* input_;
     IFileSystem* fileSystem_ = nullptr;
     IRenderDevice* renderDevice_ = nullptr;
+    // The first sound device made: movies play their sound there (one reference).
+    ISoundDevice* movieSound_ = nullptr;
     SDL_Cursor* arrow_ = nullptr;
     SDL_Cursor* hand_ = nullptr;
     int cursorCount_ = 0;

@@ -4,6 +4,7 @@
 #include "render/CSdlGLContext.h"
 #include "render/BlendMode.h"
 #include "render/CTexture.h"
+#include "render/CYuvConverter.h"
 #include "render/DebugText.h"
 #include "render/GLErrors.h"
 #include "render/ImageCodec.h"
@@ -187,6 +188,7 @@ CRenderDevice::~CRenderDevice()
     if (renderer_ && !makeCurrent())
         renderer_->abandon();
     renderer_.reset();
+    dropYuvConverter();
     if (fileSystem_)
         fileSystem_->release();
 }
@@ -206,7 +208,32 @@ void CRenderDevice::releaseContext()
         renderer_->abandon();
     // Its objects die with it; the textures still alive find no context and leave theirs alone.
     renderer_.reset();
+    dropYuvConverter();
     context_.reset();
+}
+
+void CRenderDevice::dropYuvConverter()
+{
+    if (yuv_ && !makeCurrent())
+        yuv_->abandon();
+    yuv_.reset();
+}
+
+int CRenderDevice::drawYuvFrame(ITexture* into, const YuvFrame& frame)
+{
+    CTexture* target = own(into);
+    if (!target || !makeCurrent() || !target->framebuffer())
+        return -1;
+    // Queued quads may sample the texture's old frame.
+    flush();
+    if (!yuv_ && !yuvFailed_)
+    {
+        yuv_ = CYuvConverter::create();
+        yuvFailed_ = !yuv_;
+    }
+    const bool drawn = yuv_ && yuv_->draw(target->framebuffer(), target->getSize()[0], target->getSize()[1], frame);
+    bindCurrentTarget();
+    return drawn ? 0 : -1;
 }
 
 void CRenderDevice::flush()

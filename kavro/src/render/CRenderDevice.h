@@ -19,6 +19,8 @@ namespace Kavro
 
 class CTexture;
 class CSceneManager;
+class CYuvConverter;
+struct YuvFrame;
 
 // The OpenGL 3.3 render device. The logical screen is a render texture of the game's size; endFrame
 // scales it into the window.
@@ -83,6 +85,9 @@ public:
     int drawLines(const std::vector<QuadVertex>& ends, int blendMode);
     // Draws every queued quad: before anything reads, copies, clears or changes pixels or textures.
     void flush();
+    // Replaces the pixels of into (a texture of this device) with the frame's picture, scaled to fit,
+    // converted to RGB on the GPU. 0, or -1 when the texture or the frame cannot be drawn.
+    int drawYuvFrame(ITexture* into, const YuvFrame& frame);
 
 private:
     CRenderDevice(std::unique_ptr<CGLContext> context, int screenWidth, int screenHeight, IFileSystem* fileSystem);
@@ -92,6 +97,7 @@ private:
     // source and destination may be null (the screen); rectangles are checked against the sizes.
     int blit(CTexture* destination, const Rect2DI& destinationRect, CTexture* source, const Rect2DI& sourceRect);
     void bindCurrentTarget();
+    void dropYuvConverter();
     CTexture* target() const { return current_ ? current_ : screen_; }
     void presentToWindow();
     Rect2D<int> presentRect(int windowWidth, int windowHeight) const;
@@ -100,6 +106,8 @@ private:
     int32_t screenSize_[2];
     IFileSystem* fileSystem_;
     std::unique_ptr<CQuadRenderer> renderer_;
+    std::unique_ptr<CYuvConverter> yuv_; // made with the first movie frame
+    bool yuvFailed_ = false;
     CTexture* screen_ = nullptr;
     CTexture* defaultTexture_ = nullptr;
     CTexture* ditherTexture_ = nullptr;

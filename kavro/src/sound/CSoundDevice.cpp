@@ -204,6 +204,21 @@ int CSoundDevice::openSound(const char* name, int mode, uint32_t handle, int ins
     return 0;
 }
 
+int CSoundDevice::openSource(uint32_t handle, std::unique_ptr<ISampleSource> source, const std::string& name)
+{
+    std::lock_guard guard(lock_);
+    if (handle == 0 || handle >= nextHandle_ || !source)
+        return BadHandle;
+    output_.bind();
+    Sound sound;
+    sound.name = name;
+    sound.streamed = true;
+    sound.voices.push_back(std::make_unique<CVoice>(std::move(source), false));
+    sounds_.erase(handle);
+    sounds_.emplace(handle, std::move(sound));
+    return 0;
+}
+
 int CSoundDevice::releaseHandle(uint32_t handle)
 {
     std::lock_guard guard(lock_);

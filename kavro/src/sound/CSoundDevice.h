@@ -42,6 +42,10 @@ public:
     // Offline devices: mixes frames stereo float frames into out, refilling the voices every slice.
     void renderOffline(float* out, int frames);
 
+    // A streamed sound (one instance) over a source of the library's own, under a handle from
+    // requestHandle; the handle's previous sound is released. 0, or -1 for a bad handle or no source.
+    int openSource(uint32_t handle, std::unique_ptr<ISampleSource> source, const std::string& name);
+
     int hasOutput() override;
     int requestHandle(int first, int last) override;
     int open(const char* name, int mode, uint32_t handle, int instanceCount, int flag) override;

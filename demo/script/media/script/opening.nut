@@ -11,6 +11,17 @@ function waitFrames(count)
 
 function runOpening()
 {
+    // A short generated film plays once in the top-right corner while the opening runs; it keeps its
+    // last frame until the opening is over and is not part of the saved scene.
+    local film = SQSprite("opening-film");
+    if (film.createMovie("movie/intro.ogv", 0) == 0)
+    {
+        film.setPriority(30);
+        film.move(940.0, 20.0, 0, 0);
+        film.play(0);
+        print("Orvane demo: film playing\n");
+    }
+
     ::openingDay <- stageMake("SQSprite", "opening-day", function(day)
     {
         day.create("image/bg_day.png", -1, 0, 0, 0);
@@ -41,4 +52,5 @@ function runOpening()
     });
     ::openingEvening.transition(0.0, 1.0, 0.15, "image/rule_radial.png", 1500, 0);
     waitFrames(120);
+    film = null;
 }
