@@ -1,7 +1,7 @@
 #include "script/CSquirrel.h"
 
 #include "script/ReferenceTable.h"
-#include "sqinternal.h"
+#include "sqsave.h"
 
 #include "script/IScriptHostApplication.h"
 #include "script/ScriptGlobals.h"
@@ -249,7 +249,7 @@ SquirrelObject CSquirrel::createTable()
 void CSquirrel::createReferenceTable(const SquirrelObject& priority, const SquirrelObject& exclusions)
 {
     if (vm && !referenceTable->isBusy())
-        referenceTable->build(vm, SQObjectPtr(vm->_roottable), priority.GetObjectHandle(), exclusions.GetObjectHandle());
+        referenceTable->build(vm, sqRootTable(vm), priority.GetObjectHandle(), exclusions.GetObjectHandle());
 }
 
 void CSquirrel::clearReferenceTable()

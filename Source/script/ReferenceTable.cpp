@@ -1,6 +1,5 @@
 #include "script/ReferenceTable.h"
 
-#include "sqinternal.h"
 #include "sqsave.h"
 
 #include <algorithm>
@@ -32,9 +31,10 @@ public:
     Entering(std::vector<ReferenceTable::Entry>& entries, const SQObject& exclusions) : entries(entries)
     {
         if (sq_type(exclusions) == OT_ARRAY)
-            for (const SQObjectPtr& element : exclusions._unVal.pArray->_values)
+            sqForEachElement(exclusions, [&](const SQObject& element) {
                 if (ISREFCOUNTED(sq_type(element)))
                     excluded.insert(identityOf(element));
+            });
     }
 
     bool enter(const SQObject& value) override

@@ -3,8 +3,6 @@
 #include "core/CFile.h"
 #include "script/ReferenceTable.h"
 
-#include "sqclosurestream.h"
-#include "sqinternal.h"
 #include "sqsave.h"
 #include "sqthreadimage.h"
 
@@ -119,9 +117,10 @@ public:
         return raw(bytes, 2);
     }
     bool tag(const char* name) { return raw(name, 5); }
-    bool string(const SQString* text)
+    bool string(const SQObject& text)
     {
-        return u32(static_cast<uint32_t>(text->_len)) && raw(text->_val, static_cast<size_t>(text->_len));
+        std::string_view chars = sqStringView(text);
+        return u32(static_cast<uint32_t>(chars.size())) && raw(chars.data(), chars.size());
     }
     // Tag and end placeholder; returns the placeholder's position.
     int64_t begin(const char* name)
@@ -180,21 +179,21 @@ public:
         case OT_STRING:
         {
             int64_t at = begin("STRI");
-            return string(v._unVal.pString) && end(at);
+            return string(v) && end(at);
         }
         case OT_TABLE:
         {
             int64_t at = begin("TABI");
-            return u32(sqRawEqual(v, vm->_roottable) ? 1 : 0) && end(at);
+            return u32(sqRawEqual(v, sqRootTable(vm)) ? 1 : 0) && end(at);
         }
         case OT_CLOSURE:
         {
             int64_t at = begin("CLOI");
-            return value(v._unVal.pClosure->_function) && end(at);
+            return value(sqClosureParts(v).prototype) && end(at);
         }
         case OT_NATIVECLOSURE: return name("NTCI", table.findNativeClosureName(v));
         case OT_CLASS: return name("CLSI", table.findClassName(v));
-        case OT_FUNCPROTO: return protoSizes(v._unVal.pFunctionProto);
+        case OT_FUNCPROTO: return protoSizes(sqProtoParts(v));
         case OT_INSTANCE:
         {
             int64_t at = begin("INSI");
@@ -206,12 +205,12 @@ public:
         case OT_WEAKREF:
         {
             int64_t at = begin("WEKI");
-            return value(v._unVal.pWeakRef->_obj) && end(at);
+            return value(sqReadThrough(v)) && end(at);
         }
         case OT_THREAD:
         {
             int64_t at = begin("THRI");
-            return u32(static_cast<uint32_t>(v._unVal.pThread->_stack.size())) && end(at);
+            return u32(static_cast<uint32_t>(sqThreadStackSize(v))) && end(at);
         }
         case OT_ARRAY:
         case OT_USERDATA:
@@ -227,18 +226,16 @@ public:
             return false;
         switch (sq_type(v))
         {
-        case OT_TABLE: return tableContents(v._unVal.pTable);
+        case OT_TABLE: return tableContents(v);
         case OT_ARRAY:
         {
             int64_t at = begin("ARRY");
-            const auto& values = v._unVal.pArray->_values;
-            u32(static_cast<uint32_t>(values.size()));
-            for (const SQObjectPtr& element : values)
-                value(element);
+            u32(static_cast<uint32_t>(sqArraySize(v)));
+            sqForEachElement(v, [&](const SQObject& element) { value(element); });
             return end(at);
         }
-        case OT_CLOSURE: return closureContents(v._unVal.pClosure);
-        case OT_FUNCPROTO: return protoContents(v._unVal.pFunctionProto);
+        case OT_CLOSURE: return closureContents(v);
+        case OT_FUNCPROTO: return protoContents(sqProtoParts(v));
         case OT_INSTANCE: return instanceContents(v);
         case OT_THREAD: return threadContents(v);
         case OT_INTEGER:
@@ -271,9 +268,8 @@ private:
     // The thread's nested object table, then its machine state; the traps come last.
     bool threadContents(const SQObject& value)
     {
-        SQVM* thread = value._unVal.pThread;
         SQThreadImage image;
-        if (table.frameDepth() >= MaxThreadNesting || image.capture(thread))
+        if (table.frameDepth() >= MaxThreadNesting || image.capture(value._unVal.pThread))
             return false;
         int64_t at = begin("THRD");
         ReferenceTable::FrameScope scope(table);
@@ -360,36 +356,34 @@ private:
     {
         int64_t at = begin(tagName);
         if (sq_type(key) == OT_STRING)
-            u32(OT_STRING) && string(key._unVal.pString);
+            u32(OT_STRING) && string(key);
         else
             u32(OT_NULL);
         return end(at);
     }
 
-    bool tableContents(SQTable* t)
+    bool tableContents(const SQObject& t)
     {
         int64_t at = begin("TABL");
-        u32(static_cast<uint32_t>(t->_usednodes));
-        for (SQInteger i = 0; i < t->_numofnodes; i++)
-        {
-            if (sq_type(t->_nodes[i].key) == OT_NULL)
-                continue;
-            value(t->_nodes[i].key);
-            value(t->_nodes[i].val);
-        }
-        value(t->_delegate ? SQObjectPtr(t->_delegate) : SQObjectPtr());
+        u32(static_cast<uint32_t>(sqSlotCount(t)));
+        sqForEachSlot(t, [&](const SQObject& key, const SQObject& slot) {
+            value(key);
+            value(slot);
+        });
+        value(sqDelegateOf(t));
         return end(at);
     }
 
-    bool closureContents(SQClosure* c)
+    bool closureContents(const SQObject& closure)
     {
         int64_t at = begin("CLOS");
-        value(sq_type(c->_env) == OT_WEAKREF ? sqReadThrough(c->_env) : sqMakeNull());
-        u32(static_cast<uint32_t>(c->_outervalues.size()));
-        for (const SQObjectPtr& outer : c->_outervalues)
+        SQClosureParts parts = sqClosureParts(closure);
+        value(parts.environment);
+        u32(static_cast<uint32_t>(parts.outers.size()));
+        for (const SQObjectPtr& outer : parts.outers)
             value(outer);
-        u32(static_cast<uint32_t>(c->_defaultparams.size()));
-        for (const SQObjectPtr& parameter : c->_defaultparams)
+        u32(static_cast<uint32_t>(parts.defaults.size()));
+        for (const SQObjectPtr& parameter : parts.defaults)
             value(parameter);
         return end(at);
     }
@@ -400,7 +394,7 @@ private:
         u32(static_cast<uint32_t>(sqMemberCount(instance)));
         sqForEachMember(instance, [&](const SQObject& name, const SQObject& member) {
             if (sq_type(name) == OT_STRING)
-                string(name._unVal.pString);
+                string(name);
             else
                 u32(0);
             value(member);
@@ -408,12 +402,11 @@ private:
         return end(at);
     }
 
-    bool protoSizes(SQFunctionProto* f)
+    bool protoSizes(const SQProtoParts& f)
     {
         int64_t at = begin("FNCI");
-        for (size_t count : {f->_instructions.size(), f->_literals.size(), f->_parameters.size(), f->_functions.size(),
-                             f->_outervalues.size(), f->_lineinfos.size(), f->_localvarinfos.size(),
-                             f->_defaultparams.size()})
+        for (size_t count : {f.code.size(), f.literals.size(), f.parameters.size(), f.functions.size(), f.outers.size(),
+                             f.lines.size(), f.locals.size(), f.defaults.size()})
             u32(static_cast<uint32_t>(count));
         return end(at);
     }
@@ -424,33 +417,33 @@ private:
         return raw(bytes, 4);
     }
 
-    bool protoContents(SQFunctionProto* f)
+    bool protoContents(const SQProtoParts& f)
     {
         int64_t at = begin("FUNC");
-        value(f->_sourcename);
-        value(f->_name);
-        size_t codeBytes = f->_instructions.size() * sizeof(SQInstruction);
+        value(f.sourceName);
+        value(f.name);
+        size_t codeBytes = f.code.size() * sizeof(SQInstruction);
         u32(static_cast<uint32_t>(codeBytes));
-        raw(f->_instructions.data(), codeBytes);
-        Digest digest = sha256(f->_instructions.data(), codeBytes);
+        raw(f.code.data(), codeBytes);
+        Digest digest = sha256(f.code.data(), codeBytes);
         raw(digest.data(), digest.size());
-        u32(static_cast<uint32_t>(f->_stacksize));
-        flag(f->_bgenerator);
-        flag(f->_varparams);
-        for (const SQLocalVarInfo& local : f->_localvarinfos)
-            value(local._name) && u32(local._start_op) && u32(local._end_op) && u32(local._pos);
-        for (const SQLineInfo& line : f->_lineinfos)
-            u32(static_cast<uint32_t>(line._line)) && u32(static_cast<uint32_t>(line._op));
-        raw(f->_instructions.data(), codeBytes);
-        for (const SQObjectPtr& literal : f->_literals)
+        u32(static_cast<uint32_t>(f.stackSize));
+        flag(f.generator);
+        flag(f.varparams);
+        for (const SQProtoParts::Local& local : f.locals)
+            value(local.name) && u32(local.start) && u32(local.end) && u32(local.position);
+        for (const SQProtoParts::Line& line : f.lines)
+            u32(static_cast<uint32_t>(line.line)) && u32(static_cast<uint32_t>(line.op));
+        raw(f.code.data(), codeBytes);
+        for (const SQObjectPtr& literal : f.literals)
             value(literal);
-        for (const SQObjectPtr& parameter : f->_parameters)
+        for (const SQObjectPtr& parameter : f.parameters)
             value(parameter);
-        for (const SQObjectPtr& nested : f->_functions)
+        for (const SQObjectPtr& nested : f.functions)
             value(nested);
-        for (const SQOuterVar& outer : f->_outervalues)
-            u32(outer._type) && value(outer._name) && value(outer._src);
-        for (SQInteger position : f->_defaultparams)
+        for (const SQProtoParts::Outer& outer : f.outers)
+            u32(outer.type) && value(outer.name) && value(outer.source);
+        for (int32_t position : f.defaults)
             u32(static_cast<uint32_t>(position));
         return end(at);
     }
@@ -527,10 +520,7 @@ public:
             raw(text.data(), length);
         return text;
     }
-    SQObjectPtr makeString(const std::string& text)
-    {
-        return SQObjectPtr(SQString::Create(_ss(vm), text.data(), static_cast<SQInteger>(text.size())));
-    }
+    SQObjectPtr makeString(const std::string& text) { return sqMakeString(vm, text); }
     // Tag and end field of a record.
     bool record(const char* name, int64_t* end = nullptr)
     {
@@ -611,15 +601,15 @@ public:
             if (!record("TABI"))
                 return false;
             if (u32())
-                target = vm->_roottable;
+                target = sqRootTable(vm);
             else
-                target = SQObjectPtr(SQTable::Create(_ss(vm), 0));
+                target = sqNewTable(vm);
             return true;
         }
         case OT_FUNCPROTO: return createProto(target);
         case OT_CLOSURE: return createClosure(target);
         case OT_WEAKREF: return createWeakRef(target);
-        case OT_ARRAY: target = SQObjectPtr(SQArray::Create(_ss(vm), 0)); return true;
+        case OT_ARRAY: target = sqNewArray(vm); return true;
         case OT_THREAD: return createThread(target);
         case OT_NATIVECLOSURE:
             if (!findByName("NTCI", OT_NATIVECLOSURE, target))
@@ -695,18 +685,16 @@ public:
         std::unordered_map<SQFunctionProto*, int> parents;
         for (const SQObjectPtr& value : createdProtos)
         {
-            SQFunctionProto* parent = value._unVal.pFunctionProto;
-            if (filled.count(parent) == 0)
+            if (filled.count(value._unVal.pFunctionProto) == 0)
                 continue;
-            SQProtoImage parentImage = image(parent);
-            for (const SQObjectPtr& nested : parent->_functions)
+            SQProtoParts parent = sqProtoParts(value);
+            for (const SQObjectPtr& nested : parent.functions)
             {
                 SQFunctionProto* child = nested._unVal.pFunctionProto;
-                if (++parents[child] > 1 || filled.count(child) == 0 ||
-                    !SQClosureStream::validateOne(image(child), &parentImage))
+                if (++parents[child] > 1 || filled.count(child) == 0 || !sqProtoPartsValid(sqProtoParts(nested), &parent))
                 {
                     good = false;
-                    disable(parent);
+                    disable(value);
                     break;
                 }
             }
@@ -725,7 +713,7 @@ public:
         for (auto& [thread, image] : threads)
         {
             SQVM* machine = thread._unVal.pThread;
-            if (machine->_callsstacksize != 0 || machine->_suspended || image.check())
+            if (sq_getvmstate(machine) != SQ_VMSTATE_IDLE || image.check())
                 return false;
             image.applyTo(machine);
         }
@@ -739,17 +727,15 @@ private:
             return false;
         uint32_t stackSize = u32();
         // The contents record holds a value for every slot.
-        if (stackSize > static_cast<uint32_t>(SQValueStack::kCapacity))
+        if (stackSize > static_cast<uint32_t>(sqMaxThreadStack()))
             return false;
         need(stackSize, 4);
-        SQVM* thread = new SQVM(_ss(vm));
-        SQObjectPtr keep(thread);
-        if (!thread->Init(vm, static_cast<SQInteger>(stackSize)))
-            return false;
         // Until its contents arrive the thread is an idle one with no function in slot 0, so that
         // a script reaching it early can only fail to call it.
-        thread->_top = 1;
-        target = keep;
+        SQObjectPtr thread = sqNewIdleThread(vm, static_cast<SQInteger>(stackSize));
+        if (sq_type(thread) != OT_THREAD)
+            return false;
+        target = thread;
         return true;
     }
 
@@ -806,7 +792,7 @@ private:
     bool machineState(SQThreadImage& image, int64_t end)
     {
         uint32_t stackSize = u32();
-        if (stackSize > static_cast<uint32_t>(SQValueStack::kCapacity))
+        if (stackSize > static_cast<uint32_t>(sqMaxThreadStack()))
             return false;
         need(stackSize, 4);
         image.top = u32();
@@ -883,7 +869,7 @@ private:
             return true;
         SQObjectPtr key = makeString(bytes());
         SQObjectPtr found;
-        if (vm->_roottable._unVal.pTable->Get(key, found) && sq_type(found) == kind)
+        if (sqTableGet(sqRootTable(vm), key, found) && sq_type(found) == kind)
             target = found;
         return true;
     }
@@ -910,10 +896,7 @@ private:
             object = table.get(index);
         else if (kind == 2 && frame && index < frame->size())
             object = frame->at(index);
-        if (ISREFCOUNTED(sq_type(object)))
-            target = SQObjectPtr(object._unVal.pRefCounted->GetWeakRef(sq_type(object)));
-        else
-            target.Null();
+        target = sqMakeWeakRef(object);
         return true;
     }
 
@@ -931,29 +914,17 @@ private:
                          uint64_t(s.functions) * 4 + uint64_t(s.outers) * 12 + uint64_t(s.lines) * 8 +
                          uint64_t(s.locals) * 16 + uint64_t(s.defaults) * 4;
         need(least, 1);
-        SQFunctionProto* proto = SQFunctionProto::Create();
-        target = SQObjectPtr(proto);
+        target = sqNewProto(vm, s.outers, s.defaults);
         createdProtos.push_back(target);
-        disable(proto);
-        proto->_outervalues.resize(s.outers);
-        proto->_defaultparams.resize(s.defaults);
-        sizes[proto] = s;
+        sizes[target._unVal.pFunctionProto] = s;
         return true;
     }
 
     // A body that only returns: what a prototype runs until its checked code is in place.
-    void disable(SQFunctionProto* proto)
+    void disable(const SQObject& proto)
     {
-        proto->_instructions.assign(1, SQInstruction(_OP_RETURN, SQ_NO_OPERAND));
-        proto->_parameters.assign(1, makeString("this"));
-        proto->_literals.clear();
-        proto->_functions.clear();
-        proto->_localvarinfos.clear();
-        proto->_lineinfos.clear();
-        proto->_stacksize = 2;
-        proto->_bgenerator = false;
-        proto->_varparams = false;
-        filled.erase(proto);
+        sqDisableProto(vm, proto);
+        filled.erase(proto._unVal.pFunctionProto);
     }
 
     bool createClosure(SQObjectPtr& target)
@@ -963,10 +934,7 @@ private:
         SQObjectPtr proto;
         if (!value(proto) || sq_type(proto) != OT_FUNCPROTO)
             return false;
-        SQClosure* closure = SQClosure::Create(_ss(vm), proto._unVal.pFunctionProto);
-        target = SQObjectPtr(closure);
-        closure->_outervalues.resize(proto._unVal.pFunctionProto->_outervalues.size());
-        closure->_defaultparams.resize(proto._unVal.pFunctionProto->_defaultparams.size());
+        target = sqNewClosure(vm, proto);
         return true;
     }
 
@@ -975,8 +943,7 @@ private:
         int64_t end = 0;
         if (!record("TABL", &end) || sq_type(target) != OT_TABLE)
             return false;
-        SQTable* t = target._unVal.pTable;
-        bool isRoot = sqRawEqual(target, vm->_roottable);
+        bool isRoot = sqRawEqual(target, sqRootTable(vm));
         uint32_t count = u32();
         need(count, 8);
         for (uint32_t i = 0; i < count; i++)
@@ -987,15 +954,15 @@ private:
                 return false;
             if (unresolved || sq_type(key) == OT_NULL || (isRoot && sq_type(val) == OT_CLASS))
                 continue;
-            t->NewSlot(key, val);
+            sqTableNewSlot(target, key, val);
         }
         if (file.getFilePosition() < end)
         {
             SQObjectPtr delegate;
             if (!value(delegate))
                 return false;
-            if (sq_type(delegate) == OT_TABLE && !isRoot)
-                t->SetDelegate(delegate._unVal.pTable);
+            if (!isRoot)
+                sqTableSetDelegate(target, delegate);
         }
         return true;
     }
@@ -1006,26 +973,21 @@ private:
             return false;
         uint32_t count = u32();
         need(count, 4);
-        SQArray* array = target._unVal.pArray;
-        if (!array->Resize(static_cast<SQInteger>(count)))
-            return false;
-        for (uint32_t i = 0; i < count; i++)
-            if (!value(array->_values[i]))
+        std::vector<SQObjectPtr> elements(count);
+        for (SQObjectPtr& element : elements)
+            if (!value(element))
                 return false;
-        return true;
+        return sqArrayAssign(target, std::move(elements));
     }
 
     bool closureContents(SQObjectPtr& target)
     {
         if (!record("CLOS") || sq_type(target) != OT_CLOSURE)
             return false;
-        SQClosure* closure = target._unVal.pClosure;
-        SQObjectPtr env;
-        if (!value(env))
+        SQClosureParts parts = sqClosureParts(target);
+        if (!value(parts.environment))
             return false;
-        if (sq_type(env) == OT_TABLE || sq_type(env) == OT_CLASS || sq_type(env) == OT_INSTANCE)
-            closure->_env = SQObjectPtr(env._unVal.pRefCounted->GetWeakRef(sq_type(env)));
-        for (std::vector<SQObjectPtr>* values : {&closure->_outervalues, &closure->_defaultparams})
+        for (std::vector<SQObjectPtr>* values : {&parts.outers, &parts.defaults})
         {
             if (u32() != values->size())
                 return false;
@@ -1033,7 +995,7 @@ private:
                 if (!value(element))
                     return false;
         }
-        return true;
+        return sqSetClosureParts(target, parts);
     }
 
     bool instanceContents(SQObjectPtr& target)
@@ -1055,7 +1017,7 @@ private:
             if (!value(val, &unresolved))
                 return false;
             if (!unresolved)
-                target._unVal.pInstance->Set(name, val);
+                sqInstanceSet(target, name, val);
         }
         return true;
     }
@@ -1078,8 +1040,8 @@ private:
         const ProtoSizes s = known->second;
         sizes.erase(known);
 
-        SQFunctionProto fresh;
-        if (!value(fresh._sourcename) || !value(fresh._name))
+        SQProtoParts fresh;
+        if (!value(fresh.sourceName) || !value(fresh.name))
             return false;
         uint32_t codeBytes = u32();
         if (codeBytes != uint64_t(s.instructions) * sizeof(SQInstruction))
@@ -1091,130 +1053,90 @@ private:
         raw(digest.data(), digest.size());
         if (digest != sha256(code.data(), code.size()))
             return false;
-        fresh._stacksize = static_cast<SQInteger>(u32());
-        fresh._bgenerator = readFlag();
-        fresh._varparams = readFlag();
-        fresh._localvarinfos.resize(s.locals);
-        for (SQLocalVarInfo& local : fresh._localvarinfos)
+        fresh.stackSize = static_cast<int32_t>(u32());
+        fresh.generator = readFlag();
+        fresh.varparams = readFlag();
+        fresh.locals.resize(s.locals);
+        for (SQProtoParts::Local& local : fresh.locals)
         {
-            if (!value(local._name))
+            if (!value(local.name))
                 return false;
-            local._start_op = u32();
-            local._end_op = u32();
-            local._pos = u32();
+            local.start = u32();
+            local.end = u32();
+            local.position = u32();
         }
-        fresh._lineinfos.resize(s.lines);
-        for (SQLineInfo& line : fresh._lineinfos)
+        fresh.lines.resize(s.lines);
+        for (SQProtoParts::Line& line : fresh.lines)
         {
-            line._line = static_cast<SQInteger>(u32());
-            line._op = static_cast<SQInteger>(u32());
+            line.line = static_cast<int32_t>(u32());
+            line.op = static_cast<int32_t>(u32());
         }
-        fresh._instructions.resize(s.instructions);
-        raw(fresh._instructions.data(), codeBytes);
-        if (codeBytes && std::memcmp(fresh._instructions.data(), code.data(), codeBytes) != 0)
+        fresh.code.resize(s.instructions);
+        raw(fresh.code.data(), codeBytes);
+        if (codeBytes && std::memcmp(fresh.code.data(), code.data(), codeBytes) != 0)
             return false;
-        for (auto [values, count] : {std::pair{&fresh._literals, s.literals}, std::pair{&fresh._parameters, s.parameters},
-                                     std::pair{&fresh._functions, s.functions}})
+        for (auto [values, count] : {std::pair{&fresh.literals, s.literals}, std::pair{&fresh.parameters, s.parameters},
+                                     std::pair{&fresh.functions, s.functions}})
         {
             values->resize(count);
             for (SQObjectPtr& element : *values)
                 if (!value(element))
                     return false;
         }
-        for (const SQObjectPtr& nested : fresh._functions)
+        for (const SQObjectPtr& nested : fresh.functions)
             if (sq_type(nested) != OT_FUNCPROTO || nested._unVal.pFunctionProto == proto)
                 return false;
-        fresh._outervalues.resize(s.outers);
-        for (SQOuterVar& outer : fresh._outervalues)
+        fresh.outers.resize(s.outers);
+        for (SQProtoParts::Outer& outer : fresh.outers)
         {
-            outer._type = static_cast<SQOuterType>(u32());
-            if (!value(outer._name) || !value(outer._src))
+            outer.type = u32();
+            if (!value(outer.name) || !value(outer.source))
                 return false;
         }
-        fresh._defaultparams.resize(s.defaults);
-        for (SQInteger& position : fresh._defaultparams)
-            position = static_cast<SQInteger>(u32());
+        fresh.defaults.resize(s.defaults);
+        for (int32_t& position : fresh.defaults)
+            position = static_cast<int32_t>(u32());
 
         // Nested prototypes are checked against their real parent once every record is read.
-        SQProtoImage lenientParent;
-        lenientParent.stacksize = 256;
-        lenientParent.outervalues.resize(256);
-        bool nestedOnly = !fresh._outervalues.empty() || !fresh._defaultparams.empty();
-        if (!SQClosureStream::validateOne(image(&fresh), nestedOnly ? &lenientParent : nullptr))
+        SQProtoParts lenientParent;
+        lenientParent.stackSize = 256;
+        lenientParent.outers.resize(256);
+        bool nestedOnly = !fresh.outers.empty() || !fresh.defaults.empty();
+        if (!sqProtoPartsValid(fresh, nestedOnly ? &lenientParent : nullptr))
             return false;
 
-        proto->_sourcename = fresh._sourcename;
-        proto->_name = fresh._name;
-        proto->_stacksize = fresh._stacksize;
-        proto->_bgenerator = fresh._bgenerator;
-        proto->_varparams = fresh._varparams;
-        proto->_localvarinfos = std::move(fresh._localvarinfos);
-        proto->_lineinfos = std::move(fresh._lineinfos);
-        proto->_literals = std::move(fresh._literals);
-        proto->_parameters = std::move(fresh._parameters);
-        proto->_functions = std::move(fresh._functions);
-        proto->_outervalues = std::move(fresh._outervalues);
-        proto->_defaultparams = std::move(fresh._defaultparams);
-        proto->_instructions = std::move(fresh._instructions);
+        sqSetProtoParts(target, std::move(fresh));
         filled.insert(proto);
         return true;
     }
 
-    static SQStreamObject streamObject(const SQObject& value)
-    {
-        SQStreamObject o;
-        o.type = static_cast<uint32_t>(sq_type(value));
-        if (sq_type(value) == OT_STRING)
-            o.text.assign(value._unVal.pString->_val, static_cast<size_t>(value._unVal.pString->_len));
-        else if (sq_type(value) == OT_INTEGER)
-            o.integer = value._unVal.nInteger;
-        return o;
-    }
-
-    // The operand checker's view of one prototype; nested prototypes are stand-ins.
-    static SQProtoImage image(const SQFunctionProto* f)
-    {
-        SQProtoImage out;
-        for (const SQObjectPtr& literal : f->_literals)
-            out.literals.push_back(streamObject(literal));
-        for (const SQObjectPtr& parameter : f->_parameters)
-            out.parameters.push_back(streamObject(parameter));
-        for (const SQOuterVar& outer : f->_outervalues)
-            out.outervalues.push_back({static_cast<uint32_t>(outer._type), streamObject(outer._src), streamObject(outer._name)});
-        for (const SQLocalVarInfo& local : f->_localvarinfos)
-            out.localvarinfos.push_back({streamObject(local._name), static_cast<uint32_t>(local._pos),
-                                         static_cast<uint32_t>(local._start_op), static_cast<uint32_t>(local._end_op)});
-        for (SQInteger position : f->_defaultparams)
-            out.defaultparams.push_back(static_cast<int32_t>(position));
-        out.instructions = f->_instructions;
-        out.functions.resize(f->_functions.size());
-        out.stacksize = static_cast<int32_t>(f->_stacksize);
-        out.generator = f->_bgenerator;
-        out.varparams = f->_varparams;
-        return out;
-    }
-
     bool hasNestingCycle()
     {
-        std::unordered_map<SQFunctionProto*, int> state; // 1 on the path, 2 done
-        std::vector<std::pair<SQFunctionProto*, size_t>> path;
-        for (SQFunctionProto* start : filled)
+        struct Step
         {
-            if (state[start])
+            SQObjectPtr proto;
+            std::vector<SQObjectPtr> nested;
+            size_t next = 0;
+        };
+        std::unordered_map<SQFunctionProto*, int> state; // 1 on the path, 2 done
+        std::vector<Step> path;
+        for (const SQObjectPtr& start : createdProtos)
+        {
+            if (filled.count(start._unVal.pFunctionProto) == 0 || state[start._unVal.pFunctionProto])
                 continue;
-            path.emplace_back(start, 0);
-            state[start] = 1;
+            path.push_back({start, sqProtoFunctions(start)});
+            state[start._unVal.pFunctionProto] = 1;
             while (!path.empty())
             {
-                auto& [proto, next] = path.back();
-                if (next == proto->_functions.size())
+                Step& step = path.back();
+                if (step.next == step.nested.size())
                 {
-                    state[proto] = 2;
+                    state[step.proto._unVal.pFunctionProto] = 2;
                     path.pop_back();
                     continue;
                 }
-                SQFunctionProto* child = proto->_functions[next++]._unVal.pFunctionProto;
-                int& seen = state[child];
+                SQObjectPtr child = step.nested[step.next++];
+                int& seen = state[child._unVal.pFunctionProto];
                 if (seen == 1)
                 {
                     disable(child);
@@ -1223,7 +1145,7 @@ private:
                 if (seen == 0)
                 {
                     seen = 1;
-                    path.emplace_back(child, 0);
+                    path.push_back({child, sqProtoFunctions(child)});
                 }
             }
         }
