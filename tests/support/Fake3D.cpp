@@ -18,7 +18,7 @@ template <typename... F> std::string fields(const F&... values)
     std::ostringstream out;
     const char* sep = "";
     ((out << sep << values, sep = " "), ...);
-    return "{" + out.str() + "}";
+    return Join({"{", out.str(), "}"});
 }
 
 std::string textureName(Kavro::ITexture* texture)
@@ -272,7 +272,7 @@ RecordingModelResource::RecordingModelResource(Fake3D& fake, const std::string& 
         RecordingModelResource& self;
         void make(const FakeFrameSpec& s, RecordingSceneFrame* parent)
         {
-            auto* frame = new RecordingSceneFrame(self.fake_, self.label() + "/" + s.name, s.name);
+            auto* frame = new RecordingSceneFrame(self.fake_, Join({self.label(), "/", s.name}), s.name);
             frame->matrix = s.matrix;
             frame->world = s.world;
             frame->rest = s.rest;
@@ -1118,7 +1118,7 @@ Fake3D::~Fake3D()
 
 std::string Fake3D::nextLabel(const std::string& kind)
 {
-    return kind + std::to_string(++counters_[kind]);
+    return Join({kind, std::to_string(++counters_[kind])});
 }
 
 Kavro::IModelResource* Fake3D::loadModel(const char* path)

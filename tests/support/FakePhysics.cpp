@@ -367,7 +367,7 @@ int FakePhysicsWorld::setParameter(const void* value)
 
 int FakePhysicsWorld::setGravity(const Kavro::Vector3D& value)
 {
-    log_.add(label_ + ".setGravity", Text(value));
+    log_.add(Join({label_, ".setGravity"}), Text(value));
     gravity = value;
     return 0;
 }
@@ -379,7 +379,7 @@ const Kavro::Vector3D* FakePhysicsWorld::getGravity()
 
 int FakePhysicsWorld::setActive(const int& value)
 {
-    log_.add(label_ + ".setActive", value);
+    log_.add(Join({label_, ".setActive"}), value);
     active = value;
     return 0;
 }
@@ -392,7 +392,7 @@ int FakePhysicsWorld::isActive()
 int FakePhysicsWorld::rayTest(const Kavro::Vector3D& from, const Kavro::Vector3D& to,
                               Kavro::PhysicsHitResult& result, const int& mask)
 {
-    log_.add(label_ + ".rayTest", Text(from), Text(to), mask);
+    log_.add(Join({label_, ".rayTest"}), Text(from), Text(to), mask);
     if (rayHits.empty())
         return 0;
     result = rayHits.front();
@@ -403,7 +403,7 @@ int FakePhysicsWorld::rayTest(const Kavro::Vector3D& from, const Kavro::Vector3D
 int FakePhysicsWorld::sweepTest(Kavro::IPhysicsRigidBody* body, const Kavro::Vector3D& to, const float& margin,
                                 Kavro::PhysicsHitResult& result, const int& mask)
 {
-    log_.add(label_ + ".sweepTest", Text(dynamic_cast<FakeLife*>(body)), Text(to), margin, mask);
+    log_.add(Join({label_, ".sweepTest"}), Text(dynamic_cast<FakeLife*>(body)), Text(to), margin, mask);
     if (sweepHits.empty())
         return 0;
     result = sweepHits.front();
@@ -415,7 +415,7 @@ RecordingRigidBody* FakePhysicsWorld::made(float mass)
 {
     if (noCreate)
         return nullptr;
-    const std::string label = fake ? fake->nextLabel("body") : label_ + ".body" + std::to_string(bodies.size() + 1);
+    const std::string label = fake ? fake->nextLabel("body") : Join({label_, ".body", std::to_string(bodies.size() + 1)});
     auto* body = new RecordingRigidBody(log_, fake ? &fake->registry : nullptr, label, mass);
     bodies.push_back(body);
     return body;
@@ -424,21 +424,21 @@ RecordingRigidBody* FakePhysicsWorld::made(float mass)
 Kavro::IPhysicsRigidBody* FakePhysicsWorld::createPlane(const Kavro::Vector3D& position,
                                                         const Kavro::Vector3D& normal)
 {
-    log_.add(label_ + ".createPlane", Text(position), Text(normal));
+    log_.add(Join({label_, ".createPlane"}), Text(position), Text(normal));
     return made(0.0f);
 }
 
 Kavro::IPhysicsRigidBody* FakePhysicsWorld::createSphere(float mass, const Kavro::Vector3D& position, float radius,
                                                          const Kavro::Matrix4x4& transform)
 {
-    log_.add(label_ + ".createSphere", mass, Text(position), radius, Text(transform));
+    log_.add(Join({label_, ".createSphere"}), mass, Text(position), radius, Text(transform));
     return made(mass);
 }
 
 Kavro::IPhysicsRigidBody* FakePhysicsWorld::createBox(float mass, const Kavro::Vector3D& position,
                                                       const Kavro::Vector3D& size, const Kavro::Matrix4x4& transform)
 {
-    log_.add(label_ + ".createBox", mass, Text(position), Text(size), Text(transform));
+    log_.add(Join({label_, ".createBox"}), mass, Text(position), Text(size), Text(transform));
     return made(mass);
 }
 
@@ -446,7 +446,7 @@ Kavro::IPhysicsRigidBody* FakePhysicsWorld::createCylinder(float mass, const Kav
                                                            const float& radius, const float& height,
                                                            const Kavro::Matrix4x4& transform)
 {
-    log_.add(label_ + ".createCylinder", mass, Text(position), radius, height, Text(transform));
+    log_.add(Join({label_, ".createCylinder"}), mass, Text(position), radius, height, Text(transform));
     return made(mass);
 }
 
@@ -454,16 +454,16 @@ Kavro::IPhysicsRigidBody* FakePhysicsWorld::createCapsule(float mass, const Kavr
                                                           const float& radius, const float& height,
                                                           const Kavro::Matrix4x4& transform)
 {
-    log_.add(label_ + ".createCapsule", mass, Text(position), radius, height, Text(transform));
+    log_.add(Join({label_, ".createCapsule"}), mass, Text(position), radius, height, Text(transform));
     return made(mass);
 }
 
 Kavro::IPhysicsJoint* FakePhysicsWorld::createJoint()
 {
-    log_.add(label_ + ".createJoint");
+    log_.add(Join({label_, ".createJoint"}));
     if (noCreate)
         return nullptr;
-    const std::string label = fake ? fake->nextLabel("joint") : label_ + ".joint" + std::to_string(joints.size() + 1);
+    const std::string label = fake ? fake->nextLabel("joint") : Join({label_, ".joint", std::to_string(joints.size() + 1)});
     auto* joint = new RecordingJoint(log_, fake ? &fake->registry : nullptr, label);
     joints.push_back(joint);
     return joint;

@@ -10,11 +10,23 @@
 namespace OrvaneTest
 {
 
+std::string Join(std::initializer_list<std::string_view> parts)
+{
+    size_t size = 0;
+    for (std::string_view part : parts)
+        size += part.size();
+    std::string out;
+    out.reserve(size);
+    for (std::string_view part : parts)
+        out.append(part);
+    return out;
+}
+
 FakeRegistry::~FakeRegistry()
 {
     for (const auto& fake : fakes_)
         if (fake->count() > 0)
-            report(fake->label() + " not released to zero (" + std::to_string(fake->count()) + " left)");
+            report(Join({fake->label(), " not released to zero (", std::to_string(fake->count()), " left)"}));
     // Fakes let go of each other only through counts, so deleting them in any order is safe.
     fakes_.clear();
 }
@@ -40,7 +52,7 @@ FakeLife::FakeLife(CallLog& log, FakeRegistry* registry, std::string label)
 void FakeLife::touch(const char* operation)
 {
     if (count_ <= 0 && registry_)
-        registry_->report(label_ + "." + operation + " called after its last release");
+        registry_->report(Join({label_, ".", operation, " called after its last release"}));
 }
 
 int FakeLife::lifeRelease()
@@ -48,7 +60,7 @@ int FakeLife::lifeRelease()
     if (count_ <= 0)
     {
         if (registry_)
-            registry_->report(label_ + " released past zero");
+            registry_->report(Join({label_, " released past zero"}));
         return count_;
     }
     const int left = --count_;
@@ -69,7 +81,7 @@ int FakeLife::lifeAddRef()
 
 std::string Text(const char* s)
 {
-    return s ? std::string("\"") + s + "\"" : "null";
+    return s ? Join({"\"", s, "\""}) : "null";
 }
 
 namespace
@@ -80,7 +92,7 @@ template <typename... F> std::string joined(const F&... values)
     std::ostringstream out;
     const char* sep = "";
     ((out << sep << values, sep = " "), ...);
-    return "(" + out.str() + ")";
+    return Join({"(", out.str(), ")"});
 }
 
 } // namespace
@@ -111,7 +123,7 @@ std::string Text(const Kavro::Matrix4x4& m)
         for (int c = 0; c < 4; ++c)
             out << (c ? " " : "") << m.m[r][c];
     }
-    return "[" + out.str() + "]";
+    return Join({"[", out.str(), "]"});
 }
 
 std::string Text(const FakeLife* fake)

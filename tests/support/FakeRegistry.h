@@ -8,15 +8,20 @@
 #include <kavro/Vector3D.h>
 #include <kavro/Vector4D.h>
 
+#include <initializer_list>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace OrvaneTest
 {
 
 class FakeLife;
+
+// The parts one after the other (built by appending: GCC 12 warns falsely about chained string +).
+std::string Join(std::initializer_list<std::string_view> parts);
 
 // Keeps a test's counted library fakes alive until the test ends, so that a fake released to zero can
 // still tell that it was called again (a dangling library pointer the sanitizer cannot see). When it goes,
@@ -62,7 +67,7 @@ protected:
     template <typename... Args> void call(const char* operation, const Args&... args)
     {
         touch(operation);
-        log_.add(label_ + "." + operation, args...);
+        log_.add(Join({label_, ".", operation}), args...);
     }
     int lifeRelease();
     int lifeAddRef();

@@ -681,7 +681,7 @@ namespace
 
 template <typename... Args> int logged(CallLog& log, const char* name, const Args&... args)
 {
-    log.add(std::string("scene.") + name, args...);
+    log.add(Join({"scene.", name}), args...);
     return 0;
 }
 
