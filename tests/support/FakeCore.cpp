@@ -69,11 +69,13 @@ Kavro::IPhysicsWorld* FakeCore::createPhysicsWorld()
     log.add("createPhysicsWorld");
     if (!makePhysicsWorlds)
         return nullptr;
-    return new FakePhysicsWorld(log, "world" + std::to_string(++physicsWorldsMade));
+    return new FakePhysicsWorld(log, "world" + std::to_string(++physicsWorldsMade), fake3D);
 }
 
 Kavro::IMovie* FakeCore::openMovie()
 {
+    if (fake3D)
+        return fake3D->openMovie();
     log.add("openMovie");
     if (!makeMovies)
         return nullptr;
@@ -84,16 +86,11 @@ Kavro::IMovie* FakeCore::openMovie()
     return lastMovie;
 }
 
-int FakePhysicsWorld::step(float seconds)
+void FakeCore::attach(Fake3D& fake)
 {
-    log_.add("step", label_, seconds);
-    return 0;
-}
-
-int FakePhysicsWorld::setParameter(const void* value)
-{
-    log_.add("setParameter", label_, *static_cast<const float*>(value));
-    return 0;
+    fake3D = &fake;
+    render->fake3D = &fake;
+    render->recordingScene()->fake3D = &fake;
 }
 
 void FakeCore::setWindowName(const char* name)

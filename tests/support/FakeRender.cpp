@@ -1,5 +1,7 @@
 #include "support/FakeRender.h"
 
+#include "support/Fake3D.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -788,6 +790,197 @@ int RecordingRenderDevice::saveTexture(const char* path, Kavro::ITexture* target
 {
     log_.add("saveTexture", path ? path : "", nameOf(target), format);
     return 0;
+}
+
+Kavro::IModelResource* RecordingRenderDevice::loadModel(const char* path)
+{
+    return fake3D ? fake3D->loadModel(path) : nullptr;
+}
+
+Kavro::ISprite3D* RecordingRenderDevice::createSprite3D(int count, Kavro::ITexture* texture)
+{
+    return fake3D ? fake3D->createSprite3D(count, texture) : nullptr;
+}
+
+Kavro::ICamera* RecordingRenderDevice::createCamera()
+{
+    return fake3D ? fake3D->createCamera() : nullptr;
+}
+
+Kavro::IPointLight* RecordingRenderDevice::createPointLight()
+{
+    return fake3D ? fake3D->createPointLight() : nullptr;
+}
+
+Kavro::IModelAuxiliary* RecordingRenderDevice::createModelAuxiliary(int size)
+{
+    return fake3D ? fake3D->createModelAuxiliary(size) : nullptr;
+}
+
+Kavro::ITexture* RecordingRenderDevice::createMovieTexture(int width, int height)
+{
+    log_.add("device.createMovieTexture", width, height);
+    if (noMovieTexture || width <= 0 || height <= 0)
+        return nullptr;
+    return new FakeTexture("movie", width, height, 1);
+}
+
+int RecordingSceneManager::addSceneNode(Kavro::ISceneNode* node)
+{
+    return fake3D ? fake3D->addSceneNode(node) : -1;
+}
+
+Kavro::ISceneModel* RecordingSceneManager::createSceneModel(Kavro::IModelResource* resource)
+{
+    return fake3D ? fake3D->createSceneModel(resource) : nullptr;
+}
+
+Kavro::ISceneSprite* RecordingSceneManager::addSprite3D(Kavro::ISprite3D* sprite)
+{
+    return fake3D ? fake3D->addSprite3D(sprite) : nullptr;
+}
+
+Kavro::IScenePointLight* RecordingSceneManager::createScenePointLight(Kavro::IPointLight* light)
+{
+    return fake3D ? fake3D->createScenePointLight(light) : nullptr;
+}
+
+Kavro::IInterface* RecordingSceneManager::addModelAuxiliary(Kavro::IModelAuxiliary* auxiliary)
+{
+    return fake3D ? fake3D->addModelAuxiliary(auxiliary) : nullptr;
+}
+
+Kavro::ICamera* RecordingSceneManager::getCamera()
+{
+    return fake3D ? fake3D->getCamera() : nullptr;
+}
+
+int RecordingSceneManager::setCamera(Kavro::ICamera* camera)
+{
+    return fake3D ? fake3D->setCamera(camera) : -1;
+}
+
+Kavro::Vector3D RecordingSceneManager::transformFromWorldToScreen(const Kavro::Vector3D& world)
+{
+    log_.add("scene.transformFromWorldToScreen", Text(world));
+    return worldToScreen;
+}
+
+Kavro::Vector3D RecordingSceneManager::transformFromScreenToWorld(const Kavro::Vector3D& screen)
+{
+    log_.add("scene.transformFromScreenToWorld", Text(screen));
+    return screenToWorld;
+}
+
+namespace
+{
+
+template <typename... Args> int logged(CallLog& log, const char* name, const Args&... args)
+{
+    log.add(Join({"scene.", name}), args...);
+    return 0;
+}
+
+} // namespace
+
+int RecordingSceneManager::setLightColor(const Kavro::Vector4D& c)
+{
+    return logged(log_, "setLightColor", Text(c));
+}
+
+int RecordingSceneManager::setLightPosition(const Kavro::Vector4D& p)
+{
+    return logged(log_, "setLightPosition", Text(p));
+}
+
+int RecordingSceneManager::setLightLookAt(const Kavro::Vector4D& t)
+{
+    return logged(log_, "setLightLookAt", Text(t));
+}
+
+int RecordingSceneManager::setShadowMapOffsetRotate(const float& x, const float& y, const float& z)
+{
+    return logged(log_, "setShadowMapOffsetRotate", x, y, z);
+}
+
+int RecordingSceneManager::setProjectionShadowOffsetRotate(const float& x, const float& y, const float& z)
+{
+    return logged(log_, "setProjectionShadowOffsetRotate", x, y, z);
+}
+
+int RecordingSceneManager::setSceneStateShadow(int a, int b, int c)
+{
+    return logged(log_, "setSceneStateShadow", a, b, c);
+}
+
+int RecordingSceneManager::setKeepSubstanceRenderingResult(int keep)
+{
+    return logged(log_, "setKeepSubstanceRenderingResult", keep);
+}
+
+int RecordingSceneManager::setHDRBloomEnable(int enable)
+{
+    return logged(log_, "setHDRBloomEnable", enable);
+}
+
+int RecordingSceneManager::setHDRParameter(float lowLimit, float brightPower)
+{
+    return logged(log_, "setHDRParameter", lowLimit, brightPower);
+}
+
+int RecordingSceneManager::setBloomParameter(float bloom)
+{
+    return logged(log_, "setBloomParameter", bloom);
+}
+
+int RecordingSceneManager::setDOFEnable(int enable)
+{
+    return logged(log_, "setDOFEnable", enable);
+}
+
+int RecordingSceneManager::setDOFParameter(float middle, float far)
+{
+    return logged(log_, "setDOFParameter", middle, far);
+}
+
+int RecordingSceneManager::setToneMappingEnable(int enable)
+{
+    return logged(log_, "setToneMappingEnable", enable);
+}
+
+int RecordingSceneManager::setToneMappingParameter(float bias, float darkClamp, float lightClamp)
+{
+    return logged(log_, "setToneMappingParameter", bias, darkClamp, lightClamp);
+}
+
+int RecordingSceneManager::setSoftFocusEnable(int enable)
+{
+    return logged(log_, "setSoftFocusEnable", enable);
+}
+
+int RecordingSceneManager::setSoftFocusParameter(float blurPower, float blendPower)
+{
+    return logged(log_, "setSoftFocusParameter", blurPower, blendPower);
+}
+
+int RecordingSceneManager::setFogEnable(const int& enable)
+{
+    return logged(log_, "setFogEnable", enable);
+}
+
+int RecordingSceneManager::setFogParameter(const float& nearDistance, const float& farDistance, Kavro::Vector4D colour)
+{
+    return logged(log_, "setFogParameter", nearDistance, farDistance, Text(colour));
+}
+
+int RecordingSceneManager::setRadialBlurParameter(const Kavro::Vector2D& centre, float power)
+{
+    return logged(log_, "setRadialBlurParameter", Text(centre), power);
+}
+
+int RecordingSceneManager::setSoftParticleLength(const float& length)
+{
+    return logged(log_, "setSoftParticleLength", length);
 }
 
 } // namespace OrvaneTest

@@ -13,6 +13,8 @@
 namespace OrvaneTest
 {
 
+class Fake3D;
+
 // Texture of a given size whose pixels live in memory; logs nothing.
 class FakeTexture : public LoggedRefCounted<Kavro::ITexture>
 {
@@ -322,12 +324,47 @@ public:
             object->release();
     }
 
+    // 3D scene: makers, camera and nodes are answered by fake3D (null or -1 without one); the scene-wide
+    // settings are logged as "scene.<operation>(...)" and answer 0; the two transforms answer the vector set
+    // in worldToScreen and screenToWorld.
+    int addSceneNode(Kavro::ISceneNode* node) override;
+    Kavro::ISceneModel* createSceneModel(Kavro::IModelResource* resource) override;
+    Kavro::ISceneSprite* addSprite3D(Kavro::ISprite3D* sprite) override;
+    Kavro::IScenePointLight* createScenePointLight(Kavro::IPointLight* light) override;
+    Kavro::IInterface* addModelAuxiliary(Kavro::IModelAuxiliary* auxiliary) override;
+    Kavro::ICamera* getCamera() override;
+    int setCamera(Kavro::ICamera* camera) override;
+    Kavro::Vector3D transformFromWorldToScreen(const Kavro::Vector3D& world) override;
+    Kavro::Vector3D transformFromScreenToWorld(const Kavro::Vector3D& screen) override;
+    int setLightColor(const Kavro::Vector4D& colour) override;
+    int setLightPosition(const Kavro::Vector4D& position) override;
+    int setLightLookAt(const Kavro::Vector4D& target) override;
+    int setShadowMapOffsetRotate(const float& x, const float& y, const float& z) override;
+    int setProjectionShadowOffsetRotate(const float& x, const float& y, const float& z) override;
+    int setSceneStateShadow(int a, int b, int c) override;
+    int setKeepSubstanceRenderingResult(int keep) override;
+    int setHDRBloomEnable(int enable) override;
+    int setHDRParameter(float lowLimit, float brightPower) override;
+    int setBloomParameter(float bloom) override;
+    int setDOFEnable(int enable) override;
+    int setDOFParameter(float middle, float far) override;
+    int setToneMappingEnable(int enable) override;
+    int setToneMappingParameter(float bias, float darkClamp, float lightClamp) override;
+    int setSoftFocusEnable(int enable) override;
+    int setSoftFocusParameter(float blurPower, float blendPower) override;
+    int setFogEnable(const int& enable) override;
+    int setFogParameter(const float& nearDistance, const float& farDistance, Kavro::Vector4D colour) override;
+    int setRadialBlurParameter(const Kavro::Vector2D& centre, float power) override;
+    int setSoftParticleLength(const float& length) override;
+
     Kavro::CSceneStateDesc state;
     bool noParticleObject = false;
     Kavro::ICamera* camera = nullptr;
     // Every scene object made, with a reference of the manager's.
     std::vector<RecordingParticleSceneObject*> particleObjects;
     int commitResult = 0;
+    Fake3D* fake3D = nullptr;
+    Kavro::Vector3D worldToScreen, screenToWorld;
 
 private:
     CallLog& log_;
@@ -379,6 +416,14 @@ public:
     int readPixels(Kavro::ITexture* target, void* out) override;
     int saveTexture(const char* path, Kavro::ITexture* target, int format) override;
     const int32_t* getScreenSize() override { return screenSize; }
+    // 3D makers: answered by fake3D (null without one); createMovieTexture logs and makes a FakeTexture
+    // "movie" of that size.
+    Kavro::IModelResource* loadModel(const char* path) override;
+    Kavro::ISprite3D* createSprite3D(int count, Kavro::ITexture* texture) override;
+    Kavro::ICamera* createCamera() override;
+    Kavro::IPointLight* createPointLight() override;
+    Kavro::IModelAuxiliary* createModelAuxiliary(int size) override;
+    Kavro::ITexture* createMovieTexture(int width, int height) override;
 
     // What beginFrame answers; a texture name listed here fails to load.
     int beginResult = 0;
@@ -396,6 +441,8 @@ public:
     std::vector<std::string> missingTextures;
     int loadedWidth = 64, loadedHeight = 64;
     int32_t screenSize[2] = {1280, 720};
+    Fake3D* fake3D = nullptr;
+    bool noMovieTexture = false;
 
 private:
     CallLog& log_;

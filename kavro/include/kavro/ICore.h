@@ -36,6 +36,8 @@ public:
     virtual uint32_t getMilliTime() = 0;
     // Milliseconds since the epoch.
     virtual uint64_t getSystemTime() = 0;
+    // Frames handed out by the pump so far; wraps at 32 bits.
+    virtual uint32_t getFrameCount() = 0;
     virtual void completeStartup() = 0;
     // The file system made by createFileSystem, without a new reference; null before.
     virtual IFileSystem* getFileSystem() = 0;

@@ -244,6 +244,7 @@ int CCore::pumpMessages()
     }
     input_->nextFrame(getMilliTime());
     pacer_.frameStarted(CFramePacer::Clock::now());
+    ++frameCount_;
     return 0;
 }
 

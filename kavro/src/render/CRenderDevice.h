@@ -61,6 +61,13 @@ public:
     int readPixels(ITexture* target, void* out) override;
     int saveTexture(const char* path, ITexture* target, int format) override;
     const int32_t* getScreenSize() override { return screenSize_; }
+    // 3D resources are not made yet.
+    IModelResource* loadModel(const char*) override { return nullptr; }
+    ISprite3D* createSprite3D(int, ITexture*) override { return nullptr; }
+    ICamera* createCamera() override { return nullptr; }
+    IPointLight* createPointLight() override { return nullptr; }
+    IModelAuxiliary* createModelAuxiliary(int) override { return nullptr; }
+    ITexture* createMovieTexture(int, int) override { return nullptr; }
 
     void setPresentRectProvider(std::function<Rect2D<int>()> provider) { presentRect_ = std::move(provider); }
     // Frees the GL context and everything in it; from then on every drawing operation fails.
