@@ -58,9 +58,14 @@ public:
     int setFogParameter(const float&, const float&, Vector4D) override { return -1; }
     int setRadialBlurParameter(const Vector2D&, float) override { return -1; }
     int setSoftParticleLength(const float&) override { return -1; }
+    IParticleSceneObject* createParticleObject(ISceneParticle* particle) override;
+    ICamera* getCurrentCamera() override;
+    int setCurrentCamera(ICamera* camera) override;
+    ~CSceneManager() override;
 
 private:
     CRenderDevice* device_;
+    ICamera* camera_ = nullptr;
     ITexture* target_ = nullptr;
     CSceneStateDesc state_;
     CSceneStateDesc pending_;
