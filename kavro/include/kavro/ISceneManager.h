@@ -10,8 +10,6 @@ namespace Kavro
 {
 
 class ICamera;
-class IParticleSceneObject;
-class ISceneParticle;
 class IModelAuxiliary;
 class IModelResource;
 class IPointLight;
@@ -20,6 +18,8 @@ class ISceneNode;
 class IScenePointLight;
 class ISceneSprite;
 class ISprite3D;
+class IParticleSceneObject;
+class ISceneParticle;
 class ITexture;
 
 // Collects the frame's scene objects and draws them into the current render target.
@@ -36,12 +36,6 @@ public:
     // Stores the state to put into effect; commitSceneStateDesc does so. Negative: failure.
     virtual void setSceneStateDesc(const CSceneStateDesc& desc) = 0;
     virtual int commitSceneStateDesc() = 0;
-    // The scene object that draws particle (null: none made); it keeps a reference to the particle object.
-    virtual IParticleSceneObject* createParticleObject(ISceneParticle* particle) = 0;
-    // The camera the scene is seen through, with a reference for the caller; null while none is set.
-    virtual ICamera* getCurrentCamera() = 0;
-    // Holds camera (null: none) with a reference.
-    virtual int setCurrentCamera(ICamera* camera) = 0;
 
     // 3D scene. Objects made here come with one reference each.
     // Queues node to be drawn by the next renderScene; null: -1.
@@ -83,6 +77,12 @@ public:
     // Centre in screen pixels.
     virtual int setRadialBlurParameter(const Vector2D& centre, float power) = 0;
     virtual int setSoftParticleLength(const float& length) = 0;
+    // The scene object that draws particle (null: none made); it keeps a reference to the particle object.
+    virtual IParticleSceneObject* createParticleObject(ISceneParticle* particle) = 0;
+    // The camera the scene is seen through, with a reference for the caller; null while none is set.
+    virtual ICamera* getCurrentCamera() = 0;
+    // Holds camera (null: none) with a reference.
+    virtual int setCurrentCamera(ICamera* camera) = 0;
 };
 
 } // namespace Kavro

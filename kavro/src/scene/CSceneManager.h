@@ -28,18 +28,14 @@ public:
         return 0;
     }
 
-    IParticleSceneObject* createParticleObject(ISceneParticle* particle) override;
-    ICamera* getCurrentCamera() override;
-    int setCurrentCamera(ICamera* camera) override;
-    ~CSceneManager() override;
     // The scene draws no 3D objects, lights or effects yet: these refuse.
     int addSceneNode(ISceneNode*) override { return -1; }
     ISceneModel* createSceneModel(IModelResource*) override { return nullptr; }
     ISceneSprite* addSprite3D(ISprite3D*) override { return nullptr; }
     IScenePointLight* createScenePointLight(IPointLight*) override { return nullptr; }
     IInterface* addModelAuxiliary(IModelAuxiliary*) override { return nullptr; }
-    ICamera* getCamera() override { return getCurrentCamera(); }
-    int setCamera(ICamera* camera) override { return setCurrentCamera(camera); }
+    ICamera* getCamera() override { return nullptr; }
+    int setCamera(ICamera*) override { return -1; }
     Vector3D transformFromWorldToScreen(const Vector3D&) override { return {}; }
     Vector3D transformFromScreenToWorld(const Vector3D&) override { return {}; }
     int setLightColor(const Vector4D&) override { return -1; }
@@ -62,6 +58,10 @@ public:
     int setFogParameter(const float&, const float&, Vector4D) override { return -1; }
     int setRadialBlurParameter(const Vector2D&, float) override { return -1; }
     int setSoftParticleLength(const float&) override { return -1; }
+    IParticleSceneObject* createParticleObject(ISceneParticle* particle) override;
+    ICamera* getCurrentCamera() override;
+    int setCurrentCamera(ICamera* camera) override;
+    ~CSceneManager() override;
 
 private:
     CRenderDevice* device_;
