@@ -49,6 +49,14 @@ bool CChunkReader::check(bool nestedResult)
     return good;
 }
 
+uint64_t CChunkReader::bytesLeft() const
+{
+    const int64_t position = file.getFilePosition();
+    if (!endKnown || position < 0 || position >= int64_t(end))
+        return 0;
+    return uint64_t(int64_t(end) - position);
+}
+
 int CChunkReader::finish()
 {
     if (endKnown && (!good || file.getFilePosition() != int64_t(end)))

@@ -26,6 +26,9 @@ public:
     // Seeks to the end offset when the chunk failed or the position is not there. 1 on success, else 0.
     int finish();
     bool ok() const { return good; }
+    // Bytes from the file's position to the chunk's end: what a length read inside the chunk may claim.
+    // 0 when the end is unknown or already passed.
+    uint64_t bytesLeft() const;
 
 private:
     CFile& file;

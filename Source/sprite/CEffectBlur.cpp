@@ -6,7 +6,9 @@
 #include "sprite/CSprite.h"
 
 #include <algorithm>
-#include <array>
+#include <cmath>
+#include <cstdint>
+#include <utility>
 
 namespace Orvane
 {
@@ -29,15 +31,16 @@ bool writeSamples(CChunkWriter& writer, CFile& file, const std::vector<CEffectBl
     return true;
 }
 
-bool readSamples(CChunkReader& reader, CFile& file, std::vector<CEffectBlur::BlurSample>& samples)
+// n samples, where n may be at most most and must fit in what is left of both the chunk and the file.
+bool readSamples(CChunkReader& reader, CFile& file, std::vector<CEffectBlur::BlurSample>& samples, uint64_t most)
 {
     uint32_t size = 0;
     if (!reader.marker() || file.read(&size, sizeof size) != sizeof size) return false;
-    // A count the rest of the file cannot hold is refused before anything is allocated.
     const int64_t position = file.getFilePosition();
-    if (position < 0 ||
-        uint64_t(size) * sampleSize > file.getFileSize() - std::min<uint64_t>(position, file.getFileSize()))
-        return false;
+    const uint64_t fileLeft =
+        position < 0 ? 0 : file.getFileSize() - std::min<uint64_t>(uint64_t(position), file.getFileSize());
+    const uint64_t bytes = uint64_t(size) * sampleSize;
+    if (size > most || bytes > reader.bytesLeft() || bytes > fileLeft) return false;
     samples.assign(size, {});
     for (CEffectBlur::BlurSample& sample : samples)
     {
@@ -46,15 +49,22 @@ bool readSamples(CChunkReader& reader, CFile& file, std::vector<CEffectBlur::Blu
     return true;
 }
 
+// Samples the history keeps: the frames of count intervals at 60 a second.
+uint64_t historyLimit(uint32_t count, uint32_t interval)
+{
+    return uint64_t(float(interval) * 0.06f * float(count));
+}
+
 } // namespace
 
 int CEffectBlur::set(uint32_t newCount, float newAlpha, uint32_t newInterval, uint32_t newDrawOrder)
 {
     drawOrder = newDrawOrder;
     alpha = newAlpha;
-    count = std::max(newCount, 1u);
-    interval = std::max(newInterval, 16u);
-    history.reserve(size_t(float(interval) * 0.06f * float(count)));
+    // A script's -1 arrives as 4,294,967,295: bounded, the trail and its history stay small.
+    count = std::clamp(newCount, 1u, maxCount);
+    interval = std::clamp(newInterval, 16u, maxInterval);
+    history.reserve(size_t(historyLimit(count, interval)));
     trail.insert(trail.end(), size_t(count) + 1, BlurSample{});
     return 0;
 }
@@ -65,14 +75,13 @@ namespace
 // The same transform to the eye: positions to whole pixels, scales and angles to thousandths.
 bool sameTransform(const CEffectBlur::BlurSample& a, const CEffectBlur::BlurSample& b)
 {
-    const auto whole = [](const Kavro::Vector3D& v) {
-        return std::array{int64_t(v.x), int64_t(v.y), int64_t(v.z)};
+    // Truncated as floats: a loaded sample may hold any value, which no integer conversion could take.
+    const auto same = [](const Kavro::Vector3D& u, const Kavro::Vector3D& v, float unit) {
+        return std::trunc(u.x * unit) == std::trunc(v.x * unit) && std::trunc(u.y * unit) == std::trunc(v.y * unit) &&
+               std::trunc(u.z * unit) == std::trunc(v.z * unit);
     };
-    const auto milli = [](const Kavro::Vector3D& v) {
-        return std::array{int64_t(v.x * 1000.0f), int64_t(v.y * 1000.0f), int64_t(v.z * 1000.0f)};
-    };
-    return whole(a.position) == whole(b.position) && milli(a.scale) == milli(b.scale) &&
-           milli(a.rotation) == milli(b.rotation);
+    return same(a.position, b.position, 1.0f) && same(a.scale, b.scale, 1000.0f) &&
+           same(a.rotation, b.rotation, 1000.0f);
 }
 
 } // namespace
@@ -81,12 +90,12 @@ int CEffectBlur::update(const Kavro::Vector3D& position, const Kavro::Vector3D& 
                         const Kavro::Vector3D& rotation)
 {
     history.push_back({0, position, scale, rotation});
-    const size_t limit = size_t(float(interval) * 0.06f * float(count));
+    const uint64_t limit = historyLimit(count, interval);
     if (history.size() > limit && history.size() > 1) history.erase(history.begin());
     trail.resize(size_t(count) + 1);
     for (uint32_t i = 0; i < count; ++i)
     {
-        const size_t k = size_t(float((count - i) * interval) * 0.06f);
+        const uint64_t k = uint64_t(float(uint64_t(count - i) * interval) * 0.06f);
         trail[i] = k < history.size() ? history[k] : history.front();
         trail[i].visible = k < history.size() ? 1 : 0;
     }
@@ -107,6 +116,16 @@ int CEffectBlur::draw(CSprite* sprite, float opacity)
     return 0;
 }
 
+int32_t CEffectBlur::getAlpha() const
+{
+    const float thousandths = alpha * 1000.0f;
+    // Factors no script means (beyond the integers, or not a number) are answered at the edges, or 0.
+    if (std::isnan(thousandths)) return 0;
+    if (thousandths >= 2147483648.0f) return INT32_MAX;
+    if (thousandths <= -2147483648.0f) return INT32_MIN;
+    return int32_t(thousandths);
+}
+
 int CEffectBlur::save(CFile& file)
 {
     CChunkWriter writer(file);
@@ -118,11 +137,44 @@ int CEffectBlur::save(CFile& file)
 
 int CEffectBlur::load(CFile& file)
 {
+    // Read aside and taken only whole: a record with settings set never makes, or whose trail does not
+    // fit its count, leaves the settings and an empty trail of the right length.
+    uint32_t newCount = 0, newInterval = 0, newDrawOrder = 0;
+    float newAlpha = 0.0f;
+    std::vector<BlurSample> newHistory, newTrail;
+    const bool read = readRecord(file, newCount, newInterval, newAlpha, newDrawOrder, newHistory, newTrail);
+    if (read)
+    {
+        count = newCount;
+        interval = newInterval;
+        alpha = newAlpha;
+        drawOrder = newDrawOrder;
+        history = std::move(newHistory);
+        trail = std::move(newTrail);
+        return 1;
+    }
+    history.clear();
+    trail.assign(size_t(count) + 1, BlurSample{});
+    return 0;
+}
+
+bool CEffectBlur::readRecord(CFile& file, uint32_t& newCount, uint32_t& newInterval, float& newAlpha,
+                             uint32_t& newDrawOrder, std::vector<BlurSample>& newHistory,
+                             std::vector<BlurSample>& newTrail)
+{
     CChunkReader reader(file);
-    const bool read = reader.fieldDword(count) && reader.fieldDword(interval) && reader.fieldFloat(alpha) &&
-                      reader.fieldDword(drawOrder) && reader.check(readSamples(reader, file, history)) &&
-                      reader.check(readSamples(reader, file, trail));
-    return reader.finish() && read ? 1 : 0;
+    const auto sane = [&] {
+        return reader.check(newCount >= 1 && newCount <= maxCount && newInterval >= 16 &&
+                            newInterval <= maxInterval);
+    };
+    const bool read =
+        reader.fieldDword(newCount) && reader.fieldDword(newInterval) && reader.fieldFloat(newAlpha) &&
+        reader.fieldDword(newDrawOrder) && sane() &&
+        reader.check(readSamples(reader, file, newHistory,
+                                 std::max<uint64_t>(historyLimit(newCount, newInterval), 1))) &&
+        reader.check(readSamples(reader, file, newTrail, uint64_t(newCount) + 1)) &&
+        reader.check(newTrail.size() == size_t(newCount) + 1);
+    return reader.finish() && read;
 }
 
 } // namespace Orvane

@@ -26,9 +26,13 @@ public:
         Kavro::Vector3D rotation;
     };
 
+    // Bounds of set and of a loaded record: trail slots, and milliseconds between two slots.
+    static constexpr uint32_t maxCount = 64;
+    static constexpr uint32_t maxInterval = 10000;
+
     CEffectBlur() = default;
 
-    // At least one slot and 16 ms between slots; 0.
+    // 1 to 64 slots, 16 ms to 10 s between slots; 0.
     virtual int set(uint32_t count, float alpha, uint32_t interval, uint32_t drawOrder);
     // Records the object's transform of this frame and picks the ghosts from the history.
     virtual int update(const Kavro::Vector3D& position, const Kavro::Vector3D& scale,
@@ -52,13 +56,15 @@ public:
     virtual int isActive() { return 1; }
     // The record (settings, history and trail) as one chunk: 1 on success, else 0.
     virtual int save(CFile& file);
-    // Reads a record into this object, whichever kind it is: 1 on success, else 0.
+    // Reads a record into this object, whichever kind it is: 1 on success, else 0 with the settings
+    // kept, the history empty and the trail emptied.
     virtual int load(CFile& file);
 
     uint32_t getType() const { return type; }
     uint32_t getCount() const { return count; }
     uint32_t getInterval() const { return interval; }
-    float getAlpha() const { return alpha; }
+    // The ghosts' opacity factor in thousandths, truncated.
+    int32_t getAlpha() const;
     uint32_t getDrawOrder() const { return drawOrder; }
 
 protected:
@@ -69,6 +75,11 @@ protected:
     uint32_t drawOrder = 1;
     std::vector<BlurSample> history;
     std::vector<BlurSample> trail;
+
+private:
+    static bool readRecord(CFile& file, uint32_t& newCount, uint32_t& newInterval, float& newAlpha,
+                           uint32_t& newDrawOrder, std::vector<BlurSample>& newHistory,
+                           std::vector<BlurSample>& newTrail);
 };
 
 } // namespace Orvane

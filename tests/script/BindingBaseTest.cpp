@@ -130,7 +130,7 @@ TEST_F(BindingBase, ABlurRecordIsSavedAndLoadedIntoTheBlurHeld)
     EXPECT_EQ(other.getBlur()->isActive(), 0);
     EXPECT_EQ(other.getBlur()->getCount(), 3u);
     EXPECT_EQ(other.getBlur()->getInterval(), 100u);
-    EXPECT_EQ(other.getBlur()->getAlpha(), 0.5f);
+    EXPECT_EQ(other.getBlur()->getAlpha(), 500);
     EXPECT_EQ(other.getBlur()->getDrawOrder(), 0u);
 
     binding->setBlur(0, 0, 0.0f, 0, 0);

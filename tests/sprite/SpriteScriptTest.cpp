@@ -338,6 +338,47 @@ TEST_F(SpriteScriptTest, BlurDrawsTheSpriteWithItsGhost)
     EXPECT_EQ(at(pixels, 185, 5), 0xFF000000u);
 }
 
+// A picture 22 pixels wide (red, then green from column 11) moving 4 pixels a frame with four slots
+// 100 ms apart: the ghost 5 frames back lies 20 pixels behind and overlaps the picture by 2 pixels.
+// Drawn first, it is covered there; drawn last, it tints the picture.
+TEST_F(SpriteScriptTest, BlurGhostsLieUnderThePictureOrOverIt)
+{
+    constexpr uint32_t red = 0xFFE00000u, green = 0xFF00C000u;
+    std::vector<uint32_t> picture(22 * 8);
+    for (size_t i = 0; i < picture.size(); ++i)
+        picture[i] = i % 22 < 11 ? red : green;
+    ASSERT_TRUE(Kavro::WritePng(dir.file("picture.png"), 22, 8, picture.data()));
+    writeFile("image/picture.png", dir.read("picture.png"));
+    const auto near = [](uint32_t a, uint32_t b) {
+        for (int shift = 0; shift < 32; shift += 8)
+            if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 2) return false;
+        return true;
+    };
+    for (int drawOrder : {1, 0})
+    {
+        ASSERT_EQ(runSnippet("::c <- SQSprite(\"c\"); ::c.create(\"image/picture.png\", -1, 0, 0, 0);"
+                             "::c.setBlur(1, 4, 0.5, 100, " + std::to_string(drawOrder) + ");"),
+                  "");
+        std::vector<uint32_t> pixels;
+        for (int frame = 0; frame < 30; ++frame)
+        {
+            ASSERT_EQ(runSnippet("::c.move(" + std::to_string(4 * frame) + ".0, 20.0, 0, 0);"), "");
+            pixels = drawFrame();
+        }
+        // The picture at x 116; ghosts at 96, 72 and 48, at half strength on black.
+        EXPECT_EQ(at(pixels, 120, 24), red) << drawOrder;
+        for (int x : {100, 76, 52})
+            EXPECT_PRED2(near, at(pixels, x, 24), 0xFF700000u) << drawOrder << " " << x;
+        for (int x : {94, 70, 44})
+            EXPECT_EQ(at(pixels, x, 24), 0xFF000000u) << drawOrder << " " << x;
+        // Where the nearest ghost's green end meets the picture's red start.
+        if (drawOrder)
+            EXPECT_EQ(at(pixels, 117, 24), red);
+        else
+            EXPECT_PRED2(near, at(pixels, 117, 24), 0xFF706000u);
+    }
+}
+
 } // namespace
 
 namespace

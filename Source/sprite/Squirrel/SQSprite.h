@@ -257,12 +257,13 @@ protected:
     // The save record keeps the texture's pixels: a frozen capture.
     virtual bool keepsPixels() const { return isCapture() && !captureEnabled; }
 
+    // Releases the current engine sprite; made (null: a failed factory) takes its place: 0 or -1.
+    int adopt(CSprite* made);
+
     uint32_t clearPending = 0;
     uint32_t captureEnabled = 0;
 
 private:
-    // Releases the current engine sprite; made (null: a failed factory) takes its place: 0 or -1.
-    int adopt(CSprite* made);
     int createCapture(int x, int y, int w, int h, uint32_t& kindFlag);
     bool isCapture() const { return screenCapture || sceneCapture; }
     bool isMovie();

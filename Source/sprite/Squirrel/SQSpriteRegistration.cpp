@@ -1,6 +1,7 @@
 // The script class "SQSprite": its split-action table reader and its method table.
 #include "sprite/Squirrel/SQSprite.h"
 #include "sprite/Squirrel/SQSpriteMethodTable.h"
+#include "sprite/Squirrel/SQSpriteMask.h"
 #include "sprite/Squirrel/SQSpriteRenderTarget.h"
 
 #include "core/CApp.h"
@@ -364,6 +365,7 @@ void RegisterSpriteClasses()
 {
     SQSprite::registerClass();
     SQSpriteRenderTarget::registerClass();
+    SQSpriteMask::registerClass();
 }
 
 } // namespace Orvane::Squirrel
