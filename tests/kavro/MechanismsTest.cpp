@@ -12,25 +12,35 @@ namespace
 
 TEST(ByteReader, ReadsLittleEndianAndNeverPassesTheEnd)
 {
-    const uint8_t bytes[] = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F};
+    const uint8_t bytes[] = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E};
     Kavro::ByteReader reader(bytes, sizeof bytes);
     uint8_t b = 0;
     uint16_t h = 0;
     uint32_t w = 0;
     uint64_t d = 0;
-    ASSERT_TRUE(reader.u8(b) && reader.u16(h) && reader.u32(w) && reader.u64(d) == false);
+    ASSERT_TRUE(reader.u8(b) && reader.u16(h) && reader.u32(w));
     EXPECT_EQ(b, 0x01);
     EXPECT_EQ(h, 0x0302);
     EXPECT_EQ(w, 0x07060504u);
     // Eight bytes asked, seven left: nothing is taken.
+    EXPECT_FALSE(reader.u64(d));
     EXPECT_EQ(reader.position(), 7u);
-    EXPECT_EQ(reader.left(), 8u);
-    ASSERT_TRUE(reader.u64(d));
-    EXPECT_EQ(d, 0x0F0E0D0C0B0A0908ull);
+    EXPECT_EQ(reader.left(), 7u);
+    ASSERT_TRUE(reader.u32(w) && reader.u16(h));
+    EXPECT_EQ(w, 0x0B0A0908u);
+    EXPECT_EQ(h, 0x0D0C);
     const uint8_t* rest = nullptr;
+    EXPECT_FALSE(reader.u16(h));
+    ASSERT_TRUE(reader.take(rest, 1));
+    EXPECT_EQ(*rest, 0x0E);
     EXPECT_FALSE(reader.take(rest, 1));
     EXPECT_TRUE(reader.take(rest, 0));
     EXPECT_FALSE(reader.skip(1));
+
+    const uint8_t eight[] = {0x08, 0x07, 0x06, 0x05, 0x04, 0x03, 0x02, 0x01};
+    Kavro::ByteReader whole(eight, sizeof eight);
+    ASSERT_TRUE(whole.u64(d));
+    EXPECT_EQ(d, 0x0102030405060708ull);
 }
 
 TEST(Utf8, LeadByteLengths)
