@@ -152,3 +152,57 @@ TEST(Matrix4x4, Homographic2DCarriesEachCornerToCornerPlusOffset)
     const Kavro::Vector2D line[4] = {{0, 0}, {1, 0}, {2, 0}, {3, 1}};
     EXPECT_EQ(Matrix4x4().Homographic2D(line, cases[0]), Matrix4x4());
 }
+
+TEST(Matrix4x4, DissolutionGivesBackScaleRotationAndTranslation)
+{
+    struct Case
+    {
+        Vector3D scale, angles, translation;
+    };
+    const Case cases[] = {
+        {{1, 1, 1}, {0, 0, 0}, {0, 0, 0}},
+        {{2, 3, 4}, {30, 45, 60}, {1, -2, 3}},
+        {{0.5f, 1, 7}, {-80, 170, -10}, {100, 0, -50}},
+        {{0.01f, 2, 0.3f}, {89, -89, 0}, {0, 5, 0}},
+        {{5, 5, 0.2f}, {0, 179, -179}, {-3, -3, -3}},
+        {{1.5f, 0.25f, 1}, {12.5f, -33, 271}, {0.5f, 0.25f, 8}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "scale " << c.scale.x << " " << c.scale.y << " " << c.scale.z
+                                        << ", angles " << c.angles.x << " " << c.angles.y << " " << c.angles.z);
+        const Matrix4x4 rotation = Matrix4x4::GetRotationZXY(c.angles.x, c.angles.y, c.angles.z);
+        const Matrix4x4 m = Matrix4x4::GetScaling(c.scale.x, c.scale.y, c.scale.z) * rotation *
+                            Matrix4x4::GetTranslation(c.translation.x, c.translation.y, c.translation.z);
+        Vector3D scale, translation;
+        Matrix4x4 split;
+        m.Dissolution(&scale, &split, &translation);
+        expectNear(scale, c.scale);
+        expectNear(split, rotation);
+        expectNear(translation, c.translation);
+    }
+}
+
+TEST(Matrix4x4, DissolutionOfMirrorAndFlatMatricesStillRecomposes)
+{
+    // A mirror cannot come back as it was made, but the parts must still multiply to the matrix with a
+    // proper rotation; a flattened axis gives a zero scale and a rotation all the same.
+    const Matrix4x4 matrices[] = {
+        Matrix4x4::GetScaling(-2, 1, 1) * Matrix4x4::GetRotationZXY(10, 20, 30) * Matrix4x4::GetTranslation(1, 2, 3),
+        Matrix4x4::GetScaling(1, 1, -3) * Matrix4x4::GetRotationZXY(-40, 5, 90),
+        Matrix4x4::GetScaling(2, 0, 1) * Matrix4x4::GetRotationZXY(0, 90, 0),
+    };
+    for (const Matrix4x4& m : matrices)
+    {
+        Vector3D scale, translation;
+        Matrix4x4 rotation;
+        m.Dissolution(&scale, &rotation, &translation);
+        EXPECT_NEAR(rotation.Determinant(), 1.0f, 1e-5f);
+        expectNear(Matrix4x4::GetScaling(scale.x, scale.y, scale.z) * rotation *
+                       Matrix4x4::GetTranslation(translation.x, translation.y, translation.z),
+                   m);
+    }
+    Vector3D scale;
+    Matrix4x4::GetScaling(2, 3, 4).Dissolution(&scale, nullptr, nullptr);
+    expectNear(scale, {2, 3, 4});
+}

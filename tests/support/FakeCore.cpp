@@ -69,19 +69,14 @@ Kavro::IPhysicsWorld* FakeCore::createPhysicsWorld()
     log.add("createPhysicsWorld");
     if (!makePhysicsWorlds)
         return nullptr;
-    return new FakePhysicsWorld(log, "world" + std::to_string(++physicsWorldsMade));
+    return new FakePhysicsWorld(log, "world" + std::to_string(++physicsWorldsMade), fake3D);
 }
 
-int FakePhysicsWorld::step(float seconds)
+void FakeCore::attach(Fake3D& fake)
 {
-    log_.add("step", label_, seconds);
-    return 0;
-}
-
-int FakePhysicsWorld::setParameter(const void* value)
-{
-    log_.add("setParameter", label_, *static_cast<const float*>(value));
-    return 0;
+    fake3D = &fake;
+    render->fake3D = &fake;
+    render->recordingScene()->fake3D = &fake;
 }
 
 void FakeCore::setWindowName(const char* name)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "support/CallLog.h"
+#include "support/Fake3D.h"
 #include "support/FakeInput.h"
+#include "support/FakePhysics.h"
 #include "support/FakeRender.h"
 
 #include <kavro/ICore.h>
@@ -54,19 +56,6 @@ public:
     int ejectFile(const char*) override { return -1; }
 };
 
-// Physics world that logs step and the parameter it was given, by its label.
-class FakePhysicsWorld : public LoggedRefCounted<Kavro::IPhysicsWorld>
-{
-public:
-    FakePhysicsWorld(CallLog& log, std::string label) : log_(log), label_(std::move(label)) {}
-    int step(float seconds) override;
-    int setParameter(const void* value) override;
-
-private:
-    CallLog& log_;
-    std::string label_;
-};
-
 // Core with a settable millisecond clock, scripted pump results and recording devices.
 class FakeCore : public Kavro::RefCounted<Kavro::ICore>
 {
@@ -80,6 +69,7 @@ public:
     int pumpMessages() override;
     uint32_t getMilliTime() override { return milliTime; }
     uint64_t getSystemTime() override { return systemTime; }
+    uint32_t getFrameCount() override { return frameCount; }
     void completeStartup() override;
     Kavro::IFileSystem* getFileSystem() override { return fileSystem; }
     Kavro::IFileSystem* createFileSystem() override;
@@ -101,9 +91,11 @@ public:
         input.addRef();
         return &input;
     }
-    // With makePhysicsWorlds set, a new FakePhysicsWorld "world<n>" (n counting from 1); else null.
+    // With makePhysicsWorlds set, a new FakePhysicsWorld "world<n>" (n counting from 1), making its bodies and
+    // joints through the attached Fake3D; else null.
     Kavro::IPhysicsWorld* createPhysicsWorld() override;
-    void* openMovie(const char*) override { return nullptr; }
+    // The attached Fake3D's movie, or null.
+    Kavro::IMovie* openMovie() override { return fake3D ? fake3D->openMovie() : nullptr; }
     void setWindowName(const char* name) override;
     void setScreenSize(int width, int height) override;
     void setDisplayMode(int width, int height, int fullScreen, int fixedAspect) override;
@@ -135,7 +127,12 @@ public:
     void setCursor(int cursor) override;
     int showCursor(int show) override;
 
+    // Makes the render device, its scene and the core answer their 3D operations from fake (logged into
+    // fake's log).
+    void attach(Fake3D& fake);
+
     CallLog log;
+    Fake3D* fake3D = nullptr;
     std::string systemInfoLines[9]; // [1]..[8] answered by getSystemInfo1..8
     int antiAliasType = 0;
     int frameRate = 60;
@@ -146,6 +143,7 @@ public:
     Kavro::IntPair screenSize{1280, 720};
     uint32_t milliTime = 0;
     uint64_t systemTime = 0;
+    uint32_t frameCount = 0;
     float detectFps = 60.0f;
     int initializeResult = 0;
     int applyResult = 0;

@@ -1,5 +1,7 @@
 #include "support/FakeRender.h"
 
+#include "support/Fake3D.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -91,6 +93,183 @@ int RecordingSceneManager::commitSceneStateDesc()
 {
     log_.add("scene.commitSceneStateDesc");
     return commitResult;
+}
+
+Kavro::IParticleSceneObject* RecordingSceneManager::createParticleObject(Kavro::ISceneParticle* particle)
+{
+    auto* recording = dynamic_cast<RecordingSceneParticle*>(particle);
+    const std::string label = recording ? recording->label : "?";
+    log_.add("scene.createParticleObject", label);
+    if (noParticleObject || !particle)
+        return nullptr;
+    auto* object = new RecordingParticleSceneObject(log_, particle, label);
+    object->addRef();
+    particleObjects.push_back(object);
+    return object;
+}
+
+Kavro::ICamera* RecordingSceneManager::getCurrentCamera()
+{
+    if (camera)
+        camera->addRef();
+    return camera;
+}
+
+int RecordingSceneManager::setCurrentCamera(Kavro::ICamera* newCamera)
+{
+    if (newCamera)
+        newCamera->addRef();
+    if (camera)
+        camera->release();
+    camera = newCamera;
+    return 0;
+}
+
+RecordingSceneParticle::RecordingSceneParticle(CallLog& log, std::string label, Kavro::ITexture* texture, int count)
+    : label(std::move(label)), count(count), log_(log), texture_(texture)
+{
+    if (texture_)
+        texture_->addRef();
+}
+
+RecordingSceneParticle::~RecordingSceneParticle()
+{
+    if (sceneTexture)
+        sceneTexture->release();
+    if (texture_)
+        texture_->release();
+}
+
+int RecordingSceneParticle::begin(int withBillboards, int ribbons)
+{
+    log_.add(label + ".begin", withBillboards, ribbons);
+    if (withBillboards)
+        billboards.clear();
+    if (ribbons)
+    {
+        vertices.clear();
+        uvs.clear();
+        indices.clear();
+    }
+    return 0;
+}
+
+int RecordingSceneParticle::end()
+{
+    log_.add(label + ".end");
+    ++ends;
+    return 0;
+}
+
+int RecordingSceneParticle::addBillboard(const Kavro::Matrix4x4& matrix, const Kavro::Vector2D& size,
+                                         uint32_t colour, const Kavro::Vector4D& sourceRect)
+{
+    if (int(billboards.size()) >= count)
+        return -1;
+    billboards.push_back({matrix, size, colour, sourceRect});
+    return 0;
+}
+
+int RecordingSceneParticle::addTexCoords(const Kavro::Vector2D* uv, int n)
+{
+    uvs.insert(uvs.end(), uv, uv + n);
+    return 0;
+}
+
+int RecordingSceneParticle::addVertices(const Kavro::ParticleVertex* v, int n)
+{
+    vertices.insert(vertices.end(), v, v + n);
+    return 0;
+}
+
+int RecordingSceneParticle::addIndices(const uint16_t* i, int n)
+{
+    indices.insert(indices.end(), i, i + n);
+    return 0;
+}
+
+int RecordingSceneParticle::setBlendMode(int mode)
+{
+    log_.add(label + ".setBlendMode", mode);
+    return 0;
+}
+
+int RecordingSceneParticle::setCulling(int mode)
+{
+    log_.add(label + ".setCulling", mode);
+    return 0;
+}
+
+int RecordingSceneParticle::setSceneTexture(Kavro::ITexture* texture, const Kavro::Vector2D& size)
+{
+    log_.add(label + ".setSceneTexture", texture ? "texture" : "none", size.x, size.y);
+    if (texture)
+        texture->addRef();
+    if (sceneTexture)
+        sceneTexture->release();
+    sceneTexture = texture;
+    return 0;
+}
+
+int RecordingSceneParticle::setViewProjection(const Kavro::Matrix4x4& matrix)
+{
+    viewProjection = matrix;
+    return 0;
+}
+
+int RecordingSceneParticle::setColorOperation(int operation)
+{
+    log_.add(label + ".setColorOperation", operation);
+    return 0;
+}
+
+RecordingParticleSceneObject::RecordingParticleSceneObject(CallLog& log, Kavro::ISceneParticle* particle,
+                                                           std::string label)
+    : log_(log), particle_(particle), label_(std::move(label))
+{
+    particle_->addRef();
+}
+
+RecordingParticleSceneObject::~RecordingParticleSceneObject()
+{
+    particle_->release();
+}
+
+int RecordingParticleSceneObject::setWorldMatrix(const Kavro::Matrix4x4& matrix)
+{
+    world = matrix;
+    return 0;
+}
+
+int RecordingParticleSceneObject::draw()
+{
+    ++draws;
+    return logged("draw");
+}
+
+int RecordingParticleSceneObject::setBlendMode(int mode)
+{
+    return logged("setBlendMode", mode);
+}
+
+int RecordingParticleSceneObject::setColorOperation(int operation)
+{
+    return logged("setColorOperation", operation);
+}
+
+int RecordingParticleSceneObject::setDepthTest(int enable)
+{
+    return logged("setDepthTest", enable);
+}
+
+int RecordingParticleSceneObject::setDepthWrite(int enable)
+{
+    return logged("setDepthWrite", enable);
+}
+
+int RecordingParticleSceneObject::setCulling(int mode)
+{
+    return logged("setCulling", mode);
 }
 
 namespace
@@ -331,6 +510,8 @@ RecordingRenderDevice::~RecordingRenderDevice()
 {
     for (RecordingLineList* list : lineLists)
         list->release();
+    for (RecordingSceneParticle* particle : sceneParticles)
+        particle->release();
     for (FakeTexture* texture : shared_)
         texture->release();
     defaultTexture_->release();
@@ -435,6 +616,8 @@ Kavro::ITexture* RecordingRenderDevice::loadTexture(const char* name, int mipLev
 Kavro::ITexture* RecordingRenderDevice::createTexture(int width, int height, int format, int flags)
 {
     log_.add("createTexture", width, height, format, flags);
+    if (!emptyTextures && (width <= 0 || height <= 0))
+        return nullptr;
     return new FakeTexture("", width, height, 1);
 }
 
@@ -510,6 +693,19 @@ Kavro::IQuad* RecordingRenderDevice::createColorQuad(int quadCount)
 {
     log_.add("createColorQuad", quadCount);
     return new RecordingSpriteQuad(log_, nullptr, "colorQuad");
+}
+
+Kavro::ISceneParticle* RecordingRenderDevice::createSceneParticle(Kavro::ITexture* texture, int count)
+{
+    const char* name = texture ? texture->getFileName() : nullptr;
+    log_.add("createSceneParticle", name ? name : "", count);
+    if (noSceneParticle)
+        return nullptr;
+    auto* particle =
+        new RecordingSceneParticle(log_, "particle" + std::to_string(sceneParticles.size()), texture, count);
+    particle->addRef();
+    sceneParticles.push_back(particle);
+    return particle;
 }
 
 Kavro::ILineList* RecordingRenderDevice::createLineList(int count)
@@ -592,6 +788,197 @@ int RecordingRenderDevice::saveTexture(const char* path, Kavro::ITexture* target
 {
     log_.add("saveTexture", path ? path : "", nameOf(target), format);
     return 0;
+}
+
+Kavro::IModelResource* RecordingRenderDevice::loadModel(const char* path)
+{
+    return fake3D ? fake3D->loadModel(path) : nullptr;
+}
+
+Kavro::ISprite3D* RecordingRenderDevice::createSprite3D(int count, Kavro::ITexture* texture)
+{
+    return fake3D ? fake3D->createSprite3D(count, texture) : nullptr;
+}
+
+Kavro::ICamera* RecordingRenderDevice::createCamera()
+{
+    return fake3D ? fake3D->createCamera() : nullptr;
+}
+
+Kavro::IPointLight* RecordingRenderDevice::createPointLight()
+{
+    return fake3D ? fake3D->createPointLight() : nullptr;
+}
+
+Kavro::IModelAuxiliary* RecordingRenderDevice::createModelAuxiliary(int size)
+{
+    return fake3D ? fake3D->createModelAuxiliary(size) : nullptr;
+}
+
+Kavro::ITexture* RecordingRenderDevice::createMovieTexture(int width, int height)
+{
+    log_.add("device.createMovieTexture", width, height);
+    if (noMovieTexture || width <= 0 || height <= 0)
+        return nullptr;
+    return new FakeTexture("movie", width, height, 1);
+}
+
+int RecordingSceneManager::addSceneNode(Kavro::ISceneNode* node)
+{
+    return fake3D ? fake3D->addSceneNode(node) : -1;
+}
+
+Kavro::ISceneModel* RecordingSceneManager::createSceneModel(Kavro::IModelResource* resource)
+{
+    return fake3D ? fake3D->createSceneModel(resource) : nullptr;
+}
+
+Kavro::ISceneSprite* RecordingSceneManager::addSprite3D(Kavro::ISprite3D* sprite)
+{
+    return fake3D ? fake3D->addSprite3D(sprite) : nullptr;
+}
+
+Kavro::IScenePointLight* RecordingSceneManager::createScenePointLight(Kavro::IPointLight* light)
+{
+    return fake3D ? fake3D->createScenePointLight(light) : nullptr;
+}
+
+Kavro::IInterface* RecordingSceneManager::addModelAuxiliary(Kavro::IModelAuxiliary* auxiliary)
+{
+    return fake3D ? fake3D->addModelAuxiliary(auxiliary) : nullptr;
+}
+
+Kavro::ICamera* RecordingSceneManager::getCamera()
+{
+    return fake3D ? fake3D->getCamera() : nullptr;
+}
+
+int RecordingSceneManager::setCamera(Kavro::ICamera* camera)
+{
+    return fake3D ? fake3D->setCamera(camera) : -1;
+}
+
+Kavro::Vector3D RecordingSceneManager::transformFromWorldToScreen(const Kavro::Vector3D& world)
+{
+    log_.add("scene.transformFromWorldToScreen", Text(world));
+    return worldToScreen;
+}
+
+Kavro::Vector3D RecordingSceneManager::transformFromScreenToWorld(const Kavro::Vector3D& screen)
+{
+    log_.add("scene.transformFromScreenToWorld", Text(screen));
+    return screenToWorld;
+}
+
+namespace
+{
+
+template <typename... Args> int logged(CallLog& log, const char* name, const Args&... args)
+{
+    log.add(Join({"scene.", name}), args...);
+    return 0;
+}
+
+} // namespace
+
+int RecordingSceneManager::setLightColor(const Kavro::Vector4D& c)
+{
+    return logged(log_, "setLightColor", Text(c));
+}
+
+int RecordingSceneManager::setLightPosition(const Kavro::Vector4D& p)
+{
+    return logged(log_, "setLightPosition", Text(p));
+}
+
+int RecordingSceneManager::setLightLookAt(const Kavro::Vector4D& t)
+{
+    return logged(log_, "setLightLookAt", Text(t));
+}
+
+int RecordingSceneManager::setShadowMapOffsetRotate(const float& x, const float& y, const float& z)
+{
+    return logged(log_, "setShadowMapOffsetRotate", x, y, z);
+}
+
+int RecordingSceneManager::setProjectionShadowOffsetRotate(const float& x, const float& y, const float& z)
+{
+    return logged(log_, "setProjectionShadowOffsetRotate", x, y, z);
+}
+
+int RecordingSceneManager::setSceneStateShadow(int a, int b, int c)
+{
+    return logged(log_, "setSceneStateShadow", a, b, c);
+}
+
+int RecordingSceneManager::setKeepSubstanceRenderingResult(int keep)
+{
+    return logged(log_, "setKeepSubstanceRenderingResult", keep);
+}
+
+int RecordingSceneManager::setHDRBloomEnable(int enable)
+{
+    return logged(log_, "setHDRBloomEnable", enable);
+}
+
+int RecordingSceneManager::setHDRParameter(float lowLimit, float brightPower)
+{
+    return logged(log_, "setHDRParameter", lowLimit, brightPower);
+}
+
+int RecordingSceneManager::setBloomParameter(float bloom)
+{
+    return logged(log_, "setBloomParameter", bloom);
+}
+
+int RecordingSceneManager::setDOFEnable(int enable)
+{
+    return logged(log_, "setDOFEnable", enable);
+}
+
+int RecordingSceneManager::setDOFParameter(float middle, float far)
+{
+    return logged(log_, "setDOFParameter", middle, far);
+}
+
+int RecordingSceneManager::setToneMappingEnable(int enable)
+{
+    return logged(log_, "setToneMappingEnable", enable);
+}
+
+int RecordingSceneManager::setToneMappingParameter(float bias, float darkClamp, float lightClamp)
+{
+    return logged(log_, "setToneMappingParameter", bias, darkClamp, lightClamp);
+}
+
+int RecordingSceneManager::setSoftFocusEnable(int enable)
+{
+    return logged(log_, "setSoftFocusEnable", enable);
+}
+
+int RecordingSceneManager::setSoftFocusParameter(float blurPower, float blendPower)
+{
+    return logged(log_, "setSoftFocusParameter", blurPower, blendPower);
+}
+
+int RecordingSceneManager::setFogEnable(const int& enable)
+{
+    return logged(log_, "setFogEnable", enable);
+}
+
+int RecordingSceneManager::setFogParameter(const float& nearDistance, const float& farDistance, Kavro::Vector4D colour)
+{
+    return logged(log_, "setFogParameter", nearDistance, farDistance, Text(colour));
+}
+
+int RecordingSceneManager::setRadialBlurParameter(const Kavro::Vector2D& centre, float power)
+{
+    return logged(log_, "setRadialBlurParameter", Text(centre), power);
+}
+
+int RecordingSceneManager::setSoftParticleLength(const float& length)
+{
+    return logged(log_, "setSoftParticleLength", length);
 }
 
 } // namespace OrvaneTest

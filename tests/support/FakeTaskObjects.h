@@ -135,6 +135,14 @@ public:
     float getFieldOfView() override { return fieldOfView; }
     float getNear() override { return nearZ; }
     float getFar() override { return farZ; }
+    int setPerspective(float, float, float, float) override { return 0; }
+    int setOrtho(float, float, float, float) override { return 0; }
+    int setLookAt(const Kavro::Vector3D&, const Kavro::Vector3D&, const Kavro::Vector3D&) override { return 0; }
+    int update() override { return 0; }
+    Kavro::Matrix4x4 getMatrix() override { return {}; }
+    float getFov() override { return fieldOfView; }
+    const float* getAspect() override { return &aspect; }
+    Kavro::Vector3D getPosition() override { return eye; }
 
     Kavro::Vector3D eye{0.0f, 0.0f, -1000.0f};
     Kavro::Vector3D target;
@@ -143,6 +151,7 @@ public:
     float fieldOfView = 45.0f;
     float nearZ = 1.0f;
     float farZ = 10000.0f;
+    float aspect = 16.0f / 9.0f;
 };
 
 // A camera's task object: answers isCamera and its camera.

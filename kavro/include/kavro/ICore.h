@@ -11,6 +11,7 @@ class IFileSystem;
 class IRenderDevice;
 class ISoundDevice;
 class IInputManager;
+class IMovie;
 class IPhysicsWorld;
 
 // Window-style message procedure: (window, message, wParam, lParam) -> result.
@@ -35,6 +36,8 @@ public:
     virtual uint32_t getMilliTime() = 0;
     // Milliseconds since the epoch.
     virtual uint64_t getSystemTime() = 0;
+    // Frames handed out by the pump so far; wraps at 32 bits.
+    virtual uint32_t getFrameCount() = 0;
     virtual void completeStartup() = 0;
     // The file system made by createFileSystem, without a new reference; null before.
     virtual IFileSystem* getFileSystem() = 0;
@@ -48,7 +51,8 @@ public:
     virtual ISoundDevice* createSoundDevice(int type) = 0;
     virtual IInputManager* getInputManager() = 0;
     virtual IPhysicsWorld* createPhysicsWorld() = 0;
-    virtual void* openMovie(const char* name) = 0;
+    // An unopened movie player (IMovie::open reads the file), or null.
+    virtual IMovie* openMovie() = 0;
     // Window title, UTF-8; may be called before and after initialize.
     virtual void setWindowName(const char* name) = 0;
     // Size of the logical screen the game draws, in pixels.

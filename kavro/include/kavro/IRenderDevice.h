@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ILineList.h"
+#include "ISceneParticle.h"
 #include "IQuad.h"
 #include "IShadowSprite.h"
 #include "ISpriteQuad.h"
@@ -10,7 +11,12 @@
 namespace Kavro
 {
 
+class ICamera;
+class IModelAuxiliary;
+class IModelResource;
+class IPointLight;
 class ISceneManager;
+class ISprite3D;
 
 // Draws into a logical screen of the game's size (scaled to the window when presented) or into render
 // textures. Colours given as ARGB are 0xAARRGGBB; colours given as RGBA are packed bytes red, green, blue,
@@ -66,6 +72,9 @@ public:
     virtual ITexture* getDitherTexture() = 0;
     // A line list with room for count lines; null when count is not positive.
     virtual ILineList* createLineList(int count) = 0;
+    // A particle object over texture (null: the default texture) with room for count billboards, and for
+    // four ribbon vertices and six ribbon indices per billboard; null when count is negative.
+    virtual ISceneParticle* createSceneParticle(ITexture* texture, int count) = 0;
 
     // Copies source (null: the screen) into destination: mode 0 needs equal sizes, any other mode scales.
     virtual int copyTexture(ITexture* destination, ITexture* source, int mode) = 0;
@@ -78,6 +87,18 @@ public:
     virtual int saveTexture(const char* path, ITexture* target, int format) = 0;
     // Width and height of the logical screen.
     virtual const int32_t* getScreenSize() = 0;
+
+    // 3D resources; each comes with one reference, null on failure.
+    // A model file (glTF) through the file system; every call loads its own resource.
+    virtual IModelResource* loadModel(const char* path) = 0;
+    // A 3D sprite with room for count quads over texture.
+    virtual ISprite3D* createSprite3D(int count, ITexture* texture) = 0;
+    virtual ICamera* createCamera() = 0;
+    virtual IPointLight* createPointLight() = 0;
+    // An auxiliary resource of size entries for a model that needs one.
+    virtual IModelAuxiliary* createModelAuxiliary(int size) = 0;
+    // A texture a movie writes its frames into.
+    virtual ITexture* createMovieTexture(int width, int height) = 0;
 };
 
 } // namespace Kavro

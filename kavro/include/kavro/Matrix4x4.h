@@ -66,6 +66,10 @@ struct Matrix4x4
     // The inverse; a singular matrix gives the identity and ok = false.
     Matrix4x4 Inverse(bool* ok = nullptr) const;
     Matrix4x4 Transposed() const;
+    // Splits an affine matrix into Scaling(scale) x rotation x Translation(translation). A mirroring matrix
+    // gives a negative scale.x so that rotation stays a proper rotation; a zero axis gives a zero scale.
+    // Any of the three may be null.
+    void Dissolution(Vector3D* scale, Matrix4x4* rotation, Vector3D* translation) const;
     float Determinant() const;
     Vector3D GetPosition() const { return {_41, _42, _43}; }
     Vector3D TransformPoint(const Vector3D& p) const { return p.TransformCoord(*this); }

@@ -241,6 +241,7 @@ int CCore::pumpMessages()
     }
     input_->nextFrame(getMilliTime());
     pacer_.frameStarted(CFramePacer::Clock::now());
+    ++frameCount_;
     return 0;
 }
 
@@ -321,7 +322,7 @@ IPhysicsWorld* CCore::createPhysicsWorld()
     return nullptr;
 }
 
-void* CCore::openMovie(const char*)
+IMovie* CCore::openMovie()
 {
     return nullptr;
 }

@@ -30,6 +30,7 @@ public:
     int pumpMessages() override;
     uint32_t getMilliTime() override;
     uint64_t getSystemTime() override;
+    uint32_t getFrameCount() override { return frameCount_; }
     void completeStartup() override;
     IFileSystem* getFileSystem() override;
     IFileSystem* createFileSystem() override;
@@ -39,7 +40,7 @@ public:
     ISoundDevice* createSoundDevice(int type) override;
     IInputManager* getInputManager() override;
     IPhysicsWorld* createPhysicsWorld() override;
-    void* openMovie(const char* name) override;
+    IMovie* openMovie() override;
     void setWindowName(const char* name) override;
     void setScreenSize(int width, int height) override;
     void setDisplayMode(int width, int height, int fullScreen, int fixedAspect) override;
@@ -105,6 +106,7 @@ private:
     // Test runs (KAVRO_FIXED_CLOCK set): frames follow at once and the clock moves 1/60 s per frame.
     bool fixedClock_ = false;
     uint64_t fixedFrames_ = 0;
+    uint32_t frameCount_ = 0;
     CMessageTranslator translator_;
     std::vector<WindowMessage> translated_;
     CInputManager* input_;

@@ -52,12 +52,20 @@ public:
     IShadowSprite* createShadowSprite(ITexture* texture) override;
     ITexture* getDitherTexture() override;
     ILineList* createLineList(int count) override;
+    ISceneParticle* createSceneParticle(ITexture* texture, int count) override;
     int copyTexture(ITexture* destination, ITexture* source, int mode) override;
     int copyRect(ITexture* destination, const Rect2DI& destinationRect, ITexture* source,
                  const Rect2DI& sourceRect) override;
     int readPixels(ITexture* target, void* out) override;
     int saveTexture(const char* path, ITexture* target, int format) override;
     const int32_t* getScreenSize() override { return screenSize_; }
+    // 3D resources are not made yet.
+    IModelResource* loadModel(const char*) override { return nullptr; }
+    ISprite3D* createSprite3D(int, ITexture*) override { return nullptr; }
+    ICamera* createCamera() override { return nullptr; }
+    IPointLight* createPointLight() override { return nullptr; }
+    IModelAuxiliary* createModelAuxiliary(int) override { return nullptr; }
+    ITexture* createMovieTexture(int, int) override { return nullptr; }
 
     void setPresentRectProvider(std::function<Rect2D<int>()> provider) { presentRect_ = std::move(provider); }
     // Frees the GL context and everything in it; from then on every drawing operation fails.

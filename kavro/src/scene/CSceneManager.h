@@ -28,8 +28,44 @@ public:
         return 0;
     }
 
+    // The scene draws no 3D objects, lights or effects yet: these refuse.
+    int addSceneNode(ISceneNode*) override { return -1; }
+    ISceneModel* createSceneModel(IModelResource*) override { return nullptr; }
+    ISceneSprite* addSprite3D(ISprite3D*) override { return nullptr; }
+    IScenePointLight* createScenePointLight(IPointLight*) override { return nullptr; }
+    IInterface* addModelAuxiliary(IModelAuxiliary*) override { return nullptr; }
+    ICamera* getCamera() override { return nullptr; }
+    int setCamera(ICamera*) override { return -1; }
+    Vector3D transformFromWorldToScreen(const Vector3D&) override { return {}; }
+    Vector3D transformFromScreenToWorld(const Vector3D&) override { return {}; }
+    int setLightColor(const Vector4D&) override { return -1; }
+    int setLightPosition(const Vector4D&) override { return -1; }
+    int setLightLookAt(const Vector4D&) override { return -1; }
+    int setShadowMapOffsetRotate(const float&, const float&, const float&) override { return -1; }
+    int setProjectionShadowOffsetRotate(const float&, const float&, const float&) override { return -1; }
+    int setSceneStateShadow(int, int, int) override { return -1; }
+    int setKeepSubstanceRenderingResult(int) override { return -1; }
+    int setHDRBloomEnable(int) override { return -1; }
+    int setHDRParameter(float, float) override { return -1; }
+    int setBloomParameter(float) override { return -1; }
+    int setDOFEnable(int) override { return -1; }
+    int setDOFParameter(float, float) override { return -1; }
+    int setToneMappingEnable(int) override { return -1; }
+    int setToneMappingParameter(float, float, float) override { return -1; }
+    int setSoftFocusEnable(int) override { return -1; }
+    int setSoftFocusParameter(float, float) override { return -1; }
+    int setFogEnable(const int&) override { return -1; }
+    int setFogParameter(const float&, const float&, Vector4D) override { return -1; }
+    int setRadialBlurParameter(const Vector2D&, float) override { return -1; }
+    int setSoftParticleLength(const float&) override { return -1; }
+    IParticleSceneObject* createParticleObject(ISceneParticle* particle) override;
+    ICamera* getCurrentCamera() override;
+    int setCurrentCamera(ICamera* camera) override;
+    ~CSceneManager() override;
+
 private:
     CRenderDevice* device_;
+    ICamera* camera_ = nullptr;
     ITexture* target_ = nullptr;
     CSceneStateDesc state_;
     CSceneStateDesc pending_;

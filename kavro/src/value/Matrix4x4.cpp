@@ -230,6 +230,79 @@ Matrix4x4 Matrix4x4::Transposed() const
 namespace
 {
 
+struct Axis
+{
+    double v[3];
+    double dot(const Axis& o) const { return v[0] * o.v[0] + v[1] * o.v[1] + v[2] * o.v[2]; }
+    double length() const { return std::sqrt(dot(*this)); }
+    Axis cross(const Axis& o) const
+    {
+        return {{v[1] * o.v[2] - v[2] * o.v[1], v[2] * o.v[0] - v[0] * o.v[2], v[0] * o.v[1] - v[1] * o.v[0]}};
+    }
+    Axis scaled(double s) const { return {{v[0] * s, v[1] * s, v[2] * s}}; }
+    Axis minus(const Axis& o) const { return {{v[0] - o.v[0], v[1] - o.v[1], v[2] - o.v[2]}}; }
+};
+
+constexpr double kTinyLength = 1e-12;
+
+// The part of a orthogonal to the unit vector r, made unit; the first unit axis that leaves something when
+// a has nothing left.
+Axis orthogonalUnit(const Axis& a, const Axis& r)
+{
+    const Axis candidates[4] = {a, {{1, 0, 0}}, {{0, 1, 0}}, {{0, 0, 1}}};
+    for (const Axis& c : candidates)
+    {
+        const Axis rest = c.minus(r.scaled(c.dot(r)));
+        const double len = rest.length();
+        if (len > 1e-6)
+            return rest.scaled(1.0 / len);
+    }
+    return {{0, 1, 0}};
+}
+
+} // namespace
+
+void Matrix4x4::Dissolution(Vector3D* scale, Matrix4x4* rotation, Vector3D* translation) const
+{
+    Axis rows[3];
+    double lengths[3];
+    for (int r = 0; r < 3; ++r)
+    {
+        rows[r] = {{m[r][0], m[r][1], m[r][2]}};
+        lengths[r] = rows[r].length();
+    }
+    // Each row is its scale times a row of the rotation; a row of zero length stands in as its own axis.
+    Axis unit[3];
+    for (int r = 0; r < 3; ++r)
+    {
+        Axis axis{{0, 0, 0}};
+        axis.v[r] = 1.0;
+        unit[r] = lengths[r] > kTinyLength ? rows[r].scaled(1.0 / lengths[r]) : axis;
+    }
+    // Gram-Schmidt keeps the result a rotation when the rows are not quite orthogonal.
+    Axis r0 = unit[0];
+    const Axis r1 = orthogonalUnit(unit[1], r0);
+    Axis r2 = r0.cross(r1);
+    double sx = lengths[0];
+    if (lengths[2] > kTinyLength && r2.dot(unit[2]) < 0.0)
+    {
+        sx = -sx;
+        r0 = r0.scaled(-1.0);
+        r2 = r2.scaled(-1.0);
+    }
+    if (scale)
+        *scale = Vector3D(float(sx), float(lengths[1]), float(lengths[2]));
+    if (rotation)
+        *rotation = Matrix4x4(float(r0.v[0]), float(r0.v[1]), float(r0.v[2]), 0.0f, float(r1.v[0]), float(r1.v[1]),
+                              float(r1.v[2]), 0.0f, float(r2.v[0]), float(r2.v[1]), float(r2.v[2]), 0.0f, 0.0f, 0.0f,
+                              0.0f, 1.0f);
+    if (translation)
+        *translation = Vector3D(_41, _42, _43);
+}
+
+namespace
+{
+
 // Cofactors of the 4x4 matrix, computed in double for a stable inverse.
 void cofactors(const float (&a)[4][4], double (&cof)[4][4])
 {
