@@ -1,6 +1,6 @@
 // Sequential read throughput of a 64 MiB archive entry through the library's file system, for entries
 // whose blocks are deflated (text-like data) and stored (noise), and the number of block decodes per block.
-#include "ArchiveFileSystem.h"
+#include "fs/ArchiveFileSystem.h"
 
 #include <kavro/ArchiveKey.h>
 #include <kavro/IFileSystem.h>

@@ -2,6 +2,7 @@
 
 #include "core/CApp.h"
 
+#include <kavro/Bytes.h>
 #include <kavro/CFile.h>
 #include <kavro/ICore.h>
 #include <kavro/IFileSystem.h>
@@ -140,7 +141,8 @@ const uint8_t* CFile::getLoadData()
 
 int CFile::writeDword(const uint32_t& value)
 {
-    const uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
+    uint8_t bytes[4];
+    Kavro::storeLE32(bytes, value);
     return write(bytes, 4) == 4 ? 1 : 0;
 }
 
@@ -149,7 +151,7 @@ int CFile::readDword(uint32_t& value)
     uint8_t bytes[4];
     if (read(bytes, 4) != 4)
         return 0;
-    value = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
+    value = Kavro::loadLE32(bytes);
     return 1;
 }
 

@@ -1,5 +1,7 @@
 #include "core/TextEncoding.h"
 
+#include <kavro/Bytes.h>
+
 #include <cerrno>
 #include <iconv.h>
 #include <vector>
@@ -64,23 +66,6 @@ bool convert(const std::string& to, const std::string& from, const char* input, 
 }
 
 } // namespace
-
-int utf8SequenceLength(uint8_t b)
-{
-    if (b < 0x80)
-        return 1;
-    if ((b & 0xE0) == 0xC0)
-        return 2;
-    if ((b & 0xF0) == 0xE0)
-        return 3;
-    if ((b & 0xF8) == 0xF0)
-        return 4;
-    if ((b & 0xFC) == 0xF8)
-        return 5;
-    if ((b & 0xFE) == 0xFC)
-        return 6;
-    return 0; // continuation byte, 0xFE, 0xFF
-}
 
 uint32_t getEngineCodePage()
 {
@@ -155,7 +140,7 @@ int toWide(uint32_t codePage, const std::string& input, std::u16string& output)
     output.clear();
     for (size_t i = 0; i + 1 < bytes.size(); i += 2)
     {
-        const char16_t unit = char16_t(uint8_t(bytes[i]) | uint8_t(bytes[i + 1]) << 8);
+        const char16_t unit = char16_t(Kavro::loadLE16(reinterpret_cast<const uint8_t*>(bytes.data()) + i));
         if (unit == 0)
             break;
         output += unit;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <kavro/Utf8.h>
+
 #include <cstdint>
 #include <string>
 
@@ -22,9 +24,7 @@ int toWide(uint32_t codePage, const std::string& input, std::u16string& output);
 // Units the page cannot hold become "?".
 int toMultiByte(uint32_t codePage, const std::u16string& input, std::string& output);
 
-// Length of the UTF-8 sequence that byte b opens: 1 for ASCII, 2 to 6 for 0xC0 to 0xFD; 0 for a byte that
-// cannot lead (0x80 to 0xBF, 0xFE, 0xFF).
-int utf8SequenceLength(uint8_t b);
+using Kavro::utf8SequenceLength;
 
 // 1 on success; 0 at a continuation byte or 0xFE/0xFF in lead position (the output then holds what
 // was decoded before it). Sequences of 4 to 6 bytes become U+FF1F; a leading byte-order mark is

@@ -3,6 +3,8 @@
 #include "particle/CParticleParameter.h"
 #include "particle/ParticleFields.h"
 
+#include <kavro/Bytes.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -18,11 +20,6 @@ constexpr uint16_t MaxNameLength = 256;
 // The word after the polyline block that both conversions clear.
 constexpr size_t ClearedReservedWord = 5552 - ParticleFieldBytes;
 
-uint32_t littleEndian32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 // Decodes every keyed field and copies the reserved bytes from a whole record's worth of bytes.
 void decodeRecord(const std::array<uint8_t, ParticleRecordSize>& bytes, ParticleRecord& record)
 {
@@ -34,7 +31,7 @@ void decodeRecord(const std::array<uint8_t, ParticleRecordSize>& bytes, Particle
             std::memcpy(out, bytes.data() + field.offset, field.count);
             continue;
         }
-        const uint32_t value = littleEndian32(bytes.data() + field.offset);
+        const uint32_t value = Kavro::loadLE32(bytes.data() + field.offset);
         std::memcpy(out, &value, 4);
     }
     std::memcpy(record.reserved, bytes.data() + ParticleFieldBytes, sizeof record.reserved);
@@ -55,18 +52,16 @@ void clearPolyline(ParticleRecord& record)
 // the limit, or a name cut off by the end of the data, ends the list.
 void readExtraNames(const uint8_t* data, size_t size, CParticleParameter& definition)
 {
-    size_t at = ParticleRecordSize;
+    Kavro::ByteReader reader(data, size);
+    reader.skip(ParticleRecordSize);
     for (uint32_t i = 1; i < uint32_t(definition.record.texture_count); ++i)
     {
-        if (size - at < 2)
+        uint16_t length = 0;
+        const uint8_t* bytes = nullptr;
+        if (!reader.u16(length) || length == 0 || length > MaxNameLength || !reader.take(bytes, length))
             return;
-        const uint16_t length = uint16_t(data[at] | data[at + 1] << 8);
-        at += 2;
-        if (length == 0 || length > MaxNameLength || size - at < length)
-            return;
-        const char* name = reinterpret_cast<const char*>(data + at);
+        const char* name = reinterpret_cast<const char*>(bytes);
         definition.textureNames.emplace_back(name, std::find(name, name + length, '\0'));
-        at += length;
     }
 }
 

@@ -5,6 +5,8 @@
 #include "core/TextEncoding.h"
 #include "script/SquirrelError.h"
 
+#include <kavro/Bytes.h>
+
 #include <cstring>
 #include <string_view>
 
@@ -19,54 +21,19 @@ constexpr uint32_t TypeInteger = 0x05000002;
 constexpr uint32_t TypeFloat = 0x05000004;
 constexpr uint32_t TypeString = 0x08000010;
 
-// Little-endian reads over a byte range; a read that cannot be satisfied in full fails and moves
-// nothing, so no read ever looks past the range.
-class ByteReader
+using Kavro::ByteReader;
+
+// Counted bytes holding a text; the text ends at the first zero byte or, when the stored
+// terminator is missing, at the end of the counted bytes.
+bool readText(ByteReader& reader, uint32_t count, std::string& out)
 {
-public:
-    ByteReader(const uint8_t* data, uint32_t size) : data(data), size(size) {}
-
-    bool bytes(const uint8_t*& out, uint32_t count)
-    {
-        if (count > size - position)
-            return false;
-        out = data + position;
-        position += count;
-        return true;
-    }
-    bool u16(uint16_t& value)
-    {
-        const uint8_t* p = nullptr;
-        if (!bytes(p, 2))
-            return false;
-        value = uint16_t(p[0] | p[1] << 8);
-        return true;
-    }
-    bool u32(uint32_t& value)
-    {
-        const uint8_t* p = nullptr;
-        if (!bytes(p, 4))
-            return false;
-        value = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-        return true;
-    }
-    // Counted bytes holding a text; the text ends at the first zero byte or, when the stored
-    // terminator is missing, at the end of the counted bytes.
-    bool text(uint32_t count, std::string& out)
-    {
-        const uint8_t* p = nullptr;
-        if (!bytes(p, count))
-            return false;
-        const void* zero = std::memchr(p, 0, count);
-        out.assign(reinterpret_cast<const char*>(p), zero ? static_cast<const uint8_t*>(zero) - p : count);
-        return true;
-    }
-
-private:
-    const uint8_t* data;
-    uint32_t size;
-    uint32_t position = 0;
-};
+    const uint8_t* p = nullptr;
+    if (!reader.take(p, count))
+        return false;
+    const void* zero = std::memchr(p, 0, count);
+    out.assign(reinterpret_cast<const char*>(p), zero ? static_cast<const uint8_t*>(zero) - p : count);
+    return true;
+}
 
 // Reads one value of the table and pushes it; false when the file is cut short. Unknown types
 // push nothing and consume nothing.
@@ -96,7 +63,7 @@ bool pushEntryValue(HSQUIRRELVM vm, ByteReader& reader, uint32_t type, bool& pus
     case TypeString:
     {
         std::string text;
-        if (!reader.u32(word) || !reader.text(word, text))
+        if (!reader.u32(word) || !readText(reader, word, text))
             return false;
         sq_pushstring(vm, text.c_str(), SQInteger(text.size()));
         return true;
@@ -171,7 +138,7 @@ int CSquirrel::readPrecompiled(const uint8_t* data, uint32_t size)
         uint16_t nameLength = 0;
         std::string name;
         uint32_t type = 0;
-        if (!reader.u16(nameLength) || !reader.text(nameLength, name) || !reader.u32(type))
+        if (!reader.u16(nameLength) || !readText(reader, nameLength, name) || !reader.u32(type))
             return -1;
         const SQInteger top = sq_gettop(vm);
         // The slot goes into the object at position 1 of the current frame.

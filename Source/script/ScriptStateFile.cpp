@@ -6,7 +6,8 @@
 #include "sqsave.h"
 #include "sqthreadimage.h"
 
-#include <openssl/evp.h>
+#include <kavro/Bytes.h>
+#include <kavro/Sha256.h>
 
 #include <algorithm>
 #include <array>
@@ -26,7 +27,10 @@ constexpr uint32_t InsrFlushBytes = 0x200000;
 constexpr size_t MaxThreadNesting = 8;
 // Bytes of a call frame in a thread record, its closure value at its shortest.
 constexpr uint64_t FrameRecordBytes = 36;
-using Digest = std::array<uint8_t, 32>;
+using Kavro::loadLE16;
+using Kavro::loadLE32;
+using Kavro::sha256;
+using Digest = Kavro::Sha256Digest;
 
 // A short read or an impossible count: the record being read fails.
 struct Truncated
@@ -36,14 +40,6 @@ struct Truncated
 bool isClosure(const SQObject& value)
 {
     return sq_type(value) == OT_CLOSURE;
-}
-
-Digest sha256(const void* data, size_t size)
-{
-    Digest digest{};
-    unsigned int length = 0;
-    EVP_Digest(data, size, digest.data(), &length, EVP_sha256(), nullptr);
-    return digest;
 }
 
 // Calls a script closure with the root table as this and at most one argument; false when the
@@ -108,7 +104,8 @@ public:
     }
     bool u32(uint32_t value)
     {
-        uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
+        uint8_t bytes[4];
+        Kavro::storeLE32(bytes, value);
         return raw(bytes, 4);
     }
     bool u16(uint16_t value)
@@ -133,7 +130,8 @@ public:
     bool end(int64_t at)
     {
         int64_t here = position();
-        uint8_t bytes[4] = {uint8_t(here), uint8_t(here >> 8), uint8_t(here >> 16), uint8_t(here >> 24)};
+        uint8_t bytes[4];
+        Kavro::storeLE32(bytes, static_cast<uint32_t>(here));
         if (at >= bufferStart)
         {
             std::memcpy(&pending[static_cast<size_t>(at - bufferStart)], bytes, 4);
@@ -497,13 +495,13 @@ public:
     {
         uint8_t b[4];
         raw(b, 4);
-        return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+        return loadLE32(b);
     }
     uint16_t u16()
     {
         uint8_t b[2];
         raw(b, 2);
-        return uint16_t(b[0] | b[1] << 8);
+        return loadLE16(b);
     }
     bool tag(const char* name)
     {

@@ -2,6 +2,7 @@
 
 #include "core/CFile.h"
 
+#include <kavro/Bytes.h>
 #include <kavro/IRenderDevice.h>
 
 #include <algorithm>
@@ -17,7 +18,7 @@ const char* const DefaultDirectory = "media/font/";
 
 uint16_t readU16(const uint8_t* p)
 {
-    return uint16_t(p[0] | (p[1] << 8));
+    return Kavro::loadLE16(p);
 }
 
 std::string directoryOf(const std::string& dir)

@@ -10,9 +10,10 @@ namespace Orvane
 namespace
 {
 
+// The first byte of a multi-byte UTF-8 sequence.
 bool isLead(uint8_t c)
 {
-    return c >= 0xC0 && c <= 0xFD;
+    return utf8SequenceLength(c) > 1;
 }
 
 bool isLetter(char c)

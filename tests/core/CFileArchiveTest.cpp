@@ -2,7 +2,7 @@
 #include "core/CFile.h"
 #include "core/SaveFunctions.h"
 
-#include "ArchiveFileSystem.h"
+#include "fs/ArchiveFileSystem.h"
 #include "support/FakeCore.h"
 #include "support/TempDirectory.h"
 

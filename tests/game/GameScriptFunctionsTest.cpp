@@ -2,7 +2,7 @@
 #include "GameScriptFunctions.h"
 #include "ScriptHostFixture.h"
 
-#include "ArchiveFileSystem.h"
+#include "fs/ArchiveFileSystem.h"
 #include "core/TextEncoding.h"
 
 #include <kavro/ArchiveKey.h>

@@ -87,7 +87,8 @@ TEST(Program, SecondInstanceEndsAtOnceWithMinusOne)
     ASSERT_TRUE(held);
     EXPECT_EQ(second.exitCode, -1);
     EXPECT_EQ(second.output, "");
-    EXPECT_LT(elapsed, std::chrono::seconds(4));
+    // Far less than the first copy lives (until it is killed) or the second may run (20 s).
+    EXPECT_LT(elapsed, std::chrono::seconds(15));
 }
 
 namespace

@@ -17,7 +17,7 @@
 #include "support/DirectoryFileSystem.h"
 #include "support/FakeTaskObjects.h"
 
-#include "ArchiveFileSystem.h"
+#include "fs/ArchiveFileSystem.h"
 
 #include <kavro/ArchiveKey.h>
 #include <kavro/Wpk2Writer.h>

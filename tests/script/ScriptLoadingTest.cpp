@@ -2,7 +2,7 @@
 // and files read out of a WPK2 archive.
 #include "ScriptHostFixture.h"
 
-#include "ArchiveFileSystem.h"
+#include "fs/ArchiveFileSystem.h"
 #include "core/TextEncoding.h"
 
 #include <kavro/ArchiveKey.h>

@@ -1,6 +1,6 @@
 #include "support/BitmapFontWriter.h"
 
-#include "render/ImageCodec.h"
+#include <kavro/ImageCodec.h>
 
 #include <fstream>
 #include <iterator>

@@ -1,4 +1,4 @@
-#include "ArchiveFileSystem.h"
+#include "fs/ArchiveFileSystem.h"
 #include "core/SystemArchive.h"
 #include "kavro/fs/Wpk2TestArchives.h"
 #include "support/TempDirectory.h"

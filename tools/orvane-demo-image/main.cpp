@@ -1,7 +1,7 @@
 // Writes the demo game's pictures: orvane-demo-image <folder> makes, under <folder>/image/, two
 // 1280x720 backgrounds (a day and an evening landscape), a character standing in a transparent frame
 // and a radial rule image for the transition between the backgrounds.
-#include "render/ImageCodec.h"
+#include <kavro/ImageCodec.h>
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 // Writes a contact sheet of the sprite shader: orvane-effect-sheet <out.png> draws one test picture per
 // cell, headless, each with one transition or effect at a middle value, labelled, and saves the screen.
-#include "render/RenderDeviceFactory.h"
+#include <kavro/RenderDeviceFactory.h>
 
 #include <kavro/IRenderDevice.h>
 #include <kavro/ISpriteQuad.h>

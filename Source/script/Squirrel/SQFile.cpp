@@ -5,6 +5,7 @@
 #include "core/TextEncoding.h"
 #include "script/SqPlus.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -22,17 +23,7 @@ int trailingBytes(int codePage, uint8_t b)
         return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC) ? 1 : 0;
     if (codePage != int(CodePageUtf8))
         return 0;
-    if ((b & 0xE0) == 0xC0)
-        return 1;
-    if ((b & 0xF0) == 0xE0)
-        return 2;
-    if ((b & 0xF8) == 0xF0)
-        return 3;
-    if ((b & 0xFC) == 0xF8)
-        return 4;
-    if ((b & 0xFE) == 0xFC)
-        return 5;
-    return 0;
+    return std::max(utf8SequenceLength(b) - 1, 0);
 }
 
 bool isLineEnd(uint8_t b)

@@ -1,5 +1,6 @@
 #include "kavro/Wpk2Archive.h"
 
+#include "kavro/Bytes.h"
 #include "kavro/Wpk2Cipher.h"
 
 #include <zlib.h>
@@ -13,58 +14,6 @@ namespace Kavro
 
 namespace
 {
-
-uint32_t U32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-// Cursor over the decrypted index; every take fails instead of passing the end.
-class IndexReader
-{
-public:
-    IndexReader(const uint8_t* data, size_t length) : data_(data), left_(length) {}
-
-    size_t left() const { return left_; }
-    bool bytes(void* out, size_t count)
-    {
-        if (count > left_)
-            return false;
-        std::memcpy(out, data_, count);
-        data_ += count;
-        left_ -= count;
-        return true;
-    }
-    bool u8(uint8_t& out) { return bytes(&out, 1); }
-    bool u16(uint16_t& out)
-    {
-        uint8_t b[2];
-        if (!bytes(b, 2))
-            return false;
-        out = uint16_t(b[0] | b[1] << 8);
-        return true;
-    }
-    bool u32(uint32_t& out)
-    {
-        uint8_t b[4];
-        if (!bytes(b, 4))
-            return false;
-        out = U32(b);
-        return true;
-    }
-    bool u64(uint64_t& out)
-    {
-        uint32_t low = 0, high = 0;
-        if (!u32(low) || !u32(high))
-            return false;
-        out = uint64_t(high) << 32 | low;
-        return true;
-    }
-
-private:
-    const uint8_t* data_;
-    size_t left_;
-};
 
 bool RecordFitsFile(const Wpk2BlockRecord& record, uint64_t fileSize)
 {
@@ -155,10 +104,10 @@ int Wpk2Archive::readHeader(const Wpk2File& file)
     if (file.size() < Wpk2::IndexOffset || !file.readAt(0, raw, sizeof raw))
         return Wpk2::ReadFailed;
     std::memcpy(header_.bytes, raw, Wpk2::HeaderSize);
-    header_.version = U32(raw + 4);
+    header_.version = loadLE32(raw + 4);
     std::memcpy(header_.iv.data(), raw + 8, header_.iv.size());
-    header_.entryCount = U32(raw + 24);
-    header_.indexLength = U32(raw + 28);
+    header_.entryCount = loadLE32(raw + 24);
+    header_.indexLength = loadLE32(raw + 28);
     if (std::memcmp(raw, Wpk2::Magic, 4) != 0 || header_.version != Wpk2::Version)
         return Wpk2::BadFormat;
     return Wpk2::Ok;
@@ -169,7 +118,8 @@ int Wpk2Archive::parseIndex(const uint8_t* index, size_t length, uint64_t fileSi
     if (uint64_t(header_.entryCount) * Wpk2::MinEntrySize > length)
         return Wpk2::BadFormat;
     entries_.reserve(header_.entryCount);
-    IndexReader reader(index, length);
+    // Every take fails instead of passing the end of the decrypted index.
+    ByteReader reader(index, length);
     for (uint32_t n = 0; n < header_.entryCount; ++n)
     {
         Wpk2Entry entry;

@@ -1,6 +1,9 @@
 #include "kavro/Wpk2DigestIndex.h"
 
-#include <openssl/evp.h>
+#include "kavro/Sha256.h"
+#include "kavro/Utf8.h"
+
+#include <algorithm>
 
 namespace Kavro
 {
@@ -19,27 +22,14 @@ uint64_t Word(const Wpk2Digest& digest, size_t index)
 // Bytes a UTF-8 lead byte opens, itself included; 1 for anything else.
 size_t SequenceLength(uint8_t lead)
 {
-    if ((lead & 0xE0) == 0xC0)
-        return 2;
-    if ((lead & 0xF0) == 0xE0)
-        return 3;
-    if ((lead & 0xF8) == 0xF0)
-        return 4;
-    if ((lead & 0xFC) == 0xF8)
-        return 5;
-    if ((lead & 0xFE) == 0xFC)
-        return 6;
-    return 1;
+    return size_t(std::max(utf8SequenceLength(lead), 1));
 }
 
 } // namespace
 
 Wpk2Digest Wpk2DigestIndex::digestOf(std::string_view name)
 {
-    Wpk2Digest digest{};
-    unsigned int length = 0;
-    EVP_Digest(name.data(), name.size(), digest.data(), &length, EVP_sha256(), nullptr);
-    return digest;
+    return sha256(name.data(), name.size());
 }
 
 std::string Wpk2DigestIndex::lowerCaseName(std::string_view name)

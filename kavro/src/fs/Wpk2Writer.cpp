@@ -3,9 +3,9 @@
 #include "Wpk2WriterFaults.h"
 
 #include "kavro/SafeFileWriter.h"
+#include "kavro/Sha256.h"
 #include "kavro/Wpk2Cipher.h"
 
-#include <openssl/evp.h>
 #include <openssl/rand.h>
 #include <zlib.h>
 
@@ -149,11 +149,6 @@ void EncodeAll(std::vector<Block>& blocks, unsigned threads, bool compress, cons
         worker.join();
 }
 
-struct DigestDeleter
-{
-    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
-};
-
 class MemoryOutput : public Wpk2Writer::Output
 {
 public:
@@ -276,9 +271,7 @@ private:
     bool startItem(size_t i)
     {
         const Item& item = writer_.items_[i];
-        digest_.reset(EVP_MD_CTX_new());
-        if (!digest_ || EVP_DigestInit_ex(digest_.get(), EVP_sha256(), nullptr) != 1)
-            return fail("cannot compute digests");
+        digest_ = std::make_unique<Sha256>();
         if (item.path.empty())
             return true;
         source_.reset(std::fopen(item.path.c_str(), "rb"));
@@ -299,7 +292,7 @@ private:
                 return sourceFailed(item);
             block.data = block.raw.data();
         }
-        return EVP_DigestUpdate(digest_.get(), block.data, block.length) == 1 || fail("cannot compute digests");
+        return digest_->update(block.data, block.length) || fail("cannot compute digests");
     }
 
     bool sourceFailed(const Item& item)
@@ -315,7 +308,7 @@ private:
         if (source_ && std::fgetc(source_.get()) != EOF)
             return fail(item.path + " changed while it was packed");
         source_.reset();
-        return EVP_DigestFinal_ex(digest_.get(), digests_[i].data(), nullptr) == 1 || fail("cannot compute digests");
+        return digest_->finish(digests_[i]) || fail("cannot compute digests");
     }
 
     bool writeBatch(std::vector<Block>& batch)
@@ -376,7 +369,7 @@ private:
     uint64_t offset_ = 0;
     std::vector<std::vector<Wpk2BlockRecord>> records_;
     std::vector<Wpk2Digest> digests_;
-    std::unique_ptr<EVP_MD_CTX, DigestDeleter> digest_;
+    std::unique_ptr<Sha256> digest_;
     std::unique_ptr<std::FILE, FileCloser> source_;
 };
 

@@ -1,30 +1,4 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <vector>
-
-namespace Kavro
-{
-
-// Pixels of a decoded image: 32-bit 0xAARRGGBB, rows top down.
-struct DecodedImage
-{
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;
-};
-
-// Largest width or height an image file may declare.
-inline constexpr int MaxImageSide = 16384;
-
-// Decodes a PNG or JPEG file held in memory (recognised by its signature). On failure returns false and
-// puts the reason into error.
-bool DecodeImage(const uint8_t* data, size_t size, DecodedImage& out, std::string& error);
-
-// Writes 0xAARRGGBB pixels (rows top down) as a PNG file; the file is written under a temporary name and
-// renamed over path on success.
-bool WritePng(const std::string& path, int width, int height, const uint32_t* pixels);
-
-} // namespace Kavro
+// Declared for tools and tests in the tooling header set.
+#include <kavro/ImageCodec.h>

@@ -18,14 +18,10 @@ QuadVertex lineEnd(const Vector4D& position, const Matrix4x4& matrix, uint32_t c
 
 CLineList::CLineList(CRenderDevice* device, int capacity) : device_(device), capacity_(size_t(capacity))
 {
-    device_->addRef();
     ends_.reserve(capacity_ * 2);
 }
 
-CLineList::~CLineList()
-{
-    device_->release();
-}
+CLineList::~CLineList() = default;
 
 int CLineList::begin()
 {

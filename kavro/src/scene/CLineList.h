@@ -3,6 +3,7 @@
 #include "render/QuadVertex.h"
 
 #include <kavro/ILineList.h>
+#include <kavro/Ref.h>
 #include <kavro/RefCounted.h>
 
 #include <vector>
@@ -30,7 +31,7 @@ public:
     int getBlendMode() override { return blendMode_; }
 
 private:
-    CRenderDevice* device_;
+    Ref<CRenderDevice> device_;
     size_t capacity_;
     std::vector<QuadVertex> ends_;
     int blendMode_ = 1;

@@ -44,7 +44,7 @@ int CMaskQuad::draw(const Vector2D& offset, const Vector4D* colour, float factor
 {
     if (!mask_ || device_->clearTexture(mask_, 0) < 0)
         return -1;
-    CTexture* picture = diffuseOnly_ ? device_->own(device_->getDefaultTexture()) : texture_;
+    CTexture* picture = diffuseOnly_ ? device_->own(device_->getDefaultTexture()) : texture_.get();
     return device_->drawQuadsInto(mask_, corners_, picture, drawState(offset, colour, factor));
 }
 

@@ -43,8 +43,6 @@ std::vector<QuadVertex> rectQuad(float x0, float y0, float x1, float y1, const f
 
 CShadowSprite::CShadowSprite(CRenderDevice* device, CTexture* texture) : device_(device), texture_(texture)
 {
-    device_->addRef();
-    texture_->addRef();
     const Vector4D corners[4] = {{-1, 1, 0, 1}, {1, 1, 0, 1}, {-1, -1, 0, 1}, {1, -1, 0, 1}};
     const Vector2D uv[4] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
     std::copy(corners, corners + 4, corners_);
@@ -56,10 +54,6 @@ CShadowSprite::~CShadowSprite()
     for (CTexture* level : levels_)
         if (level)
             level->release();
-    if (dither_)
-        dither_->release();
-    texture_->release();
-    device_->release();
 }
 
 int CShadowSprite::setQuad(const Matrix4x4& matrix, const Vector4D corners[4], const uint32_t colours[4],
@@ -100,18 +94,14 @@ int CShadowSprite::setBlendMode(int mode)
 
 int CShadowSprite::setDither(ITexture* texture, float width, float height)
 {
-    if (texture)
-        texture->addRef();
-    if (dither_)
-        dither_->release();
-    dither_ = texture;
+    dither_ = Ref<ITexture>(texture);
     ditherSize_ = {width, height};
     return 0;
 }
 
 ITexture* CShadowSprite::getTexture()
 {
-    return texture_;
+    return texture_.get();
 }
 
 int CShadowSprite::halvings(int softness)
@@ -184,7 +174,7 @@ int CShadowSprite::draw(const Vector2D& offset, const Vector4D* colour, float fa
     const float sh = float(texture_->getSize()[1]);
     Region region{u(left) * sw, v(top) * sh, u(right) * sw, v(bottom) * sh};
 
-    CTexture* source = texture_;
+    CTexture* source = texture_.get();
     const int count = halvings(softness_);
     if (count > 0)
     {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <kavro/IShadowSprite.h>
+#include <kavro/Ref.h>
 #include <kavro/RefCounted.h>
 
 #include <vector>
@@ -41,8 +42,8 @@ private:
     // Halves region of source into a level texture; answers the level, or null on failure.
     CTexture* halve(int level, CTexture* source, Region& region);
 
-    CRenderDevice* device_;
-    CTexture* texture_;
+    Ref<CRenderDevice> device_;
+    Ref<CTexture> texture_;
     Matrix4x4 matrix_;
     Vector4D corners_[4];
     uint32_t colours_[4] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
@@ -53,7 +54,7 @@ private:
     bool hasRect_ = false;
     float rect_[4] = {};
     int blendMode_ = 1;
-    ITexture* dither_ = nullptr;
+    Ref<ITexture> dither_;
     Vector2D ditherSize_;
     std::vector<CTexture*> levels_;
 };

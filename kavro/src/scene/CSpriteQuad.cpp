@@ -25,22 +25,11 @@ void transform(const Vector4D& c, const Matrix4x4& m, float out[4])
 CSpriteQuad::CSpriteQuad(CRenderDevice* device, CTexture* texture, int quadCount)
     : device_(device), texture_(texture)
 {
-    device_->addRef();
-    texture_->addRef();
     setQuadCount(quadCount);
 }
 
-CSpriteQuad::~CSpriteQuad()
-{
-    if (mask_)
-        mask_->release();
-    if (camera_)
-        camera_->release();
-    hold(transitionMask_, nullptr);
-    hold(dither_, nullptr);
-    texture_->release();
-    device_->release();
-}
+// The references go in the order they were taken in reverse: the device last.
+CSpriteQuad::~CSpriteQuad() = default;
 
 int CSpriteQuad::begin()
 {
@@ -78,7 +67,7 @@ int CSpriteQuad::end()
 
 int CSpriteQuad::draw(const Vector2D& offset, const Vector4D* colour, float factor)
 {
-    return device_->drawQuads(corners_, texture_, drawState(offset, colour, factor));
+    return device_->drawQuads(corners_, texture_.get(), drawState(offset, colour, factor));
 }
 
 QuadDrawState CSpriteQuad::drawState(const Vector2D& offset, const Vector4D* colour, float factor) const
@@ -96,7 +85,7 @@ QuadDrawState CSpriteQuad::drawState(const Vector2D& offset, const Vector4D* col
         state.filter |= QuadDrawState::RepeatBit;
     if (mask_)
         state.mask = mask_->maskTexture() ? mask_->maskTexture()->glTexture() : 0;
-    state.stages = effects_.stages(transitionMask_, dither_);
+    state.stages = effects_.stages(transitionMask_.get(), dither_.get());
     if (state.stages)
     {
         state.effects = effects_;
@@ -126,17 +115,13 @@ int CSpriteQuad::setQuadCount(int count)
 
 int CSpriteQuad::setCamera(ICamera* camera)
 {
-    if (camera)
-        camera->addRef();
-    if (camera_)
-        camera_->release();
-    camera_ = camera;
+    camera_ = Ref<ICamera>(camera);
     return 0;
 }
 
 ITexture* CSpriteQuad::getTexture()
 {
-    return texture_;
+    return texture_.get();
 }
 
 int CSpriteQuad::setTexture(ITexture* texture)
@@ -144,9 +129,7 @@ int CSpriteQuad::setTexture(ITexture* texture)
     CTexture* ours = texture ? device_->own(texture) : device_->own(device_->getDefaultTexture());
     if (!ours)
         return -1;
-    ours->addRef();
-    texture_->release();
-    texture_ = ours;
+    texture_ = Ref<CTexture>(ours);
     return 0;
 }
 
@@ -159,11 +142,7 @@ int CSpriteQuad::setFilter(int linear)
 int CSpriteQuad::setMask(ISpriteQuad* mask)
 {
     auto* ours = dynamic_cast<CMaskQuad*>(mask);
-    if (ours)
-        ours->addRef();
-    if (mask_)
-        mask_->release();
-    mask_ = ours;
+    mask_ = Ref<CMaskQuad>(ours);
     return mask && !ours ? -1 : 0;
 }
 
@@ -173,16 +152,12 @@ int CSpriteQuad::setUVOffset(const Vector2D& offset)
     return 0;
 }
 
-int CSpriteQuad::hold(CTexture*& slot, ITexture* texture)
+int CSpriteQuad::hold(Ref<CTexture>& slot, ITexture* texture)
 {
     CTexture* ours = nullptr;
     if (texture && !(ours = device_->own(texture)))
         return -1;
-    if (ours)
-        ours->addRef();
-    if (slot)
-        slot->release();
-    slot = ours;
+    slot = Ref<CTexture>(ours);
     return 0;
 }
 

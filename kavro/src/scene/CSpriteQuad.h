@@ -5,6 +5,7 @@
 #include "render/SpriteEffects.h"
 
 #include <kavro/ISpriteQuad.h>
+#include <kavro/Ref.h>
 #include <kavro/RefCounted.h>
 
 #include <vector>
@@ -14,6 +15,7 @@ namespace Kavro
 
 class CRenderDevice;
 class CTexture;
+class CMaskQuad;
 
 // A quad list over one texture (the default white texture for colour quads). Corners are transformed to
 // clip space when added; draw queues the list for the device's current render target, which draws it
@@ -35,7 +37,7 @@ public:
     int getBlendMode() override { return blendMode_; }
     int setQuadCount(int count) override;
     int setCamera(ICamera* camera) override;
-    ICamera* getCamera() override { return camera_; }
+    ICamera* getCamera() override { return camera_.get(); }
     ITexture* getTexture() override;
     int setTexture(ITexture* texture) override;
     int setFilter(int linear) override;
@@ -93,19 +95,19 @@ protected:
         return 0;
     }
     // Holds texture (one reference) in place of what slot held; null clears. -1 for another device's.
-    int hold(CTexture*& slot, ITexture* texture);
+    int hold(Ref<CTexture>& slot, ITexture* texture);
 
-    CRenderDevice* device_;
-    CTexture* texture_;
+    Ref<CRenderDevice> device_;
+    Ref<CTexture> texture_;
     std::vector<QuadVertex> corners_;
-    class CMaskQuad* mask_ = nullptr;
+    Ref<CMaskQuad> mask_;
     int blendMode_ = 1;
     int filter_ = 0;
     Vector2D uvOffset_;
-    ICamera* camera_ = nullptr;
+    Ref<ICamera> camera_;
     SpriteEffects effects_;
-    CTexture* transitionMask_ = nullptr;
-    CTexture* dither_ = nullptr;
+    Ref<CTexture> transitionMask_;
+    Ref<CTexture> dither_;
 };
 
 } // namespace Kavro

@@ -1,5 +1,7 @@
 #include "kavro/CRandom.h"
 
+#include "kavro/Bytes.h"
+
 #include <cstring>
 #include <utility>
 
@@ -11,15 +13,12 @@ namespace
 
 void putWord(uint8_t* out, uint32_t v)
 {
-    out[0] = uint8_t(v);
-    out[1] = uint8_t(v >> 8);
-    out[2] = uint8_t(v >> 16);
-    out[3] = uint8_t(v >> 24);
+    storeLE32(out, v);
 }
 
 uint32_t getWord(const uint8_t* in)
 {
-    return uint32_t(in[0]) | uint32_t(in[1]) << 8 | uint32_t(in[2]) << 16 | uint32_t(in[3]) << 24;
+    return loadLE32(in);
 }
 
 } // namespace

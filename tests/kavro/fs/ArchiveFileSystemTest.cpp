@@ -1,4 +1,4 @@
-#include "ArchiveFileSystem.h"
+#include "fs/ArchiveFileSystem.h"
 #include "Wpk2TestArchives.h"
 #include "support/TempDirectory.h"
 

@@ -1,5 +1,5 @@
 #include "Wpk2TestArchives.h"
-#include "Wpk2WriterFaults.h"
+#include "fs/Wpk2WriterFaults.h"
 #include "support/TempDirectory.h"
 
 #include <kavro/Wpk2Archive.h>
