@@ -616,9 +616,7 @@ Kavro::ITexture* RecordingRenderDevice::loadTexture(const char* name, int mipLev
 Kavro::ITexture* RecordingRenderDevice::createTexture(int width, int height, int format, int flags)
 {
     log_.add("createTexture", width, height, format, flags);
-    if (noTexture)
-        return nullptr;
-    if (!emptyTextures && (width <= 0 || height <= 0))
+    if (noTexture || (!emptyTextures && (width <= 0 || height <= 0)))
         return nullptr;
     return new FakeTexture("", width, height, 1);
 }
