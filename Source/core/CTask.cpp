@@ -12,6 +12,7 @@
 #include "text/CTextEnglish.h"
 #include "text/CTextVertical.h"
 #include "core/ITaskCallback.h"
+#include "particle/CParticle.h"
 #include "sound/CSound3D.h"
 #include "sprite/CBackSurfaceTarget.h"
 #include "sprite/CSprite.h"
@@ -704,8 +705,12 @@ CSound3D* CTask::loadSound3D(const std::string& fileName)
                        [&](CSound3D* s) { return s->load(handle, 1.0f, fileName, loadedInstances); });
 }
 
-CParticle* CTask::createParticle(const std::string&, const Particle::CParticleParameter&)
+CParticle* CTask::createParticle(const std::string& name, const Particle::CParticleParameter& definition)
 {
+    auto* particle = new CParticle(name, definition);
+    if (particle->create() >= 0)
+        return particle;
+    particle->release();
     return nullptr;
 }
 

@@ -7,6 +7,7 @@
 #include "core/StartupState.h"
 #include "core/TextEncoding.h"
 #include "particle/Squirrel/SQLine.h"
+#include "particle/Squirrel/SQParticle.h"
 #include "script/SqPlus.h"
 #include "script/Squirrel/SQAction1D.h"
 #include "script/Squirrel/SQApp.h"
@@ -278,6 +279,7 @@ void RegisterScriptClasses()
     Squirrel::RegisterSpriteClasses();
     Squirrel::SQText::registerClass();
     Squirrel::SQLine::registerClass();
+    Squirrel::SQParticle::registerClass();
     Squirrel::SQProcess::registerClass();
     Squirrel::SQFile::registerClass();
     Squirrel::SQDes::registerClass();

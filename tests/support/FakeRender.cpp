@@ -93,6 +93,183 @@ int RecordingSceneManager::commitSceneStateDesc()
     return commitResult;
 }
 
+Kavro::IParticleSceneObject* RecordingSceneManager::createParticleObject(Kavro::ISceneParticle* particle)
+{
+    auto* recording = dynamic_cast<RecordingSceneParticle*>(particle);
+    const std::string label = recording ? recording->label : "?";
+    log_.add("scene.createParticleObject", label);
+    if (noParticleObject || !particle)
+        return nullptr;
+    auto* object = new RecordingParticleSceneObject(log_, particle, label);
+    object->addRef();
+    particleObjects.push_back(object);
+    return object;
+}
+
+Kavro::ICamera* RecordingSceneManager::getCurrentCamera()
+{
+    if (camera)
+        camera->addRef();
+    return camera;
+}
+
+int RecordingSceneManager::setCurrentCamera(Kavro::ICamera* newCamera)
+{
+    if (newCamera)
+        newCamera->addRef();
+    if (camera)
+        camera->release();
+    camera = newCamera;
+    return 0;
+}
+
+RecordingSceneParticle::RecordingSceneParticle(CallLog& log, std::string label, Kavro::ITexture* texture, int count)
+    : label(std::move(label)), count(count), log_(log), texture_(texture)
+{
+    if (texture_)
+        texture_->addRef();
+}
+
+RecordingSceneParticle::~RecordingSceneParticle()
+{
+    if (sceneTexture)
+        sceneTexture->release();
+    if (texture_)
+        texture_->release();
+}
+
+int RecordingSceneParticle::begin(int withBillboards, int ribbons)
+{
+    log_.add(label + ".begin", withBillboards, ribbons);
+    if (withBillboards)
+        billboards.clear();
+    if (ribbons)
+    {
+        vertices.clear();
+        uvs.clear();
+        indices.clear();
+    }
+    return 0;
+}
+
+int RecordingSceneParticle::end()
+{
+    log_.add(label + ".end");
+    ++ends;
+    return 0;
+}
+
+int RecordingSceneParticle::addBillboard(const Kavro::Matrix4x4& matrix, const Kavro::Vector2D& size,
+                                         uint32_t colour, const Kavro::Vector4D& sourceRect)
+{
+    if (int(billboards.size()) >= count)
+        return -1;
+    billboards.push_back({matrix, size, colour, sourceRect});
+    return 0;
+}
+
+int RecordingSceneParticle::addTexCoords(const Kavro::Vector2D* uv, int n)
+{
+    uvs.insert(uvs.end(), uv, uv + n);
+    return 0;
+}
+
+int RecordingSceneParticle::addVertices(const Kavro::ParticleVertex* v, int n)
+{
+    vertices.insert(vertices.end(), v, v + n);
+    return 0;
+}
+
+int RecordingSceneParticle::addIndices(const uint16_t* i, int n)
+{
+    indices.insert(indices.end(), i, i + n);
+    return 0;
+}
+
+int RecordingSceneParticle::setBlendMode(int mode)
+{
+    log_.add(label + ".setBlendMode", mode);
+    return 0;
+}
+
+int RecordingSceneParticle::setCulling(int mode)
+{
+    log_.add(label + ".setCulling", mode);
+    return 0;
+}
+
+int RecordingSceneParticle::setSceneTexture(Kavro::ITexture* texture, const Kavro::Vector2D& size)
+{
+    log_.add(label + ".setSceneTexture", texture ? "texture" : "none", size.x, size.y);
+    if (texture)
+        texture->addRef();
+    if (sceneTexture)
+        sceneTexture->release();
+    sceneTexture = texture;
+    return 0;
+}
+
+int RecordingSceneParticle::setViewProjection(const Kavro::Matrix4x4& matrix)
+{
+    viewProjection = matrix;
+    return 0;
+}
+
+int RecordingSceneParticle::setColorOperation(int operation)
+{
+    log_.add(label + ".setColorOperation", operation);
+    return 0;
+}
+
+RecordingParticleSceneObject::RecordingParticleSceneObject(CallLog& log, Kavro::ISceneParticle* particle,
+                                                           std::string label)
+    : log_(log), particle_(particle), label_(std::move(label))
+{
+    particle_->addRef();
+}
+
+RecordingParticleSceneObject::~RecordingParticleSceneObject()
+{
+    particle_->release();
+}
+
+int RecordingParticleSceneObject::setWorldMatrix(const Kavro::Matrix4x4& matrix)
+{
+    world = matrix;
+    return 0;
+}
+
+int RecordingParticleSceneObject::draw()
+{
+    ++draws;
+    return logged("draw");
+}
+
+int RecordingParticleSceneObject::setBlendMode(int mode)
+{
+    return logged("setBlendMode", mode);
+}
+
+int RecordingParticleSceneObject::setColorOperation(int operation)
+{
+    return logged("setColorOperation", operation);
+}
+
+int RecordingParticleSceneObject::setDepthTest(int enable)
+{
+    return logged("setDepthTest", enable);
+}
+
+int RecordingParticleSceneObject::setDepthWrite(int enable)
+{
+    return logged("setDepthWrite", enable);
+}
+
+int RecordingParticleSceneObject::setCulling(int mode)
+{
+    return logged("setCulling", mode);
+}
+
 namespace
 {
 
@@ -331,6 +508,8 @@ RecordingRenderDevice::~RecordingRenderDevice()
 {
     for (RecordingLineList* list : lineLists)
         list->release();
+    for (RecordingSceneParticle* particle : sceneParticles)
+        particle->release();
     for (FakeTexture* texture : shared_)
         texture->release();
     defaultTexture_->release();
@@ -435,6 +614,8 @@ Kavro::ITexture* RecordingRenderDevice::loadTexture(const char* name, int mipLev
 Kavro::ITexture* RecordingRenderDevice::createTexture(int width, int height, int format, int flags)
 {
     log_.add("createTexture", width, height, format, flags);
+    if (!emptyTextures && (width <= 0 || height <= 0))
+        return nullptr;
     return new FakeTexture("", width, height, 1);
 }
 
@@ -510,6 +691,19 @@ Kavro::IQuad* RecordingRenderDevice::createColorQuad(int quadCount)
 {
     log_.add("createColorQuad", quadCount);
     return new RecordingSpriteQuad(log_, nullptr, "colorQuad");
+}
+
+Kavro::ISceneParticle* RecordingRenderDevice::createSceneParticle(Kavro::ITexture* texture, int count)
+{
+    const char* name = texture ? texture->getFileName() : nullptr;
+    log_.add("createSceneParticle", name ? name : "", count);
+    if (noSceneParticle)
+        return nullptr;
+    auto* particle =
+        new RecordingSceneParticle(log_, "particle" + std::to_string(sceneParticles.size()), texture, count);
+    particle->addRef();
+    sceneParticles.push_back(particle);
+    return particle;
 }
 
 Kavro::ILineList* RecordingRenderDevice::createLineList(int count)

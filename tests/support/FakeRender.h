@@ -4,6 +4,7 @@
 
 #include <kavro/IRenderDevice.h>
 #include <kavro/ISceneManager.h>
+#include <kavro/ISceneParticle.h>
 #include <kavro/RefCounted.h>
 
 #include <string>
@@ -221,6 +222,83 @@ private:
     CallLog& log_;
 };
 
+// Particle object that logs its setters, begin and end as "<label>.<operation>(...)" (label "particle<n>",
+// n counting from 0 per device) and keeps what a batch holds.
+class RecordingSceneParticle : public LoggedRefCounted<Kavro::ISceneParticle>
+{
+public:
+    struct Billboard
+    {
+        Kavro::Matrix4x4 matrix;
+        Kavro::Vector2D size;
+        uint32_t colour = 0;
+        Kavro::Vector4D rect;
+    };
+
+    RecordingSceneParticle(CallLog& log, std::string label, Kavro::ITexture* texture, int count);
+    ~RecordingSceneParticle() override;
+
+    int begin(int billboards, int ribbons) override;
+    int end() override;
+    int addBillboard(const Kavro::Matrix4x4& matrix, const Kavro::Vector2D& size, uint32_t colour,
+                     const Kavro::Vector4D& sourceRect) override;
+    int addTexCoords(const Kavro::Vector2D* uv, int count) override;
+    int addVertices(const Kavro::ParticleVertex* vertices, int count) override;
+    int addIndices(const uint16_t* indices, int count) override;
+    int getVertexCount() override { return int(vertices.size()); }
+    int setBlendMode(int mode) override;
+    int setCulling(int mode) override;
+    int setSceneTexture(Kavro::ITexture* texture, const Kavro::Vector2D& size) override;
+    int setViewProjection(const Kavro::Matrix4x4& matrix) override;
+    int setColorOperation(int operation) override;
+    Kavro::ITexture* getTexture() override { return texture_; }
+    int getBillboardCount() override { return int(billboards.size()); }
+
+    std::string label;
+    int count;
+    std::vector<Billboard> billboards;
+    std::vector<Kavro::ParticleVertex> vertices;
+    std::vector<Kavro::Vector2D> uvs;
+    std::vector<uint16_t> indices;
+    Kavro::Matrix4x4 viewProjection;
+    Kavro::ITexture* sceneTexture = nullptr;
+    int ends = 0;
+
+private:
+    CallLog& log_;
+    Kavro::ITexture* texture_;
+};
+
+// Scene object over a particle object; logs "<particle label>.object.<operation>(...)".
+class RecordingParticleSceneObject : public LoggedRefCounted<Kavro::IParticleSceneObject>
+{
+public:
+    RecordingParticleSceneObject(CallLog& log, Kavro::ISceneParticle* particle, std::string label);
+    ~RecordingParticleSceneObject() override;
+
+    int setWorldMatrix(const Kavro::Matrix4x4& matrix) override;
+    int draw() override;
+    int setBlendMode(int mode) override;
+    int setColorOperation(int operation) override;
+    int setDepthTest(int enable) override;
+    int setDepthWrite(int enable) override;
+    int setCulling(int mode) override;
+    Kavro::ISceneParticle* getParticle() override { return particle_; }
+
+    Kavro::Matrix4x4 world;
+    int draws = 0;
+
+private:
+    template <typename... Args> int logged(const char* name, const Args&... args)
+    {
+        log_.add(label_ + ".object." + name, args...);
+        return 0;
+    }
+    CallLog& log_;
+    Kavro::ISceneParticle* particle_;
+    std::string label_;
+};
+
 class RecordingSceneManager : public LoggedRefCounted<Kavro::ISceneManager>
 {
 public:
@@ -233,8 +311,22 @@ public:
     // Stores into state at once, so the next fetch answers what was handed back.
     void setSceneStateDesc(const Kavro::CSceneStateDesc& desc) override;
     int commitSceneStateDesc() override;
+    // A recording scene object over the particle object (null while noParticleObject is set); logs.
+    Kavro::IParticleSceneObject* createParticleObject(Kavro::ISceneParticle* particle) override;
+    Kavro::ICamera* getCurrentCamera() override;
+    int setCurrentCamera(Kavro::ICamera* camera) override;
+    ~RecordingSceneManager() override
+    {
+        setCurrentCamera(nullptr);
+        for (RecordingParticleSceneObject* object : particleObjects)
+            object->release();
+    }
 
     Kavro::CSceneStateDesc state;
+    bool noParticleObject = false;
+    Kavro::ICamera* camera = nullptr;
+    // Every scene object made, with a reference of the manager's.
+    std::vector<RecordingParticleSceneObject*> particleObjects;
     int commitResult = 0;
 
 private:
@@ -278,6 +370,9 @@ public:
     Kavro::ITexture* getDitherTexture() override { return ditherTexture_; }
     // Logs; null while noLineList is set. The device keeps a reference to every list it made (lineLists).
     Kavro::ILineList* createLineList(int count) override;
+    // Logs "createSceneParticle(<texture name>, count)"; null while noSceneParticle is set. The device
+    // keeps a reference to every object it made (sceneParticles).
+    Kavro::ISceneParticle* createSceneParticle(Kavro::ITexture* texture, int count) override;
     int copyTexture(Kavro::ITexture* destination, Kavro::ITexture* source, int mode) override;
     int copyRect(Kavro::ITexture* destination, const Kavro::Rect2DI& destinationRect, Kavro::ITexture* source,
                  const Kavro::Rect2DI& sourceRect) override;
@@ -293,6 +388,10 @@ public:
     bool noShadowSprite = false;
     bool noLineList = false;
     std::vector<RecordingLineList*> lineLists;
+    bool noSceneParticle = false;
+    std::vector<RecordingSceneParticle*> sceneParticles;
+    // What createTexture answers for a size of 0 x 0 (the real device gives none).
+    bool emptyTextures = true;
     std::vector<std::string> missingTextures;
     int loadedWidth = 64, loadedHeight = 64;
     int32_t screenSize[2] = {1280, 720};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ILineList.h"
+#include "ISceneParticle.h"
 #include "IQuad.h"
 #include "IShadowSprite.h"
 #include "ISpriteQuad.h"
@@ -66,6 +67,9 @@ public:
     virtual ITexture* getDitherTexture() = 0;
     // A line list with room for count lines; null when count is not positive.
     virtual ILineList* createLineList(int count) = 0;
+    // A particle object over texture (null: the default texture) with room for count billboards, and for
+    // four ribbon vertices and six ribbon indices per billboard; null when count is negative.
+    virtual ISceneParticle* createSceneParticle(ITexture* texture, int count) = 0;
 
     // Copies source (null: the screen) into destination: mode 0 needs equal sizes, any other mode scales.
     virtual int copyTexture(ITexture* destination, ITexture* source, int mode) = 0;

@@ -6,6 +6,9 @@
 namespace Kavro
 {
 
+class ICamera;
+class IParticleSceneObject;
+class ISceneParticle;
 class ITexture;
 
 // Collects the frame's scene objects and draws them into the current render target.
@@ -22,6 +25,12 @@ public:
     // Stores the state to put into effect; commitSceneStateDesc does so. Negative: failure.
     virtual void setSceneStateDesc(const CSceneStateDesc& desc) = 0;
     virtual int commitSceneStateDesc() = 0;
+    // The scene object that draws particle (null: none made); it keeps a reference to the particle object.
+    virtual IParticleSceneObject* createParticleObject(ISceneParticle* particle) = 0;
+    // The camera the scene is seen through, with a reference for the caller; null while none is set.
+    virtual ICamera* getCurrentCamera() = 0;
+    // Holds camera (null: none) with a reference.
+    virtual int setCurrentCamera(ICamera* camera) = 0;
 };
 
 } // namespace Kavro

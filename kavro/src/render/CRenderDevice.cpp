@@ -9,6 +9,7 @@
 #include "render/ImageCodec.h"
 #include "render/RenderDeviceFactory.h"
 #include "scene/CLineList.h"
+#include "scene/CSceneParticle.h"
 #include "scene/CMaskQuad.h"
 #include "scene/CSceneManager.h"
 #include "scene/CShadowSprite.h"
@@ -535,6 +536,14 @@ ILineList* CRenderDevice::createLineList(int count)
     if (count <= 0)
         return nullptr;
     return new CLineList(this, count);
+}
+
+ISceneParticle* CRenderDevice::createSceneParticle(ITexture* texture, int count)
+{
+    CTexture* ours = texture ? own(texture) : defaultTexture_;
+    if (!ours || count < 0)
+        return nullptr;
+    return new CSceneParticle(this, ours, count);
 }
 
 int CRenderDevice::drawLines(const std::vector<QuadVertex>& ends, int blendMode)

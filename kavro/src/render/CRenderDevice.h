@@ -52,6 +52,7 @@ public:
     IShadowSprite* createShadowSprite(ITexture* texture) override;
     ITexture* getDitherTexture() override;
     ILineList* createLineList(int count) override;
+    ISceneParticle* createSceneParticle(ITexture* texture, int count) override;
     int copyTexture(ITexture* destination, ITexture* source, int mode) override;
     int copyRect(ITexture* destination, const Rect2DI& destinationRect, ITexture* source,
                  const Rect2DI& sourceRect) override;

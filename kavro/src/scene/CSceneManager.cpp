@@ -1,6 +1,9 @@
 #include "scene/CSceneManager.h"
 
 #include "render/CRenderDevice.h"
+#include "scene/CSceneParticle.h"
+
+#include <kavro/ICamera.h>
 
 namespace Kavro
 {
@@ -28,6 +31,34 @@ int CSceneManager::renderScene()
 int CSceneManager::finishRender()
 {
     target_ = nullptr;
+    return 0;
+}
+
+CSceneManager::~CSceneManager()
+{
+    setCurrentCamera(nullptr);
+}
+
+IParticleSceneObject* CSceneManager::createParticleObject(ISceneParticle* particle)
+{
+    auto* ours = dynamic_cast<CSceneParticle*>(particle);
+    return ours ? new CParticleSceneObject(ours) : nullptr;
+}
+
+ICamera* CSceneManager::getCurrentCamera()
+{
+    if (camera_)
+        camera_->addRef();
+    return camera_;
+}
+
+int CSceneManager::setCurrentCamera(ICamera* camera)
+{
+    if (camera)
+        camera->addRef();
+    if (camera_)
+        camera_->release();
+    camera_ = camera;
     return 0;
 }
 

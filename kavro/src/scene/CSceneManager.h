@@ -28,8 +28,14 @@ public:
         return 0;
     }
 
+    IParticleSceneObject* createParticleObject(ISceneParticle* particle) override;
+    ICamera* getCurrentCamera() override;
+    int setCurrentCamera(ICamera* camera) override;
+    ~CSceneManager() override;
+
 private:
     CRenderDevice* device_;
+    ICamera* camera_ = nullptr;
     ITexture* target_ = nullptr;
     CSceneStateDesc state_;
     CSceneStateDesc pending_;
