@@ -107,7 +107,7 @@ template <> struct Arg<SquirrelObject>
     {
         SquirrelObject value;
         if (index <= sq_gettop(vm))
-            value.AttachToStackObject(index);
+            value.AttachToStackObject(vm, index);
         return value;
     }
 };

@@ -76,7 +76,11 @@ void SquirrelObject::Reset()
 
 void SquirrelObject::AttachToStackObject(SQInteger index)
 {
-    HSQUIRRELVM vm = machine();
+    AttachToStackObject(machine(), index);
+}
+
+void SquirrelObject::AttachToStackObject(HSQUIRRELVM vm, SQInteger index)
+{
     HSQOBJECT value;
     sq_resetobject(&value);
     sq_getstackobj(vm, index, &value);

@@ -20,6 +20,9 @@ public:
     void Reset();
     // Negative indexes count from the top, positive ones from the base of the current native call.
     void AttachToStackObject(SQInteger index);
+    // The same on the stack of vm: the thread a native method was called from, which a coroutine's call
+    // is not the main machine's.
+    void AttachToStackObject(HSQUIRRELVM vm, SQInteger index);
     // Pushes an integer or a new string, refers to it and pops it.
     void SetByValue(SQInteger value);
     void SetByValue(const SQChar* value);

@@ -110,6 +110,8 @@ TEST_F(Binding, MethodsGlobalsAndMembersFromScripts)
     EXPECT_EQ(eval("c.lengthOf(Vector3D())"), "0");
     EXPECT_EQ(eval("c.isNull(null)"), "1");
     EXPECT_EQ(eval("c.same(c) == c"), "true");
+    // Called from a coroutine, the argument comes from the coroutine's own stack.
+    EXPECT_EQ(eval("newthread(function() { local t = { k = 5 }; return c.same(t).k; }).call()"), "5");
     EXPECT_EQ(eval("Twice(21)"), "42");
     EXPECT_EQ(eval("Half(3.0)"), "1.5");
     EXPECT_EQ(eval("Nothing() == null"), "true");

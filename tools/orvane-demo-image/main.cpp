@@ -169,6 +169,17 @@ Image character()
     return image;
 }
 
+// A cherry-blossom petal, 32 x 32: two overlapping ellipses, pale pink, deeper pink where they meet at the top.
+Image petal()
+{
+    Image image(32, 32);
+    const Colour pale{1.0f, 0.86f, 0.9f, 1.0f}, deep{0.97f, 0.62f, 0.74f, 1.0f};
+    image.paint(pale, ellipse(13.0f, 17.0f, 8.0f, 12.0f));
+    image.paint(pale, ellipse(19.0f, 17.0f, 8.0f, 12.0f));
+    image.paint({deep.r, deep.g, deep.b, 0.7f}, ellipse(16.0f, 9.0f, 5.0f, 5.0f));
+    return image;
+}
+
 // Grey from black in the middle to white in the corners: the transition opens from the centre out.
 Image radialRule()
 {
@@ -203,7 +214,7 @@ int main(int argc, char** argv)
                   260.0f, 430.0f, {0.35f, 0.25f, 0.4f, 1.0f}, {0.2f, 0.15f, 0.25f, 1.0f}, true);
     const bool written = day.save(folder / "bg_day.png") && evening.save(folder / "bg_evening.png") &&
                          character().save(folder / "chara.png") &&
-                         radialRule().save(folder / "rule_radial.png");
+                         radialRule().save(folder / "rule_radial.png") && petal().save(folder / "petal.png");
     if (!written)
     {
         std::fprintf(stderr, "orvane-demo-image: cannot write the pictures into %s\n",
