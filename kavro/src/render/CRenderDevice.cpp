@@ -12,6 +12,8 @@
 #include "scene/CLineList.h"
 #include "scene/CSceneParticle.h"
 #include "scene/CMaskQuad.h"
+#include "scene/CModelAuxiliary.h"
+#include "scene/CModelResource.h"
 #include "scene/CSceneManager.h"
 #include "scene/CShadowSprite.h"
 #include "scene/CSpriteQuad.h"
@@ -417,7 +419,11 @@ ITexture* CRenderDevice::loadTexture(const char* name, int, int)
     }
     if (!fileSystem_)
         return nullptr;
-    const std::vector<uint8_t> bytes = readWholeFile(fileSystem_, name);
+    return decodeTexture(readWholeFile(fileSystem_, name), name);
+}
+
+ITexture* CRenderDevice::decodeTexture(const std::vector<uint8_t>& bytes, const std::string& name)
+{
     if (bytes.empty())
         return nullptr;
     DecodedImage image;
@@ -428,6 +434,27 @@ ITexture* CRenderDevice::loadTexture(const char* name, int, int)
     if (texture)
         texture->upload(image.pixels.data());
     return texture;
+}
+
+IModelResource* CRenderDevice::loadModel(const char* path)
+{
+    if (!path || !fileSystem_)
+        return nullptr;
+    Ref<IFileSystem> files(fileSystem_);
+    // Files of the model (and its motions and morphs later) come through the file system, so archives work.
+    auto read = [files](const std::string& name, std::vector<uint8_t>& out) {
+        out = readWholeFile(files.get(), name.c_str());
+        return !out.empty();
+    };
+    auto texture = [this](const std::vector<uint8_t>& bytes, const std::string& name) {
+        return Ref<ITexture>::adopt(decodeTexture(bytes, name));
+    };
+    return CModelResource::load(path, read, texture);
+}
+
+IModelAuxiliary* CRenderDevice::createModelAuxiliary(int)
+{
+    return new CModelAuxiliary();
 }
 
 ITexture* CRenderDevice::createTexture(int width, int height, int, int)

@@ -61,12 +61,12 @@ public:
     int readPixels(ITexture* target, void* out) override;
     int saveTexture(const char* path, ITexture* target, int format) override;
     const int32_t* getScreenSize() override { return screenSize_; }
-    // 3D resources are not made yet.
-    IModelResource* loadModel(const char*) override { return nullptr; }
+    // A glTF binary model through the file system (kavro/README.md).
+    IModelResource* loadModel(const char* path) override;
     ISprite3D* createSprite3D(int, ITexture*) override { return nullptr; }
     ICamera* createCamera() override { return nullptr; }
     IPointLight* createPointLight() override { return nullptr; }
-    IModelAuxiliary* createModelAuxiliary(int) override { return nullptr; }
+    IModelAuxiliary* createModelAuxiliary(int size) override;
     ITexture* createMovieTexture(int, int) override { return nullptr; }
 
     void setPresentRectProvider(std::function<Rect2D<int>()> provider) { presentRect_ = std::move(provider); }
@@ -99,6 +99,8 @@ public:
 private:
     CRenderDevice(std::unique_ptr<CGLContext> context, int screenWidth, int screenHeight, IFileSystem* fileSystem);
     bool build();
+    // A loaded texture from a PNG or JPEG file's bytes; null when they do not decode.
+    ITexture* decodeTexture(const std::vector<uint8_t>& bytes, const std::string& name);
     CTexture* makeTexture(int kind, int width, int height, std::string name);
     bool sizeAllowed(int width, int height) const;
     // source and destination may be null (the screen); rectangles are checked against the sizes.

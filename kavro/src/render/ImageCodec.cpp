@@ -146,10 +146,11 @@ bool DecodeImage(const uint8_t* data, size_t size, DecodedImage& out, std::strin
     return false;
 }
 
-bool WritePng(const std::string& path, int width, int height, const uint32_t* pixels)
+std::vector<uint8_t> EncodePng(int width, int height, const uint32_t* pixels)
 {
+    std::vector<uint8_t> png;
     if (width <= 0 || height <= 0 || !pixels)
-        return false;
+        return png;
     std::vector<uint8_t> rgba(size_t(width) * size_t(height) * 4);
     for (size_t i = 0; i < size_t(width) * size_t(height); ++i)
     {
@@ -159,15 +160,20 @@ bool WritePng(const std::string& path, int width, int height, const uint32_t* pi
         rgba[i * 4 + 2] = uint8_t(p);
         rgba[i * 4 + 3] = uint8_t(p >> 24);
     }
-    std::vector<uint8_t> png;
     const auto append = [](void* context, void* data, int size) {
         auto* bytes = static_cast<const uint8_t*>(data);
         static_cast<std::vector<uint8_t>*>(context)->insert(static_cast<std::vector<uint8_t>*>(context)->end(), bytes,
                                                             bytes + size);
     };
     if (!stbi_write_png_to_func(append, &png, width, height, 4, rgba.data(), width * 4))
-        return false;
-    return WriteFileReplacing(path, png.data(), png.size()) == 0;
+        png.clear();
+    return png;
+}
+
+bool WritePng(const std::string& path, int width, int height, const uint32_t* pixels)
+{
+    const std::vector<uint8_t> png = EncodePng(width, height, pixels);
+    return !png.empty() && WriteFileReplacing(path, png.data(), png.size()) == 0;
 }
 
 } // namespace Kavro

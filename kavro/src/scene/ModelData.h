@@ -36,6 +36,8 @@ struct ModelMorphTarget
     std::string name;
     std::vector<Vector3D> positions;
     std::vector<Vector3D> normals;
+    // Read from a morph file (IModelResource::loadMorph) rather than the model file.
+    bool loaded = false;
 };
 
 // Every material setting a scene model or resource keeps; the renderer reads these.
@@ -50,6 +52,13 @@ struct MaterialState
     int cullMode = 1;
     int fog = 0;
     Ref<ITexture> diffuseTexture;
+    // The references behind the other texture pointers of the blocks below.
+    Ref<ITexture> secondDiffuseTexture;
+    Ref<ITexture> specularTexture;
+    Ref<ITexture> normalTexture;
+    Ref<ITexture> reflectionTexture;
+    Ref<ITexture> toonTexture;
+    Ref<ITexture> toonEdgeTexture;
     DiffuseMapParam diffuseMap;
     SpecularMapParam specularMap;
     NormalMapParam normalMap;
@@ -87,6 +96,9 @@ class MeshGpuBuffers;
 
 struct ModelMesh
 {
+    // Stays the same when the resource replaces the mesh by a changed copy (a morph loaded), so a scene
+    // model's own state for the mesh survives; unique within the process.
+    uint32_t id = 0;
     std::string name;
     // The file the mesh came from (addMesh and eraseMesh work per file).
     std::string file;
@@ -96,6 +108,8 @@ struct ModelMesh
     int skin = -1;
     bool visible = true;
     bool drawToEnd = false;
+    // The mesh's own material flag (IMaterialSettings::setMeshMaterialFlag).
+    int materialFlag = 0;
     std::vector<ModelVertex> vertices;
     std::vector<uint32_t> indices;
     std::vector<ModelSubset> subsets;

@@ -23,6 +23,9 @@ inline constexpr int MaxImageSide = 16384;
 // puts the reason into error.
 bool DecodeImage(const uint8_t* data, size_t size, DecodedImage& out, std::string& error);
 
+// The PNG file of 0xAARRGGBB pixels (rows top down); empty when it cannot be encoded.
+std::vector<uint8_t> EncodePng(int width, int height, const uint32_t* pixels);
+
 // Writes 0xAARRGGBB pixels (rows top down) as a PNG file; the file is written under a temporary name and
 // renamed over path on success.
 bool WritePng(const std::string& path, int width, int height, const uint32_t* pixels);

@@ -1,0 +1,111 @@
+#include "ModelFixtures.h"
+
+namespace OrvaneTest
+{
+
+using namespace Kavro;
+
+namespace
+{
+
+FixtureVertex vertex(float x, float y, uint16_t joint)
+{
+    FixtureVertex v;
+    v.position = {x, y, 0.0f};
+    v.normal = {0.0f, 0.0f, -1.0f};
+    v.u = x + 0.5f;
+    v.v = y / 5.0f;
+    v.joints[0] = joint;
+    v.weights[0] = 1.0f;
+    return v;
+}
+
+// A ribbon of quads along y, each row on the joint its height gives.
+void ribbon(FixtureMesh& mesh, float from, float to, int rows, uint16_t lowJoint, uint16_t highJoint, float split)
+{
+    const uint32_t base = uint32_t(mesh.vertices.size());
+    for (int r = 0; r <= rows; ++r)
+    {
+        const float y = from + (to - from) * float(r) / float(rows);
+        const uint16_t joint = y < split ? lowJoint : highJoint;
+        mesh.vertices.push_back(vertex(-0.5f, y, joint));
+        mesh.vertices.push_back(vertex(0.5f, y, joint));
+    }
+    for (int r = 0; r < rows; ++r)
+    {
+        const uint32_t a = base + uint32_t(r) * 2;
+        mesh.indices.insert(mesh.indices.end(), {a, a + 2, a + 1, a + 1, a + 2, a + 3});
+    }
+}
+
+} // namespace
+
+ModelFixture ArmFixture()
+{
+    ModelFixture f;
+    f.name = "arm model";
+    f.frames = {{"root", -1, {0, 0, 0}, {}, {1, 1, 1}},
+                {"upper", 0, {0, 1, 0}, {}, {1, 1, 1}},
+                {"lower", 1, {0, 2, 0}, {}, {1, 1, 1}},
+                {"head", 0, {0, 6, 1}, Quaternion::GetRotationAxis({0, 1, 0}, 30.0f), {1, 1, 1}}};
+    f.textures = {{"skin.png", 2, 2, {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu}}};
+    f.materials = {{"skin", {1, 1, 1, 1}, 0}, {"cloth", {1, 0, 0, 1}, -1}};
+
+    FixtureMesh arm;
+    arm.name = "arm";
+    arm.frame = 0;
+    arm.joints = {1, 2};
+    ribbon(arm, 1.0f, 5.0f, 8, 0, 1, 3.0f - 1e-3f);
+    FixtureMorph smile{"smile", {}, {}}, frown{"frown", {}, {}};
+    for (size_t i = 0; i < arm.vertices.size(); ++i)
+    {
+        smile.positions.push_back({0.1f, 0.0f, 0.0f});
+        frown.positions.push_back({0.0f, 0.2f, 0.0f});
+        frown.normals.push_back({0.0f, 0.0f, 0.5f});
+    }
+    arm.morphs = {smile, frown};
+    arm.subsets = {{0, 0, uint32_t(arm.indices.size())}};
+
+    FixtureMesh hat;
+    hat.name = "hat";
+    hat.frame = 3;
+    hat.vertices = {vertex(-1, 0, 0), vertex(0, 1, 0), vertex(1, 0, 0)};
+    for (FixtureVertex& v : hat.vertices)
+        v.weights[0] = 0.0f;
+    hat.indices = {0, 1, 2};
+    hat.subsets = {{1, 0, 3}};
+    f.meshes = {arm, hat};
+
+    FixtureAnimation wave;
+    wave.name = "wave";
+    FixtureAnimationTrack track;
+    track.frame = 2;
+    track.rotations = {{0.0f, {}}, {15.0f, Quaternion::GetRotationAxis({0, 0, 1}, 90.0f)}};
+    wave.tracks = {track};
+    f.animations = {wave};
+    return f;
+}
+
+ModelFixture CapeFixture()
+{
+    ModelFixture f;
+    f.name = "cape model";
+    f.frames = {{"root", -1, {0, 0, 0}, {}, {1, 1, 1}}, {"upper", 0, {0, 1, 0}, {}, {1, 1, 1}},
+                {"pocket", 0, {2, 0, 0}, {}, {1, 1, 1}}};
+    f.materials = {{"velvet", {0, 0, 1, 1}, -1}};
+    FixtureMesh cape;
+    cape.name = "cape";
+    cape.joints = {1};
+    ribbon(cape, 1.0f, 2.0f, 1, 0, 0, 10.0f);
+    FixtureMesh bag;
+    bag.name = "bag";
+    bag.frame = 2;
+    bag.vertices = {vertex(0, 0, 0), vertex(0, 1, 0), vertex(1, 0, 0)};
+    for (FixtureVertex& v : bag.vertices)
+        v.weights[0] = 0.0f;
+    bag.indices = {0, 1, 2};
+    f.meshes = {cape, bag};
+    return f;
+}
+
+} // namespace OrvaneTest
