@@ -41,4 +41,13 @@ int LinkFrame(CFrame& frame, CFrame* parent)
     return 0;
 }
 
+int LinkToNamedObject(CTask* task, CFrame& frame, const char* name)
+{
+    CFrame* found = FindLinkFrame(task, name);
+    const int result = LinkFrame(frame, found ? found : task);
+    if (result < 0)
+        frame.updateWorldMatrix();
+    return result;
+}
+
 } // namespace Orvane

@@ -27,5 +27,9 @@ Kavro::ICamera* FindCamera(CTask* task, const char* name);
 // Hangs frame under parent (null: no parent) and updates its world matrix. -1, changing nothing, when parent
 // is frame itself or hangs below it: the tree would close into a loop.
 int LinkFrame(CFrame& frame, CFrame* parent);
+// A script's "link": hangs frame under the frame of the task's object of that name, or under the task itself
+// for a null or empty name or one no object has. A link that would close a loop is refused (-1) and frame
+// keeps its parent.
+int LinkToNamedObject(CTask* task, CFrame& frame, const char* name);
 
 } // namespace Orvane

@@ -6,6 +6,7 @@
 #include "core/NGCodeSets.h"
 #include "core/StartupState.h"
 #include "core/TextEncoding.h"
+#include "model/Squirrel/SQModel.h"
 #include "particle/Squirrel/SQLine.h"
 #include "particle/Squirrel/SQParticle.h"
 #include "script/SqPlus.h"
@@ -280,6 +281,7 @@ void RegisterScriptClasses()
     Squirrel::SQText::registerClass();
     Squirrel::SQLine::registerClass();
     Squirrel::SQParticle::registerClass();
+    Squirrel::SQModel::registerClass();
     Squirrel::SQProcess::registerClass();
     Squirrel::SQFile::registerClass();
     Squirrel::SQDes::registerClass();

@@ -140,11 +140,11 @@ void* FindInstanceObject(HSQUIRRELVM vm, SQInteger index, ClassTypeBase& type)
     SQUserPointer tag = nullptr;
     sq_gettypetag(vm, index, &tag);
     SQUserPointer object = nullptr;
-    if (tag == type.tag())
-    {
-        sq_getinstanceup(vm, index, &object, nullptr);
+    sq_getinstanceup(vm, index, &object, nullptr);
+    // A clone copies the "__ot" slot but not the instance's object or its release hook: it owns nothing
+    // and must not reach its source's object, which may be gone before it.
+    if (!object || tag == type.tag())
         return object;
-    }
     StackGuard guard(vm);
     if (!pushRawMember(vm, index, "__ot") || sq_gettype(vm, -1) != OT_TABLE)
         return nullptr;

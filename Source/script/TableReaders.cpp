@@ -73,10 +73,19 @@ int getTableString(const SquirrelObject& table, const char* key, char* out, size
     if (!lookUp(table, key, value))
         return 0;
     std::memset(out, 0, size);
-    if (value.GetType() != OT_STRING || size_t(value.Len()) >= size)
+    if (value.GetType() != OT_STRING)
+        return size > 0 ? 1 : 0;
+    if (size_t(value.Len()) >= size)
         return 0;
     std::memcpy(out, value.ToString(), size_t(value.Len()));
     return 1;
+}
+
+void getTableColor(const SquirrelObject& table, float& red, float& green, float& blue)
+{
+    getTableFloat(table, "r", red);
+    getTableFloat(table, "g", green);
+    getTableFloat(table, "b", blue);
 }
 
 } // namespace Orvane

@@ -17,8 +17,11 @@ int getTableInt(const SquirrelObject& table, const char* key, int32_t& out);
 // A number converted to float, anything else 0.0.
 int getTableFloat(const SquirrelObject& table, const char* key, float& out);
 // The field is cleared to size zero bytes; a string shorter than size bytes is copied with its zero
-// end. A longer string or another type leaves it empty and answers 0.
+// end; another type counts as the empty string. A string of size bytes or more leaves it empty and
+// answers 0.
 int getTableString(const SquirrelObject& table, const char* key, char* out, size_t size);
+// "r", "g" and "b" as by getTableFloat into red, green and blue; a missing key leaves its component.
+void getTableColor(const SquirrelObject& table, float& red, float& green, float& blue);
 
 // The integer a script value stands for in an i32 field, by the rule of getTableInt.
 int32_t scriptValueToInt(const SquirrelObject& value);

@@ -400,6 +400,10 @@ int RecordingModelResource::loadMotion(const char* path)
     if (!path || std::find(failingMotions.begin(), failingMotions.end(), path) != failingMotions.end())
         return -1;
     spec.motions.push_back({motionName(path)});
+    // Scene models see the resource's motions as they are now.
+    for (RecordingSceneModel* model : fake_.sceneModels)
+        if (model->resource == this)
+            model->motions = spec.motions;
     return 0;
 }
 

@@ -173,9 +173,7 @@ void SQParticle::link(const char* name)
 {
     if (!engine)
         return;
-    CFrame* found = FindLinkFrame(getTask(), name);
-    if (!found || LinkFrame(*engine, found) != 0)
-        LinkFrame(*engine, getTask());
+    LinkToNamedObject(getTask(), *engine, name);
 }
 
 void SQParticle::linkEmitter(const char* name)

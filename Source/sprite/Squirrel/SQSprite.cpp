@@ -330,8 +330,7 @@ CTaskObject* SQSprite::findObject(const char* name) const
 
 void SQSprite::link(const char* name)
 {
-    CFrame* found = FindLinkFrame(getTask(), name);
-    LinkFrame(*engine, found ? found : getTask());
+    LinkToNamedObject(getTask(), *engine, name);
 }
 
 void SQSprite::setMask(const char* name)

@@ -230,8 +230,7 @@ const char* SQText::getString()
 
 void SQText::link(const char* name)
 {
-    CFrame* found = FindLinkFrame(getTask(), name);
-    LinkFrame(*engine, found ? found : getTask());
+    LinkToNamedObject(getTask(), *engine, name);
 }
 
 void SQText::beginType(int value)
