@@ -37,7 +37,11 @@ ModelFixture bigFixture()
     f.name = "big";
     f.frames.push_back({"root", -1, {}, {}, {1, 1, 1}});
     for (int j = 0; j < Joints; ++j)
-        f.frames.push_back({"bone" + std::to_string(j), j, {0, j == 0 ? 0.0f : float(Rows) / Joints, 0}, {}, {1, 1, 1}});
+    {
+        std::string name = "bone";
+        name += std::to_string(j);
+        f.frames.push_back({name, j, {0, j == 0 ? 0.0f : float(Rows) / Joints, 0}, {}, {1, 1, 1}});
+    }
     FixtureTexture texture{"skin.png", 256, 256, {}};
     for (int i = 0; i < 256 * 256; ++i)
         texture.argb.push_back(0xFF000000u | uint32_t(i * 2654435761u) >> 8);
