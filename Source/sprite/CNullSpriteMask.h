@@ -42,6 +42,8 @@ public:
     void loadTransitionMask(const std::string&, int32_t) override {}
     void transition(float, float, float, uint32_t, uint32_t) override {}
     void setShadingParameter(int32_t, float) override {}
+    void setDisplacementMap(CSpriteDisplacementMap*) override {}
+    void setShadeMask(CSpriteShadeMask*) override {}
     void setColorLevel(const float&, const float&, const float&, const float&, const int32_t&) override {}
     Kavro::Vector4D getVertex(const int32_t&) override { return {0.0f, 0.0f, 0.0f, 1.0f}; }
 };

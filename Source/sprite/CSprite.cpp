@@ -6,6 +6,7 @@
 #include "core/CTextureWacher.h"
 #include "core/IRenderTarget.h"
 #include "sprite/CEffectShake.h"
+#include "sprite/CSpriteDisplacementMap.h"
 #include "sprite/CSpriteMask.h"
 #include "sprite/ReleaseHeld.h"
 
@@ -119,6 +120,7 @@ CSprite::~CSprite()
     releaseHeld(sceneSprite);
     releaseHeld(texture);
     releaseHeld(camera);
+    releaseHeld(displacementMap);
     releaseHeld(shakeEffect);
     releaseHeld(mask);
     releaseHeld(movie);

@@ -34,7 +34,9 @@ namespace Orvane
 
 class CEffectShake;
 class CFile;
+class CSpriteDisplacementMap;
 class CSpriteMask;
+class CSpriteShadeMask;
 class CTextureWacher;
 class CTransitionCallback;
 class CVolumeControl;
@@ -307,6 +309,12 @@ public:
     virtual float getColorLevelMin();
     virtual float getColorLevelMax();
     virtual float getColorLevelPower();
+    // The map whose picture moves the sprite's texels (null: none). The sprite holds one reference, and
+    // keeps it only while it has a textured quad to hand the library map to.
+    virtual void setDisplacementMap(CSpriteDisplacementMap* map);
+    CSpriteDisplacementMap* getDisplacementMap() const { return displacementMap; }
+    // The mask whose map lights the sprite's shading (null: none); no reference is held.
+    virtual void setShadeMask(CSpriteShadeMask* shadeMask);
     // The pattern by name (empty or not found: the device's ordered pattern); enable 0 switches it off.
     virtual void setDither(int32_t enable, int32_t width, int32_t height, const std::string& textureName);
     // Centre and direction in pixels of the source rectangle; power eases from fromPower.
@@ -388,6 +396,7 @@ public:
     CInterpolator<Kavro::Vector2D> scrollSpeed;
     int32_t textureFiltering = 1;
     Kavro::ICamera* camera = nullptr;
+    CSpriteDisplacementMap* displacementMap = nullptr;
     Kavro::Vector3D worldScale{1.0f, 1.0f, 1.0f};
     float cameraParam = -1.0f;
     float timeScale = 1.0f;

@@ -3,6 +3,8 @@
 #include "core/CApp.h"
 #include "core/CameraView.h"
 #include "core/CTextureWacher.h"
+#include "sprite/CSpriteDisplacementMap.h"
+#include "sprite/CSpriteShadeMask.h"
 #include "sprite/CTransitionCallback.h"
 #include "sprite/ReleaseHeld.h"
 
@@ -149,6 +151,24 @@ int32_t CSprite::getShadingLevel()
 float CSprite::getShadingDensity()
 {
     return sceneSprite ? sceneSprite->getShadingDensity() : 0.0f;
+}
+
+void CSprite::setDisplacementMap(CSpriteDisplacementMap* map)
+{
+    // Held before the old one goes: it may be the same map.
+    if (map && sceneSprite)
+        map->addRef();
+    releaseHeld(displacementMap);
+    if (!sceneSprite)
+        return;
+    displacementMap = map;
+    sceneSprite->setDisplacementMap(map ? map->getEffectMap() : nullptr);
+}
+
+void CSprite::setShadeMask(CSpriteShadeMask* shadeMask)
+{
+    if (sceneSprite)
+        sceneSprite->setShadeMap(shadeMask ? shadeMask->getEffectMap() : nullptr);
 }
 
 void CSprite::setTextureFiltering(int32_t mode)

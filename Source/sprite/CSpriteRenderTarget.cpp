@@ -98,7 +98,8 @@ int CSpriteRenderTarget::beginRender()
 {
     // A target whose surface could not be made has nothing to draw into: drawing its objects
     // onto whatever target is current would show them where they do not belong.
-    if (suspended || rendering || !texture)
+    Kavro::ITexture* surface = getTexture();
+    if (suspended || rendering || !surface)
         return -1;
     Kavro::IRenderDevice* device = renderDevice();
     if (!device)
@@ -108,9 +109,9 @@ int CSpriteRenderTarget::beginRender()
     savedTarget = device->getRenderTarget(0);
     if (savedTarget)
         savedTarget->addRef();
-    const int result = device->setRenderTarget(0, texture, 0);
+    const int result = device->setRenderTarget(0, surface, 0);
     if (result >= 0 && !clearDisabled && !customEffect)
-        device->clearTexture(texture, clearColour);
+        device->clearTexture(surface, clearColour);
     return result;
 }
 
@@ -122,7 +123,7 @@ int CSpriteRenderTarget::endRender()
     rendering = 0;
     resized = 0;
     if (customEffect)
-        customEffect->apply(texture);
+        customEffect->apply(getTexture());
     Kavro::IRenderDevice* device = renderDevice();
     const int result = device ? device->setRenderTarget(0, savedTarget, 0) : -1;
     releaseHeld(savedTarget);
@@ -137,7 +138,7 @@ int CSpriteRenderTarget::capture()
     Kavro::ISceneManager* scene = captureScene ? captureScene : (app ? app->sceneManager : nullptr);
     if (scene)
     {
-        scene->setRenderTarget(texture);
+        scene->setRenderTarget(getTexture());
         scene->renderScene();
         scene->finishRender();
     }
@@ -150,9 +151,10 @@ void CSpriteRenderTarget::createCaptureScene()
     releaseHeld(captureScene);
     Kavro::IRenderDevice* device = renderDevice();
     CApp* app = CApp::get();
-    if (!device || !texture)
+    Kavro::ITexture* surface = getTexture();
+    if (!device || !surface)
         return;
-    captureScene = device->createSceneManager(texture->getSize()[0], texture->getSize()[1]);
+    captureScene = device->createSceneManager(surface->getSize()[0], surface->getSize()[1]);
     if (!captureScene || !app || !app->sceneManager)
         return;
     Kavro::CSceneStateDesc state;
@@ -174,9 +176,10 @@ int CSpriteRenderTarget::createCustomEffect(const std::string&)
 void CSpriteRenderTarget::clear()
 {
     Kavro::IRenderDevice* device = renderDevice();
-    if (!texture || !device)
+    Kavro::ITexture* surface = getTexture();
+    if (!surface || !device)
         return;
-    device->clearTexture(texture, clearColour);
+    device->clearTexture(surface, clearColour);
     refreshSceneSprite();
 }
 

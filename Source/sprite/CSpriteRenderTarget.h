@@ -41,7 +41,8 @@ public:
     // the frame's pass count and capture mark start again.
     int render() override;
 
-    // IRenderTarget.
+    // IRenderTarget. The surface is the sprite's texture, except for targets whose surface belongs to a
+    // library object of their own.
     CRenderingTaskObject* getTargetObject() override { return this; }
     Kavro::ITexture* getTexture() override { return texture; }
     // -1 when suspended, already drawing, or without a surface; else the device's answer (the pass

@@ -79,6 +79,7 @@ CText::~CText()
     if (shakeEffect)
         shakeEffect->release();
     setMask(nullptr);
+    setDisplacementMap(nullptr);
     forgetTransitionCallback();
     releaseShadow();
 }

@@ -32,6 +32,7 @@ namespace Orvane
 class CEffectShake;
 class CFile;
 class CFont;
+class CSpriteDisplacementMap;
 class CSpriteList;
 class CSpriteMask;
 class CTextTokenizer;
@@ -136,6 +137,8 @@ public:
     virtual void setTextureFiltering(int32_t filtering);
     // Limits the glyphs to the mask's picture (null: none); the text holds one reference.
     virtual void setMask(CSpriteMask* newMask);
+    // Displaces the glyphs by the map's picture (null: none); the text holds one reference.
+    virtual void setDisplacementMap(CSpriteDisplacementMap* map);
     virtual Kavro::Vector4D getCompositeCorner(int32_t index) const;
 
     // Typing.
@@ -344,6 +347,7 @@ public:
     std::array<Kavro::Vector4D, 4> compositeCorners{};
     CEffectShake* shakeEffect = nullptr;
     CSpriteMask* mask = nullptr;
+    CSpriteDisplacementMap* displacementMap = nullptr;
 
 protected:
     // Working state of one layoutText call.

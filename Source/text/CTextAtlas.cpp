@@ -118,6 +118,8 @@ void CText::buildGlyphAtlas()
     {
         if (mask)
             sprite->setMask(mask);
+        if (displacementMap)
+            sprite->setDisplacementMap(displacementMap);
         sprite->setTextureFiltering(textureFiltering);
         sprite->setBlendMode(blendMode);
     }

@@ -5,6 +5,7 @@
 #include "core/CFontPool.h"
 #include "core/CTask.h"
 #include "sprite/CEffectShake.h"
+#include "sprite/CSpriteDisplacementMap.h"
 #include "sprite/CSpriteList.h"
 #include "sprite/CSpriteMask.h"
 #include "text/CFont.h"
@@ -526,6 +527,18 @@ void CText::setMask(CSpriteMask* newMask)
     mask = newMask;
     for (CSpriteList* sprite : glyphSprites)
         sprite->setMask(mask);
+}
+
+void CText::setDisplacementMap(CSpriteDisplacementMap* map)
+{
+    // Held before the old one goes: it may be the same map.
+    if (map)
+        map->addRef();
+    if (displacementMap)
+        displacementMap->release();
+    displacementMap = map;
+    for (CSpriteList* sprite : glyphSprites)
+        sprite->setDisplacementMap(displacementMap);
 }
 
 void CText::setTextureFiltering(int32_t filtering)

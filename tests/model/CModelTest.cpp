@@ -381,3 +381,79 @@ TEST_F(ModelTest, MorphListsLoadRowByRowAndStopAtABadRow)
     EXPECT_EQ(model->loadMorphList("empty.csv"), -1);
     EXPECT_EQ(model->loadMorphList("missing.csv"), -1);
 }
+
+TEST_F(ModelTest, SplineAndShakeTimersClampAndNeedALoadedModel)
+{
+    CModel* unloaded = make("unloaded");
+    unloaded->spline.addPoint({0, 0, 0}, 0.0f, 1.0f);
+    unloaded->spline.addPoint({100, 0, 0}, 1000.0f, 1.0f);
+    unloaded->beginSpline(1000, 0);
+    unloaded->setSplineTimer(500.0f);
+    EXPECT_EQ(unloaded->spline.progress.elapsed, 0.0f);
+
+    CModel* model = loaded();
+    model->spline.addPoint({0, 0, 0}, 0.0f, 1.0f);
+    model->spline.addPoint({100, 0, 0}, 1000.0f, 1.0f);
+    model->beginSpline(1000, 0);
+    const struct
+    {
+        float ms, elapsed, x;
+    } splineCases[] = {{-5.0f, 0.0f, 0.0f}, {5000.0f, 1000.0f, 100.0f}, {500.0f, 500.0f, -1.0f}};
+    for (const auto& c : splineCases)
+    {
+        model->transformDirty = 0;
+        model->setSplineTimer(c.ms);
+        EXPECT_EQ(model->spline.progress.elapsed, c.elapsed) << c.ms;
+        if (c.x >= 0.0f)
+        {
+            EXPECT_NEAR(model->position.value.x, c.x, 1e-3f) << c.ms;
+        }
+        EXPECT_EQ(model->position.value, model->spline.current);
+        EXPECT_EQ(model->transformDirty, 1);
+    }
+
+    model->shake({1, 1, 1}, {1, 1, 1}, 100, 1, 1000, 0, 0);
+    const std::pair<float, float> shakeCases[] = {{-5.0f, 0.0f}, {5000.0f, 1000.0f}, {250.0f, 250.0f}};
+    for (const auto& [ms, timer] : shakeCases)
+    {
+        model->setShakeTimer(ms);
+        EXPECT_EQ(model->getShake()->getTimer(), timer) << ms;
+    }
+}
+
+TEST_F(ModelTest, ErasingPhysicsObjectsDetachesAndReleasesByImportGroup)
+{
+    fake.models["m.mdl"].frames = {{"hip", {}, {}, {}, {}}, {"arm", {}, {}, {}, {}}};
+    CModel* model = loaded();
+    struct Body : Orvane::CObject
+    {
+        explicit Body(int& alive) : alive(alive) { ++alive; }
+        ~Body() override { --alive; }
+        int& alive;
+    };
+    int alive = 0;
+    const auto attach = [&](const std::string& name, const char* frame, const std::string& group) {
+        model->physicsObjects[name] = {model->findFrame(frame), new Body(alive), group};
+    };
+    attach("a", "hip", "g1");
+    attach("b", "arm", "g2");
+    attach("c", "hip", "");
+    attach("d", "arm", "g1");
+    log.clear();
+    model->erasePhysicsObject("g1");
+    const std::vector<std::string> detached = {"model1/hip.attachRigidBody(null, 0, 0, 0)",
+                                               "model1/arm.attachRigidBody(null, 0, 0, 0)"};
+    EXPECT_EQ(calls({"attachRigidBody"}), detached);
+    EXPECT_EQ(alive, 2);
+    model->erasePhysicsObject("");
+    EXPECT_EQ(alive, 2); // a body without a group stays unless every body goes
+    model->erasePhysicsObject(nullptr);
+    EXPECT_EQ(alive, 0);
+    EXPECT_TRUE(model->physicsObjects.empty());
+
+    // The model lets go of what is left when it goes.
+    attach("e", "hip", "g3");
+    owned.clear();
+    model->release();
+    EXPECT_EQ(alive, 0);
+}

@@ -304,6 +304,10 @@ RecordingSpriteQuad::~RecordingSpriteQuad()
         transitionMask->release();
     if (mask_)
         mask_->release();
+    if (displacementMap)
+        displacementMap->release();
+    if (shadeMap)
+        shadeMap->release();
     if (camera_)
         camera_->release();
     if (texture_)
@@ -441,6 +445,28 @@ int RecordingSpriteQuad::setMask(Kavro::ISpriteQuad* mask)
     if (mask_)
         mask_->release();
     mask_ = mask;
+    return 0;
+}
+
+int RecordingSpriteQuad::setDisplacementMap(Kavro::IDisplacementMap* map)
+{
+    log_.add(op("setDisplacementMap"), map ? nameOf(map->getTexture()) : "null");
+    if (map)
+        map->addRef();
+    if (displacementMap)
+        displacementMap->release();
+    displacementMap = map;
+    return 0;
+}
+
+int RecordingSpriteQuad::setShadeMap(Kavro::IShadeMap* map)
+{
+    log_.add(op("setShadeMap"), map ? nameOf(map->getTexture()) : "null");
+    if (map)
+        map->addRef();
+    if (shadeMap)
+        shadeMap->release();
+    shadeMap = map;
     return 0;
 }
 
@@ -768,6 +794,50 @@ int RecordingRenderDevice::copyTexture(Kavro::ITexture* destination, Kavro::ITex
 {
     log_.add("copyTexture", nameOf(destination), nameOf(source), mode);
     return 0;
+}
+
+int RecordingRenderDevice::copyRenderTarget(Kavro::ITexture* destination)
+{
+    log_.add("copyRenderTarget", nameOf(destination));
+    return 0;
+}
+
+Kavro::IDisplacementMap* RecordingRenderDevice::createDisplacementMap(const Kavro::Vector2D& scale)
+{
+    log_.add("createDisplacementMap", scale.x, scale.y);
+    return noEffectMap ? nullptr : new FakeDisplacementMap(log_, screenSize[0], screenSize[1], scale);
+}
+
+Kavro::IShadeMap* RecordingRenderDevice::createShadeMap()
+{
+    log_.add("createShadeMap");
+    return noEffectMap ? nullptr : new FakeShadeMap(screenSize[0], screenSize[1]);
+}
+
+FakeDisplacementMap::FakeDisplacementMap(CallLog& log, int width, int height, const Kavro::Vector2D& scale_)
+    : texture(new FakeTexture("displacement", width, height, 2)), scale(scale_), log_(log)
+{
+}
+
+FakeDisplacementMap::~FakeDisplacementMap()
+{
+    texture->release();
+}
+
+int FakeDisplacementMap::resize(int width, int height)
+{
+    log_.add("displacement.resize", width, height);
+    texture->size[0] = width;
+    texture->size[1] = height;
+    texture->pixels.assign(size_t(width) * size_t(height), 0xFF808080u);
+    return 0;
+}
+
+FakeShadeMap::FakeShadeMap(int width, int height) : texture(new FakeTexture("shade", width, height, 2)) {}
+
+FakeShadeMap::~FakeShadeMap()
+{
+    texture->release();
 }
 
 int RecordingRenderDevice::copyRect(Kavro::ITexture* destination, const Kavro::Rect2DI& d, Kavro::ITexture* source,

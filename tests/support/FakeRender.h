@@ -52,6 +52,36 @@ public:
     std::vector<uint32_t> pixels;
 };
 
+// Displacement map over a FakeTexture "displacement" of the size asked; resize logs
+// "displacement.resize(w, h)" and takes the size into the texture. Fake shade map: texture "shade".
+class FakeDisplacementMap : public LoggedRefCounted<Kavro::IDisplacementMap>
+{
+public:
+    FakeDisplacementMap(CallLog& log, int width, int height, const Kavro::Vector2D& scale);
+    ~FakeDisplacementMap() override;
+
+    Kavro::ITexture* getTexture() override { return texture; }
+    Kavro::Vector2D getScale() override { return scale; }
+    int resize(int width, int height) override;
+
+    FakeTexture* texture;
+    Kavro::Vector2D scale;
+
+private:
+    CallLog& log_;
+};
+
+class FakeShadeMap : public LoggedRefCounted<Kavro::IShadeMap>
+{
+public:
+    FakeShadeMap(int width, int height);
+    ~FakeShadeMap() override;
+
+    Kavro::ITexture* getTexture() override { return texture; }
+
+    FakeTexture* texture;
+};
+
 // Quad list that logs every setter, apply, begin/end and added quad with its values:
 // "quad.<operation>(...)" lines ("colorQuad." for a colour quad). An added quad logs its matrix (16 values,
 // row by row), its four corners (x, y, z, w each), its four colours in hex and, when textured, its four
@@ -92,6 +122,10 @@ public:
     int setMask(Kavro::ISpriteQuad* mask) override;
     int setMaskSize(int width, int height) override;
     int setDiffuseOnly(int flag) override;
+    // Log "<prefix>.setDisplacementMap(<texture name or null>)" and the same for setShadeMap; the quad
+    // keeps a reference and the map (displacementMap, shadeMap).
+    int setDisplacementMap(Kavro::IDisplacementMap* map) override;
+    int setShadeMap(Kavro::IShadeMap* map) override;
     int apply() override;
 
     // Effect setters log their values (vectors as "x, y"); the quad keeps what the getters answer.
@@ -147,6 +181,8 @@ public:
     int shadingLevel = 4;
     float shadingDensity = 0.5f;
     float colorLevel[3] = {0.0f, 1.0f, 1.0f};
+    Kavro::IDisplacementMap* displacementMap = nullptr;
+    Kavro::IShadeMap* shadeMap = nullptr;
 
 private:
     template <typename... Args> int logged(const char* name, const Args&... args)
@@ -410,7 +446,13 @@ public:
     // Logs "createSceneParticle(<texture name>, count)"; null while noSceneParticle is set. The device
     // keeps a reference to every object it made (sceneParticles).
     Kavro::ISceneParticle* createSceneParticle(Kavro::ITexture* texture, int count) override;
+    // Log "createDisplacementMap(x, y)" and "createShadeMap()"; the maps' textures have the screen's size. Null
+    // while noEffectMap is set.
+    Kavro::IDisplacementMap* createDisplacementMap(const Kavro::Vector2D& scale) override;
+    Kavro::IShadeMap* createShadeMap() override;
     int copyTexture(Kavro::ITexture* destination, Kavro::ITexture* source, int mode) override;
+    // Logs "copyRenderTarget(<destination name>)".
+    int copyRenderTarget(Kavro::ITexture* destination) override;
     int copyRect(Kavro::ITexture* destination, const Kavro::Rect2DI& destinationRect, Kavro::ITexture* source,
                  const Kavro::Rect2DI& sourceRect) override;
     int readPixels(Kavro::ITexture* target, void* out) override;
@@ -443,6 +485,7 @@ public:
     int32_t screenSize[2] = {1280, 720};
     Fake3D* fake3D = nullptr;
     bool noMovieTexture = false;
+    bool noEffectMap = false;
 
 private:
     CallLog& log_;

@@ -10,11 +10,7 @@ void SQModel::registerClass()
     SquirrelObject c = SqPlus::RegisterClassType<M>("SQModel");
     SqPlus::RegisterConstructor<M, const char*>(c);
 
-    // Common methods: each reaches the binding's virtual operation, so overrides are what scripts call.
-    RegisterRenderingMethods<M>(c);
-    SqPlus::RegisterInstance(c, static_cast<void (M::*)(float)>(&M::setTimeScale), "setTimeScale");
-    SqPlus::RegisterInstance(c, static_cast<int32_t (M::*)(const char*)>(&M::serialize), "serialize");
-    SqPlus::RegisterInstance(c, static_cast<int32_t (M::*)(const char*)>(&M::deserialize), "deserialize");
+    RegisterCommonMethods<M>(c);
     SqPlus::RegisterInstance(c, &M::link, "link");
 
     SqPlus::RegisterInstance(c, &M::loadModel, "loadModel");

@@ -73,4 +73,14 @@ template <typename T> void RegisterRenderingMethods(SquirrelObject& scriptClass)
     SqPlus::RegisterInstance(scriptClass, static_cast<Getter>(&T::getHidable), "getHidable");
 }
 
+// The rendering methods, then "setTimeScale", "serialize" and "deserialize": each entry calls the binding's
+// virtual operation, so a class's override is what scripts reach.
+template <typename T> void RegisterCommonMethods(SquirrelObject& scriptClass)
+{
+    RegisterRenderingMethods<T>(scriptClass);
+    SqPlus::RegisterInstance(scriptClass, static_cast<void (T::*)(float)>(&T::setTimeScale), "setTimeScale");
+    SqPlus::RegisterInstance(scriptClass, static_cast<int32_t (T::*)(const char*)>(&T::serialize), "serialize");
+    SqPlus::RegisterInstance(scriptClass, static_cast<int32_t (T::*)(const char*)>(&T::deserialize), "deserialize");
+}
+
 } // namespace Orvane::Squirrel

@@ -14,7 +14,7 @@
 #include "sprite/CEffectShake.h"
 #include "sprite/CNullSprite.h"
 #include "sprite/CNullSpriteMask.h"
-#include "sprite/Squirrel/SQSpriteEngineCalls.h"
+#include "sprite/Squirrel/SQDisplacementMap.h"
 
 #include <kavro/IMovie.h>
 
@@ -352,9 +352,10 @@ void SQSprite::setSurface(const char* name)
 
 void SQSprite::setDisplacementMap(const char* name)
 {
-    // Displacement maps come with their own script class; until then no name designates one.
-    ORVANE_ENGINE_CALL(engine, setDisplacementMap(nullptr));
-    (void)name;
+    engine->setDisplacementMap(nullptr);
+    // Only a displacement map displaces: a name that designates anything else counts as not found.
+    if (auto* binding = dynamic_cast<SQDisplacementMap*>(findObject(name)))
+        if (CSpriteDisplacementMap* map = binding->getMap()) engine->setDisplacementMap(map);
 }
 
 void SQSprite::setCamera(const char* name, float distance, float fieldOfView)

@@ -6,7 +6,6 @@
 #include "core/CVolumeControl.h"
 #include "script/CSquirrel.h"
 #include "sprite/CEffectShake.h"
-#include "sprite/Squirrel/SQSpriteEngineCalls.h"
 
 #include <string>
 

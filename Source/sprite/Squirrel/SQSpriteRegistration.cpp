@@ -1,4 +1,6 @@
 // The script class "SQSprite": its split-action table reader and its method table.
+#include "sprite/Squirrel/SQDisplacementMap.h"
+#include "sprite/Squirrel/SQShadeMask.h"
 #include "sprite/Squirrel/SQSprite.h"
 #include "sprite/Squirrel/SQSpriteMethodTable.h"
 #include "sprite/Squirrel/SQSpriteMask.h"
@@ -366,6 +368,8 @@ void RegisterSpriteClasses()
     SQSprite::registerClass();
     SQSpriteRenderTarget::registerClass();
     SQSpriteMask::registerClass();
+    SQDisplacementMap::registerClass();
+    SQShadeMask::registerClass();
 }
 
 } // namespace Orvane::Squirrel

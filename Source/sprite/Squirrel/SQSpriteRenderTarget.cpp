@@ -151,6 +151,13 @@ int SQSpriteRenderTarget::drawOnBackSurface()
     return 0;
 }
 
+void SQSpriteRenderTarget::renderTargetOnce(CSpriteRenderTarget* target)
+{
+    CTask* task = getTask();
+    if (task && target->passCount == 0 && !target->rendering)
+        task->drawRenderTarget(target, nullptr, CTask::noPriority);
+}
+
 // ---- Methods of the class
 
 void SQSpriteRenderTarget::getSize()

@@ -60,6 +60,9 @@ protected:
     bool keepsPixels() const override { return createFlags != 0 && !captureEnabled; }
     // The target that takes the place of a missing one: the task's back surface.
     CSpriteRenderTarget* standInTarget();
+    // Fills the target from the objects bound to it, unless that happened this frame or is under way: a
+    // target bound to itself, or two bound to each other, would otherwise fill each other without end.
+    void renderTargetOnce(CSpriteRenderTarget* target);
     void useTarget(CSpriteRenderTarget* made);
     // The render target of a named task object (a render-target binding or a bare target); null for
     // none.

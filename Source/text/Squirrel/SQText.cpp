@@ -10,6 +10,7 @@
 #include "sprite/CEffectBlur.h"
 #include "sprite/CEffectShake.h"
 #include "sprite/CSpriteMask.h"
+#include "sprite/Squirrel/SQDisplacementMap.h"
 
 #include <kavro/Vector4D.h>
 
@@ -613,8 +614,14 @@ void SQText::setMask(const char* name)
         engine->setMask(mask);
 }
 
-// No engine object is a displacement map, so every name counts as not found and the text keeps none.
-void SQText::setDisplacementMap(const char*) {}
+void SQText::setDisplacementMap(const char* name)
+{
+    engine->setDisplacementMap(nullptr);
+    // Only a displacement map displaces; any other object counts as not found.
+    if (auto* binding = dynamic_cast<SQDisplacementMap*>(findObject(name)))
+        if (CSpriteDisplacementMap* map = binding->getMap())
+            engine->setDisplacementMap(map);
+}
 
 void SQText::setSurface(const char* name)
 {

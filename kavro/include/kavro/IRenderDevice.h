@@ -1,8 +1,10 @@
 #pragma once
 
+#include "IDisplacementMap.h"
 #include "ILineList.h"
 #include "ISceneParticle.h"
 #include "IQuad.h"
+#include "IShadeMap.h"
 #include "IShadowSprite.h"
 #include "ISpriteQuad.h"
 #include "ITexture.h"
@@ -76,11 +78,20 @@ public:
     // four ribbon vertices and six ribbon indices per billboard; null when count is negative.
     virtual ISceneParticle* createSceneParticle(ITexture* texture, int count) = 0;
 
+    // Effect maps, each with one reference and a render texture of the screen's size; null on failure.
+    // A displacement map starts at 0xFF808080 (moves nothing); scale is the displacement in pixels that full
+    // red and full green stand for. A shade map starts at 0xFFFF0000 (full light).
+    virtual IDisplacementMap* createDisplacementMap(const Vector2D& scale) = 0;
+    virtual IShadeMap* createShadeMap() = 0;
+
     // Copies source (null: the screen) into destination: mode 0 needs equal sizes, any other mode scales.
     virtual int copyTexture(ITexture* destination, ITexture* source, int mode) = 0;
     // Copies a rectangle of source (null: the screen) into a rectangle of destination, scaling to fit.
     virtual int copyRect(ITexture* destination, const Rect2DI& destinationRect, ITexture* source,
                          const Rect2DI& sourceRect) = 0;
+    // Copies what was drawn so far into the current render target (the screen while none is set) into
+    // destination, scaled to fit; destination takes the target's premultiplied mark. 0 or -1.
+    virtual int copyRenderTarget(ITexture* destination) = 0;
     // Reads target (null: the screen) into out: width x height pixels 0xAARRGGBB, rows top down. 0 or -1.
     virtual int readPixels(ITexture* target, void* out) = 0;
     // Writes target (null: the screen) to an image file (format 0: PNG; the only one). 0 or -1.

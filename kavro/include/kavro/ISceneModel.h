@@ -17,7 +17,7 @@ class ISceneNode;
 //
 // Motions are addressed by index (findMotion; -1 is none, and any call with -1 or an unknown index is
 // ignored). attachMotion and detachMotion keep a use count per motion; a detach without attach is ignored.
-// Times are milliseconds; frames count at 30 per second.
+// Times are milliseconds; frames count at the motion's own rate (kavro/README.md).
 class ISceneModel : public IMaterialSettings
 {
 public:
@@ -28,7 +28,7 @@ public:
     virtual int applyTransform(int physics) = 0;
     virtual int hasPendingUpdate() = 0;
     virtual int flushPendingUpdate(uint32_t flags) = 0;
-    // Multiplies the pace of motions advanced by advanceMotion.
+    // The model's time scale; the milliseconds given to advanceMotion already carry it.
     virtual int setTimeScale(float scale) = 0;
     virtual int attachAuxiliary(IModelAuxiliary* auxiliary) = 0;
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "IDisplacementMap.h"
 #include "IQuad.h"
+#include "IShadeMap.h"
 #include "ITexture.h"
 
 namespace Kavro
@@ -29,6 +31,10 @@ public:
     virtual int setMaskSize(int width, int height) = 0;
     // Mask quads only (-1 on others). 1: the mask is the quads' corner colours alone, the texture unused.
     virtual int setDiffuseOnly(int flag) = 0;
+    // The displacement map that moves this quad's texels, and the shade map that lights its shading effect
+    // (null: none); the quad keeps a reference. A map whose texture is the current target is not read.
+    virtual int setDisplacementMap(IDisplacementMap* map) = 0;
+    virtual int setShadeMap(IShadeMap* map) = 0;
     // Commits the setters called before it. Setters take effect at once here, so this only answers 0.
     virtual int apply() = 0;
 

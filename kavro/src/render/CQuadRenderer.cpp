@@ -84,6 +84,9 @@ uniform sampler2D uTransitionMask;
 uniform vec4 uTransition;   // from, to, value, vague
 uniform sampler2D uDither;
 uniform vec2 uDitherSize;
+uniform sampler2D uDisplacement;
+uniform vec2 uDisplacementScale;
+uniform sampler2D uShade;
 
 const int TransitionStage = 1;
 const int RadialBlurStage = 2;
@@ -93,6 +96,8 @@ const int RasterStage = 16;
 const int LensStage = 32;
 const int ColourStage = 64;
 const int DitherStage = 128;
+const int DisplacementStage = 256;
+const int ShadeStage = 512;
 const int BlurSamples = 16;
 const float Tau = 6.2831853;
 const vec3 Luma = vec3(0.299, 0.587, 0.114);
@@ -109,6 +114,22 @@ vec4 texel(vec2 p)
 {
     vec2 q = clamp(p / gSize, 0.0, 1.0);
     return straight(textureLod(uTexture, gOrigin + gAxes * q + uUvOffset, 0.0));
+}
+
+// Where this fragment lies on a map stretched over the target.
+vec2 onTarget() { return gl_FragCoord.xy / uTargetSize; }
+
+// Red and green bytes 128 move nothing, 255 move by the full scale, 0 (and 1) by the full scale backwards.
+vec2 displaced(vec2 p)
+{
+    vec2 m = textureLod(uDisplacement, onTarget(), 0.0).rg;
+    return p + clamp((m * 255.0 - 128.0) / 127.0, -1.0, 1.0) * uDisplacementScale;
+}
+
+// What chooses the shading band: the shade map's red where one is set, else the colour's own brightness.
+float light(vec3 c)
+{
+    return on(ShadeStage) ? textureLod(uShade, onTarget(), 0.0).r : dot(c, Luma);
 }
 
 vec2 lens(vec2 p)
@@ -163,7 +184,7 @@ vec3 adjusted(vec3 c)
     c += uColourAdjust.w * c * (1.0 - c);
     c *= uBalance.rgb;
     float bands = max(uLevel.w, 2.0);
-    float band = min(floor(dot(c, Luma) * bands) / (bands - 1.0), 1.0);
+    float band = min(floor(light(c) * bands) / (bands - 1.0), 1.0);
     c = mix(c, c * (1.0 - uTone.w * (1.0 - band)), uTone.z);
     c = mix(c, vec3(dot(c, Luma)), uTone.y);
     c = mix(c, 1.0 - c, uTone.x);
@@ -193,6 +214,8 @@ void main()
     vec2 texels = vec2(textureSize(uTexture, 0));
     gSize = max(vec2(length(gAxes[0] * texels), length(gAxes[1] * texels)), vec2(1e-6));
     vec2 p = vQuad * gSize;
+    if (on(DisplacementStage))
+        p = displaced(p);
     if (on(LensStage))
         p = lens(p);
     if (on(RippleStage))
@@ -226,12 +249,15 @@ void main()
 
 const char* const effectUniformNames[] = {"uStages", "uRadialBlur", "uStreak",  "uRipple",
                                           "uRipplePhase", "uRaster", "uLens",  "uColourAdjust",
-                                          "uBalance", "uTone",   "uLevel", "uTransition", "uDitherSize"};
+                                          "uBalance", "uTone",   "uLevel", "uTransition", "uDitherSize",
+                                          "uDisplacementScale"};
 
 // Texture units of the inputs beside the quad's texture.
 constexpr int MaskUnit = 1;
 constexpr int TransitionMaskUnit = 2;
 constexpr int DitherUnit = 3;
+constexpr int DisplacementUnit = 4;
+constexpr int ShadeUnit = 5;
 
 constexpr float DegreesToRadians = 0.017453292f;
 
@@ -264,7 +290,8 @@ bool QuadDrawState::operator==(const QuadDrawState& o) const
            colour.w == o.colour.w && uvOffset.x == o.uvOffset.x && uvOffset.y == o.uvOffset.y && mask == o.mask &&
            premultiplied == o.premultiplied && stages == o.stages &&
            (stages == 0 || (effects == o.effects && transitionMask == o.transitionMask &&
-                            ditherPattern == o.ditherPattern));
+                            ditherPattern == o.ditherPattern && displacementMap == o.displacementMap &&
+                            shadeMap == o.shadeMap));
 }
 
 std::unique_ptr<CQuadRenderer> CQuadRenderer::create()
@@ -318,6 +345,8 @@ bool CQuadRenderer::buildProgram(int index)
     glUniform1i(glGetUniformLocation(program.id, "uMask"), MaskUnit);
     glUniform1i(glGetUniformLocation(program.id, "uTransitionMask"), TransitionMaskUnit);
     glUniform1i(glGetUniformLocation(program.id, "uDither"), DitherUnit);
+    glUniform1i(glGetUniformLocation(program.id, "uDisplacement"), DisplacementUnit);
+    glUniform1i(glGetUniformLocation(program.id, "uShade"), ShadeUnit);
     return true;
 }
 
@@ -448,10 +477,11 @@ void CQuadRenderer::bindDraw(const QuadDrawState& state, const QuadVertex* verti
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, state.texture);
     glBindSampler(0, samplers_[state.filter & 7]);
+    // Masks and effect maps have the target's proportions: one texel per target pixel when the sizes agree.
+    if (state.mask || (state.stages & (SpriteEffects::Displacement | SpriteEffects::Shade)))
+        glUniform2f(program.targetSize, float(state.targetWidth), float(state.targetHeight));
     if (state.mask)
     {
-        // The mask has the target's proportions: one mask texel per target pixel when the sizes agree.
-        glUniform2f(program.targetSize, float(state.targetWidth), float(state.targetHeight));
         glActiveTexture(GL_TEXTURE0 + MaskUnit);
         glBindTexture(GL_TEXTURE_2D, state.mask);
         glBindSampler(MaskUnit, samplers_[0]);
@@ -481,6 +511,7 @@ void CQuadRenderer::setEffectUniforms(const Program& program, const QuadDrawStat
     glUniform4f(at[Level], e.levelMin, e.levelMax, e.levelPower, float(e.shadingLevel));
     glUniform4fv(at[TransitionUniform], 1, e.transition);
     glUniform2f(at[DitherSize], e.ditherSize.x, e.ditherSize.y);
+    glUniform2f(at[DisplacementScale], e.displacementScale.x, e.displacementScale.y);
     if (state.stages & SpriteEffects::Transition)
     {
         glActiveTexture(GL_TEXTURE0 + TransitionMaskUnit);
@@ -493,6 +524,19 @@ void CQuadRenderer::setEffectUniforms(const Program& program, const QuadDrawStat
         glBindTexture(GL_TEXTURE_2D, state.ditherPattern);
         glBindSampler(DitherUnit, samplers_[0]);
     }
+    const struct
+    {
+        int stage, unit;
+        GLuint texture;
+    } maps[] = {{SpriteEffects::Displacement, DisplacementUnit, state.displacementMap},
+                {SpriteEffects::Shade, ShadeUnit, state.shadeMap}};
+    for (const auto& map : maps)
+        if (state.stages & map.stage)
+        {
+            glActiveTexture(GL_TEXTURE0 + GLenum(map.unit));
+            glBindTexture(GL_TEXTURE_2D, map.texture);
+            glBindSampler(GLuint(map.unit), samplers_[3]);
+        }
     glActiveTexture(GL_TEXTURE0);
 }
 

@@ -41,6 +41,9 @@ struct QuadDrawState
     SpriteEffects effects;
     GLuint transitionMask = 0;
     GLuint ditherPattern = 0;
+    // Effect maps, stretched over the target.
+    GLuint displacementMap = 0;
+    GLuint shadeMap = 0;
 
     bool operator==(const QuadDrawState& other) const;
 };
@@ -95,6 +98,7 @@ private:
         Level,
         TransitionUniform,
         DitherSize,
+        DisplacementScale,
         EffectUniformCount
     };
     struct Program

@@ -1,7 +1,9 @@
 #include "render/CRenderDevice.h"
 
+#include "render/CDisplacementMap.h"
 #include "render/CEglContext.h"
 #include "render/CSdlGLContext.h"
+#include "render/CShadeMap.h"
 #include "render/BlendMode.h"
 #include "render/CTexture.h"
 #include "render/CYuvConverter.h"
@@ -639,6 +641,42 @@ int CRenderDevice::blit(CTexture* destination, const Rect2DI& destinationRect, C
     return 0;
 }
 
+IDisplacementMap* CRenderDevice::createDisplacementMap(const Vector2D& scale)
+{
+    CTexture* texture = makeTexture(CTexture::RenderTarget, screenSize_[0], screenSize_[1], "");
+    if (!texture)
+        return nullptr;
+    clearTexture(texture, CDisplacementMap::Neutral);
+    auto* map = new CDisplacementMap(texture, scale);
+    texture->release();
+    return map;
+}
+
+IShadeMap* CRenderDevice::createShadeMap()
+{
+    CTexture* texture = makeTexture(CTexture::RenderTarget, screenSize_[0], screenSize_[1], "");
+    if (!texture)
+        return nullptr;
+    clearTexture(texture, CShadeMap::Neutral);
+    auto* map = new CShadeMap(texture);
+    texture->release();
+    return map;
+}
+
+bool CRenderDevice::resizeRenderTexture(CTexture* texture, int width, int height)
+{
+    if (!texture || texture->device() != this || texture->getKind() != CTexture::RenderTarget ||
+        !sizeAllowed(width, height) || !makeCurrent())
+        return false;
+    if (texture->getSize()[0] == width && texture->getSize()[1] == height)
+        return true;
+    // Queued quads may read or draw into the old storage.
+    flush();
+    const bool resized = texture->reallocate(width, height);
+    bindCurrentTarget();
+    return resized;
+}
+
 int CRenderDevice::copyTexture(ITexture* destination, ITexture* source, int mode)
 {
     CTexture* to = destination ? own(destination) : screen_;
@@ -652,6 +690,16 @@ int CRenderDevice::copyTexture(ITexture* destination, ITexture* source, int mode
     if (result == 0 && to != screen_)
         to->setPremultiplied(from->isPremultiplied());
     return result;
+}
+
+int CRenderDevice::copyRenderTarget(ITexture* destination)
+{
+    CTexture* from = target();
+    CTexture* to = own(destination);
+    if (!to)
+        return -1;
+    const bool sameSize = to->getSize()[0] == from->getSize()[0] && to->getSize()[1] == from->getSize()[1];
+    return copyTexture(to, from == screen_ ? nullptr : from, sameSize ? 0 : 2);
 }
 
 int CRenderDevice::copyRect(ITexture* destination, const Rect2DI& destinationRect, ITexture* source,
@@ -732,6 +780,10 @@ int CRenderDevice::drawQuadsInto(CTexture* into, const std::vector<QuadVertex>& 
         state.stages &= ~SpriteEffects::Transition;
     if (state.ditherPattern == into->glTexture())
         state.stages &= ~SpriteEffects::Dither;
+    if (state.displacementMap == into->glTexture())
+        state.stages &= ~SpriteEffects::Displacement;
+    if (state.shadeMap == into->glTexture())
+        state.stages &= ~SpriteEffects::Shade;
     if (state.blendMode < 0 || state.blendMode > 5)
         state.blendMode = 1;
     state.offset = clipOffset(state.offset, state.targetWidth, state.targetHeight);

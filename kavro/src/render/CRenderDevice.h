@@ -55,7 +55,10 @@ public:
     ITexture* getDitherTexture() override;
     ILineList* createLineList(int count) override;
     ISceneParticle* createSceneParticle(ITexture* texture, int count) override;
+    IDisplacementMap* createDisplacementMap(const Vector2D& scale) override;
+    IShadeMap* createShadeMap() override;
     int copyTexture(ITexture* destination, ITexture* source, int mode) override;
+    int copyRenderTarget(ITexture* destination) override;
     int copyRect(ITexture* destination, const Rect2DI& destinationRect, ITexture* source,
                  const Rect2DI& sourceRect) override;
     int readPixels(ITexture* target, void* out) override;
@@ -80,6 +83,9 @@ public:
     void forgetTexture(CTexture* texture);
     // Our texture behind an interface pointer; null for null and for textures of other devices.
     CTexture* own(ITexture* texture);
+    // Gives a render texture of this device new storage of that size (contents undefined). False for a size
+    // the device does not take or the driver refuses.
+    bool resizeRenderTexture(CTexture* texture, int width, int height);
     // Queues quads (four corners each) for the current render target, sampling texture. state carries the
     // draw's filter switch, blend mode, offset in pixels, colour and uv offset; the rest is filled in here.
     // -1 when texture is the current target itself (it cannot be read while it is drawn into).

@@ -89,6 +89,20 @@ int CTexture::saveToFile(const char* path)
     return device_->saveTexture(path, this, 0) == 0 ? 1 : 0;
 }
 
+bool CTexture::reallocate(int width, int height)
+{
+    glBindTexture(GL_TEXTURE_2D, texture_);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    if (TakeGLError() == GL_NO_ERROR)
+    {
+        size_[0] = width;
+        size_[1] = height;
+        return true;
+    }
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, size_[0], size_[1], 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    return false;
+}
+
 bool CTexture::upload(const uint32_t* pixels)
 {
     if (!device_->makeCurrent())

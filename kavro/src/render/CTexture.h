@@ -51,6 +51,9 @@ public:
     void setPremultiplied(int flag) override { premultiplied_ = flag != 0; }
     int isPremultiplied() override { return premultiplied_ ? 1 : 0; }
 
+    // New storage of that size, contents undefined; the GL names (and so a framebuffer made on it) stay.
+    // False when the driver refuses it: the texture then keeps its old size, its contents undefined.
+    bool reallocate(int width, int height);
     // Replaces every pixel (0xAARRGGBB, rows top down, width x height of them).
     bool upload(const uint32_t* pixels);
     GLuint glTexture() const { return texture_; }

@@ -5,9 +5,9 @@
 namespace Kavro
 {
 
-static_assert(sizeof(SpriteEffects) == 41 * 4, "compared bytewise: no padding");
+static_assert(sizeof(SpriteEffects) == 43 * 4, "compared bytewise: no padding");
 
-int SpriteEffects::stages(bool transitionMask, bool ditherPattern) const
+int SpriteEffects::stages(bool transitionMask, bool ditherPattern, bool displacementMap, bool shadeMap) const
 {
     int on = 0;
     if (transitionMask)
@@ -30,6 +30,11 @@ int SpriteEffects::stages(bool transitionMask, bool ditherPattern) const
         on |= Colour;
     if (ditherPattern)
         on |= Dither;
+    if (displacementMap && (displacementScale.x != 0.0f || displacementScale.y != 0.0f))
+        on |= Displacement;
+    // The map only lights the shading: without shading it changes nothing.
+    if (shadeMap && shadingPower != 0.0f)
+        on |= Shade;
     return on;
 }
 

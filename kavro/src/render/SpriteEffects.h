@@ -21,6 +21,8 @@ struct SpriteEffects
         Lens = 32,
         Colour = 64,
         Dither = 128,
+        Displacement = 256,
+        Shade = 512,
     };
 
     float hue = 0.0f; // degrees
@@ -55,9 +57,11 @@ struct SpriteEffects
     float transition[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     // Pixels of the target one repeat of the dither pattern covers (0 or less: its own size).
     Vector2D ditherSize;
+    // Pixels that full red and full green of the displacement map stand for.
+    Vector2D displacementScale;
 
-    // The stages that change pixels, given whether a transition mask and a dither pattern are set.
-    int stages(bool transitionMask, bool ditherPattern) const;
+    // The stages that change pixels, given which of the textures they read are set.
+    int stages(bool transitionMask, bool ditherPattern, bool displacementMap, bool shadeMap) const;
     // Bytewise: the fields are all four-byte numbers without padding.
     bool operator==(const SpriteEffects& other) const;
 };

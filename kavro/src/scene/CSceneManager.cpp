@@ -1,6 +1,7 @@
 #include "scene/CSceneManager.h"
 
 #include "render/CRenderDevice.h"
+#include "scene/CSceneModel.h"
 #include "scene/CSceneParticle.h"
 
 #include <kavro/ICamera.h>
@@ -43,6 +44,12 @@ IParticleSceneObject* CSceneManager::createParticleObject(ISceneParticle* partic
 {
     auto* ours = dynamic_cast<CSceneParticle*>(particle);
     return ours ? new CParticleSceneObject(ours) : nullptr;
+}
+
+ISceneModel* CSceneManager::createSceneModel(IModelResource* resource)
+{
+    auto* ours = dynamic_cast<CModelResource*>(resource);
+    return ours ? new CSceneModel(ours) : nullptr;
 }
 
 ICamera* CSceneManager::getCurrentCamera()

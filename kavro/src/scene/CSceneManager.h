@@ -30,7 +30,8 @@ public:
 
     // The scene draws no 3D objects, lights or effects yet: these refuse.
     int addSceneNode(ISceneNode*) override { return -1; }
-    ISceneModel* createSceneModel(IModelResource*) override { return nullptr; }
+    // A scene model of one of this library's model resources; null for any other.
+    ISceneModel* createSceneModel(IModelResource* resource) override;
     ISceneSprite* addSprite3D(ISprite3D*) override { return nullptr; }
     IScenePointLight* createScenePointLight(IPointLight*) override { return nullptr; }
     IInterface* addModelAuxiliary(IModelAuxiliary*) override { return nullptr; }

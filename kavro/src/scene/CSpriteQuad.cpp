@@ -85,10 +85,12 @@ QuadDrawState CSpriteQuad::drawState(const Vector2D& offset, const Vector4D* col
         state.filter |= QuadDrawState::RepeatBit;
     if (mask_)
         state.mask = mask_->maskTexture() ? mask_->maskTexture()->glTexture() : 0;
-    state.stages = effects_.stages(transitionMask_.get(), dither_.get());
+    state.stages = effects_.stages(transitionMask_.get(), dither_.get(), displacement_.get(), shade_.get());
     if (state.stages)
     {
         state.effects = effects_;
+        state.displacementMap = displacement_ ? displacement_->texture()->glTexture() : 0;
+        state.shadeMap = shade_ ? shade_->texture()->glTexture() : 0;
         state.transitionMask = transitionMask_ ? transitionMask_->glTexture() : 0;
         state.ditherPattern = dither_ ? dither_->glTexture() : 0;
         if (dither_ && state.effects.ditherSize.x <= 0.0f)
@@ -179,6 +181,25 @@ int CSpriteQuad::setDither(ITexture* pattern, const Vector2D& size)
         return -1;
     effects_.ditherSize = size;
     return 0;
+}
+
+int CSpriteQuad::setDisplacementMap(IDisplacementMap* map)
+{
+    auto* ours = dynamic_cast<CDisplacementMap*>(map);
+    if (map && (!ours || ours->texture()->device() != device_.get()))
+        ours = nullptr;
+    displacement_ = Ref<CDisplacementMap>(ours);
+    effects_.displacementScale = ours ? ours->getScale() : Vector2D();
+    return map && !ours ? -1 : 0;
+}
+
+int CSpriteQuad::setShadeMap(IShadeMap* map)
+{
+    auto* ours = dynamic_cast<CShadeMap*>(map);
+    if (map && (!ours || ours->texture()->device() != device_.get()))
+        ours = nullptr;
+    shade_ = Ref<CShadeMap>(ours);
+    return map && !ours ? -1 : 0;
 }
 
 int CSpriteQuad::setColorBalance(float r, float g, float b, float a)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "render/CDisplacementMap.h"
 #include "render/CQuadRenderer.h"
+#include "render/CShadeMap.h"
 #include "render/QuadVertex.h"
 #include "render/SpriteEffects.h"
 
@@ -46,6 +48,8 @@ public:
     int setMask(ISpriteQuad* mask) override;
     int setMaskSize(int, int) override { return -1; }
     int setDiffuseOnly(int) override { return -1; }
+    int setDisplacementMap(IDisplacementMap* map) override;
+    int setShadeMap(IShadeMap* map) override;
     int apply() override { return 0; }
 
     int setTransitionMask(ITexture* mask) override;
@@ -108,6 +112,8 @@ protected:
     SpriteEffects effects_;
     Ref<CTexture> transitionMask_;
     Ref<CTexture> dither_;
+    Ref<CDisplacementMap> displacement_;
+    Ref<CShadeMap> shade_;
 };
 
 } // namespace Kavro

@@ -3,6 +3,7 @@
 #include <tiny_gltf.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -18,6 +19,8 @@ namespace
 // Far beyond any model the engine shows; keeps a forged count from asking for gigabytes.
 constexpr size_t kMaxElements = size_t(1) << 24;
 constexpr size_t kMaxJoints = 65535;
+// glTF's binary data is little-endian and is copied as it stands.
+static_assert(std::endian::native == std::endian::little);
 
 struct Failure
 {
@@ -95,10 +98,68 @@ Matrix4x4 composeTRS(const Vector3D& t, const Quaternion& r, const Vector3D& s)
     return m;
 }
 
+// A checked accessor: count elements of components values each, read in place.
+struct Elements
+{
+    const uint8_t* base = nullptr;
+    size_t stride = 0;
+    size_t count = 0;
+    int components = 0;
+    int size = 0; // bytes per component
+    bool isFloat = false;
+
+    float real(size_t i, int c) const
+    {
+        const uint8_t* p = base + stride * i + size_t(c * size);
+        if (size == 4)
+        {
+            float v;
+            std::memcpy(&v, p, 4);
+            return v;
+        }
+        return size == 2 ? float(uint16_t(p[0] | p[1] << 8)) / 65535.0f : float(p[0]) / 255.0f;
+    }
+    uint32_t integer(size_t i, int c) const
+    {
+        const uint8_t* p = base + stride * i + size_t(c * size);
+        return size == 4 ? le32(p) : size == 2 ? uint32_t(p[0] | p[1] << 8) : p[0];
+    }
+    Vector3D vector(size_t i) const
+    {
+        const Vector3D v(real(i, 0), real(i, 1), real(i, 2));
+        if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z))
+            fail("an accessor holds a number that is not finite");
+        return v;
+    }
+};
+
 class Reader
 {
 public:
     explicit Reader(const tinygltf::Model& model) : model_(model) {}
+
+    // A float accessor (or, where allowed, normalised unsigned bytes or shorts), checked; count 0 when absent.
+    Elements floatElements(int index, int type, bool allowNormalisedIntegers)
+    {
+        const tinygltf::Accessor& a = accessor(index, type);
+        const int ct = a.componentType;
+        const bool isFloat = ct == TINYGLTF_COMPONENT_TYPE_FLOAT;
+        const bool isInt = a.normalized && allowNormalisedIntegers &&
+                           (ct == TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE || ct == TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT);
+        if (!isFloat && !isInt)
+            fail("accessor " + std::to_string(index) + " has an unusable component type");
+        return elements(a);
+    }
+
+    Elements integerElements(int index, int type)
+    {
+        const tinygltf::Accessor& a = accessor(index, type);
+        const int ct = a.componentType;
+        if (ct != TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE && ct != TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT &&
+            ct != TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT)
+            fail("accessor " + std::to_string(index) + " is not of unsigned integers");
+        return elements(a);
+    }
 
     // Elements of an accessor as floats, count x components, converted and normalised as glTF says.
     std::vector<float> floats(int index, int type, bool allowNormalisedIntegers)
@@ -110,42 +171,24 @@ public:
                            (ct == TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE || ct == TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT);
         if (!isFloat && !isInt)
             fail("accessor " + std::to_string(index) + " has an unusable component type");
-        std::vector<float> out;
+        std::vector<float> out(a.count * size_t(tinygltf::GetNumComponentsInType(uint32_t(a.type))));
+        float* to = out.data();
         forEach(a, [&](const uint8_t* p, int components, int size) {
             for (int c = 0; c < components; ++c)
-            {
-                float v;
                 if (size == 4)
-                    std::memcpy(&v, p + c * 4, 4);
-                else if (size == 2)
-                    v = float(uint16_t(p[c * 2] | p[c * 2 + 1] << 8)) / 65535.0f;
+                    std::memcpy(to + c, p + c * 4, 4);
                 else
-                    v = float(p[c]) / 255.0f;
-                if (!std::isfinite(v))
-                    fail("accessor " + std::to_string(index) + " holds a number that is not finite");
-                out.push_back(v);
-            }
+                    to[c] = size == 2 ? float(uint16_t(p[c * 2] | p[c * 2 + 1] << 8)) / 65535.0f : float(p[c]) / 255.0f;
+            to += components;
         });
-        return out;
-    }
-
-    // Unsigned integer elements (indices, joints).
-    std::vector<uint32_t> integers(int index, int type)
-    {
-        const tinygltf::Accessor& a = accessor(index, type);
-        const int ct = a.componentType;
-        if (ct != TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE && ct != TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT &&
-            ct != TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT)
-            fail("accessor " + std::to_string(index) + " is not of unsigned integers");
-        std::vector<uint32_t> out;
-        forEach(a, [&](const uint8_t* p, int components, int size) {
-            for (int c = 0; c < components; ++c)
-                out.push_back(size == 4 ? le32(p + c * 4) : size == 2 ? uint32_t(p[c * 2] | p[c * 2 + 1] << 8) : p[c]);
-        });
+        for (float v : out)
+            if (!std::isfinite(v))
+                fail("accessor " + std::to_string(index) + " holds a number that is not finite");
         return out;
     }
 
     size_t count(int index, int type) { return accessor(index, type).count; }
+
 
 private:
     const tinygltf::Accessor& accessor(int index, int type)
@@ -160,6 +203,26 @@ private:
         if (a.count > kMaxElements)
             fail("accessor " + std::to_string(index) + " is too large");
         return a;
+    }
+
+    Elements elements(const tinygltf::Accessor& a)
+    {
+        Elements e;
+        e.components = tinygltf::GetNumComponentsInType(uint32_t(a.type));
+        e.size = tinygltf::GetComponentSizeInBytes(uint32_t(a.componentType));
+        e.isFloat = a.componentType == TINYGLTF_COMPONENT_TYPE_FLOAT;
+        if (e.components <= 0 || (e.size != 1 && e.size != 2 && e.size != 4))
+            fail("accessor has an unknown layout");
+        forEach(a, [&](const uint8_t* p, int, int) {
+            if (!e.base)
+                e.base = p;
+        });
+        const uint64_t element = uint64_t(e.components) * uint64_t(e.size);
+        e.stride = a.bufferView >= 0 && model_.bufferViews[size_t(a.bufferView)].byteStride
+                       ? model_.bufferViews[size_t(a.bufferView)].byteStride
+                       : element;
+        e.count = e.base ? a.count : 0;
+        return e;
     }
 
     template <typename Visit> void forEach(const tinygltf::Accessor& a, Visit&& visit)
@@ -186,6 +249,12 @@ private:
         if (last > uint64_t(view.byteLength))
             fail("accessor reaches outside its buffer view");
         const uint8_t* base = buffer.data() + view.byteOffset + a.byteOffset;
+        // Tightly packed data is visited as one run of count x components elements.
+        if (stride == element)
+        {
+            visit(base, int(a.count) * components, size);
+            return;
+        }
         for (size_t i = 0; i < a.count; ++i)
             visit(base + stride * i, components, size);
     }
@@ -382,14 +451,17 @@ private:
             subset.firstIndex = uint32_t(mesh->indices.size());
             if (prim.indices >= 0)
             {
-                const std::vector<uint32_t> indices = reader_.integers(prim.indices, TINYGLTF_TYPE_SCALAR);
-                if (indices.size() % 3 != 0)
+                const Elements indices = reader_.integerElements(prim.indices, TINYGLTF_TYPE_SCALAR);
+                if (indices.count % 3 != 0)
                     fail("mesh " + mesh->name + " has an index count that is not whole triangles");
-                for (uint32_t i : indices)
+                const size_t at = mesh->indices.size();
+                mesh->indices.resize(at + indices.count);
+                for (size_t k = 0; k < indices.count; ++k)
                 {
+                    const uint32_t i = indices.integer(k, 0);
                     if (i >= vertexCount)
                         fail("mesh " + mesh->name + " has an index past its vertices");
-                    mesh->indices.push_back(base + i);
+                    mesh->indices[at + k] = base + i;
                 }
             }
             else
@@ -431,75 +503,77 @@ private:
         const int positionIndex = attribute(prim, "POSITION");
         if (positionIndex < 0)
             fail("mesh " + mesh.name + " has a primitive without positions");
-        const std::vector<float> positions = reader_.floats(positionIndex, TINYGLTF_TYPE_VEC3, false);
-        const size_t n = positions.size() / 3;
+        const Elements positions = reader_.floatElements(positionIndex, TINYGLTF_TYPE_VEC3, false);
+        const size_t n = positions.count;
         if (mesh.vertices.size() + n > kMaxElements)
             fail("mesh " + mesh.name + " is too large");
-        const auto optional = [&](const char* name, int type, bool normalised, size_t components) {
+        const auto optional = [&](const char* name, int type, bool normalised) {
             const int index = attribute(prim, name);
             if (index < 0)
-                return std::vector<float>();
-            std::vector<float> values = reader_.floats(index, type, normalised);
-            if (values.size() != n * components)
+                return Elements();
+            Elements values = reader_.floatElements(index, type, normalised);
+            if (values.count != n)
                 fail("mesh " + mesh.name + " has attributes of different counts");
             return values;
         };
-        const std::vector<float> normals = optional("NORMAL", TINYGLTF_TYPE_VEC3, false, 3);
-        const std::vector<float> uvs = optional("TEXCOORD_0", TINYGLTF_TYPE_VEC2, true, 2);
-        std::vector<float> weights;
-        std::vector<uint32_t> joints;
+        const Elements normals = optional("NORMAL", TINYGLTF_TYPE_VEC3, false);
+        const Elements uvs = optional("TEXCOORD_0", TINYGLTF_TYPE_VEC2, true);
+        Elements weights, joints;
+        size_t jointCount = 0;
         if (mesh.skin >= 0)
         {
-            weights = optional("WEIGHTS_0", TINYGLTF_TYPE_VEC4, true, 4);
+            weights = optional("WEIGHTS_0", TINYGLTF_TYPE_VEC4, true);
             const int jointIndex = attribute(prim, "JOINTS_0");
             if (jointIndex >= 0)
-                joints = reader_.integers(jointIndex, TINYGLTF_TYPE_VEC4);
-            if (weights.empty() || joints.size() != n * 4)
+                joints = reader_.integerElements(jointIndex, TINYGLTF_TYPE_VEC4);
+            if (weights.count != n || joints.count != n)
                 fail("skinned mesh " + mesh.name + " lacks matching joints and weights");
-            const size_t jointCount = out_.skins[size_t(mesh.skin)].joints.size();
-            for (size_t i = 0; i < joints.size(); ++i)
-                if (joints[i] >= jointCount && weights[i] != 0.0f)
-                    fail("skinned mesh " + mesh.name + " names a joint its skin does not have");
+            jointCount = out_.skins[size_t(mesh.skin)].joints.size();
         }
         const size_t first = mesh.vertices.size();
+        mesh.vertices.resize(first + n);
         for (size_t i = 0; i < n; ++i)
         {
-            ModelVertex v;
-            v.position = mirrored(Vector3D(positions[i * 3], positions[i * 3 + 1], positions[i * 3 + 2]));
-            if (!normals.empty())
-                v.normal = mirrored(Vector3D(normals[i * 3], normals[i * 3 + 1], normals[i * 3 + 2]));
-            if (!uvs.empty())
-                v.u = uvs[i * 2], v.v = uvs[i * 2 + 1];
-            for (size_t k = 0; k < 4 && !joints.empty(); ++k)
+            ModelVertex& v = mesh.vertices[first + i];
+            v.position = mirrored(positions.vector(i));
+            if (normals.count)
+                v.normal = mirrored(normals.vector(i));
+            if (uvs.count)
             {
-                // A zero-weight slot may name any joint; it is pointed at joint 0 so no index is ever past the skin.
-                v.weights[k] = weights[i * 4 + k];
-                v.joints[k] = v.weights[k] != 0.0f ? uint16_t(joints[i * 4 + k]) : 0;
+                v.u = uvs.real(i, 0), v.v = uvs.real(i, 1);
+                if (!std::isfinite(v.u) || !std::isfinite(v.v))
+                    fail("mesh " + mesh.name + " has texture coordinates that are not finite");
             }
-            mesh.vertices.push_back(v);
+            for (int k = 0; k < 4 && joints.count; ++k)
+            {
+                v.weights[k] = weights.real(i, k);
+                if (!std::isfinite(v.weights[k]))
+                    fail("skinned mesh " + mesh.name + " has weights that are not finite");
+                if (v.weights[k] == 0.0f)
+                    continue; // a zero-weight slot may name any joint; it stays joint 0
+                const uint32_t joint = joints.integer(i, k);
+                if (joint >= jointCount)
+                    fail("skinned mesh " + mesh.name + " names a joint its skin does not have");
+                v.joints[k] = uint16_t(joint);
+            }
         }
         if (mesh.morphs.size() < targetCount)
             mesh.morphs.resize(targetCount);
         for (size_t t = 0; t < targetCount; ++t)
         {
             ModelMorphTarget& target = mesh.morphs[t];
-            target.positions.resize(first, Vector3D());
-            target.normals.resize(first, Vector3D());
-            const auto deltas = [&](const char* name) {
+            target.positions.resize(first + n, Vector3D());
+            target.normals.resize(first + n, Vector3D());
+            for (const auto& [name, deltas] : {std::pair{"POSITION", &target.positions}, {"NORMAL", &target.normals}})
+            {
                 const auto found = prim.targets[t].find(name);
                 if (found == prim.targets[t].end())
-                    return std::vector<float>(n * 3, 0.0f);
-                std::vector<float> values = reader_.floats(found->second, TINYGLTF_TYPE_VEC3, false);
-                if (values.size() != n * 3)
+                    continue;
+                const Elements values = reader_.floatElements(found->second, TINYGLTF_TYPE_VEC3, false);
+                if (values.count != n)
                     fail("a morph target of mesh " + mesh.name + " does not match its vertices");
-                return values;
-            };
-            const std::vector<float> dp = deltas("POSITION");
-            const std::vector<float> dn = deltas("NORMAL");
-            for (size_t i = 0; i < n; ++i)
-            {
-                target.positions.push_back(mirrored(Vector3D(dp[i * 3], dp[i * 3 + 1], dp[i * 3 + 2])));
-                target.normals.push_back(mirrored(Vector3D(dn[i * 3], dn[i * 3 + 1], dn[i * 3 + 2])));
+                for (size_t i = 0; i < n; ++i)
+                    (*deltas)[first + i] = mirrored(values.vector(i));
             }
         }
         return n;
