@@ -9,6 +9,8 @@
 #include "model/Squirrel/SQModel.h"
 #include "particle/Squirrel/SQLine.h"
 #include "particle/Squirrel/SQParticle.h"
+#include "scene/Squirrel/SQPointLight.h"
+#include "scene/Squirrel/SQScene.h"
 #include "script/SqPlus.h"
 #include "script/Squirrel/SQAction1D.h"
 #include "script/Squirrel/SQApp.h"
@@ -282,6 +284,8 @@ void RegisterScriptClasses()
     Squirrel::SQLine::registerClass();
     Squirrel::SQParticle::registerClass();
     Squirrel::SQModel::registerClass();
+    Squirrel::SQScene::registerClass();
+    Squirrel::SQPointLight::registerClass();
     Squirrel::SQProcess::registerClass();
     Squirrel::SQFile::registerClass();
     Squirrel::SQDes::registerClass();
