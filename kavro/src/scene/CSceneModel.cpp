@@ -340,16 +340,28 @@ void CSceneModel::poseFrames(bool physics)
 // their frames.
 void CSceneModel::driveBodies(const std::vector<Matrix4x4>& world)
 {
+    controlled_.resize(world.size());
     for (size_t f = 0; f < world.size(); ++f)
     {
         CSceneFrame* frame = resource_->frame(f);
         IPhysicsRigidBody* body = frame->body();
         if (!body)
+        {
+            controlled_[f] = {nullptr, false};
             continue;
+        }
         const Coupling coupling = couplingOf(*frame);
-        if (coupling.uncoupled || (physicsEnabled_ && !kinematic_ && coupling.bodyMovesFrame))
+        if (coupling.uncoupled)
             continue;
-        body->setTransform(frame->getRigidBodyMatrix() * world[f]);
+        const bool driven = !(physicsEnabled_ && !kinematic_ && coupling.bodyMovesFrame);
+        // A body the frame drives is kinematic to the simulation; one that moves its frame is simulated.
+        if (controlled_[f].first != body || controlled_[f].second != driven)
+        {
+            body->setEnableControler(driven ? 1 : 0);
+            controlled_[f] = {body, driven};
+        }
+        if (driven)
+            body->setTransform(frame->getRigidBodyMatrix() * world[f]);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "scene/MotionSampling.h"
 #include "scene/SceneDrawable.h"
 
+#include <kavro/IPhysicsRigidBody.h>
 #include <kavro/ISceneModel.h>
 
 #include <map>
@@ -138,6 +139,9 @@ private:
     std::map<std::string, FaceEffect> faceEffects_;
     bool physicsEnabled_ = false;
     bool kinematic_ = false;
+    // Per frame: the body last told whether its frame drives it (setEnableControler), and what it was told
+    // (not counted: only compared, and forgotten once the frame holds no body).
+    std::vector<std::pair<const IPhysicsRigidBody*, bool>> controlled_;
 };
 
 } // namespace Kavro

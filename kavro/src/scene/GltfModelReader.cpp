@@ -265,7 +265,8 @@ private:
 class Converter
 {
 public:
-    Converter(const tinygltf::Model& model, const std::string& file, ModelContents& out)
+    // The model is read once: image bytes are moved out of it.
+    Converter(tinygltf::Model& model, const std::string& file, ModelContents& out)
         : model_(model), file_(file), out_(out), reader_(model)
     {
     }
@@ -454,14 +455,13 @@ private:
                 const Elements indices = reader_.integerElements(prim.indices, TINYGLTF_TYPE_SCALAR);
                 if (indices.count % 3 != 0)
                     fail("mesh " + mesh->name + " has an index count that is not whole triangles");
-                const size_t at = mesh->indices.size();
-                mesh->indices.resize(at + indices.count);
+                mesh->indices.reserve(mesh->indices.size() + indices.count);
                 for (size_t k = 0; k < indices.count; ++k)
                 {
                     const uint32_t i = indices.integer(k, 0);
                     if (i >= vertexCount)
                         fail("mesh " + mesh->name + " has an index past its vertices");
-                    mesh->indices[at + k] = base + i;
+                    mesh->indices.push_back(base + i);
                 }
             }
             else
@@ -531,10 +531,10 @@ private:
             jointCount = out_.skins[size_t(mesh.skin)].joints.size();
         }
         const size_t first = mesh.vertices.size();
-        mesh.vertices.resize(first + n);
+        mesh.vertices.reserve(first + n);
         for (size_t i = 0; i < n; ++i)
         {
-            ModelVertex& v = mesh.vertices[first + i];
+            ModelVertex& v = mesh.vertices.emplace_back();
             v.position = mirrored(positions.vector(i));
             if (normals.count)
                 v.normal = mirrored(normals.vector(i));
@@ -650,7 +650,7 @@ private:
         const tinygltf::Image& image = model_.images[size_t(source)];
         ModelImage copy;
         copy.name = image.name.empty() ? (image.uri.rfind("data:", 0) == 0 ? "" : image.uri) : image.name;
-        copy.encoded.assign(image.image.begin(), image.image.end());
+        copy.encoded = std::move(model_.images[size_t(source)].image);
         const int slot = int(out_.images.size());
         out_.images.push_back(std::move(copy));
         imageSlot_.emplace(source, slot);
@@ -722,7 +722,7 @@ private:
         }
     }
 
-    const tinygltf::Model& model_;
+    tinygltf::Model& model_;
     const std::string& file_;
     ModelContents& out_;
     Reader reader_;

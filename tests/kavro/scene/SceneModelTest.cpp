@@ -72,7 +72,7 @@ public:
     int setEnableCollision(int) override { return 0; }
     int setEnableGravity(int) override { return 0; }
     uint32_t getEnableGravity() override { return 1; }
-    int setEnableControler(int) override { return 0; }
+    int setEnableControler(int on) override { return controlled = on, 0; }
     uint32_t getStateWord() override { return 0; }
     int reset() override { return ++resets, velocity = {}, 0; }
     int attachToScene(ISceneManager*, const float&) override { return 0; }
@@ -80,7 +80,7 @@ public:
 
     Vector3D position, velocity;
     Matrix4x4 rotation;
-    int transforms = 0, resets = 0;
+    int transforms = 0, resets = 0, controlled = -1;
 };
 
 class SceneModelTest : public ::testing::Test
@@ -414,6 +414,7 @@ TEST_F(SceneModelTest, CoupledBodiesFollowFramesOrMoveThemByMode)
         model_->applyTransform(1);
         ExpectNear(Placed(body->rotation, body->position), offset * lower->getWorldMatrix());
     }
+    EXPECT_EQ(body->controlled, 1);
     // With physics on the simulated body places its frame: a fall of 2 pulls the lower arm (and nothing
     // else) down by 2.
     model_->setPhysicsKinematic(0);
@@ -424,6 +425,7 @@ TEST_F(SceneModelTest, CoupledBodiesFollowFramesOrMoveThemByMode)
     const int transforms = body->transforms;
     model_->applyTransform(1);
     EXPECT_EQ(body->transforms, transforms);
+    EXPECT_EQ(body->controlled, 0);
     EXPECT_NEAR(lower->getWorldMatrix()._42, posed._42 - 2.0f, 1e-4f);
     ExpectNear(model_->findFrame("upper")->getWorldMatrix(), upperBefore);
     // The skin follows the fallen frame.
