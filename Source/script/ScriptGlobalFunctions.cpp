@@ -9,8 +9,7 @@
 #include "model/Squirrel/SQModel.h"
 #include "particle/Squirrel/SQLine.h"
 #include "particle/Squirrel/SQParticle.h"
-#include "scene/Squirrel/SQPointLight.h"
-#include "scene/Squirrel/SQScene.h"
+#include "scene/Squirrel/SQSceneRegistration.h"
 #include "script/SqPlus.h"
 #include "script/Squirrel/SQAction1D.h"
 #include "script/Squirrel/SQApp.h"
@@ -284,8 +283,7 @@ void RegisterScriptClasses()
     Squirrel::SQLine::registerClass();
     Squirrel::SQParticle::registerClass();
     Squirrel::SQModel::registerClass();
-    Squirrel::SQScene::registerClass();
-    Squirrel::SQPointLight::registerClass();
+    Squirrel::RegisterSceneClasses();
     Squirrel::SQProcess::registerClass();
     Squirrel::SQFile::registerClass();
     Squirrel::SQDes::registerClass();

@@ -1,6 +1,6 @@
 // Point lights through their script class over the recording 3D fakes: creation, what each render hands the
 // scene light, the spline against move, the holder at the capture, calls before create, failures, leaks.
-#include "SceneScriptFixture.h"
+#include "SceneEffectFixture.h"
 
 #include "scene/Squirrel/SQPointLight.h"
 
@@ -11,7 +11,7 @@ using Strings = std::vector<std::string>;
 namespace
 {
 
-class SQPointLightTest : public SceneScriptFixture
+class SQPointLightTest : public SceneEffectFixture
 {
 protected:
     // "L" created at (0, 10, 0) facing the origin, with its first render done.

@@ -1,6 +1,6 @@
 // The scene settings script class over the recording scene: what reaches the scene each frame, the change
 // groups, the enable switches against the user's settings, the light's placement, time scales.
-#include "SceneScriptFixture.h"
+#include "SceneEffectFixture.h"
 
 #include "core/CAppSystemState.h"
 #include "scene/Squirrel/SQScene.h"
@@ -15,12 +15,12 @@ using Strings = std::vector<std::string>;
 namespace
 {
 
-class SQSceneTest : public SceneScriptFixture
+class SQSceneTest : public SceneEffectFixture
 {
 protected:
     void SetUp() override
     {
-        SceneScriptFixture::SetUp();
+        SceneEffectFixture::SetUp();
         ASSERT_EQ(runSnippet("::s <- SQScene(\"S\");"), "");
         scene = object<SQScene>("S");
         ASSERT_NE(scene, nullptr);

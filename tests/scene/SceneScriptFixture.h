@@ -1,14 +1,17 @@
 #pragma once
 
+// Scene script classes through the script host over the recording 3D fakes, in the task "MAIN".
 #include "ScriptHostFixture.h"
 
-#include "core/CRenderingTaskObject.h"
 #include "core/CTask.h"
 
 #include "support/Fake3D.h"
 
+#include <kavro/IRenderDevice.h>
 #include <kavro/ISceneManager.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,11 +19,11 @@
 namespace OrvaneTest
 {
 
-// The script host over the recording 3D fakes, with the application's render device and scene: scripts make
-// their objects in the task "MAIN"; every frame moves the clock on by 17 ms.
-class SceneScriptFixture : public ScriptTaskFixture
+class SceneScriptTest : public ScriptTaskFixture
 {
 protected:
+    static constexpr uint32_t FrameMs = 20;
+
     void SetUp() override
     {
         ScriptTaskFixture::SetUp();
@@ -29,8 +32,9 @@ protected:
         app->renderDevice = core->getRenderDevice();
         app->sceneManager = app->renderDevice->getSceneManager();
         app->sceneManager->addRef();
-        app->frameSpeed = 1.0f;
-        app->frameTimeCap = 16.666666f;
+        // 1.2 x 16.666666 is one whole FrameMs step at a time scale of 1.
+        app->frameSpeed = 1.2f;
+        app->frameTimeCap = float(FrameMs);
     }
     void TearDown() override
     {
@@ -44,37 +48,31 @@ protected:
         fake.reset();
     }
 
-    template <typename T> T* object(const std::string& name) { return dynamic_cast<T*>(task->findTaskObject(name)); }
-    // One frame of an object as its task drives it: render pass, then update pass.
-    void frame(Orvane::CRenderingTaskObject* o)
-    {
-        core->milliTime += 17;
-        o->render();
-        o->update();
-    }
-    // The scene pass of a capture: the object's scene node when it is valid and visible.
-    void capture(Orvane::CRenderingTaskObject* o)
-    {
-        Orvane::ISceneObject* scene = o->getSceneObject();
-        if (scene->isValid() && scene->isVisible())
-            scene->addToScene();
-    }
-    // The calls of both logs since the last take whose text starts with one of the prefixes; both logs cleared.
-    std::vector<std::string> take(std::initializer_list<std::string> prefixes = {""})
+    template <class T> T* object(const std::string& name) { return dynamic_cast<T*>(task->findTaskObject(name)); }
+    // The clock moves on by FrameMs; every interpolator then steps exactly that far.
+    void tick() { core->milliTime += FrameMs; }
+    // The calls logged since the last clear whose operation is one of ops; the log is cleared.
+    std::vector<std::string> logged(std::initializer_list<std::string> ops)
     {
         std::vector<std::string> out;
-        for (CallLog* l : {&core->log, &log3d})
-        {
-            for (const std::string& call : l->calls())
-                for (const std::string& prefix : prefixes)
-                    if (call.rfind(prefix, 0) == 0)
-                    {
-                        out.push_back(call);
-                        break;
-                    }
-            l->clear();
-        }
+        for (const std::string& call : log3d.calls())
+            for (const std::string& op : ops)
+                if (call.find(Join({".", op, "("})) != std::string::npos)
+                    out.push_back(call);
+        log3d.clear();
         return out;
+    }
+    std::vector<uint8_t> fileBytes(const std::string& name)
+    {
+        std::ifstream in(dir.file(name), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    // The number of methods of a script class, its constructor left out.
+    std::string methodCount(const std::string& className)
+    {
+        const std::string counted = runSnippet(Join({"::names <- 0; foreach (k, v in ", className,
+                                                     ") if (typeof v == \"function\" && k != \"constructor\") ++::names;"}));
+        return counted.empty() ? eval("::names") : counted;
     }
 
     CallLog log3d;

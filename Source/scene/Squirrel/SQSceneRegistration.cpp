@@ -1,0 +1,19 @@
+#include "scene/Squirrel/SQSceneRegistration.h"
+
+#include "scene/Squirrel/SQCamera.h"
+#include "scene/Squirrel/SQNull3D.h"
+#include "scene/Squirrel/SQPointLight.h"
+#include "scene/Squirrel/SQScene.h"
+
+namespace Orvane::Squirrel
+{
+
+void RegisterSceneClasses()
+{
+    SQCamera::registerClass();
+    SQNull3D::registerClass();
+    SQScene::registerClass();
+    SQPointLight::registerClass();
+}
+
+} // namespace Orvane::Squirrel
