@@ -1,7 +1,10 @@
 #include "scene/Squirrel/SQSceneRegistration.h"
 
 #include "scene/Squirrel/SQCamera.h"
+#include "scene/Squirrel/SQJoint.h"
 #include "scene/Squirrel/SQNull3D.h"
+#include "scene/Squirrel/SQPhysics.h"
+#include "scene/Squirrel/SQRigidBody.h"
 #include "scene/Squirrel/SQPointLight.h"
 #include "scene/Squirrel/SQScene.h"
 
@@ -12,6 +15,9 @@ void RegisterSceneClasses()
 {
     SQCamera::registerClass();
     SQNull3D::registerClass();
+    SQPhysics::registerClass();
+    SQRigidBody::registerClass();
+    SQJoint::registerClass();
     SQScene::registerClass();
     SQPointLight::registerClass();
 }
