@@ -1,7 +1,12 @@
 #include "scene/Squirrel/SQSceneRegistration.h"
 
 #include "scene/Squirrel/SQCamera.h"
+#include "scene/Squirrel/SQJoint.h"
 #include "scene/Squirrel/SQNull3D.h"
+#include "scene/Squirrel/SQPhysics.h"
+#include "scene/Squirrel/SQRigidBody.h"
+#include "scene/Squirrel/SQPointLight.h"
+#include "scene/Squirrel/SQScene.h"
 
 namespace Orvane::Squirrel
 {
@@ -10,6 +15,11 @@ void RegisterSceneClasses()
 {
     SQCamera::registerClass();
     SQNull3D::registerClass();
+    SQPhysics::registerClass();
+    SQRigidBody::registerClass();
+    SQJoint::registerClass();
+    SQScene::registerClass();
+    SQPointLight::registerClass();
 }
 
 } // namespace Orvane::Squirrel
