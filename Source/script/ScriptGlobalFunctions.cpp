@@ -7,6 +7,7 @@
 #include "core/StartupState.h"
 #include "core/TextEncoding.h"
 #include "model/Squirrel/SQModel.h"
+#include "model/Squirrel/SQModelCharacter.h"
 #include "particle/Squirrel/SQLine.h"
 #include "particle/Squirrel/SQParticle.h"
 #include "script/SqPlus.h"
@@ -282,6 +283,7 @@ void RegisterScriptClasses()
     Squirrel::SQLine::registerClass();
     Squirrel::SQParticle::registerClass();
     Squirrel::SQModel::registerClass();
+    Squirrel::SQModelCharacter::registerClass();
     Squirrel::SQProcess::registerClass();
     Squirrel::SQFile::registerClass();
     Squirrel::SQDes::registerClass();
