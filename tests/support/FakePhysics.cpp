@@ -411,12 +411,13 @@ int FakePhysicsWorld::sweepTest(Kavro::IPhysicsRigidBody* body, const Kavro::Vec
     return 1;
 }
 
-RecordingRigidBody* FakePhysicsWorld::made(float mass)
+RecordingRigidBody* FakePhysicsWorld::made(float mass, const Kavro::Vector3D& position)
 {
     if (noCreate)
         return nullptr;
     const std::string label = fake ? fake->nextLabel("body") : Join({label_, ".body", std::to_string(bodies.size() + 1)});
     auto* body = new RecordingRigidBody(log_, fake ? &fake->registry : nullptr, label, mass);
+    body->position = position;
     bodies.push_back(body);
     return body;
 }
@@ -425,21 +426,21 @@ Kavro::IPhysicsRigidBody* FakePhysicsWorld::createPlane(const Kavro::Vector3D& p
                                                         const Kavro::Vector3D& normal)
 {
     log_.add(Join({label_, ".createPlane"}), Text(position), Text(normal));
-    return made(0.0f);
+    return made(0.0f, position);
 }
 
 Kavro::IPhysicsRigidBody* FakePhysicsWorld::createSphere(float mass, const Kavro::Vector3D& position, float radius,
                                                          const Kavro::Matrix4x4& transform)
 {
     log_.add(Join({label_, ".createSphere"}), mass, Text(position), radius, Text(transform));
-    return made(mass);
+    return made(mass, position);
 }
 
 Kavro::IPhysicsRigidBody* FakePhysicsWorld::createBox(float mass, const Kavro::Vector3D& position,
                                                       const Kavro::Vector3D& size, const Kavro::Matrix4x4& transform)
 {
     log_.add(Join({label_, ".createBox"}), mass, Text(position), Text(size), Text(transform));
-    return made(mass);
+    return made(mass, position);
 }
 
 Kavro::IPhysicsRigidBody* FakePhysicsWorld::createCylinder(float mass, const Kavro::Vector3D& position,
@@ -447,7 +448,7 @@ Kavro::IPhysicsRigidBody* FakePhysicsWorld::createCylinder(float mass, const Kav
                                                            const Kavro::Matrix4x4& transform)
 {
     log_.add(Join({label_, ".createCylinder"}), mass, Text(position), radius, height, Text(transform));
-    return made(mass);
+    return made(mass, position);
 }
 
 Kavro::IPhysicsRigidBody* FakePhysicsWorld::createCapsule(float mass, const Kavro::Vector3D& position,
@@ -455,7 +456,7 @@ Kavro::IPhysicsRigidBody* FakePhysicsWorld::createCapsule(float mass, const Kavr
                                                           const Kavro::Matrix4x4& transform)
 {
     log_.add(Join({label_, ".createCapsule"}), mass, Text(position), radius, height, Text(transform));
-    return made(mass);
+    return made(mass, position);
 }
 
 Kavro::IPhysicsJoint* FakePhysicsWorld::createJoint()

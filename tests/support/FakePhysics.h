@@ -163,7 +163,8 @@ public:
     std::vector<RecordingJoint*> joints;
 
 private:
-    RecordingRigidBody* made(float mass);
+    // A new body standing at position.
+    RecordingRigidBody* made(float mass, const Kavro::Vector3D& position);
     CallLog& log_;
     std::string label_;
 };
