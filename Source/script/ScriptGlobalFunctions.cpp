@@ -10,6 +10,7 @@
 #include "model/Squirrel/SQModelCharacter.h"
 #include "particle/Squirrel/SQLine.h"
 #include "particle/Squirrel/SQParticle.h"
+#include "scene/Squirrel/SQSceneRegistration.h"
 #include "script/SqPlus.h"
 #include "script/Squirrel/SQAction1D.h"
 #include "script/Squirrel/SQApp.h"
@@ -284,6 +285,7 @@ void RegisterScriptClasses()
     Squirrel::SQParticle::registerClass();
     Squirrel::SQModel::registerClass();
     Squirrel::SQModelCharacter::registerClass();
+    Squirrel::RegisterSceneClasses();
     Squirrel::SQProcess::registerClass();
     Squirrel::SQFile::registerClass();
     Squirrel::SQDes::registerClass();

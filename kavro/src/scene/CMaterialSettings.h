@@ -4,6 +4,7 @@
 
 #include <kavro/RefCounted.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 

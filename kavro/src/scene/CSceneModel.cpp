@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <set>
 
 namespace Kavro
 {
@@ -282,15 +281,14 @@ void CSceneModel::poseFrames(bool physics)
     const size_t n = data.size();
     pose_ = restPose_;
     animated_.assign(n, false);
-    std::set<const NamedMotion*> live;
-    for (const auto& m : resource_->motions())
-        live.insert(m.get());
-    std::vector<const MotionState*> playing;
+    // Motions the resource no longer holds (erased or replaced) stop shaping the pose.
+    const auto& live = resource_->motions();
+    playing_.clear();
     for (const MotionState& s : motions_)
-        if (s.playing && live.count(s.motion.get()))
-            playing.push_back(&s);
-    std::sort(playing.begin(), playing.end(), [](auto* a, auto* b) { return a->order < b->order; });
-    for (const MotionState* s : playing)
+        if (s.playing && std::find(live.begin(), live.end(), s.motion) != live.end())
+            playing_.push_back(&s);
+    std::sort(playing_.begin(), playing_.end(), [](auto* a, auto* b) { return a->order < b->order; });
+    for (const MotionState* s : playing_)
     {
         const float weight = s->fadeLength > 0.0f ? std::min(s->fadeMs / s->fadeLength, 1.0f) : 1.0f;
         for (size_t t = 0; t < s->trackFrames.size(); ++t)
@@ -306,7 +304,8 @@ void CSceneModel::poseFrames(bool physics)
             animated_[size_t(f)] = true;
         }
     }
-    std::vector<Matrix4x4> world(n);
+    std::vector<Matrix4x4>& world = frameWorld_;
+    world.resize(n);
     for (size_t f = 0; f < n; ++f)
     {
         const Matrix4x4& parentWorld = data[f].parent >= 0 ? world[size_t(data[f].parent)] : world_;

@@ -134,6 +134,9 @@ private:
     std::vector<FramePose> restPose_;
     std::vector<FramePose> pose_;
     std::vector<bool> animated_;
+    // Working space of posing, kept between calls.
+    std::vector<const MotionState*> playing_;
+    std::vector<Matrix4x4> frameWorld_;
     std::map<uint32_t, MeshState> meshes_;
     std::map<std::string, Channel> channels_;
     std::map<std::string, FaceEffect> faceEffects_;
