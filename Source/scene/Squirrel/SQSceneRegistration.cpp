@@ -1,7 +1,10 @@
 #include "scene/Squirrel/SQSceneRegistration.h"
 
 #include "scene/Squirrel/SQCamera.h"
+#include "scene/Squirrel/SQJoint.h"
 #include "scene/Squirrel/SQNull3D.h"
+#include "scene/Squirrel/SQPhysics.h"
+#include "scene/Squirrel/SQRigidBody.h"
 
 namespace Orvane::Squirrel
 {
@@ -10,6 +13,9 @@ void RegisterSceneClasses()
 {
     SQCamera::registerClass();
     SQNull3D::registerClass();
+    SQPhysics::registerClass();
+    SQRigidBody::registerClass();
+    SQJoint::registerClass();
 }
 
 } // namespace Orvane::Squirrel
