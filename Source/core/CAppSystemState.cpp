@@ -140,6 +140,7 @@ int CAppSystemState::applyPreset(int level)
     sceneFactor = 4.0f;
     sceneOption2 = 1;
     sceneOption3 = 1;
+    useFog = 1;
     return 0;
 }
 
@@ -196,7 +197,7 @@ Kavro::CSceneStateDesc CAppSystemState::buildSceneState(const Kavro::CSceneState
     desc.useSoftFocus = int32_t(useSoftFocus);
     desc.softFocusEnable = int32_t(softFocusEnable);
     desc.sceneOption = int32_t(sceneOption);
-    desc.fogEnable = int32_t(fogEnable);
+    desc.fogEnable = useFog ? int32_t(fogEnable) : 0;
     desc.pointLightNum = int32_t(pointLightNum);
     desc.sceneOption2 = int32_t(sceneOption2);
     desc.sceneFactor = sceneFactor;

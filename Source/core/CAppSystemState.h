@@ -81,6 +81,9 @@ public:
     uint32_t pointLightNum = 2;
     uint32_t sceneOption2 = 1;
     uint32_t sceneOption3 = 1;
+    // Fog has no user setting of its own; kept beside the other switches so that the scene script class
+    // treats it like them. Not saved.
+    uint32_t useFog = 1;
     // Switched by the scene script class; not saved.
     uint32_t softFocusEnable = 0;
     uint32_t hdrBloomEnable = 0;

@@ -318,6 +318,23 @@ TEST(SystemStateScene, RatioZeroTurnsTheSceneEffectsOff)
     EXPECT_EQ(on.sceneFactor, 4.0f);
 }
 
+TEST(SystemStateScene, FogIsOnlyOnWhileTheFogSwitchIs)
+{
+    CAppSystemState state(1280, 720);
+    EXPECT_EQ(state.useFog, 1u);
+    state.fogEnable = 1;
+    state.useFog = 0;
+    EXPECT_EQ(state.buildSceneState({}).fogEnable, 0);
+    // Every preset turns the switch back on; it is never saved.
+    for (int level = 0; level < 4; ++level)
+    {
+        state.useFog = 0;
+        state.applyPreset(level);
+        EXPECT_EQ(state.useFog, 1u) << "preset " << level;
+    }
+    EXPECT_EQ(state.buildSceneState({}).fogEnable, 1);
+}
+
 TEST(SystemStateScene, RatioSelectsTheScaleAndQualityTheShadowMap)
 {
     Kavro::CSceneStateDesc current;

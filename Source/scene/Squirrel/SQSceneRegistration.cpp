@@ -5,6 +5,8 @@
 #include "scene/Squirrel/SQNull3D.h"
 #include "scene/Squirrel/SQPhysics.h"
 #include "scene/Squirrel/SQRigidBody.h"
+#include "scene/Squirrel/SQPointLight.h"
+#include "scene/Squirrel/SQScene.h"
 
 namespace Orvane::Squirrel
 {
@@ -16,6 +18,8 @@ void RegisterSceneClasses()
     SQPhysics::registerClass();
     SQRigidBody::registerClass();
     SQJoint::registerClass();
+    SQScene::registerClass();
+    SQPointLight::registerClass();
 }
 
 } // namespace Orvane::Squirrel
