@@ -4,6 +4,7 @@
 
 #include "scene/CJoint.h"
 #include "scene/CRigidBody.h"
+#include "scene/IBoneFrame.h"
 #include "scene/Squirrel/SQJoint.h"
 #include "scene/Squirrel/SQRigidBody.h"
 
@@ -17,6 +18,15 @@ using Strings = std::vector<std::string>;
 
 namespace
 {
+
+// A bone as the physics classes see one: a task object standing for a model frame.
+class FakeBone : public Orvane::CTaskObject, public Orvane::IBoneFrame
+{
+public:
+    FakeBone(const std::string& name, Kavro::ISceneFrame* frame) : CTaskObject(name), frame(frame) {}
+    Kavro::ISceneFrame* getBoneFrame() override { return frame; }
+    Kavro::ISceneFrame* frame;
+};
 
 class PhysicsScriptTest : public SceneScriptTest
 {
@@ -108,6 +118,30 @@ TEST_F(PhysicsScriptTest, ShapesAreCreatedOnlyFromWholeTablesAndShownInTheScene)
         EXPECT_EQ(eval(s.call), "0") << s.call;
         EXPECT_EQ(logged({"createBox", "createCylinder", "createCapsule"}), Strings{s.logged});
     }
+}
+
+TEST_F(PhysicsScriptTest, ABoneLendsTheBodyOnItsFrameAndNothingElseDoes)
+{
+    ASSERT_EQ(runSnippet("::owner <- SQRigidBody(\"owner\"); ::owner.createSphere(1.0, {x = 0, y = 0, z = 0}, 1.0, 1);"
+                         "::n <- SQNull3D(\"n\");"),
+              "");
+    auto* frame = new RecordingSceneFrame(*fake, "frame", "arm");
+    frame->attachRigidBody(library("owner"), 0, 0, 0);
+    auto* bone = new FakeBone("bone", frame);
+    auto* bare = new FakeBone("bare", nullptr);
+    log3d.clear();
+    ASSERT_EQ(runSnippet("::r <- SQRigidBody(\"r\");"), "");
+    for (const char* name : {"n", "bare", "nobody", ""})
+        EXPECT_EQ(eval(Join({"::r.create(\"", name, "\")"})), "-1") << name;
+    EXPECT_EQ(rigid("r")->getRigidBody(), nullptr);
+    EXPECT_EQ(eval("::r.create(\"bone\")"), "0");
+    EXPECT_EQ(rigid("r")->getEngineObject(), library("owner"));
+    EXPECT_EQ(logged({"attachToScene"}), Strings{"body1.attachToScene(scene, 3)"});
+    ASSERT_EQ(runSnippet("::r = null;"), "");
+    bone->release();
+    bare->release();
+    frame->orphan();
+    frame->release();
 }
 
 TEST_F(PhysicsScriptTest, AFailedCreationLeavesABodilessWrapperWhoseSettersDoNothing)

@@ -68,6 +68,11 @@ TEST_F(SQCameraTest, TheClassRegistersItsMethodsAndAnswersAsACamera)
     EXPECT_EQ(Orvane::FindCamera(task, "cam"), library());
     EXPECT_EQ(log3d.calls(), Strings{});
     EXPECT_EQ(eval("::c.setTimeScale(1)"), "error: Incorrect function argument");
+    // A clone owns nothing: its calls are refused and only the original lets the camera go.
+    ASSERT_EQ(runSnippet("::k <- clone ::c;"), "");
+    EXPECT_EQ(eval("::k.getFov()"), "error: Invalid Instance Type");
+    ASSERT_EQ(runSnippet("::k = null;"), "");
+    EXPECT_EQ(eval("::c.getFov()"), "45");
 }
 
 TEST_F(SQCameraTest, ProjectionsAreSentAtOnceAndOnEveryApply)

@@ -5,7 +5,6 @@
 #include "core/CChunkWriter.h"
 #include "core/CFile.h"
 #include "core/SharedFunctions.h"
-#include "script/CSquirrel.h"
 #include "script/Squirrel/SQFile.h"
 #include "script/Squirrel/ScriptResults.h"
 #include "script/TableReaders.h"
@@ -31,16 +30,6 @@ using Kavro::Vector3D;
 
 constexpr float RadiansPerDegree = 0.0174532924f;
 constexpr float RadiansPerHalfDegree = 0.00872664619f;
-
-// The two amplitude vectors a script leaves in SQMATH_V3_1_* and SQMATH_V3_2_* before a shake.
-void readShakeVectors(Vector3D& from, Vector3D& to)
-{
-    CSquirrel* host = CSquirrel::get();
-    if (!host)
-        return;
-    from = Vector3D(host->mathValue(0), host->mathValue(1), host->mathValue(2));
-    to = Vector3D(host->mathValue(3), host->mathValue(4), host->mathValue(5));
-}
 
 // "x", "y" and "z" of a script table; a missing key or a value that is no number is 0.
 Vector3D tableVector(const SquirrelObject& table)
@@ -349,8 +338,7 @@ void SQCamera::beginTimeline(int32_t duration, int32_t easing)
 
 void SQCamera::shake(int32_t period, int32_t mode, int32_t duration, int32_t easing, int32_t swingEasing)
 {
-    Vector3D from, to;
-    readShakeVectors(from, to);
+    const Vector3D from = ScriptInputVector(1), to = ScriptInputVector(2);
     replaceShake(nullptr);
     auto* effect = new CEffectShake;
     effect->begin(from, to, uint32_t(period), uint32_t(mode), ScriptTime(duration), easing, swingEasing);
@@ -360,8 +348,7 @@ void SQCamera::shake(int32_t period, int32_t mode, int32_t duration, int32_t eas
 
 void SQCamera::randomShake(int32_t period, int32_t mode, int32_t duration, int32_t easing, int32_t swingEasing)
 {
-    Vector3D from, to;
-    readShakeVectors(from, to);
+    const Vector3D from = ScriptInputVector(1), to = ScriptInputVector(2);
     replaceShake(nullptr);
     auto* effect = new CEffectRandomShake;
     effect->begin(from, to, uint32_t(period), uint32_t(mode), ScriptTime(duration), easing, swingEasing);
