@@ -630,13 +630,20 @@ int RecordingRenderDevice::clear(int count, const uint32_t* argb)
     return 0;
 }
 
+FakeTexture* RecordingRenderDevice::noted(FakeTexture* texture)
+{
+    if (noteTextureReleases)
+        texture->releaseNote = {&log_, texture->name};
+    return texture;
+}
+
 Kavro::ITexture* RecordingRenderDevice::loadTexture(const char* name, int mipLevels, int flags)
 {
     const std::string n = name ? name : "";
     log_.add("loadTexture", n, mipLevels, flags);
     if (std::find(missingTextures.begin(), missingTextures.end(), n) != missingTextures.end())
         return nullptr;
-    return new FakeTexture(n, loadedWidth, loadedHeight, 0);
+    return noted(new FakeTexture(n, loadedWidth, loadedHeight, 0));
 }
 
 Kavro::ITexture* RecordingRenderDevice::createTexture(int width, int height, int format, int flags)
@@ -890,7 +897,7 @@ Kavro::ITexture* RecordingRenderDevice::createMovieTexture(int width, int height
     log_.add("device.createMovieTexture", width, height);
     if (noMovieTexture || width <= 0 || height <= 0)
         return nullptr;
-    return new FakeTexture("movie", width, height, 1);
+    return noted(new FakeTexture("movie", width, height, 1));
 }
 
 int RecordingSceneManager::addSceneNode(Kavro::ISceneNode* node)

@@ -486,8 +486,12 @@ public:
     Fake3D* fake3D = nullptr;
     bool noMovieTexture = false;
     bool noEffectMap = false;
+    // Loaded and movie textures log "release(<name>)" at each release.
+    bool noteTextureReleases = false;
 
 private:
+    FakeTexture* noted(FakeTexture* texture);
+
     CallLog& log_;
     RecordingSceneManager* scene_;
     Kavro::ITexture* target_ = nullptr;

@@ -7,6 +7,7 @@
 #include "scene/Squirrel/SQRigidBody.h"
 #include "scene/Squirrel/SQPointLight.h"
 #include "scene/Squirrel/SQScene.h"
+#include "scene/Squirrel/SQSprite3D.h"
 
 namespace Orvane::Squirrel
 {
@@ -20,6 +21,7 @@ void RegisterSceneClasses()
     SQJoint::registerClass();
     SQScene::registerClass();
     SQPointLight::registerClass();
+    SQSprite3D::registerClass();
 }
 
 } // namespace Orvane::Squirrel
