@@ -7,6 +7,7 @@
 #include "core/StartupState.h"
 #include "core/TextEncoding.h"
 #include "model/Squirrel/SQModel.h"
+#include "model/Squirrel/SQModelCharacter.h"
 #include "particle/Squirrel/SQLine.h"
 #include "particle/Squirrel/SQParticle.h"
 #include "scene/Squirrel/SQSceneRegistration.h"
@@ -283,6 +284,7 @@ void RegisterScriptClasses()
     Squirrel::SQLine::registerClass();
     Squirrel::SQParticle::registerClass();
     Squirrel::SQModel::registerClass();
+    Squirrel::SQModelCharacter::registerClass();
     Squirrel::RegisterSceneClasses();
     Squirrel::SQProcess::registerClass();
     Squirrel::SQFile::registerClass();

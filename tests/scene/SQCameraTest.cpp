@@ -352,3 +352,21 @@ TEST_F(SQCameraTest, TheSceneCameraIsSetAndTheLibraryCameraGoesWithTheInstance)
     ASSERT_EQ(runSnippet("::c = null;"), "");
     EXPECT_EQ(library()->count(), 1); // the scene's reference
 }
+
+TEST_F(SQCameraTest, WithoutALibraryCameraEveryMethodIsQuiet)
+{
+    fake->noCamera = true;
+    ASSERT_EQ(runSnippet("::c <- SQCamera(\"cam\");"), "");
+    SQCamera* cam = object<SQCamera>("cam");
+    log3d.clear();
+    ASSERT_EQ(runSnippet("::c.create(45.0, 1.5, 1.0, 1000.0); ::c.move3D(1.0, 2.0, 3.0, 0, 0);"
+                         "::c.setFixedLookAt(1); ::c.setFixedLookAt(0); ::c.moveDelta(0.0, 0.0, 1.0);"
+                         "::c.setSceneCamera(); ::c.calcScreenSize(10.0);"),
+              "");
+    frame(cam);
+    EXPECT_EQ(log3d.calls(), Strings{});
+    EXPECT_EQ(results(), "0,0,0,0");
+    EXPECT_FALSE(cam->getCamera());
+    EXPECT_EQ(Orvane::FindCamera(task, "cam"), nullptr);
+    expectNear(position(), {1.0f, 2.0f, 4.0f});
+}

@@ -34,9 +34,13 @@ std::string text(const char* value)
 
 } // namespace
 
-SQModel::SQModel(const char* name) : SQRenderer<CModel>(name ? name : "")
+SQModel::SQModel(const char* name) : SQModel(name, nullptr)
 {
-    engine = new CModel(getName());
+}
+
+SQModel::SQModel(const char* name, CModel* model) : SQRenderer<CModel>(name ? name : "")
+{
+    engine = model ? model : new CModel(getName());
     engineObject = engine;
     // The binding drives the model from its own passes; the model stays in the frame tree under the task.
     engine->leaveTaskLists();

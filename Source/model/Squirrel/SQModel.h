@@ -130,6 +130,10 @@ public:
 
     CSceneObject<Kavro::ISceneModel> sceneHolder;
 
+protected:
+    // Takes over model's reference (a new plain model when null).
+    SQModel(const char* name, CModel* model);
+
 private:
     // The holder takes the model's present scene model.
     void refreshHolder();

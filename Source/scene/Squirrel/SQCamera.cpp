@@ -268,8 +268,9 @@ void SQCamera::setFixedLookAt(int32_t flag)
 
 void SQCamera::setSceneCamera()
 {
+    // A camera the device never made must not take the scene's camera away.
     CApp* app = CApp::get();
-    if (app && app->sceneManager)
+    if (camera && app && app->sceneManager)
         app->sceneManager->setCamera(camera);
 }
 
