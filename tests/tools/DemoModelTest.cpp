@@ -4,13 +4,17 @@
 #include "support/DirectoryFileSystem.h"
 #include "support/TempDirectory.h"
 
+#include <kavro/ICamera.h>
 #include <kavro/IModelResource.h>
 #include <kavro/IRenderDevice.h>
 #include <kavro/ISceneFrame.h>
+#include <kavro/ISceneManager.h>
+#include <kavro/ISceneModel.h>
 #include <kavro/Ref.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -71,6 +75,51 @@ TEST_F(DemoModelTest, CharacterLoadsWithItsFramesFaceMotionsAndMorphFile)
     EXPECT_GE(chara->loadMotion("motion/idle.anm"), 0);
     EXPECT_GE(chara->loadMotion("motion/wave.anm"), 0);
     EXPECT_GE(chara->loadMorph(1, "smile", "morph/smile.mph"), 0);
+}
+
+TEST_F(DemoModelTest, CharacterShowsItsOutsideFacesToACameraInFrontOfIt)
+{
+    // A portrait screen with the character standing in its middle, seen from the front (a model faces -z),
+    // lit from the camera's side: outside faces toward the camera are lit, inside ones would face away.
+    constexpr int Width = 180, Height = 320;
+    Ref<IRenderDevice> device = Ref<IRenderDevice>::adopt(CreateRenderDevice(nullptr, Width, Height, files_.get()));
+    ASSERT_TRUE(device);
+    ASSERT_EQ(device->beginFrame(), 0);
+    Ref<IModelResource> chara = Ref<IModelResource>::adopt(device->loadModel("model/chara.glb"));
+    ASSERT_TRUE(chara);
+    ISceneManager* scene = device->getSceneManager();
+    Ref<ISceneModel> model = Ref<ISceneModel>::adopt(scene->createSceneModel(chara.get()));
+    ASSERT_TRUE(model);
+    model->applyTransform(0);
+    Ref<ICamera> camera = Ref<ICamera>::adopt(device->createCamera());
+    camera->setPerspective(0.6f, float(Width) / float(Height), 0.1f, 50.0f);
+    camera->setLookAt({0.0f, 0.85f, -3.2f}, {0.0f, 0.85f, 0.0f}, {0.0f, 1.0f, 0.0f});
+    camera->update();
+    scene->setCamera(camera.get());
+    scene->setLightPosition({1.0f, 3.0f, -10.0f, 1.0f});
+    scene->setLightLookAt({0.0f, 0.85f, 0.0f, 1.0f});
+    const uint32_t background = 0xFF304050u;
+    device->clear(1, &background);
+    ASSERT_EQ(scene->addSceneNode(model->getSceneNode()), 0);
+    ASSERT_EQ(scene->renderScene(), 0);
+    std::vector<uint32_t> pixels(size_t(Width) * Height);
+    ASSERT_EQ(device->readPixels(nullptr, pixels.data()), 0);
+    if (const char* keep = std::getenv("ORVANE_SCENE_PNG_DIR"))
+        device->saveTexture((std::string(keep) + "/DemoCharacter.png").c_str(), nullptr, 0);
+
+    // The head, the chest and a foot are drawn and lit; beside the character is background.
+    const Matrix4x4 head = chara->findFrame("head")->getRestMatrix();
+    for (const Vector3D& at : {Vector3D(0.0f, head._42 + 0.05f, 0.0f), Vector3D(0.0f, 1.3f, 0.0f),
+                               Vector3D(0.09f, 0.12f, 0.0f)})
+    {
+        const Vector3D s = scene->transformFromWorldToScreen(at);
+        const uint32_t p = pixels[size_t(s.y) * Width + size_t(s.x)];
+        const int brightest = int(std::max({(p >> 16) & 0xFFu, (p >> 8) & 0xFFu, p & 0xFFu}));
+        EXPECT_NE(p, background) << at.y;
+        EXPECT_GT(brightest, 60) << "unlit at height " << at.y << ": " << std::hex << p;
+    }
+    EXPECT_EQ(pixels[size_t(Height / 2) * Width + 5], background);
+    scene->setCamera(nullptr);
 }
 
 TEST_F(DemoModelTest, PropsLoad)

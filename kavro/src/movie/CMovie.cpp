@@ -57,8 +57,7 @@ CMovie::~CMovie()
     stopDecoder();
     if (soundHandle_)
         sound_->releaseHandle(soundHandle_);
-    if (boundTexture_)
-        boundTexture_->release();
+    setTexture(nullptr);
     if (sound_)
         sound_->release();
     if (fileSystem_)
@@ -465,9 +464,13 @@ int CMovie::setTexture(ITexture* texture)
 {
     if (texture)
         texture->addRef();
+    if (auto* old = dynamic_cast<CTexture*>(boundTexture_); old && old->frameSource() == this)
+        old->setFrameSource(nullptr);
     if (boundTexture_)
         boundTexture_->release();
     boundTexture_ = texture;
+    if (auto* ours = dynamic_cast<CTexture*>(texture))
+        ours->setFrameSource(this);
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include "render/CEglContext.h"
 #include "render/CSdlGLContext.h"
 #include "render/CShadeMap.h"
+#include "render/CSceneRenderer.h"
 #include "render/BlendMode.h"
 #include "render/CTexture.h"
 #include "render/CYuvConverter.h"
@@ -15,7 +16,9 @@
 #include "scene/CSceneParticle.h"
 #include "scene/CMaskQuad.h"
 #include "scene/CModelAuxiliary.h"
+#include "scene/CCamera.h"
 #include "scene/CModelResource.h"
+#include "scene/CSceneObjects.h"
 #include "scene/CSceneManager.h"
 #include "scene/CShadowSprite.h"
 #include "scene/CSpriteQuad.h"
@@ -181,6 +184,7 @@ bool CRenderDevice::build()
 CRenderDevice::~CRenderDevice()
 {
     flush();
+    sceneRenderer_.reset();
     if (scene_)
         scene_->release();
     if (defaultTexture_)
@@ -211,9 +215,42 @@ void CRenderDevice::releaseContext()
     else if (renderer_)
         renderer_->abandon();
     // Its objects die with it; the textures still alive find no context and leave theirs alone.
+    sceneRenderer_.reset();
     renderer_.reset();
     dropYuvConverter();
     context_.reset();
+}
+
+CSceneRenderer* CRenderDevice::sceneRenderer()
+{
+    if (!sceneRenderer_ && !sceneRendererFailed_ && makeCurrent())
+    {
+        sceneRenderer_ = CSceneRenderer::create(this);
+        sceneRendererFailed_ = !sceneRenderer_;
+        bindCurrentTarget();
+    }
+    return sceneRenderer_.get();
+}
+
+ISprite3D* CRenderDevice::createSprite3D(int count, ITexture* texture)
+{
+    CTexture* ours = own(texture);
+    return ours && count > 0 ? new CSprite3D(ours, count) : nullptr;
+}
+
+ICamera* CRenderDevice::createCamera()
+{
+    return new CCamera(float(screenSize_[0]) / float(screenSize_[1]));
+}
+
+ITexture* CRenderDevice::createMovieTexture(int width, int height)
+{
+    return makeTexture(CTexture::RenderTarget, width, height, "");
+}
+
+IPointLight* CRenderDevice::createPointLight()
+{
+    return new CPointLightResource;
 }
 
 void CRenderDevice::dropYuvConverter()

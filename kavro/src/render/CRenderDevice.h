@@ -19,6 +19,7 @@ namespace Kavro
 
 class CTexture;
 class CSceneManager;
+class CSceneRenderer;
 class CYuvConverter;
 struct YuvFrame;
 
@@ -66,11 +67,12 @@ public:
     const int32_t* getScreenSize() override { return screenSize_; }
     // A glTF binary model through the file system (kavro/README.md).
     IModelResource* loadModel(const char* path) override;
-    ISprite3D* createSprite3D(int, ITexture*) override { return nullptr; }
-    ICamera* createCamera() override { return nullptr; }
-    IPointLight* createPointLight() override { return nullptr; }
+    ISprite3D* createSprite3D(int count, ITexture* texture) override;
+    ICamera* createCamera() override;
+    IPointLight* createPointLight() override;
     IModelAuxiliary* createModelAuxiliary(int size) override;
-    ITexture* createMovieTexture(int, int) override { return nullptr; }
+    // A render texture (cleared to transparent black) that a movie's frames are drawn into.
+    ITexture* createMovieTexture(int width, int height) override;
 
     void setPresentRectProvider(std::function<Rect2D<int>()> provider) { presentRect_ = std::move(provider); }
     // Frees the GL context and everything in it; from then on every drawing operation fails.
@@ -98,6 +100,12 @@ public:
     int drawLines(const std::vector<QuadVertex>& ends, int blendMode);
     // Draws every queued quad: before anything reads, copies, clears or changes pixels or textures.
     void flush();
+    // The texture drawn into now (the logical screen when no other is set).
+    CTexture* currentTarget() const { return target(); }
+    // Binds the current target again after something drew elsewhere.
+    void restoreTarget() { bindCurrentTarget(); }
+    // The 3D scene's renderer, made on first use; null when its shaders cannot be built or the context is gone.
+    CSceneRenderer* sceneRenderer();
     // Replaces the pixels of into (a texture of this device) with the frame's picture, scaled to fit,
     // converted to RGB on the GPU. 0, or -1 when the texture or the frame cannot be drawn.
     int drawYuvFrame(ITexture* into, const YuvFrame& frame);
@@ -122,6 +130,8 @@ private:
     IFileSystem* fileSystem_;
     std::unique_ptr<CQuadRenderer> renderer_;
     std::unique_ptr<CYuvConverter> yuv_; // made with the first movie frame
+    std::unique_ptr<CSceneRenderer> sceneRenderer_;
+    bool sceneRendererFailed_ = false;
     bool yuvFailed_ = false;
     CTexture* screen_ = nullptr;
     CTexture* defaultTexture_ = nullptr;

@@ -12,6 +12,7 @@ namespace Kavro
 {
 
 class CRenderDevice;
+class IMovie;
 
 // A GL texture of the render device: a loaded image, a CPU-lockable texture or a render target.
 // Row 0 of the GL texture is the top row of the image.
@@ -64,6 +65,10 @@ public:
     // The framebuffer that draws into this texture, made on first use; 0 when it cannot be made.
     GLuint framebuffer();
     CRenderDevice* device() const { return device_; }
+    // The movie whose frames this texture shows (IMovie::setTexture), not counted: the movie clears it
+    // before it lets the texture go. Scene sprites ask it for the frame due before they are drawn.
+    void setFrameSource(IMovie* movie) { frameSource_ = movie; }
+    IMovie* frameSource() const { return frameSource_; }
 
 private:
     CRenderDevice* device_;
@@ -78,6 +83,7 @@ private:
     bool locked_ = false;
     bool premultiplied_ = false;
     std::vector<uint32_t> lockBuffer_;
+    IMovie* frameSource_ = nullptr;
 };
 
 } // namespace Kavro

@@ -1,5 +1,8 @@
 #include "scene/CSceneModel.h"
 
+#include "render/CSceneRenderer.h"
+#include "scene/CSceneManager.h"
+
 #include <kavro/IPhysicsRigidBody.h>
 
 #include <algorithm>
@@ -63,8 +66,9 @@ std::optional<float> crossing(const Vector3D& from, const Vector3D& direction, c
 
 } // namespace
 
-CSceneModel::CSceneModel(CModelResource* resource) : resource_(resource)
+CSceneModel::CSceneModel(CSceneManager* scene, CModelResource* resource) : scene_(scene), resource_(resource)
 {
+    scene_->registerDrawable(this);
     for (const ModelFrameData& frame : resource_->frameData())
         restPose_.push_back(FramePose::FromMatrix(frame.local));
     pose_ = restPose_;
@@ -74,11 +78,16 @@ CSceneModel::CSceneModel(CModelResource* resource) : resource_(resource)
         meshState(*mesh);
 }
 
-CSceneModel::~CSceneModel() = default;
-
-void CSceneModel::submit(CSceneRenderer&)
+CSceneModel::~CSceneModel()
 {
-    // Drawn by the scene renderer from posedMeshes() once it submits model meshes.
+    scene_->unregisterDrawable(this);
+}
+
+void CSceneModel::submit(CSceneRenderer& renderer)
+{
+    for (const PosedMesh& mesh : posedMeshes())
+        if (mesh.visible)
+            renderer.addMesh(mesh);
 }
 
 int CSceneModel::setWorldMatrix(const Matrix4x4& world)
@@ -586,6 +595,7 @@ std::vector<PosedMesh> CSceneModel::posedMeshes()
         posed.morphWeights = morphWeights(*mesh);
         posed.materials = &s.materials;
         posed.visible = mesh->visible && s.visible;
+        posed.drawToEnd = s.drawToEnd != 0 || mesh->drawToEnd;
         ordered.emplace_back(s.drawToEnd, std::move(posed));
     }
     std::stable_sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) { return a.first < b.first; });

@@ -17,12 +17,15 @@
 namespace Kavro
 {
 
+class CSceneManager;
+
 // A model resource's instance in the scene: plays its motions, poses its frames, blends morph channels,
 // keeps its own material state and couples rigid bodies to frames. kavro/README.md gives the meanings.
 class CSceneModel : public CMaterialSettings<ISceneModel>, public SceneDrawable
 {
 public:
-    explicit CSceneModel(CModelResource* resource);
+    // Registers with scene as one of its drawables while it lives.
+    CSceneModel(CSceneManager* scene, CModelResource* resource);
     ~CSceneModel() override;
 
     ISceneNode* getSceneNode() override { return static_cast<SceneDrawable*>(this); }
@@ -124,6 +127,7 @@ private:
     // fraction of the segment; the mesh's name into hitMesh.
     std::optional<float> hitLine(const char* name, const CLine3D& line, std::string* hitMesh);
 
+    Ref<CSceneManager> scene_;
     Ref<CModelResource> resource_;
     Matrix4x4 world_;
     float timeScale_ = 1.0f;

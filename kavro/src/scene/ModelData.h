@@ -148,6 +148,8 @@ struct PosedMesh
     // Per material of the mesh: the scene model's own state.
     const std::vector<MaterialState>* materials = nullptr;
     bool visible = true;
+    // Drawn after every other mesh of the scene (setMeshDrawToEnd).
+    bool drawToEnd = false;
 };
 
 } // namespace Kavro

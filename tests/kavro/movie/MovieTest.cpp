@@ -6,7 +6,11 @@
 #include "movie/OggPackets.h"
 #include "sound/CSoundDevice.h"
 
+#include <kavro/ICamera.h>
 #include <kavro/IRenderDevice.h>
+#include <kavro/ISceneManager.h>
+#include <kavro/ISceneSprite.h>
+#include <kavro/ISprite3D.h>
 #include <kavro/ITexture.h>
 
 #include <ogg/ogg.h>
@@ -350,6 +354,56 @@ TEST_F(MovieTest, OpensThroughTheFileSystemAndWritesTheBoundTexture)
     expectFrame(3);
     EXPECT_GE(movie->framesShown(), 1);
     EXPECT_EQ(movie->setTexture(nullptr), 0);
+}
+
+TEST_F(MovieTest, SpriteOverAMovieTextureShowsTheFrameDueWhenTheSceneDrawsIt)
+{
+    Kavro::ITexture* frames = device_->createMovieTexture(ClipWidth, ClipHeight);
+    ASSERT_NE(frames, nullptr);
+    Kavro::CMovie* movie = open(clip(false), false);
+    movie->setTexture(frames);
+    Kavro::ISprite3D* sprite = device_->createSprite3D(1, frames);
+    ASSERT_NE(sprite, nullptr);
+    const uint8_t white[4] = {255, 255, 255, 255};
+    sprite->begin(1, 0);
+    sprite->drawQuad(Kavro::Matrix4x4(), {float(ClipWidth), float(ClipHeight)}, white,
+                     {0.0f, 0.0f, float(ClipWidth), float(ClipHeight)});
+    sprite->end();
+    Kavro::ISceneManager* scene = device_->getSceneManager();
+    Kavro::ISceneSprite* placed = scene->addSprite3D(sprite);
+    ASSERT_NE(placed, nullptr);
+    // One unit per pixel: the quad's top-left corner at the middle of the screen.
+    Kavro::ICamera* camera = device_->createCamera();
+    camera->setOrtho(float(ScreenWidth), float(ScreenHeight), 0.5f, 100.0f);
+    camera->setLookAt({0.0f, 0.0f, -10.0f}, {0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f});
+    camera->update();
+    scene->setCamera(camera);
+    scene->setLightColor({1.0f, 1.0f, 1.0f, 1.0f});
+    movie->play(0);
+    for (int frame : {1, 4})
+    {
+        now_ = frame * FrameMs + FrameMs / 2;
+        for (int i = 0; i < 12; ++i)
+        {
+            ASSERT_TRUE(movie->waitForDecoder(5000));
+            ASSERT_EQ(scene->addSceneNode(placed->getSceneNode()), 0);
+            ASSERT_EQ(scene->renderScene(), 0);
+        }
+        readBack();
+        const uint32_t wanted = 0xFF000000u | FrameColours[size_t(frame)];
+        const uint32_t got = pixel(ScreenWidth / 2 + ClipWidth / 2, ScreenHeight / 2 + ClipHeight / 2);
+        EXPECT_LE(ChannelDistance(got, wanted), 12) << "frame " << frame << ": " << Hex(got) << " for " << Hex(wanted);
+    }
+    scene->setCamera(nullptr);
+    camera->release();
+    // The movie may go first: the texture forgets it.
+    movie_->release();
+    movie_ = nullptr;
+    scene->addSceneNode(placed->getSceneNode());
+    EXPECT_EQ(scene->renderScene(), 0);
+    placed->release();
+    sprite->release();
+    frames->release();
 }
 
 } // namespace

@@ -108,4 +108,56 @@ ModelFixture CapeFixture()
     return f;
 }
 
+void AddFace(FixtureMesh& mesh, const Vector3D& corner, const Vector3D& du, const Vector3D& dv, const Vector3D& normal)
+{
+    const uint32_t base = uint32_t(mesh.vertices.size());
+    const Vector3D at[4] = {corner, corner + du, corner + dv, corner + du + dv};
+    for (int i = 0; i < 4; ++i)
+    {
+        FixtureVertex v;
+        v.position = at[i];
+        v.normal = normal;
+        v.u = (i & 1) ? 1.0f : 0.0f;
+        v.v = (i & 2) ? 0.0f : 1.0f;
+        mesh.vertices.push_back(v);
+    }
+    uint32_t triangles[2][3] = {{0, 1, 2}, {1, 3, 2}};
+    for (auto& t : triangles)
+    {
+        if ((at[t[1]] - at[t[0]]).Cross(at[t[2]] - at[t[0]]).Dot(normal) < 0.0f)
+            std::swap(t[1], t[2]);
+        mesh.indices.insert(mesh.indices.end(), {base + t[0], base + t[1], base + t[2]});
+    }
+}
+
+ModelFixture BoxFixture(const ColorF& colour, float h)
+{
+    ModelFixture f;
+    f.name = "box";
+    FixtureMesh mesh;
+    mesh.name = "box";
+    const Vector3D axes[3] = {{h, 0, 0}, {0, h, 0}, {0, 0, h}};
+    for (int axis = 0; axis < 3; ++axis)
+        for (float side : {-1.0f, 1.0f})
+        {
+            const Vector3D& u = axes[(axis + 1) % 3];
+            const Vector3D& v = axes[(axis + 2) % 3];
+            AddFace(mesh, axes[axis] * side - u - v, u * 2.0f, v * 2.0f, axes[axis] * (side / h));
+        }
+    f.meshes = {mesh};
+    FixtureMaterial material;
+    material.name = "paint";
+    material.baseColor = colour;
+    f.materials = {material};
+    return f;
+}
+
+FixtureMesh Square(const std::string& name, float x0, float y0, float x1, float y1, float z)
+{
+    FixtureMesh mesh;
+    mesh.name = name;
+    AddFace(mesh, {x0, y0, z}, {x1 - x0, 0, 0}, {0, y1 - y0, 0}, {0, 0, -1});
+    return mesh;
+}
+
 } // namespace OrvaneTest
