@@ -67,6 +67,8 @@ Kavro::ISoundDevice* FakeCore::createSoundDevice(int type)
 Kavro::IPhysicsWorld* FakeCore::createPhysicsWorld()
 {
     log.add("createPhysicsWorld");
+    if (physicsWorldMaker)
+        return physicsWorldMaker();
     if (!makePhysicsWorlds)
         return nullptr;
     return new FakePhysicsWorld(log, "world" + std::to_string(++physicsWorldsMade), fake3D);

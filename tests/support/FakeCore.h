@@ -93,7 +93,8 @@ public:
         return &input;
     }
     // With makePhysicsWorlds set, a new FakePhysicsWorld "world<n>" (n counting from 1), making its bodies and
-    // joints through the attached Fake3D; else null.
+    // joints through the attached Fake3D; with physicsWorldMaker set, what it makes (the library's worlds for
+    // tests that simulate); else null.
     Kavro::IPhysicsWorld* createPhysicsWorld() override;
     bool makeMovies = false;
     int movieWidth = 64;
@@ -163,6 +164,7 @@ public:
     int soundOutput = 1; // what a new sound device's hasOutput answers
     bool makePhysicsWorlds = false;
     int physicsWorldsMade = 0;
+    Kavro::IPhysicsWorld* (*physicsWorldMaker)() = nullptr;
     Kavro::WindowProc windowProc = nullptr;
     // Owned: released by the destructor; createFileSystem hands out a reference of it.
     Kavro::IFileSystem* fileSystem = nullptr;

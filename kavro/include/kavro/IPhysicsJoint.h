@@ -53,7 +53,7 @@ public:
     virtual Matrix4x4 getFrameA() = 0;
     virtual Matrix4x4 getFrameB() = 0;
 
-    // Shows the constraint in scene as lines of the given width.
+    // As IPhysicsRigidBody::attachToScene: kept, not drawn.
     virtual int attachToScene(ISceneManager* scene, const float& lineWidth) = 0;
     virtual ISceneNode* getSceneObject() = 0;
 };

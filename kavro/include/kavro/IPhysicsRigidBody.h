@@ -48,12 +48,13 @@ public:
     virtual uint32_t getEnableGravity() = 0;
     // 1: the body is moved by its owner (kinematic) rather than by the simulation.
     virtual int setEnableControler(int enable) = 0;
-    // The simulation's activation state of the body.
+    // The simulation's activation state of the body (1 active, 2 sleeping, 4 never sleeping: kinematic).
     virtual uint32_t getStateWord() = 0;
-    // Stops the body: velocities zero, forces cleared.
+    // Puts the body back where and as it was created, at rest: velocities zero, forces cleared.
     virtual int reset() = 0;
 
-    // Shows the body's shape in scene as a wire frame, lines of the given width.
+    // Keeps the scene (counted) and the line width; the library draws no physics shapes, so the scene
+    // object is a node the scene manager leaves undrawn.
     virtual int attachToScene(ISceneManager* scene, const float& lineWidth) = 0;
     virtual ISceneNode* getSceneObject() = 0;
 };

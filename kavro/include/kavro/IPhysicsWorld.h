@@ -18,7 +18,7 @@ struct PhysicsHitResult
     Vector3D normal;
     // Not counted.
     IPhysicsRigidBody* body = nullptr;
-    // Of a sweep: how far the body travelled before the hit, as a fraction of the way.
+    // How far the ray, or a swept body's centre, went before the hit (scene units).
     float distance = 0.0f;
 };
 
@@ -36,8 +36,8 @@ public:
     // Nonzero when the ray hits a body whose collision group shares a bit with mask; the nearest hit goes
     // into result.
     virtual int rayTest(const Vector3D& from, const Vector3D& to, PhysicsHitResult& result, const int& mask) = 0;
-    // Moves body's shape from where it is to to; nonzero on a hit (the nearest into result). Hits closer
-    // than margin (scene units) are ignored.
+    // Moves body's shape from where it is to to; nonzero on a hit (the nearest into result). margin is how
+    // deep (scene units) the shape may sink into what it meets before the sweep stops; below 0, a gap.
     virtual int sweepTest(IPhysicsRigidBody* body, const Vector3D& to, const float& margin, PhysicsHitResult& result,
                           const int& mask) = 0;
 

@@ -7,6 +7,7 @@
 #include "kavro/IFileSystem.h"
 #include "kavro/IRenderDevice.h"
 #include "movie/CMovie.h"
+#include "physics/PhysicsWorldFactory.h"
 #include "render/RenderDeviceFactory.h"
 #include "sound/SoundDeviceFactory.h"
 
@@ -326,10 +327,7 @@ IInputManager* CCore::getInputManager()
     return input_;
 }
 
-IPhysicsWorld* CCore::createPhysicsWorld()
-{
-    return nullptr;
-}
+IPhysicsWorld* CCore::createPhysicsWorld() { return physics::createWorld(); }
 
 IMovie* CCore::openMovie()
 {

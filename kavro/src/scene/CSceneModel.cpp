@@ -395,10 +395,9 @@ int CSceneModel::resetPhysics()
         IPhysicsRigidBody* body = frame->body();
         if (!body || couplingOf(*frame).uncoupled)
             continue;
-        body->setTransform(frame->getRigidBodyMatrix() * frame->getWorldMatrix());
-        body->setLinearVelocity({});
-        body->setAngularVelocity({});
+        // reset stops the body and puts it back where it was made; the frame then places it.
         body->reset();
+        body->setTransform(frame->getRigidBodyMatrix() * frame->getWorldMatrix());
     }
     return 0;
 }

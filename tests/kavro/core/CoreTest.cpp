@@ -1,6 +1,8 @@
 #include <kavro/ICore.h>
 #include <kavro/IFileSystem.h>
 #include <kavro/IInputManager.h>
+#include <kavro/IPhysicsRigidBody.h>
+#include <kavro/IPhysicsWorld.h>
 #include <kavro/IRenderDevice.h>
 
 #include <SDL2/SDL.h>
@@ -458,6 +460,21 @@ TEST_F(Core, RenderDeviceIsMadeOnceOverTheCoreScreen)
     EXPECT_GE(device->clear(1, &black), 0);
     EXPECT_GE(device->endFrame(), 0);
     device->release();
+}
+
+TEST_F(Core, EachPhysicsWorldIsNewAndSimulates)
+{
+    IPhysicsWorld* first = core->createPhysicsWorld();
+    IPhysicsWorld* second = core->createPhysicsWorld();
+    ASSERT_NE(first, nullptr);
+    EXPECT_NE(second, first);
+    EXPECT_EQ(first->getRefCount(), 1);
+    IPhysicsRigidBody* ball = first->createSphere(1.0f, {0, 1, 0}, 0.5f, Matrix4x4());
+    EXPECT_EQ(first->step(1.0f / 60.0f), 1);
+    EXPECT_LT(ball->getPosition().y, 1.0f);
+    ball->release();
+    second->release();
+    first->release();
 }
 
 TEST_F(Core, RenderDeviceHeldPastFinalizeHasNoContextLeft)

@@ -74,7 +74,8 @@ public:
     uint32_t getEnableGravity() override { return 1; }
     int setEnableControler(int on) override { return controlled = on, 0; }
     uint32_t getStateWord() override { return 0; }
-    int reset() override { return ++resets, velocity = {}, 0; }
+    // Back to where it was made (the origin), at rest.
+    int reset() override { return ++resets, velocity = {}, position = {}, rotation = {}, 0; }
     int attachToScene(ISceneManager*, const float&) override { return 0; }
     ISceneNode* getSceneObject() override { return nullptr; }
 
