@@ -5,10 +5,21 @@
 namespace Kavro
 {
 
+// How many library objects made through RefCounted are alive in the process: a run that released what
+// it made leaves it where it found it.
+inline std::atomic<int>& LiveObjectCount()
+{
+    static std::atomic<int> count{0};
+    return count;
+}
+
 // Implements the three counting operations of IInterface for library objects.
 template <typename Interface> class RefCounted : public Interface
 {
 public:
+    RefCounted() { ++LiveObjectCount(); }
+    ~RefCounted() override { --LiveObjectCount(); }
+
     int release() override
     {
         const int left = --count_;

@@ -60,6 +60,7 @@ CCore::CCore() : input_(new CInputManager)
     pacer_.setFrameRate(60);
     const char* fixedClock = std::getenv("KAVRO_FIXED_CLOCK");
     fixedClock_ = fixedClock && *fixedClock && std::strcmp(fixedClock, "0") != 0;
+    fixedSystemStart_ = wallClock();
     updateLayout();
     input_->setWarp(
         [this](int x, int y)
@@ -258,6 +259,15 @@ uint32_t CCore::getMilliTime()
 }
 
 uint64_t CCore::getSystemTime()
+{
+    // Under the fixed clock the date moves with the frames too, so that what runs on it (lip timelines)
+    // is the same in every run.
+    if (fixedClock_)
+        return fixedSystemStart_ + fixedFrames_ * 1000 / 60;
+    return wallClock();
+}
+
+uint64_t CCore::wallClock()
 {
     using namespace std::chrono;
     return uint64_t(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());

@@ -73,6 +73,7 @@ public:
     int showCursor(int show) override;
 
 private:
+    static uint64_t wallClock();
     struct DisplayMode
     {
         int width = 1280;
@@ -106,6 +107,7 @@ private:
     // Test runs (KAVRO_FIXED_CLOCK set): frames follow at once and the clock moves 1/60 s per frame.
     bool fixedClock_ = false;
     uint64_t fixedFrames_ = 0;
+    uint64_t fixedSystemStart_ = 0; // getSystemTime at the first frame under the fixed clock
     uint32_t frameCount_ = 0;
     CMessageTranslator translator_;
     std::vector<WindowMessage> translated_;

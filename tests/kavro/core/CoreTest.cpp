@@ -8,6 +8,7 @@
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -512,4 +513,35 @@ TEST_F(Core, ClockAndFrameRate)
     EXPECT_GT(core->getSystemTime(), 1600000000000ull); // after 2020, in milliseconds
     EXPECT_EQ(core->setFrameRate(30), 0);
     EXPECT_EQ(core->getFrameRate(), 30);
+}
+
+// Under the fixed clock a frame is 1000/60 ms on both clocks, however long it really took.
+TEST(CoreFixedClock, BothClocksMoveOneFrameAtATime)
+{
+    ASSERT_EQ(setenv("KAVRO_FIXED_CLOCK", "1", 1), 0);
+    ICore* core = CreateKavro();
+    unsetenv("KAVRO_FIXED_CLOCK");
+    ASSERT_NE(core, nullptr);
+    core->setScreenSize(64, 64);
+    ASSERT_GE(core->initialize(), 0);
+    core->completeStartup();
+    auto nextFrame = [&]
+    {
+        int result = 1;
+        for (int i = 0; i < 1000 && result > 0; ++i) result = core->pumpMessages();
+        return result;
+    };
+    ASSERT_EQ(nextFrame(), 0);
+    const uint32_t milli = core->getMilliTime();
+    const uint64_t date = core->getSystemTime();
+    EXPECT_GT(date, 1600000000000ull);
+    for (int frame = 0; frame < 6; ++frame)
+    {
+        SDL_Delay(30);
+        ASSERT_EQ(nextFrame(), 0);
+    }
+    EXPECT_EQ(core->getMilliTime() - milli, 100u);
+    EXPECT_EQ(core->getSystemTime() - date, 100u);
+    core->finalize();
+    ReleaseKavro();
 }

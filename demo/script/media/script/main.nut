@@ -1,5 +1,6 @@
-// The demo game: an opening, then a dialogue that is saved and loaded on the way (stage.nut). The
-// scene runs in a coroutine; this script wakes it once a frame and carries out its saves and loads.
+// The demo game: an opening, then a dialogue that is saved and loaded on the way (stage.nut), then a 3D
+// scene (scene3d.nut). The scene runs in a coroutine; this script wakes it once a frame and carries out
+// its saves and loads.
 print("Orvane demo: main.nut started\n");
 
 // Leaves a line in the save folder, so that a run can be told from the outside.
@@ -44,11 +45,13 @@ function sceneMain()
     ::demoChime <- stageMake("SQSound", "demo-chime", function(chime) { chime.load("sound/se.wav"); });
     ::demoChime.play();
     runDialogue();
+    runScene3D();
 }
 
 Import("stage.nut");
 Import("opening.nut");
 Import("dialogue.nut");
+Import("scene3d.nut");
 
 writeRunLog();
 loadDemoFonts();
