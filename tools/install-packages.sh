@@ -10,7 +10,7 @@ packages=(
   libopenal-dev libsndfile1-dev libvorbis-dev libogg-dev libtheora-dev
   libbullet-dev libtinygltf-dev libimgui-dev libxxhash-dev
   libgtest-dev libgmock-dev
-  xvfb xauth xdotool
+  xvfb xauth xdotool libx11-dev
   lua5.4
 )
 

@@ -311,6 +311,8 @@ int CApp::acquireRenderDevice()
     renderDevice = core->getRenderDevice();
     if (renderDevice)
         return 0;
+    // The box names the Windows API; the terminal gets what really failed.
+    std::fprintf(stderr, "orvane: no render device: %s\n", core->getRenderDeviceFailure().c_str());
     showErrorBox("%s", byLanguage(renderDeviceText));
     return -1;
 }
@@ -347,12 +349,15 @@ int CApp::acquireSoundDevice()
     if (!soundDevice)
     {
         leaveFullScreenForBox();
+        std::fprintf(stderr, "orvane: no sound device: OpenAL Soft could not be started\n");
         showErrorBox("%s", byLanguage(soundDeviceText));
         return -1;
     }
     if (soundDevice->hasOutput())
         return 0;
-    // Without a playback device the game still runs, silently.
+    // Without a playback device the game still runs, silently. The box names the Windows API; the
+    // terminal gets what really failed.
+    std::fprintf(stderr, "orvane: the game runs silently: %s\n", soundDevice->getOutputFailure().c_str());
     const bool left = leaveFullScreenForBox();
     showWarningBox("%s", byLanguage(soundOutputText));
     if (left)

@@ -6,6 +6,7 @@
 #include <kavro/CFile.h>
 #include <kavro/ICore.h>
 #include <kavro/IFileSystem.h>
+#include <kavro/LoadReport.h>
 
 namespace Orvane
 {
@@ -21,6 +22,13 @@ Kavro::IFileSystem* applicationFileSystem()
 }
 
 } // namespace
+
+std::string CFile::explainMissing(const char* path)
+{
+    if (Kavro::IFileSystem* fileSystem = applicationFileSystem())
+        return fileSystem->explainMissing(path);
+    return Kavro::ExplainMissingPlainFile(path);
+}
 
 CFile::CFile(const char* path)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace Kavro
 {
@@ -51,6 +52,9 @@ public:
     int readDword(uint32_t& value);
 
     bool isOpen();
+
+    // Why path cannot be opened for reading, for a game author's messages: where it was looked for.
+    static std::string explainMissing(const char* path);
 
 private:
     void closeAll();

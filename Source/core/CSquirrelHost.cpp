@@ -37,6 +37,16 @@ void CSquirrelHost::reset()
     squirrel->reset();
 }
 
+std::string CSquirrelHost::getErrorReport() const
+{
+    return CSquirrel::getErrorText();
+}
+
+const std::string& CSquirrelHost::getMainScriptPath() const
+{
+    return squirrel->getMainScriptPath();
+}
+
 void CSquirrelHost::releaseScriptObjects()
 {
     if (CApp* app = CApp::get())

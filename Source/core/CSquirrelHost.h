@@ -22,6 +22,8 @@ public:
     void setMainScriptPath(const std::string& path) override;
     int getRunState() const override;
     void reset() override;
+    std::string getErrorReport() const override;
+    const std::string& getMainScriptPath() const override;
 
     CSquirrel* getSquirrel() const { return squirrel; }
 

@@ -25,6 +25,8 @@ private:
     void showErrorAndQuit();
 
     int32_t stopped = 0;
+    // The script's report is written once per stop, however many frames show the box.
+    int32_t reported = 0;
     std::string scriptName = "main.nut";
 };
 

@@ -17,6 +17,10 @@ public:
     virtual int getRunState() const = 0;
     // Soft reset: the application releases its script objects, then a new machine replaces the old.
     virtual void reset() = 0;
+    // The compile and runtime error reports collected since the main script or a file was last loaded
+    // (file, function, line, locals); empty when there was no error.
+    virtual std::string getErrorReport() const = 0;
+    virtual const std::string& getMainScriptPath() const = 0;
 };
 
 } // namespace Orvane

@@ -85,7 +85,8 @@ public:
 
     HSQUIRRELVM getVM() const { return vm; }
     int getRunState() const { return runState; }
-    const std::string& getMainScriptPath() const { return mainScriptPath; }
+    const std::string& getMainScriptPath() const override { return mainScriptPath; }
+    std::string getErrorReport() const override { return getErrorText(); }
     void setMainScriptPath(const std::string& path) override { mainScriptPath = path; }
     void setAfterInitHook(Hook hook) { afterInitHook = hook; }
     // Scripts' print output goes here when set (also for the live machine), else it is discarded.

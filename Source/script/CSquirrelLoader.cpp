@@ -6,6 +6,7 @@
 #include "script/SquirrelError.h"
 
 #include <kavro/Bytes.h>
+#include <kavro/LoadReport.h>
 
 #include <cstring>
 #include <string_view>
@@ -111,12 +112,25 @@ int CSquirrel::loadScript(const char* name, int rewriteFunctions)
     if (sq_getvmstate(vm) == SQ_VMSTATE_IDLE)
         clearErrorText();
     CFile file;
-    if (file.open(path.c_str(), 0, 0, 0) < 0 || file.load() < 0 || !file.getLoadData())
+    if (file.open(path.c_str(), 0, 0, 0) < 0)
+    {
+        Kavro::ReportLoadFailure(path, CFile::explainMissing(path.c_str()));
         return -1;
+    }
+    if (file.load() < 0 || !file.getLoadData())
+    {
+        Kavro::ReportLoadFailure(path, "the script is empty or could not be read whole");
+        return -1;
+    }
     const uint8_t* data = file.getLoadData();
     const uint32_t size = file.getFileSize();
     if (size >= 4 && std::memcmp(data, "SCRP", 4) == 0)
-        return readPrecompiled(data, size);
+    {
+        const int loaded = readPrecompiled(data, size);
+        if (loaded < 0)
+            Kavro::ReportLoadFailure(path, "the precompiled script is cut short or damaged");
+        return loaded;
+    }
     compileSource(data, size, path, rewriteFunctions);
     return 0;
 }

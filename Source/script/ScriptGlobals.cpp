@@ -42,61 +42,53 @@ SQInteger Suspend(HSQUIRRELVM vm)
     return sq_suspendvm(vm);
 }
 
-SQInteger CreateReferenceTable(HSQUIRRELVM vm)
+// The host whose machine is the binding framework's current one; null otherwise.
+CSquirrel* currentHost()
 {
     CSquirrel* host = CSquirrel::get();
-    if (host && host->getVM() == vm)
-    {
-        SquirrelObject priority, exclusions;
-        priority.AttachToStackObject(2);
-        exclusions.AttachToStackObject(3);
-        host->createReferenceTable(priority, exclusions);
-    }
-    return 0;
+    return host && host->getVM() && host->getVM() == SquirrelVM::GetVMPtr() ? host : nullptr;
 }
 
-SQInteger ClearReferenceTable(HSQUIRRELVM vm)
+void CreateReferenceTable(SquirrelObject priority, SquirrelObject exclusions)
 {
-    CSquirrel* host = CSquirrel::get();
-    if (host && host->getVM() == vm)
+    if (CSquirrel* host = currentHost())
+        host->createReferenceTable(priority, exclusions);
+}
+
+void ClearReferenceTable()
+{
+    if (CSquirrel* host = currentHost())
         host->clearReferenceTable();
-    return 0;
 }
 
 // The open file of the named file object on the top task; null when there is none.
-CFile* findStateFile(HSQUIRRELVM vm)
+CFile* findStateFile(const char* name)
 {
-    const SQChar* name = nullptr;
     CApp* app = CApp::get();
-    if (!app || SQ_FAILED(sq_getstring(vm, 2, &name)))
-        return nullptr;
-    return Squirrel::SQFile::findOpenFile(app->getTopTask(), name);
+    return app ? Squirrel::SQFile::findOpenFile(app->getTopTask(), name) : nullptr;
 }
 
-int runStateFile(HSQUIRRELVM vm, bool saving)
+int runStateFile(const char* name, const SquirrelObject& first, const SquirrelObject& second,
+                 const SquirrelObject& third, bool saving)
 {
-    CSquirrel* host = CSquirrel::get();
-    CFile* file = findStateFile(vm);
+    CSquirrel* host = currentHost();
+    CFile* file = findStateFile(name);
     if (!host || !file)
         return saving ? -1 : -2;
-    HSQOBJECT first, second, third;
-    sq_getstackobj(vm, 3, &first);
-    sq_getstackobj(vm, 4, &second);
-    sq_getstackobj(vm, 5, &third);
-    ScriptStateFile state(vm, host->getReferenceTable(), *file);
-    return saving ? state.save(first, second) : state.restore(first, second, third);
+    ScriptStateFile state(host->getVM(), host->getReferenceTable(), *file);
+    return saving ? state.save(first.GetObjectHandle(), second.GetObjectHandle())
+                  : state.restore(first.GetObjectHandle(), second.GetObjectHandle(), third.GetObjectHandle());
 }
 
-SQInteger SerializeRootTable(HSQUIRRELVM vm)
+int SerializeRootTable(const char* name, SquirrelObject infoWriter, SquirrelObject stateWriter, SquirrelObject)
 {
-    sq_pushinteger(vm, runStateFile(vm, true));
-    return 1;
+    return runStateFile(name, infoWriter, stateWriter, SquirrelObject(), true);
 }
 
-SQInteger DeserializeRootTable(HSQUIRRELVM vm)
+int DeserializeRootTable(const char* name, SquirrelObject creator, SquirrelObject stateReader,
+                         SquirrelObject onError)
 {
-    sq_pushinteger(vm, runStateFile(vm, false));
-    return 1;
+    return runStateFile(name, creator, stateReader, onError, false);
 }
 
 } // namespace
@@ -108,10 +100,10 @@ void RegisterScriptGlobals()
     SqPlus::RegisterGlobal(&IncludeFile, "IncludeFile");
     SquirrelObject root = SquirrelVM::GetRootTable();
     SquirrelVM::CreateFunction(root, &Suspend, "Suspend", "*");
-    SquirrelVM::CreateFunction(root, &CreateReferenceTable, "CreateReferenceTable", "..");
-    SquirrelVM::CreateFunction(root, &ClearReferenceTable, "ClearReferenceTable", "");
-    SquirrelVM::CreateFunction(root, &SerializeRootTable, "SerializeRootTable", "s...");
-    SquirrelVM::CreateFunction(root, &DeserializeRootTable, "DeserializeRootTable", "s...");
+    SqPlus::RegisterGlobal(&CreateReferenceTable, "CreateReferenceTable");
+    SqPlus::RegisterGlobal(&ClearReferenceTable, "ClearReferenceTable");
+    SqPlus::RegisterGlobal(&SerializeRootTable, "SerializeRootTable");
+    SqPlus::RegisterGlobal(&DeserializeRootTable, "DeserializeRootTable");
     RegisterGlobalFunctions();
     Squirrel::RegisterValueClasses();
     RegisterScriptClasses();

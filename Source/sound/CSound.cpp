@@ -305,7 +305,10 @@ int CSound::update()
     if (volume.update() || volumeControl->hasPendingChange())
     {
         applyVolume();
-        if (volume.value == 0.0f)
+        // A fade up from silence is still at 0.0 in a frame that took no time (the first one after
+        // start-up): stopping there would leave the sound stopped while its volume climbs.
+        const bool fadingUp = volume.active && volume.to > volume.value;
+        if (volume.value == 0.0f && !fadingUp)
             dev->stop(handle, -1);
     }
     if (pan.update())

@@ -4,6 +4,7 @@
 
 #include <kavro/Bytes.h>
 #include <kavro/IRenderDevice.h>
+#include <kavro/LoadReport.h>
 
 #include <algorithm>
 
@@ -40,8 +41,17 @@ int CBitmapFont::load(const std::string& name, const std::string& dir)
     unload();
     const std::string prefix = directoryOf(dir) + name;
     CFile file;
-    if (file.open((prefix + ".bin").c_str(), 0, 0, 0) != 0 || file.load() != 0)
+    const std::string table = prefix + ".bin";
+    if (file.open(table.c_str(), 0, 0, 0) != 0)
+    {
+        Kavro::ReportLoadFailure(table, CFile::explainMissing(table.c_str()));
         return -1;
+    }
+    if (file.load() != 0)
+    {
+        Kavro::ReportLoadFailure(table, "the glyph table could not be read whole");
+        return -1;
+    }
     const size_t size = file.getFileSize();
     const uint8_t* data = file.getLoadData();
     if (size > 0 && !data)

@@ -3,6 +3,7 @@
 #include "core/CFile.h"
 
 #include <kavro/IRenderDevice.h>
+#include <kavro/LoadReport.h>
 
 #include <algorithm>
 #include <cstring>
@@ -103,9 +104,20 @@ int CSystemFont::charsetOf(int32_t charsetIndex)
 int CSystemFont::loadFontFile(const std::string& path)
 {
     CFile file;
-    if (file.open(path.c_str(), 0, 0, 0) != 0 || file.load() != 0 || !file.getLoadData())
+    if (file.open(path.c_str(), 0, 0, 0) != 0)
+    {
+        Kavro::ReportLoadFailure(path, CFile::explainMissing(path.c_str()));
         return -1;
-    return rasterizer()->addFontMemory(file.getLoadData(), file.getFileSize()) > 0 ? 0 : -1;
+    }
+    if (file.load() != 0 || !file.getLoadData())
+    {
+        Kavro::ReportLoadFailure(path, "the font file is empty or could not be read whole");
+        return -1;
+    }
+    if (rasterizer()->addFontMemory(file.getLoadData(), file.getFileSize()) > 0)
+        return 0;
+    Kavro::ReportLoadFailure(path, "not a font file that can be read");
+    return -1;
 }
 
 int CSystemFont::create(int32_t size, int32_t weight, int32_t charsetIndex, int32_t verticalFlag,

@@ -59,13 +59,14 @@ int CText::layoutText(const std::string& text)
     }
     run.font = poolFont(fontName);
     run.rubyFont = poolFont(rubyFontName);
-    if (!run.font || !run.rubyFont)
+    // Without a ruby font the base text is still laid out; only the ruby glyphs are left out.
+    if (!run.font)
     {
         clear();
         return -1;
     }
     run.emptyLineHeight = run.font->getMaxGlyphSize().second;
-    run.rubyHeight = run.rubyFont->getMaxGlyphSize().second;
+    run.rubyHeight = run.rubyFont ? run.rubyFont->getMaxGlyphSize().second : 0;
     if (run.relayout)
         resetPen(1);
 
@@ -107,7 +108,7 @@ void CText::walkToken(LayoutRun& run, const std::string& name, const std::string
     }
     else if (name == "/RUBY")
     {
-        if (!run.ruby.empty())
+        if (!run.ruby.empty() && run.rubyFont)
             placeRuby(run);
         run.ruby.clear();
     }

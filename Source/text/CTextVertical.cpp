@@ -74,13 +74,14 @@ int CTextVertical::layoutText(const std::string& text)
     run.relayout = text.empty();
     run.font = poolFont(fontName);
     run.rubyFont = poolFont(rubyFontName);
-    if (!run.font || !run.rubyFont)
+    // Without a ruby font the base text is still laid out; only the ruby glyphs are left out.
+    if (!run.font)
     {
         clear();
         return -1;
     }
     run.emptyColumnWidth = run.font->getMaxGlyphSize().first;
-    const auto rubySize = run.rubyFont->getMaxGlyphSize();
+    const auto rubySize = run.rubyFont ? run.rubyFont->getMaxGlyphSize() : std::pair<int32_t, int32_t>{0, 0};
     run.rubyMaxWidth = rubySize.first;
     run.rubyHeight = rubySize.second;
     if (run.relayout)
@@ -124,7 +125,7 @@ void CTextVertical::walkTag(ColumnRun& run, const std::string& name, const std::
     }
     else if (name == "/RUBY")
     {
-        if (!run.ruby.empty())
+        if (!run.ruby.empty() && run.rubyFont)
             placeColumnRuby(run);
         run.ruby.clear();
     }

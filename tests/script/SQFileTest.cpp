@@ -3,6 +3,8 @@
 
 #include "ScriptHostFixture.h"
 
+#include "script/ReferenceTable.h"
+
 #include "support/FakeTaskObjects.h"
 #include "value/SafeFileFaults.h"
 
@@ -169,6 +171,46 @@ TEST_F(SQFileScript, StateFunctionsTakeOnlyAnOpenFileObject)
             << name;
     // The same name once its file is open writes the state.
     EXPECT_EQ(eval("C.open(\"state.bin\", 1, 0) + \" \" + SerializeRootTable(\"closed\", null, null, null)"), "0 0");
+    host.reset();
+    app->taskStack.clear();
+    task->release();
+}
+
+// The four state functions check their arguments as every bound function does: no count check (extra
+// arguments are ignored, missing ones are not an error of their own) and "Incorrect function argument"
+// for a name that is not a string.
+TEST_F(SQFileScript, StateFunctionsIgnoreTheArgumentCountAndCheckTheNameType)
+{
+    CallLog log;
+    TestTask* task = new TestTask(log, "SCENE");
+    app->taskStack.push_back(task);
+    ASSERT_EQ(runSnippet("::C <- SQFile(\"state\"); C.open(\"state.bin\", 1, 0);"), "");
+    const struct
+    {
+        const char* call;
+        const char* result;
+    } cases[] = {
+        {"typeof CreateReferenceTable()", "null"},
+        {"typeof CreateReferenceTable(null)", "null"},
+        {"typeof CreateReferenceTable(null, [], 1, 2)", "null"},
+        {"typeof ClearReferenceTable(1, \"two\")", "null"},
+        {"SerializeRootTable(\"state\")", "0"},
+        {"SerializeRootTable(\"state\", null, null)", "0"},
+        {"SerializeRootTable(\"state\", null, null, null, 5)", "0"},
+        {"SerializeRootTable(\"absent\", null)", "-1"},
+        {"SerializeRootTable(1, null, null, null)", "error: Incorrect function argument"},
+        {"SerializeRootTable()", "error: Incorrect function argument"},
+        {"DeserializeRootTable(\"absent\")", "-2"},
+        {"DeserializeRootTable(\"absent\", null, null, null, null)", "-2"},
+        {"DeserializeRootTable(null, null, null, null)", "error: Incorrect function argument"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(eval(c.call), c.result) << c.call;
+    // A table built without arguments is a real table: the save after it names the root table.
+    ASSERT_EQ(runSnippet("CreateReferenceTable()"), "");
+    EXPECT_GT(host->getReferenceTable().size(), 0u);
+    EXPECT_EQ(runSnippet("ClearReferenceTable(null)"), "");
+    EXPECT_EQ(host->getReferenceTable().size(), 0u);
     host.reset();
     app->taskStack.clear();
     task->release();

@@ -97,6 +97,30 @@ TEST_F(SoundTest, AFadeToExactlyZeroStopsTheSoundInTheFrameItEnds)
     EXPECT_EQ(lastVolume(1), 0.5f);
 }
 
+// Music started silent and faded up in the first frame: that frame follows the start within the
+// same millisecond, so its step is 0 and the volume is still exactly 0.0.
+TEST_F(SoundTest, AFadeUpFromSilenceIsNotStoppedByAFrameOfNoTime)
+{
+    for (CSound* music : {createSound("sound/bgm.ogg"), loadSound("sound/se.ogg")})
+    {
+        const uint32_t handle = music->getHandle();
+        music->setVolume(0.0f, 0, 0);
+        music->play();
+        music->setVolume(0.8f, 1500, 0);
+        device->log.clear();
+        t.app->frameSpeed = 0.0f;
+        t.app->frameTimeCap = 0.0f;
+        for (Orvane::CTaskObject* object : owned)
+            object->update();
+        t.app->soundManager->update();
+        EXPECT_EQ(music->getVolume(), 0.0f);
+        frames(10);
+        EXPECT_TRUE(device->log.named("stop").empty()) << handle;
+        EXPECT_EQ(music->isPlaying(), 1);
+        EXPECT_NEAR(lastVolume(handle), 0.8f * 200.0f / 1500.0f, 1e-5f);
+    }
+}
+
 TEST_F(SoundTest, ImmediateVolumeZeroStopsAtOnceAndTinyVolumesAreSentAsSilence)
 {
     CSound* music = createSound("sound/bgm.ogg");

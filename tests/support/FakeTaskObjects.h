@@ -175,8 +175,11 @@ public:
     void setMainScriptPath(const std::string& path) override;
     int getRunState() const override { return runState; }
     void reset() override;
+    std::string getErrorReport() const override { return errorReport; }
+    const std::string& getMainScriptPath() const override { return mainScriptPath; }
 
     std::deque<int> states{2};
+    std::string errorReport;
     int runState = -1;
     std::string mainScriptPath;
     CallLog log;

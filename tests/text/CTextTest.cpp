@@ -147,9 +147,17 @@ TEST_F(TextTest, CreateAndFailures)
     EXPECT_EQ(text->getGlyphRecordCount(), 0);
     EXPECT_EQ(text->getString(), "");
 
+    // Without its ruby font a text still shows its base glyphs; only the ruby is left out.
     text->setRubyFont("missing");
+    EXPECT_EQ(text->create("abc"), 0);
+    EXPECT_EQ(text->glyphList.size(), 3u);
+    EXPECT_EQ(text->create("#{かな}漢字#"), 0);
+    EXPECT_EQ(text->glyphList.size(), 2u);
+    EXPECT_TRUE(text->rubyGlyphList.empty());
+    text->setFont("missing");
     EXPECT_EQ(text->create("abc"), -1);
     EXPECT_EQ(text->getGlyphRecordCount(), 0);
+    text->setFont("base");
     text->setRubyFont("ruby");
     EXPECT_EQ(text->create("#{open"), -1);
 

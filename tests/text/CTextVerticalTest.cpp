@@ -130,9 +130,15 @@ TEST_F(VerticalTextTest, SetFieldBreaksTheColumnsAgain)
 TEST_F(VerticalTextTest, FontsAndFactory)
 {
     CTextVertical* text = makeText<CTextVertical>();
+    // Without its ruby font the base column is still laid out; only the ruby is left out.
     text->setRubyFont("missing");
+    EXPECT_EQ(text->create("#{かな}漢字#"), 0);
+    EXPECT_EQ(text->glyphList.size(), 2u);
+    EXPECT_TRUE(text->rubyGlyphList.empty());
+    text->setFont("missing");
     EXPECT_EQ(text->create("あ"), -1);
     EXPECT_EQ(text->getGlyphRecordCount(), 0);
+    text->setFont("base");
     text->setRubyFont("ruby");
     EXPECT_EQ(text->create("#{open"), -1);
 

@@ -113,7 +113,7 @@ protected:
         pixels.assign(size_t(Width) * Height, 0);
         ASSERT_EQ(device->readPixels(nullptr, pixels.data()), 0);
         if (const char* keep = std::getenv("ORVANE_TEXT_PNG_DIR"))
-            device->saveTexture((std::string(keep) + "/sqtext-ruby.png").c_str(), nullptr, 0);
+            device->saveTexture((std::string(keep) + "/" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png").c_str(), nullptr, 0);
         device->endFrame();
         text->update();
     }
@@ -191,6 +191,32 @@ TEST_F(SQTextRenderTest, TypedMessageShowsRubyAboveItsBase)
     ASSERT_EQ(runSnippet("::msg.getCharacterRect(7)"), "");
     const auto last = results();
     EXPECT_EQ(inked(last[0] + last[2] + 2.0f, 0, Width, Height), 0);
+}
+
+// A game that never names a ruby font still shows its message; the ruby over it is left out.
+TEST_F(SQTextRenderTest, TextWithoutARubyFontDrawsItsBaseGlyphs)
+{
+    ASSERT_EQ(runSnippet("::app <- SQApp(\"app\");"
+                         "::fonts <- app.loadSystemFont(\"body\", \"IPAexGothic\", 24, 400, 10, 0, 0);"
+                         "::msg <- SQText(\"msg\"); msg.initialize(0); msg.setFont(\"body\");"
+                         "msg.move(20.0, 40.0, 0, 0);"
+                         "::created <- msg.create(\"#{かな}漢字#を表示します\"); msg.pushAll();"),
+              "");
+    ASSERT_EQ(eval("::created"), "0");
+    Orvane::Squirrel::SQText* text = binding("msg");
+    ASSERT_NE(text, nullptr);
+    frame(text);
+    frame(text);
+    ASSERT_EQ(runSnippet("::msg.getCharacterRect(0)"), "");
+    const auto first = results();
+    ASSERT_EQ(runSnippet("::msg.getCharacterRect(7)"), "");
+    const auto last = results();
+    EXPECT_GT(inked(first[0], first[1], first[2], first[3]), 40);
+    EXPECT_GT(inked(last[0], last[1], last[2], last[3]), 40);
+    // No ruby above the base line.
+    EXPECT_EQ(inked(0, 0, Width, first[1] - 1.0f), 0);
+    ASSERT_EQ(runSnippet("::msg.getRubyRect(0)"), "");
+    EXPECT_EQ(results()[2], 0.0f);
 }
 
 // A text with a motion trail that jumps is drawn a moment longer where it was, dimmer, then only

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "IInterface.h"
 #include "Rect2D.h"
 #include "WindowMessage.h"
@@ -48,6 +50,8 @@ public:
     virtual void setWindowProc(WindowProc proc) = 0;
     // These hand out a reference the caller releases.
     virtual IRenderDevice* getRenderDevice() = 0;
+    // Why getRenderDevice gave nothing, in the words of the library beneath (EGL, SDL, OpenGL).
+    virtual std::string getRenderDeviceFailure() { return {}; }
     virtual ISoundDevice* createSoundDevice(int type) = 0;
     virtual IInputManager* getInputManager() = 0;
     virtual IPhysicsWorld* createPhysicsWorld() = 0;

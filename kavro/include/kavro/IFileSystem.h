@@ -2,6 +2,8 @@
 
 #include "IInterface.h"
 
+#include <string>
+
 namespace Kavro
 {
 
@@ -67,6 +69,8 @@ public:
     virtual int createDirectory(const char* path);
     // 1 with *time filled for an existing plain file or folder, 0 (time untouched) otherwise.
     virtual int getFileTime(const char* path, FileTime* time);
+    // Why path cannot be opened for reading, in words for a game's author: where it was looked for.
+    virtual std::string explainMissing(const char* path);
 };
 
 } // namespace Kavro

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "IInterface.h"
 #include "Vector3D.h"
 
@@ -18,6 +20,8 @@ class ISoundDevice : public IInterface
 public:
     // 0 when there is no playback device: everything else still works, silently, and keeps time.
     virtual int hasOutput() = 0;
+    // Why nothing is heard when hasOutput is 0: OpenAL's reason, in words.
+    virtual std::string getOutputFailure() { return {}; }
     // A handle for sound objects; negative when none is free. The range arguments are not used.
     virtual int requestHandle(int first, int last) = 0;
 

@@ -9,6 +9,7 @@
 #include "movie/CMovie.h"
 #include "physics/PhysicsWorldFactory.h"
 #include "render/RenderDeviceFactory.h"
+#include "render/RenderFailure.h"
 #include "sound/SoundDeviceFactory.h"
 
 #include <chrono>
@@ -310,7 +311,10 @@ IRenderDevice* CCore::getRenderDevice()
     {
         // A window without OpenGL (no display) leaves the device to draw headless.
         SDL_Window* target = window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_OPENGL) ? window_ : nullptr;
+        SetRenderFailure({});
         renderDevice_ = CreateRenderDevice(target, screen_.x, screen_.y, fileSystem_);
+        if (!renderDevice_)
+            renderFailure_ = LastRenderFailure().empty() ? "no OpenGL 3.3 core context" : LastRenderFailure();
         // Presentation follows the display mode: letterboxed or stretched like the mouse mapping.
         if (renderDevice_)
             SetPresentRectProvider(renderDevice_, [this] { return getPresentRect(); });

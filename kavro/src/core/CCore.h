@@ -37,6 +37,7 @@ public:
     void* getWindowHandle() override;
     void setWindowProc(WindowProc proc) override;
     IRenderDevice* getRenderDevice() override;
+    std::string getRenderDeviceFailure() override { return renderFailure_; }
     ISoundDevice* createSoundDevice(int type) override;
     IInputManager* getInputManager() override;
     IPhysicsWorld* createPhysicsWorld() override;
@@ -114,6 +115,7 @@ private:
     CInputManager* input_;
     IFileSystem* fileSystem_ = nullptr;
     IRenderDevice* renderDevice_ = nullptr;
+    std::string renderFailure_;
     // The first sound device made: movies play their sound there (one reference).
     ISoundDevice* movieSound_ = nullptr;
     SDL_Cursor* arrow_ = nullptr;

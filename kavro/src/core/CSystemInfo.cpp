@@ -216,9 +216,18 @@ std::string CSystemInfo::Display()
     SDL_DisplayMode mode{};
     const VideoUse video;
     if (!video.available() || SDL_GetCurrentDisplayMode(0, &mode) != 0) return "Display: none";
-    const char* driver = SDL_GetCurrentVideoDriver();
-    return "Display: " + std::to_string(mode.w) + " x " + std::to_string(mode.h) + ", " +
-           std::to_string(mode.refresh_rate) + " Hz (" + (driver ? driver : "?") + ")";
+    return DisplayLine(mode.w, mode.h, mode.refresh_rate, SDL_GetCurrentVideoDriver());
+}
+
+std::string CSystemInfo::DisplayLine(int width, int height, int refreshRate, const char* driver)
+{
+    const std::string name = driver ? driver : "?";
+    if (name == "offscreen" || name == "dummy")
+        return "Display: none (drawing offscreen)";
+    std::string line = "Display: " + std::to_string(width) + " x " + std::to_string(height);
+    if (refreshRate > 0)
+        line += ", " + std::to_string(refreshRate) + " Hz";
+    return line + " (" + name + ")";
 }
 
 std::string CSystemInfo::Audio()

@@ -30,6 +30,9 @@ public:
     static std::string PrettyName(const std::string& osRelease);
     // The card names of /proc/asound/cards, comma separated.
     static std::string SoundCards(const std::string& cards);
+    // The display line for a mode of SDL's video driver: a driver that draws offscreen has no display,
+    // and an unknown refresh rate (0) is left out.
+    static std::string DisplayLine(int width, int height, int refreshRate, const char* driver);
 
     // Copies a line into a caller's buffer, cut to fit and NUL-terminated; -1 without room.
     static int Copy(const std::string& line, char* buffer, int size);

@@ -109,4 +109,18 @@ IFileStream* CArchiveFileSystem::openEntry(const std::string& path)
     return nullptr;
 }
 
+std::string CArchiveFileSystem::explainMissing(const char* path)
+{
+    std::string archives;
+    {
+        std::lock_guard guard(lock_);
+        for (const auto& mounted : mounts_)
+            archives += (archives.empty() ? "" : ", ") + mounted->name;
+    }
+    const std::string plain = IFileSystem::explainMissing(path);
+    if (archives.empty())
+        return "no archive is mounted, and " + plain;
+    return "not in " + archives + " (the mounted archives, newest first), and " + plain;
+}
+
 } // namespace Kavro

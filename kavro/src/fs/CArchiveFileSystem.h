@@ -26,6 +26,8 @@ public:
     // 1 or 0.
     int isMounted(const char* name) override;
     IFileStream* open(const char* path, int reserved, int mode, int flag) override;
+    // Names the mounted archives searched before the plain file.
+    std::string explainMissing(const char* path) override;
 
 private:
     IFileStream* openEntry(const std::string& path);

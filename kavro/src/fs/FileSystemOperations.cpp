@@ -1,9 +1,12 @@
 #include <kavro/IFileSystem.h>
+#include <kavro/LoadReport.h>
 #include <kavro/SafeFileWriter.h>
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -78,6 +81,28 @@ int IFileSystem::getFileTime(const char* path, FileTime* time)
     *time = FileTime{local.tm_year + 1900, local.tm_mon, local.tm_wday, local.tm_mday,
                      local.tm_hour, local.tm_min, local.tm_sec, 0};
     return 1;
+}
+
+std::string IFileSystem::explainMissing(const char* path)
+{
+    return ExplainMissingPlainFile(path);
+}
+
+std::string ExplainMissingPlainFile(const char* path)
+{
+    if (!path || !*path)
+        return "no file name was given";
+    std::error_code ignored;
+    const std::string where = std::filesystem::absolute(path, ignored).lexically_normal().string();
+    if (!exists(path))
+        return "no file " + where;
+    if (!isRegularFile(path))
+        return where + " is not a file";
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return where + " cannot be read: " + std::strerror(errno);
+    std::fclose(file);
+    return where + " could not be read whole";
 }
 
 } // namespace Kavro

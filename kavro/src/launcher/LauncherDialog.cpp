@@ -62,15 +62,20 @@ public:
         if (videoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
 
-    // False once the window was closed.
-    bool pumpEvents()
+    // Takes every pending event, first waiting for one when asked to. False once the window was closed;
+    // *received tells whether any event came.
+    bool pumpEvents(bool wait, bool* received)
     {
         SDL_Event event;
-        while (SDL_PollEvent(&event))
+        *received = false;
+        bool have = wait ? SDL_WaitEvent(&event) != 0 : SDL_PollEvent(&event) != 0;
+        while (have)
         {
+            *received = true;
             ImGui_ImplSDL2_ProcessEvent(&event);
             if (event.type == SDL_QUIT) return false;
             if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) return false;
+            have = SDL_PollEvent(&event) != 0;
         }
         return true;
     }
@@ -136,8 +141,12 @@ void drawInformation(LauncherDialogModel& model)
 {
     drawFrame("System Info", 246, 63, 162, 122);
     placeAt(252, 75);
-    ImGui::InputTextMultiline("##info", model.systemInfo.data(), model.systemInfo.size() + 1, size(150, 82),
-                              ImGuiInputTextFlags_ReadOnly);
+    // Wrapped inside the box (long lines scroll down rather than off the right edge).
+    ImGui::BeginChild("##info", size(150, 82), true);
+    ImGui::PushTextWrapPos(0.0f);
+    ImGui::TextUnformatted(model.systemInfo.c_str());
+    ImGui::PopTextWrapPos();
+    ImGui::EndChild();
     placeAt(252, 163);
     if (ImGui::Button("User's Manual", size(150, 14)) && model.openManual) model.openManual();
     drawFrame("Other", 246, 188, 162, 32);
@@ -174,15 +183,26 @@ int RunLauncherDialog(LauncherDialogModel& model)
         model.resolutionIndex = 0;
     DialogWindow window;
     if (!window.open(model.caption.c_str())) return -1;
+    // A dialog that only waits redraws only when something happens: after an event (an exposure
+    // included) a few frames let hover and popups settle, then it sleeps until the next event. Without
+    // vertical sync (Xvfb, some drivers) each frame is also held to at least a 60th of a second.
+    constexpr int SettleFrames = 3;
+    constexpr uint32_t FrameMs = 16;
+    int quietFrames = 0;
     for (;;)
     {
-        if (!window.pumpEvents()) return 0;
+        bool received = false;
+        if (!window.pumpEvents(quietFrames >= SettleFrames, &received)) return 0;
+        quietFrames = received ? 0 : quietFrames + 1;
+        const uint32_t started = SDL_GetTicks();
         ImGui_ImplOpenGL3_NewFrame();
         ImGui_ImplSDL2_NewFrame();
         ImGui::NewFrame();
         const int result = drawDialog(model);
         window.present();
         if (result >= 0) return result;
+        const uint32_t spent = SDL_GetTicks() - started;
+        if (spent < FrameMs) SDL_Delay(FrameMs - spent);
     }
 }
 

@@ -10,6 +10,9 @@
 #include "render/CYuvConverter.h"
 #include "render/DebugText.h"
 #include "render/GLErrors.h"
+#include "render/RenderFailure.h"
+
+#include <kavro/LoadReport.h>
 #include "render/ImageCodec.h"
 #include "render/RenderDeviceFactory.h"
 #include "scene/CLineList.h"
@@ -41,11 +44,14 @@ bool isSurfaceName(const char* name)
     return std::strncmp(name, surfacePrefix, sizeof surfacePrefix - 1) == 0;
 }
 
-// The whole file through the file system, or empty.
-std::vector<uint8_t> readWholeFile(IFileSystem* fileSystem, const char* name)
+// The whole file through the file system, or empty; *opened tells a missing file from an empty or
+// unreadable one.
+std::vector<uint8_t> readWholeFile(IFileSystem* fileSystem, const char* name, bool* opened = nullptr)
 {
     std::vector<uint8_t> bytes;
     IFileStream* stream = fileSystem->open(name, 0, 0, 0);
+    if (opened)
+        *opened = stream != nullptr;
     if (!stream)
         return bytes;
     if (stream->load() >= 0 && stream->getLoadData())
@@ -161,15 +167,25 @@ bool CRenderDevice::build()
 {
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
     if (!sizeAllowed(screenSize_[0], screenSize_[1]))
+    {
+        SetRenderFailure("the screen of " + std::to_string(screenSize_[0]) + " x " + std::to_string(screenSize_[1]) +
+                         " is larger than OpenGL's largest texture (" + std::to_string(maxTextureSize_) + ")");
         return false;
+    }
     renderer_ = CQuadRenderer::create();
     if (!renderer_)
+    {
+        SetRenderFailure("the OpenGL driver refused the sprite shaders");
         return false;
+    }
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     screen_ = new CTexture(this, false, CTexture::RenderTarget, screenSize_[0], screenSize_[1], "");
     if (!screen_->valid() || !screen_->framebuffer())
+    {
+        SetRenderFailure("the OpenGL driver refused the screen's framebuffer");
         return false;
+    }
     defaultTexture_ = new CTexture(this, false, CTexture::Lockable, 1, 1, "");
     if (!defaultTexture_->valid())
         return false;
@@ -458,7 +474,11 @@ ITexture* CRenderDevice::loadTexture(const char* name, int, int)
     }
     if (!fileSystem_)
         return nullptr;
-    return decodeTexture(readWholeFile(fileSystem_, name), name);
+    bool opened = false;
+    const std::vector<uint8_t> bytes = readWholeFile(fileSystem_, name, &opened);
+    if (!opened)
+        ReportLoadFailure(name, fileSystem_->explainMissing(name));
+    return decodeTexture(bytes, name);
 }
 
 ITexture* CRenderDevice::decodeTexture(const std::vector<uint8_t>& bytes, const std::string& name)
@@ -468,7 +488,10 @@ ITexture* CRenderDevice::decodeTexture(const std::vector<uint8_t>& bytes, const 
     DecodedImage image;
     std::string error;
     if (!DecodeImage(bytes.data(), bytes.size(), image, error))
+    {
+        ReportLoadFailure(name, "not a picture that can be decoded (" + error + ")");
         return nullptr;
+    }
     CTexture* texture = makeTexture(CTexture::Loaded, image.width, image.height, name);
     if (texture)
         texture->upload(image.pixels.data());

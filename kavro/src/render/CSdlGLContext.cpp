@@ -1,6 +1,9 @@
 #include "render/CSdlGLContext.h"
 
 #include "render/RenderDeviceFactory.h"
+#include "render/RenderFailure.h"
+
+#include <string>
 
 namespace Kavro
 {
@@ -20,10 +23,16 @@ std::unique_ptr<CSdlGLContext> CSdlGLContext::create(SDL_Window* window)
     PrepareRenderWindowAttributes();
     SDL_GLContext context = SDL_GL_CreateContext(window);
     if (!context)
+    {
+        SetRenderFailure(std::string("SDL cannot create an OpenGL 3.3 core context: ") + SDL_GetError());
         return nullptr;
+    }
     std::unique_ptr<CSdlGLContext> result(new CSdlGLContext(window, context));
     if (!result->makeCurrent())
+    {
+        SetRenderFailure(std::string("SDL cannot make the OpenGL context current: ") + SDL_GetError());
         return nullptr;
+    }
     // The core paces frames itself; waiting for vertical sync as well would fight it.
     SDL_GL_SetSwapInterval(0);
     return result;

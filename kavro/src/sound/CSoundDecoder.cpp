@@ -39,6 +39,11 @@ bool CSoundDecoder::open(IFileStream* stream)
     file_ = sf_open_virtual(&io, SFM_READ, &info_, stream_);
     const bool playable = file_ && info_.channels >= 1 && info_.channels <= MaxChannels &&
                           info_.samplerate >= MinRate && info_.samplerate <= MaxRate && info_.frames > 0;
+    if (!file_)
+        openError_ = std::string("not a sound that can be decoded (") + sf_strerror(nullptr) + ")";
+    else if (!playable)
+        openError_ = "not a playable sound (" + std::to_string(info_.channels) + " channels at " +
+                     std::to_string(info_.samplerate) + " Hz, " + std::to_string(info_.frames) + " frames)";
     if (!playable) close();
     return playable;
 }

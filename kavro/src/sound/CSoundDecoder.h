@@ -5,6 +5,7 @@
 #include <sndfile.h>
 
 #include <cstdint>
+#include <string>
 
 namespace Kavro
 {
@@ -25,6 +26,8 @@ public:
     // Takes over the stream's reference. False, and the stream released, when it is not a sound the device
     // plays: unreadable, more than two channels, an implausible rate or no frames.
     bool open(IFileStream* stream);
+    // Why the last open failed, in words.
+    const std::string& openError() const { return openError_; }
     int channels() const { return info_.channels; }
     int rate() const { return info_.samplerate; }
     // As the file's header states it; the data may hold fewer.
@@ -44,6 +47,7 @@ private:
     IFileStream* stream_ = nullptr;
     SNDFILE* file_ = nullptr;
     SF_INFO info_{};
+    std::string openError_;
 };
 
 } // namespace Kavro

@@ -8,6 +8,8 @@
 
 #include "fs/ArchiveFileSystem.h"
 
+#include <kavro/LoadReport.h>
+
 #include <algorithm>
 #include <chrono>
 
@@ -136,11 +138,13 @@ std::unique_ptr<CSoundDecoder> CSoundDevice::openDecoder(const std::string& name
     if (!stream)
     {
         error = CannotOpen;
+        ReportLoadFailure(name, fileSystem_->explainMissing(name.c_str()));
         return nullptr;
     }
     auto decoder = std::make_unique<CSoundDecoder>();
     if (decoder->open(stream)) return decoder;
     error = NotASound;
+    ReportLoadFailure(name, decoder->openError());
     return nullptr;
 }
 
@@ -154,7 +158,11 @@ std::shared_ptr<const CSoundData> CSoundDevice::cachedData(const std::string& na
     // Decoded without the lock, so streams keep being fed meanwhile.
     auto decoder = openDecoder(name, error);
     auto data = decoder ? CSoundData::Decode(*decoder) : nullptr;
-    if (decoder && !data) error = NotASound;
+    if (decoder && !data)
+    {
+        error = NotASound;
+        ReportLoadFailure(name, "its sound data could not be decoded");
+    }
     if (!data) return nullptr;
     std::lock_guard guard(lock_);
     cache_[name] = data;

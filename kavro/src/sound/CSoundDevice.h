@@ -47,6 +47,7 @@ public:
     int openSource(uint32_t handle, std::unique_ptr<ISampleSource> source, const std::string& name);
 
     int hasOutput() override;
+    std::string getOutputFailure() override { return output_.playbackFailure(); }
     int requestHandle(int first, int last) override;
     int open(const char* name, int mode, uint32_t handle, int instanceCount, int flag) override;
     int open3D(const char* name, int mode, uint32_t handle, int instanceCount, int flag) override;

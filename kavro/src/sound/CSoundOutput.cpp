@@ -4,6 +4,7 @@
 #include <AL/alext.h>
 #include <AL/efx.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace Kavro
@@ -14,6 +15,21 @@ namespace
 
 // OpenAL Soft's name for its null back end.
 constexpr const char* NoOutputName = "No Output";
+
+std::string alcErrorText(ALCdevice* device)
+{
+    const ALCenum code = alcGetError(device);
+    const char* name = code == ALC_INVALID_DEVICE    ? "ALC_INVALID_DEVICE"
+                       : code == ALC_INVALID_CONTEXT ? "ALC_INVALID_CONTEXT"
+                       : code == ALC_INVALID_ENUM    ? "ALC_INVALID_ENUM"
+                       : code == ALC_INVALID_VALUE   ? "ALC_INVALID_VALUE"
+                       : code == ALC_OUT_OF_MEMORY   ? "ALC_OUT_OF_MEMORY"
+                       : code == ALC_NO_ERROR        ? "ALC_NO_ERROR"
+                                                     : "ALC error";
+    char text[64];
+    std::snprintf(text, sizeof text, "%s (0x%04x)", name, unsigned(code));
+    return text;
+}
 
 } // namespace
 
@@ -52,13 +68,26 @@ bool CSoundOutput::makeContext(const int* attributes)
 bool CSoundOutput::openPlayback()
 {
     close();
+    playbackFailure_.clear();
     device_ = alcOpenDevice(nullptr);
-    if (!device_) return false;
+    if (!device_)
+    {
+        playbackFailure_ = "no playback device: OpenAL Soft could not open its default output, " + alcErrorText(nullptr);
+        return false;
+    }
     // Positional sound is plain panning: no head-related filters.
     const int attributes[] = {ALC_HRTF_SOFT, ALC_FALSE, ALC_MAX_AUXILIARY_SENDS, 2, 0};
-    if (!makeContext(attributes)) return false;
     const char* name = alcGetString(device_, ALC_ALL_DEVICES_SPECIFIER);
-    audible_ = name && std::strcmp(name, NoOutputName) != 0;
+    const std::string deviceName = name ? name : "";
+    if (!makeContext(attributes))
+    {
+        playbackFailure_ = "OpenAL Soft cannot make a context on the output \"" + deviceName + "\", " +
+                           alcErrorText(nullptr);
+        return false;
+    }
+    audible_ = !deviceName.empty() && deviceName != NoOutputName;
+    if (!audible_)
+        playbackFailure_ = "no playback device: OpenAL Soft found only its null output (\"" + deviceName + "\")";
     loopback_ = false;
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include <AL/al.h>
 #include <AL/alc.h>
 
@@ -26,6 +28,8 @@ public:
     bool isLoopback() const { return loopback_; }
     // True for a playback device that reaches speakers (OpenAL's null back end does not).
     bool isAudible() const { return audible_; }
+    // Why the last openPlayback gave no audible device, in words (OpenAL's error); empty when it did.
+    const std::string& playbackFailure() const { return playbackFailure_; }
     int rate() const { return rate_; }
     // Makes the context current on the calling thread; every OpenAL call of the device follows one.
     void bind();
@@ -43,6 +47,7 @@ private:
     bool loopback_ = false;
     bool audible_ = false;
     int rate_ = 0;
+    std::string playbackFailure_;
 };
 
 } // namespace Kavro

@@ -37,3 +37,21 @@ TEST(SystemInfo, CopyCutsToTheBufferAndTerminates)
     EXPECT_EQ(CSystemInfo::Copy("ab", buffer, 0), -1);
     EXPECT_EQ(CSystemInfo::Copy("ab", nullptr, 8), -1);
 }
+
+TEST(SystemInfo, DisplayLineLeavesOutWhatIsNotKnown)
+{
+    const struct
+    {
+        int width, height, refresh;
+        const char* driver;
+        const char* line;
+    } cases[] = {
+        {1920, 1080, 60, "x11", "Display: 1920 x 1080, 60 Hz (x11)"},
+        {1280, 1024, 0, "x11", "Display: 1280 x 1024 (x11)"},
+        {1024, 768, 0, "offscreen", "Display: none (drawing offscreen)"},
+        {1024, 768, 0, "dummy", "Display: none (drawing offscreen)"},
+        {800, 600, 75, nullptr, "Display: 800 x 600, 75 Hz (?)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CSystemInfo::DisplayLine(c.width, c.height, c.refresh, c.driver), c.line);
+}
