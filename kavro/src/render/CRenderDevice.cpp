@@ -430,7 +430,7 @@ ITexture* CRenderDevice::decodeTexture(const std::vector<uint8_t>& bytes, const 
         return nullptr;
     DecodedImage image;
     std::string error;
-    if (!DecodeImage(bytes.data(), bytes.size(), image, error))
+    if (!DecodeImage(bytes.data(), bytes.size(), image, error, maxTextureSize_))
         return nullptr;
     CTexture* texture = makeTexture(CTexture::Loaded, image.width, image.height, name);
     if (texture)
