@@ -62,6 +62,13 @@ Kavro::IRenderDevice* appRenderDevice()
     return app ? app->renderDevice : nullptr;
 }
 
+bool drawsBefore(const CTask::RenderingRecord& a, const CTask::RenderingRecord& b)
+{
+    if (a.priority != b.priority)
+        return a.priority < b.priority;
+    return a.creationStamp != b.creationStamp ? a.creationStamp < b.creationStamp : a.joinOrder < b.joinOrder;
+}
+
 template <typename List, typename Item> bool contains(const List& list, Item item)
 {
     return std::find(list.begin(), list.end(), item) != list.end();
@@ -111,19 +118,19 @@ void CTask::releaseListedObjects(bool detachSurvivors)
 
     const std::deque<CTaskObject*> objects = taskObjects;
     for (CTaskObject* object : objects)
-        if (contains(taskObjects, object))
+        if (taskObjectOrder.count(object))
             releaseListed(object, detachSurvivors);
 
     const std::deque<RenderingRecord> records = renderingObjects;
     for (const RenderingRecord& record : records)
-    {
-        auto listed = [&](const RenderingRecord& r) { return r.object == record.object; };
-        if (std::any_of(renderingObjects.begin(), renderingObjects.end(), listed))
+        if (renderingRecordOf.count(record.object))
             releaseListed(record.object, detachSurvivors);
-    }
 
     taskObjects.clear();
+    taskObjectOrders.clear();
+    taskObjectOrder.clear();
     renderingObjects.clear();
+    renderingRecordOf.clear();
     renderTargets.clear();
 }
 
@@ -139,12 +146,12 @@ int CTask::addRenderingObject(CRenderingTaskObject* object, int32_t priority)
 {
     {
         Kavro::CAutoLock guard(lock);
-        const RenderingRecord record{object->getCreationStamp(), priority, object};
-        auto before = [](const RenderingRecord& a, const RenderingRecord& b) {
-            return a.priority != b.priority ? a.priority < b.priority : a.creationStamp < b.creationStamp;
-        };
-        renderingObjects.insert(std::upper_bound(renderingObjects.begin(), renderingObjects.end(), record, before),
+        if (renderingRecordOf.count(object))
+            removeRenderingObject(object);
+        const RenderingRecord record{object->getCreationStamp(), priority, object, nextJoinOrder++};
+        renderingObjects.insert(std::upper_bound(renderingObjects.begin(), renderingObjects.end(), record, drawsBefore),
                                 record);
+        renderingRecordOf.emplace(object, record);
     }
     object->setParent(this);
     return 0;
@@ -153,7 +160,11 @@ int CTask::addRenderingObject(CRenderingTaskObject* object, int32_t priority)
 int CTask::addTaskObject(CTaskObject* object)
 {
     Kavro::CAutoLock guard(lock);
+    if (taskObjectOrder.count(object))
+        return 0;
     taskObjects.push_back(object);
+    taskObjectOrders.push_back(nextJoinOrder);
+    taskObjectOrder.emplace(object, nextJoinOrder++);
     return 0;
 }
 
@@ -171,22 +182,43 @@ int CTask::removeRenderTarget(IRenderTarget* target)
 int CTask::removeRenderingObject(CRenderingTaskObject* object)
 {
     Kavro::CAutoLock guard(lock);
-    auto it = std::find_if(renderingObjects.begin(), renderingObjects.end(),
-                           [object](const RenderingRecord& r) { return r.object == object; });
+    auto it = findRenderingEntry(object);
     if (it == renderingObjects.end())
         return -1;
     renderingObjects.erase(it);
+    renderingRecordOf.erase(object);
     return 0;
+}
+
+std::deque<CTask::RenderingRecord>::iterator CTask::findRenderingEntry(const CRenderingTaskObject* object)
+{
+    const auto known = renderingRecordOf.find(object);
+    if (known == renderingRecordOf.end())
+        return renderingObjects.end();
+    const auto it = std::lower_bound(renderingObjects.begin(), renderingObjects.end(), known->second, drawsBefore);
+    return it != renderingObjects.end() && it->object == object ? it : renderingObjects.end();
+}
+
+std::deque<CTaskObject*>::iterator CTask::findTaskObjectEntry(const CTaskObject* object)
+{
+    const auto known = taskObjectOrder.find(object);
+    if (known == taskObjectOrder.end())
+        return taskObjects.end();
+    const auto at = std::lower_bound(taskObjectOrders.begin(), taskObjectOrders.end(), known->second);
+    return at != taskObjectOrders.end() && *at == known->second ? taskObjects.begin() + (at - taskObjectOrders.begin())
+                                                                : taskObjects.end();
 }
 
 int CTask::removeTaskObject(CTaskObject* object)
 {
-    auto it = std::find(taskObjects.begin(), taskObjects.end(), object);
+    auto it = findTaskObjectEntry(object);
     if (it == taskObjects.end())
         return -1;
     if (object->getParent() == this)
         object->setParent(nullptr);
+    taskObjectOrders.erase(taskObjectOrders.begin() + (it - taskObjects.begin()));
     taskObjects.erase(it);
+    taskObjectOrder.erase(object);
     for (ObjectPass* pass = activePass; pass; pass = pass->outer)
         if (pass->current == object)
             pass->currentRemoved = true;
@@ -203,10 +235,8 @@ int CTask::setRenderingPriority(CRenderingTaskObject* object, int32_t priority)
 int32_t CTask::getRenderingPriority(CRenderingTaskObject* object)
 {
     Kavro::CAutoLock guard(lock);
-    for (const RenderingRecord& record : renderingObjects)
-        if (record.object == object)
-            return record.priority;
-    return noPriority;
+    const auto known = renderingRecordOf.find(object);
+    return known == renderingRecordOf.end() ? noPriority : known->second.priority;
 }
 
 CTaskObject* CTask::findTaskObject(const std::string& name)
@@ -333,7 +363,7 @@ template <typename Step> void CTask::forEachTaskObject(Step step)
         if (pass.currentRemoved)
             break;
         if (taskObjects.size() != count)
-            k = size_t(std::find(taskObjects.begin(), taskObjects.end(), object) - taskObjects.begin());
+            k = size_t(findTaskObjectEntry(object) - taskObjects.begin());
     }
     activePass = pass.outer;
 }

@@ -10,6 +10,7 @@
 #include <deque>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace Kavro
@@ -56,6 +57,7 @@ public:
         uint32_t creationStamp;
         int32_t priority;
         CRenderingTaskObject* object;
+        uint64_t joinOrder = 0; // last key: equal priorities and stamps keep the order they joined in
     };
     struct RenderListEntry
     {
@@ -182,13 +184,21 @@ protected:
 private:
     struct ObjectPass;
     void releaseListedObjects(bool detachSurvivors);
+    std::deque<CTaskObject*>::iterator findTaskObjectEntry(const CTaskObject* object);
+    std::deque<RenderingRecord>::iterator findRenderingEntry(const CRenderingTaskObject* object);
     template <typename Step> void forEachTaskObject(Step step);
     void sortByCameraDepth(RenderList& list, Kavro::ICamera* camera);
     Kavro::ITexture* acquireTexture(const std::string& name);
     static int requestSoundHandle();
 
+    // Listed objects are found through their keys by binary search, so that releasing tens of thousands of
+    // objects does not search the lists once per object.
     std::deque<CTaskObject*> taskObjects;
+    std::deque<uint64_t> taskObjectOrders; // beside taskObjects, ascending
+    std::unordered_map<const CTaskObject*, uint64_t> taskObjectOrder;
     std::deque<RenderingRecord> renderingObjects;
+    std::unordered_map<const CRenderingTaskObject*, RenderingRecord> renderingRecordOf;
+    uint64_t nextJoinOrder = 0;
     std::vector<IRenderTarget*> renderTargets;
     std::vector<RenderList> renderLists;
     std::map<std::string, Kavro::ITexture*> textures;

@@ -15,6 +15,7 @@
 #include <sqstdsystem.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace Orvane
 {
@@ -64,6 +65,9 @@ void CSquirrel::initVM()
     vm = sq_open(8192);
     if (!vm)
         return;
+    // Checked about every 65,536 backward jumps and calls: a fraction of a millisecond of script.
+    sq_setwatchdog(vm, &CSquirrel::watchdog, 65536, this);
+    frameEntered = std::chrono::steady_clock::now();
     SquirrelVM::Init(vm);
     installPrintAndCompileHandlers();
     // The root table stays at stack position 1 of the outermost frame for the machine's life.
@@ -151,10 +155,25 @@ void CSquirrel::runLoadedClosure()
     sq_call(vm, 1, SQFalse, SQTrue);
 }
 
+void CSquirrel::watchdog(HSQUIRRELVM thread, SQUserPointer self)
+{
+    auto* host = static_cast<CSquirrel*>(self);
+    if (host->stallReported || std::chrono::steady_clock::now() - host->frameEntered < host->stallReportTime)
+        return;
+    host->stallReported = true;
+    SQStackInfos info{};
+    const bool known = SQ_SUCCEEDED(sq_stackinfos(thread, 0, &info)) && info.source;
+    std::fprintf(stderr, "The script has not returned to the frame loop for %lld ms: %s line %lld\n",
+                 static_cast<long long>(host->stallReportTime.count()), known ? info.source : "?",
+                 static_cast<long long>(known ? info.line : 0));
+}
+
 int CSquirrel::update()
 {
     if (!vm)
         return runState;
+    frameEntered = std::chrono::steady_clock::now();
+    stallReported = false;
     try
     {
         if (runState == NotStarted)

@@ -7,6 +7,7 @@
 #include <squirrel.h>
 
 #include <cstdint>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -92,6 +93,9 @@ public:
     // Scripts' print output goes here when set (also for the live machine), else it is discarded.
     void setPrintCallback(SQPRINTFUNCTION callback);
     void setApplication(IScriptHostApplication* owner) { application = owner; }
+    // A script that has not returned to the frame loop for this long is reported once on stderr, with its
+    // file and line (the game goes on).
+    void setStallReportTime(std::chrono::milliseconds time) { stallReportTime = time; }
     float& mathValue(int index) { return mathValues[index]; }
 
 private:
@@ -101,6 +105,7 @@ private:
     int readPrecompiled(const uint8_t* data, uint32_t size);
     void compileSource(const uint8_t* data, uint32_t size, const std::string& path, int rewriteFunctions);
     void runLoadedClosure();
+    static void watchdog(HSQUIRRELVM thread, SQUserPointer host);
 
     HSQUIRRELVM vm = nullptr;
     int runState = NotStarted;
@@ -112,6 +117,9 @@ private:
     std::vector<Registration> rememberedRegistrations;
     float mathValues[MathValueCount] = {};
     std::unique_ptr<ReferenceTable> referenceTable;
+    std::chrono::milliseconds stallReportTime{10000};
+    std::chrono::steady_clock::time_point frameEntered = std::chrono::steady_clock::now();
+    bool stallReported = false;
 };
 
 } // namespace Orvane

@@ -12,6 +12,7 @@
 #include <squirrel.h>
 
 #include <cstring>
+#include <new>
 #include <type_traits>
 #include <utility>
 
@@ -44,8 +45,8 @@ void PushBoundClosure(HSQUIRRELVM vm, const SQChar* name, SQFUNCTION dispatcher,
 SQInteger IncorrectArgument(HSQUIRRELVM vm);
 SQInteger InvalidInstance(HSQUIRRELVM vm);
 
-// Runs a native body; a SquirrelError becomes a script error here, so no C++ exception ever
-// unwinds through the machine's frames.
+// Runs a native body; a SquirrelError, or memory running out, becomes a script error here, so no C++
+// exception ever unwinds through the machine's frames.
 template <typename Body> SQInteger NativeBoundary(HSQUIRRELVM vm, Body&& body)
 {
     try
@@ -55,6 +56,10 @@ template <typename Body> SQInteger NativeBoundary(HSQUIRRELVM vm, Body&& body)
     catch (const SquirrelError& error)
     {
         return sq_throwerror(vm, error.desc.c_str());
+    }
+    catch (const std::bad_alloc&)
+    {
+        return sq_throwerror(vm, "not enough memory");
     }
 }
 

@@ -16,6 +16,7 @@ namespace
 
 constexpr int CellMargin = 8;
 constexpr int MinimumTextureWidth = 1024;
+constexpr size_t GlyphCacheBytes = size_t(32) << 20;
 constexpr float GreyLevelScale = 0.015873017f; // nearest float to 1/63
 
 Kavro::IGlyphRasterizer* installedRasterizer = nullptr;
@@ -167,11 +168,19 @@ const FontGlyph& CSystemFont::fetchGlyph(uint32_t code, int italic)
     const auto found = glyphs.find(key);
     if (found != glyphs.end())
         return found->second;
+    const size_t cellsPerTexture = size_t(textureWidth / (cellWidth + 2 * CellMargin));
+    // A text may ask for thousands of different glyphs: once a new texture would pass the budget the cache
+    // starts over. Glyphs handed out, and those waiting to be copied, hold their textures themselves.
+    const size_t textureBytes = size_t(textureWidth) * size_t(cellHeight + 2 * CellMargin) * 4;
+    if (glyphs.size() % cellsPerTexture == 0 && (textures.size() + 1) * textureBytes > GlyphCacheBytes)
+    {
+        glyphs.clear();
+        textures.clear();
+    }
     FontGlyph& glyph = glyphs[key];
     PendingGlyph& pending = pendingGlyphs.emplace_back();
     pending.code = code;
     const size_t n = glyphs.size() - 1;
-    const size_t cellsPerTexture = size_t(textureWidth / (cellWidth + 2 * CellMargin));
     const size_t cell = n % cellsPerTexture;
     glyph.texture = TextureRef(cacheTexture(n / cellsPerTexture));
     glyph.x = (cellWidth + 2 * CellMargin) * int32_t(cell) + CellMargin;

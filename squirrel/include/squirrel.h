@@ -319,6 +319,10 @@ SQUIRREL_API void sq_free(void *p, SQUnsignedInteger size);
 /* debug */
 SQUIRREL_API SQRESULT sq_stackinfos(HSQUIRRELVM v, SQInteger level, SQStackInfos *si);
 SQUIRREL_API void sq_setdebughook(HSQUIRRELVM v);
+/* Not in 2.2: every `interval` backward jumps and calls of any thread of v's machine, hook(thread, data)
+   runs (it must not run scripts). A host uses it to notice a script that never returns; NULL removes it. */
+typedef void (*SQWATCHDOG)(HSQUIRRELVM, SQUserPointer);
+SQUIRREL_API void sq_setwatchdog(HSQUIRRELVM v, SQWATCHDOG hook, SQInteger interval, SQUserPointer data);
 
 /* UTILITY MACRO */
 #define sq_isnumeric(o) ((o)._type & SQOBJECT_NUMERIC)

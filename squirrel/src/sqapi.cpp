@@ -84,6 +84,14 @@ void sq_setdebughook(HSQUIRRELVM v) {
     }
 }
 
+void sq_setwatchdog(HSQUIRRELVM v, SQWATCHDOG hook, SQInteger interval, SQUserPointer data) {
+    SQSharedState *ss = _ss(v);
+    ss->_watchdog = hook;
+    ss->_watchdoginterval = interval > 0 ? interval : 1;
+    ss->_watchdogdata = data;
+    v->_budget = hook ? ss->_watchdoginterval : INT64_MAX;
+}
+
 void sq_close(HSQUIRRELVM v) {
     SQSharedState *ss = _ss(v);
     ss->FinalizeAll();

@@ -56,6 +56,10 @@ struct SQSharedState {
     SQPRINTFUNCTION _printfunc = nullptr;
     bool _debuginfo = false;
     bool _notifyallexceptions = false;
+    // sq_setwatchdog: run every _watchdoginterval units of a thread's budget.
+    SQWATCHDOG _watchdog = nullptr;
+    SQInteger _watchdoginterval = 0;
+    SQUserPointer _watchdogdata = nullptr;
 
 private:
     SQChar *_scratchpad = nullptr;

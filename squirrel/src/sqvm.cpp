@@ -26,7 +26,16 @@ SQVM::~SQVM() { Finalize(); }
 
 void SQVM::Release() { delete this; }
 
+bool SQVM::BudgetSpent() {
+    SQSharedState *ss = _sharedstate;
+    if (!ss->_watchdog) return true;
+    _budget = ss->_watchdoginterval;
+    ss->_watchdog(this, ss->_watchdogdata);
+    return false;
+}
+
 bool SQVM::Init(SQVM *friendvm, SQInteger stacksize) {
+    if (_sharedstate->_watchdog) _budget = _sharedstate->_watchdoginterval;
     if (stacksize < 64) stacksize = 64;
     if (stacksize > SQValueStack::kScriptLimit) stacksize = SQValueStack::kScriptLimit;
     if (!_stack.Reserve() || !_stack.Grow(stacksize)) return false;
@@ -845,7 +854,7 @@ bool SQVM::StartCall(SQClosure *closure, SQInteger target, SQInteger nargs, SQIn
     SQInteger paramssize = static_cast<SQInteger>(func->_parameters.size());
     SQInteger newtop = stackbase + func->_stacksize;
     if (!CheckFrameRoom(newtop)) return false;
-    if (--_budget < 0) {
+    if (--_budget < 0 && BudgetSpent()) {
         Raise_Error("execution budget exhausted");
         return false;
     }
@@ -1645,8 +1654,10 @@ bool SQVM::FOREACH_OP(SQInteger container, SQInteger keyreg, SQInteger exitpos, 
 #define _SPEND_ON_BACKJUMP(offset)                                                  \
     if ((offset) < 0 && --_budget < 0) {                                           \
         SAVE_IP();                                                                  \
-        Raise_Error("execution budget exhausted");                                  \
-        goto exception_trap;                                                       \
+        if (BudgetSpent()) {                                                        \
+            Raise_Error("execution budget exhausted");                              \
+            goto exception_trap;                                                   \
+        }                                                                           \
     }
 #define _GUARD(exp)                  \
     {                                \
@@ -2172,7 +2183,7 @@ exception_trap : {
     SQInteger last_top = _top;
     if (_sharedstate->_notifyallexceptions || (!traps && raiseerror)) CallErrorHandler(currerror);
     while (ci) {
-        if (ci->_etraps > 0 && _budget-- > 0) {
+        if (ci->_etraps > 0 && (_budget-- > 0 || !BudgetSpent())) {
             SQExceptionTrap &et = _etraps.back();
             ci->_ip = et._ip;
             _top = et._stacksize;

@@ -163,8 +163,12 @@ struct SQVM : public SQCollectable {
     // Backward jumps, calls and caught exceptions left before the VM stops script code with
     // "execution budget exhausted" (the fuzz target's bound on loaded code; never set otherwise).
     // Bulk work (long strings, big arrays) spends one unit per 64 KiB.
+    // With a watchdog (sq_setwatchdog) the budget is its interval, and a spent budget is the watchdog's
+    // turn: it runs and the budget starts again.
     std::int64_t _budget = INT64_MAX;
     void SpendBulk(std::int64_t bytes) { _budget -= bytes >> 16; }
+    // The budget has gone below zero: true when it is spent for good.
+    bool BudgetSpent();
 };
 
 struct SQAutoDec {

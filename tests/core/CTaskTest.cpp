@@ -348,3 +348,47 @@ TEST_F(TaskTest, PrintfFormatsAndDiscards)
 {
     EXPECT_EQ(task->printf("%d-%s", 42, "x"), 4);
 }
+
+// Objects are found in the lists by their keys, not by a search of the list: whatever order they leave in,
+// the rest keep their places, also among equal priorities and creation stamps.
+TEST_F(TaskTest, ObjectsLeaveFromAnyPlaceAndTheRestKeepTheirOrder)
+{
+    const struct
+    {
+        const char* name;
+        std::vector<int> leaving; // indexes into the six objects, in the order they are released
+    } cases[] = {
+        {"oldest first", {0, 1, 2}},
+        {"newest first", {5, 4, 3}},
+        {"from the middle", {2, 4, 1}},
+        {"equal keys only", {3, 1}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        // Two stamps, one priority: objects 1, 2, 3 (and 4, 5) share their whole key.
+        std::vector<RecordingDrawable*> objects;
+        for (int i = 0; i < 6; ++i)
+            objects.push_back(drawable(std::string(1, char('a' + i)), i == 0 ? 1 : i < 4 ? 2 : 3));
+        task->setRenderingPriority(objects[0], 5); // re-added after its equals
+        std::vector<std::string> drawn = {"b:0", "c:0", "d:0", "e:0", "f:0", "a:5"};
+        std::deque<CTaskObject*> listed(objects.begin(), objects.end());
+        for (int i : c.leaving)
+        {
+            objects[size_t(i)]->release();
+            const std::string gone = std::string(1, char('a' + i));
+            std::erase_if(drawn, [&](const std::string& d) { return d.substr(0, 1) == gone; });
+            std::erase(listed, objects[size_t(i)]);
+            EXPECT_EQ(renderingOrder(), drawn);
+            EXPECT_EQ(task->getTaskObjects(), listed);
+        }
+        for (CTaskObject* object : listed)
+        {
+            auto* drawable = static_cast<RecordingDrawable*>(object);
+            EXPECT_EQ(task->getRenderingPriority(drawable), drawable == objects[0] ? 5 : 0);
+            drawable->release();
+        }
+        EXPECT_TRUE(task->getTaskObjects().empty());
+        EXPECT_TRUE(task->getRenderingObjects().empty());
+    }
+}

@@ -2,10 +2,13 @@
 // precompiled form, registrations across resets.
 #include "ScriptHostFixture.h"
 
+#include "script/SqPlus.h"
 #include "script/SquirrelVM.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -181,4 +184,80 @@ TEST_F(ScriptHost, PrintIsDiscardedWithoutACallback)
     squirrel.setPrintCallback(nullptr);
     EXPECT_EQ(squirrel.update(), 0);
     EXPECT_EQ(output, "");
+}
+
+namespace
+{
+
+int AllocateTooMuch(int)
+{
+    throw std::bad_alloc();
+}
+
+SQInteger AllocateTooMuchRaw(HSQUIRRELVM)
+{
+    throw std::bad_alloc();
+}
+
+} // namespace
+
+// Memory running out in a native a script calls (bound through the binding framework or a plain closure)
+// is the script error "not enough memory": the script can catch it, and the machine goes on.
+TEST_F(ScriptHost, MemoryRunningOutInANativeIsAScriptError)
+{
+    CSquirrel& squirrel = startHost();
+    SqPlus::RegisterGlobal(&AllocateTooMuch, "AllocateTooMuch");
+    HSQUIRRELVM vm = squirrel.getVM();
+    sq_pushroottable(vm);
+    sq_pushstring(vm, "AllocateTooMuchRaw", -1);
+    sq_newclosure(vm, &AllocateTooMuchRaw, 0);
+    sq_newslot(vm, -3, SQFalse);
+    sq_poptop(vm);
+    for (const char* call : {"AllocateTooMuch(1)", "AllocateTooMuchRaw()"})
+    {
+        SCOPED_TRACE(call);
+        output.clear();
+        EXPECT_EQ(runSnippet(std::string("try { ") + call + " } catch (e) { print(e) }"), "");
+        EXPECT_EQ(output, "not enough memory");
+        EXPECT_EQ(runSnippet(call), "not enough memory");
+        EXPECT_EQ(runSnippet("print(\"still here\")"), "");
+    }
+}
+
+// A script that never returns to the frame loop is named on stderr, once per frame it holds up, in whatever
+// thread it loops; loops that return in time, and exceptions caught inside the loop, are left alone.
+TEST_F(ScriptHost, AScriptThatDoesNotReturnIsReportedOncePerFrame)
+{
+    writeFile("media/script/main.nut", "local t = clock()\n"
+                                       "while (clock() - t < 0.4) { try { throw 1 } catch (e) {} }\n"
+                                       "suspend()\n"
+                                       "local c = newthread(function() { local u = clock(); while (clock() - u < 0.4) {} })\n"
+                                       "c.call()\n"
+                                       "suspend()\n"
+                                       "local v = clock(); while (clock() - v < 0.02) {}\n"
+                                       "suspend()\n");
+    CSquirrel& squirrel = startHost();
+    squirrel.setStallReportTime(std::chrono::milliseconds(100));
+    const struct
+    {
+        const char* name;
+        const char* line; // null: nothing said
+    } frames[] = {{"a loop catching exceptions", " line 2\n"}, {"a loop in another thread", " line 4\n"},
+                  {"a loop that returns in time", nullptr}};
+    for (const auto& frame : frames)
+    {
+        SCOPED_TRACE(frame.name);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(squirrel.update(), 2);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(CSquirrel::getErrorText(), "");
+        if (!frame.line)
+        {
+            EXPECT_EQ(said, "");
+            continue;
+        }
+        EXPECT_EQ(said.find("The script has not returned to the frame loop for 100 ms: "), 0u) << said;
+        EXPECT_NE(said.find("main.nut" + std::string(frame.line)), std::string::npos) << said;
+        EXPECT_EQ(said.find('\n'), said.size() - 1) << "once: " << said;
+    }
 }

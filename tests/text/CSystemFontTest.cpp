@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -312,4 +313,36 @@ TEST_F(SystemFontTest, FailedLockDropsTheQueue)
     EXPECT_TRUE(font.pendingGlyphs.empty());
     EXPECT_EQ(pixel(a, a.x, a.y + 4), 0u);
     EXPECT_EQ(font.getGlyph('A', 0).x, a.x); // the cell stays taken, blank
+}
+
+// Thousands of different glyphs of a large font: the cache starts over once a new texture would pass its
+// budget, and glyphs handed out keep their textures.
+TEST_F(SystemFontTest, TheCacheStaysWithinItsBudget)
+{
+    rasterizer.metrics = {2000, 1600, 400, 1000}; // cells of 1,350 x 2,000: about 11 MB a texture
+    CSystemFont font(0);
+    font.create(1000, 400, 0, 0, 0, "Gothic");
+    const size_t textureBytes = size_t(font.textureWidth) * size_t(font.cellHeight + 16) * 4;
+    std::vector<FontGlyph> handedOut;
+    size_t mostTextures = 0;
+    for (uint32_t code = 0x4E00; code < 0x4E00 + 5; ++code)
+    {
+        greyGlyph(code, 4, 4, 0, 20, 20, 64);
+        handedOut.push_back(font.getGlyph(code, 0));
+        mostTextures = std::max(mostTextures, font.textures.size());
+    }
+    EXPECT_LE(mostTextures * textureBytes, size_t(32) << 20);
+    EXPECT_GE(mostTextures, 2u);
+    font.renderGlyph();
+    // Every glyph, also those of textures the cache let go, was drawn into its own cell.
+    const auto ink = [&](const FontGlyph& glyph) {
+        uint64_t sum = 0;
+        for (int y = 0; y < font.cellHeight; ++y)
+            for (int x = 0; x < font.cellWidth; ++x)
+                sum += pixel(glyph, glyph.x + x, glyph.y + y) >> 24;
+        return sum;
+    };
+    ASSERT_GT(ink(handedOut.front()), 0u);
+    for (const FontGlyph& glyph : handedOut)
+        EXPECT_EQ(ink(glyph), ink(handedOut.front()));
 }

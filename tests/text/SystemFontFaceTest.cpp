@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -325,4 +326,30 @@ TEST_F(SystemFontFaceTest, MonochromeGlyphsAreFullyOnOrOff)
     const Mask mask = cellOf(a);
     EXPECT_TRUE(std::all_of(mask.alpha.begin(), mask.alpha.end(), [](uint8_t v) { return v == 0 || v == 255; }));
     EXPECT_GT(std::count(mask.alpha.begin(), mask.alpha.end(), uint8_t(255)), 40);
+}
+
+// A script's font size reaches the face unchecked: the smallest int has no negative, and a 4096-pixel face
+// took about 180 MB of texture per glyph. Sizes are taken by magnitude and bounded; the glyph still draws.
+TEST_F(SystemFontFaceTest, HostileSizesAreBounded)
+{
+    const struct
+    {
+        int32_t size;
+        int32_t sameAs;
+    } cases[] = {{-24, 24}, {INT32_MIN, 1024}, {4096, 1024}, {INT32_MAX, 1024}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.size);
+        CSystemFont font(0), expected(0);
+        font.create(c.size, 400, 10, 0, 0, "IPAexGothic");
+        expected.create(c.sameAs, 400, 10, 0, 0, "IPAexGothic");
+        EXPECT_EQ(font.getMaxGlyphSize(), expected.getMaxGlyphSize());
+        const int64_t textureBytes = int64_t(font.textureWidth) * (font.cellHeight + 16) * 4;
+        EXPECT_LE(textureBytes, int64_t(32) << 20);
+        const FontGlyph a = font.getGlyph(0x3042, 0);
+        font.renderGlyph();
+        const Mask mask = cellOf(a);
+        EXPECT_GT(std::count_if(mask.alpha.begin(), mask.alpha.end(), [](uint8_t v) { return v > 64; }),
+                  c.sameAs * c.sameAs / 20);
+    }
 }

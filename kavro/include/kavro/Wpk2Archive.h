@@ -41,6 +41,8 @@ public:
 
 private:
     int readHeader(const Wpk2File& file);
+    int readIndex(const Wpk2File& file);
+    // The entries in the first length bytes of the decrypted index (header_.indexLength in all).
     int parseIndex(const uint8_t* index, size_t length, uint64_t fileSize);
     int decodeRecord(const Wpk2File& file, const Wpk2BlockRecord& record, uint8_t* scratch,
                      uint8_t* output) const;

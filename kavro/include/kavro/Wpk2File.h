@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -28,8 +29,11 @@ public:
     uint64_t size() const { return size_; }
     // True only when exactly length bytes were read: a short read is a failure.
     bool readAt(uint64_t offset, void* destination, size_t length) const;
+    // Bytes asked of readAt so far, for checking that readers read what they need and no more.
+    uint64_t bytesRequested() const { return bytesRequested_.load(std::memory_order_relaxed); }
 
 private:
+    mutable std::atomic<uint64_t> bytesRequested_{0};
     int fd_ = -1;
     bool inMemory_ = false;
     std::vector<uint8_t> memory_;

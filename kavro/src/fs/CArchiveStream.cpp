@@ -37,13 +37,24 @@ int CArchiveStream::load()
     if (!reader_)
         return -1;
     const Wpk2Entry& entry = reader_->entry();
-    // One extra zero byte so text can be read as a terminated string; not counted in the size.
-    std::vector<uint8_t> data(size_t(entry.size) + 1, 0);
-    if (const int code = archive_->archive.readWhole(archive_->file, entry, data.data(), entry.size))
+    // One extra zero byte so text can be read as a terminated string; not counted in the size. A one-piece
+    // entry's size is only claimed by the index: its buffer grows as it decodes. A blocked entry's size is
+    // backed by its block records.
+    std::vector<uint8_t> data;
+    int code = Wpk2::Ok;
+    if (entry.onePiece)
+        code = reader_->takeOnePiece(data);
+    else
+    {
+        data.assign(size_t(entry.size) + 1, 0);
+        code = archive_->archive.readWhole(archive_->file, entry, data.data(), entry.size);
+    }
+    if (code != Wpk2::Ok)
     {
         error_ = code;
         return -1;
     }
+    data.resize(size_t(entry.size) + 1, 0);
     loadData_ = std::move(data);
     loaded_ = true;
     reader_->seek(0, Wpk2EntryReader::BackFromEnd);

@@ -65,6 +65,11 @@ bool Inflate(const uint8_t* input, uint32_t inputLength, uint8_t* output, uint32
     return complete;
 }
 
+// Decrypted bytes of the index parsed first; each further window is four times larger.
+constexpr size_t FirstIndexWindow = 65536;
+// parseIndex's answer when the entries so far are sound but run past the bytes decrypted so far.
+constexpr int NeedMoreIndex = -1;
+
 // Stored bytes of one block, per thread: a read either fills what it uses or fails, so nothing is zeroed.
 uint8_t* BlockScratch()
 {
@@ -84,18 +89,44 @@ int Wpk2Archive::load(const Wpk2File& file, const Wpk2Key& key)
     // The index must lie inside the file before a byte of it is allocated.
     if (header_.indexLength > file.size() - Wpk2::IndexOffset)
         return Wpk2::ReadFailed;
-    std::vector<uint8_t> index(header_.indexLength);
-    if (!file.readAt(Wpk2::IndexOffset, index.data(), index.size()))
-        return Wpk2::ReadFailed;
-    if (!Wpk2Cipher(key_, header_.iv).decrypt(index.data(), index.size()))
-        return Wpk2::ReadFailed;
-    const int code = parseIndex(index.data(), index.size(), file.size());
+    if (uint64_t(header_.entryCount) * Wpk2::MinEntrySize > header_.indexLength)
+        return Wpk2::BadFormat;
+    const int code = readIndex(file);
     if (code != Wpk2::Ok)
     {
         entries_.clear();
         index_.clear();
     }
     return code;
+}
+
+// The index is read, decrypted and parsed in growing windows: a header may claim gigabytes of index in a
+// sparse file, and the parse of what is there fails long before. The chain carries on from window to
+// window; a good index costs a third more parsing than in one go.
+int Wpk2Archive::readIndex(const Wpk2File& file)
+{
+    std::vector<uint8_t> index;
+    Wpk2Iv chain = header_.iv;
+    size_t window = std::min<size_t>(header_.indexLength, FirstIndexWindow);
+    for (;;)
+    {
+        const size_t had = index.size();
+        index.resize(window);
+        uint8_t* fresh = index.data() + had;
+        const size_t length = window - had;
+        if (!file.readAt(Wpk2::IndexOffset + had, fresh, length))
+            return Wpk2::ReadFailed;
+        Wpk2Iv next = chain;
+        if (length >= Wpk2::CipherBlock)
+            std::memcpy(next.data(), fresh + (length - length % Wpk2::CipherBlock) - Wpk2::CipherBlock, next.size());
+        if (!Wpk2Cipher(key_, chain).decrypt(fresh, length))
+            return Wpk2::ReadFailed;
+        chain = next;
+        const int code = parseIndex(index.data(), index.size(), file.size());
+        if (code != NeedMoreIndex)
+            return code;
+        window = size_t(std::min<uint64_t>(header_.indexLength, uint64_t(window) * 4));
+    }
 }
 
 int Wpk2Archive::readHeader(const Wpk2File& file)
@@ -115,9 +146,12 @@ int Wpk2Archive::readHeader(const Wpk2File& file)
 
 int Wpk2Archive::parseIndex(const uint8_t* index, size_t length, uint64_t fileSize)
 {
-    if (uint64_t(header_.entryCount) * Wpk2::MinEntrySize > length)
-        return Wpk2::BadFormat;
-    entries_.reserve(header_.entryCount);
+    entries_.clear();
+    index_.clear();
+    entries_.reserve(std::min<size_t>(header_.entryCount, length / Wpk2::MinEntrySize));
+    // A take past the bytes decrypted so far asks for more of the index; past the whole index it is broken.
+    const bool whole = length >= header_.indexLength;
+    const int shortIndex = whole ? Wpk2::BadFormat : NeedMoreIndex;
     // Every take fails instead of passing the end of the decrypted index.
     ByteReader reader(index, length);
     for (uint32_t n = 0; n < header_.entryCount; ++n)
@@ -127,15 +161,22 @@ int Wpk2Archive::parseIndex(const uint8_t* index, size_t length, uint64_t fileSi
         uint16_t nameLength = 0;
         char name[Wpk2::MaxNameLength + 1] = {};
         if (!reader.u8(flag) || !reader.u16(nameLength))
+            return shortIndex;
+        if (nameLength > Wpk2::MaxNameLength)
             return Wpk2::BadFormat;
-        if (nameLength > Wpk2::MaxNameLength || !reader.bytes(name, nameLength))
-            return Wpk2::BadFormat;
+        if (!reader.bytes(name, nameLength))
+            return shortIndex;
         entry.onePiece = flag != 0;
         entry.name = name; // up to its first zero byte
         uint32_t blockCount = 0;
         if (!reader.u32(entry.size) || !reader.bytes(entry.digest.data(), entry.digest.size()) ||
-            !reader.u32(blockCount) || uint64_t(blockCount) * Wpk2::BlockRecordSize > reader.left())
+            !reader.u32(blockCount))
+            return shortIndex;
+        const uint64_t records = uint64_t(blockCount) * Wpk2::BlockRecordSize;
+        if (records > header_.indexLength - reader.position())
             return Wpk2::BadFormat;
+        if (records > reader.left())
+            return shortIndex;
         entry.blocks.resize(blockCount);
         for (Wpk2BlockRecord& block : entry.blocks)
         {

@@ -1,10 +1,19 @@
 #include "kavro/Wpk2EntryReader.h"
 
+#include "Wpk2PieceDecoder.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace Kavro
 {
+
+Wpk2EntryReader::Wpk2EntryReader(const Wpk2Archive& archive, const Wpk2Entry& entry, const Wpk2File& file)
+    : archive_(archive), entry_(entry), file_(file)
+{
+}
+
+Wpk2EntryReader::~Wpk2EntryReader() = default;
 
 int Wpk2EntryReader::seek(int64_t offset, int origin)
 {
@@ -47,20 +56,26 @@ int Wpk2EntryReader::read(void* destination, uint64_t size, uint64_t* copied)
 
 int Wpk2EntryReader::readOnePiece(uint8_t* destination, uint64_t size, uint64_t* copied)
 {
-    if (!wholeLoaded_)
-    {
-        whole_.resize(entry_.size);
-        if (const int code = archive_.readWhole(file_, entry_, whole_.data(), whole_.size()))
-        {
-            whole_.clear();
-            return code;
-        }
-        wholeLoaded_ = true;
-    }
+    if (!piece_)
+        piece_ = std::make_unique<Wpk2PieceDecoder>(archive_, entry_, file_);
     const uint64_t n = std::min<uint64_t>(size, entry_.size - position_);
-    std::memcpy(destination, whole_.data() + position_, n);
+    if (const int code = piece_->decodeTo(position_ + n))
+        return code;
+    std::memcpy(destination, piece_->bytes().data() + position_, n);
     position_ += n;
     *copied = n;
+    return Wpk2::Ok;
+}
+
+int Wpk2EntryReader::takeOnePiece(std::vector<uint8_t>& out)
+{
+    if (!entry_.onePiece)
+        return Wpk2::BadArgument;
+    if (!piece_)
+        piece_ = std::make_unique<Wpk2PieceDecoder>(archive_, entry_, file_);
+    if (const int code = piece_->decodeTo(entry_.size))
+        return code;
+    out = piece_->take();
     return Wpk2::Ok;
 }
 

@@ -57,6 +57,7 @@ bool Wpk2File::readAt(uint64_t offset, void* destination, size_t length) const
 {
     if (length == 0)
         return isOpen();
+    bytesRequested_.fetch_add(length, std::memory_order_relaxed);
     if (inMemory_)
     {
         if (offset > memory_.size() || length > memory_.size() - offset)

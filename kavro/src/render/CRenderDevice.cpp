@@ -487,7 +487,7 @@ ITexture* CRenderDevice::decodeTexture(const std::vector<uint8_t>& bytes, const 
         return nullptr;
     DecodedImage image;
     std::string error;
-    if (!DecodeImage(bytes.data(), bytes.size(), image, error))
+    if (!DecodeImage(bytes.data(), bytes.size(), image, error, maxTextureSize_))
     {
         ReportLoadFailure(name, "not a picture that can be decoded (" + error + ")");
         return nullptr;

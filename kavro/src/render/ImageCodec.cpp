@@ -5,6 +5,7 @@
 #include <png.h>
 #include <stb/stb_image_write.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <csetjmp>
@@ -12,6 +13,7 @@
 
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace Kavro
 {
@@ -30,12 +32,21 @@ bool isJpeg(const uint8_t* data, size_t size)
     return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
 }
 
-bool sizeAllowed(uint32_t width, uint32_t height)
+bool sizeAllowed(uint32_t width, uint32_t height, int maxSide)
 {
-    return width > 0 && height > 0 && width <= uint32_t(MaxImageSide) && height <= uint32_t(MaxImageSide);
+    const uint32_t side = uint32_t(std::clamp(maxSide, 1, MaxImageSide));
+    return width > 0 && height > 0 && width <= side && height <= side &&
+           int64_t(width) * int64_t(height) <= MaxImagePixels;
 }
 
-bool decodePng(const uint8_t* data, size_t size, DecodedImage& out, std::string& error)
+// DEFLATE expands at most 1032 times, so the file must be large enough to hold the rows it declares.
+bool pngDataCanHold(size_t size, uint32_t width, uint32_t height)
+{
+    const uint64_t smallestRows = uint64_t(height) * ((uint64_t(width) + 7) / 8 + 1);
+    return smallestRows <= uint64_t(size) * 1032 + 1024;
+}
+
+bool decodePng(const uint8_t* data, size_t size, DecodedImage& out, std::string& error, int maxSide)
 {
     png_image image;
     std::memset(&image, 0, sizeof image);
@@ -45,7 +56,7 @@ bool decodePng(const uint8_t* data, size_t size, DecodedImage& out, std::string&
         error = std::string("PNG: ") + image.message;
         return false;
     }
-    if (!sizeAllowed(image.width, image.height))
+    if (!sizeAllowed(image.width, image.height, maxSide) || !pngDataCanHold(size, image.width, image.height))
     {
         png_image_free(&image);
         error = "PNG: image size out of range";
@@ -79,19 +90,27 @@ void jpegErrorExit(j_common_ptr info)
     std::longjmp(err->jump, 1);
 }
 
-void jpegSilence(j_common_ptr, int) {}
+// Warnings are ignored except data ending early (the file's end, or its end marker inside the image data):
+// the library would go on inventing grey rows for the whole declared height, which is how a few hundred
+// bytes claim a huge image.
+void jpegWarning(j_common_ptr info, int level)
+{
+    const int code = info->err->msg_code;
+    if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER))
+        info->err->error_exit(info);
+}
 
-// Only plain C objects live between setjmp and longjmp here; the pixels go into a buffer sized by the
-// caller after the header has been read.
+// Only plain C objects live between setjmp and longjmp here (the caller's vector is only resized). Rows are
+// added as they decode, so memory follows the data that is really there.
 bool decodeJpegInto(jpeg_decompress_struct& info, JpegError& err, const uint8_t* data, size_t size,
-                    DecodedImage& out)
+                    DecodedImage& out, int maxSide)
 {
     if (setjmp(err.jump))
         return false;
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
     jpeg_read_header(&info, TRUE);
-    if (!sizeAllowed(info.image_width, info.image_height))
+    if (!sizeAllowed(info.image_width, info.image_height, maxSide))
     {
         std::snprintf(err.message, sizeof err.message, "image size out of range");
         return false;
@@ -100,17 +119,19 @@ bool decodeJpegInto(jpeg_decompress_struct& info, JpegError& err, const uint8_t*
     jpeg_start_decompress(&info);
     out.width = int(info.output_width);
     out.height = int(info.output_height);
-    out.pixels.resize(size_t(out.width) * size_t(out.height));
+    out.pixels.reserve(size_t(out.width) * size_t(out.height));
     while (info.output_scanline < info.output_height)
     {
-        JSAMPROW row = reinterpret_cast<JSAMPROW>(out.pixels.data() + size_t(info.output_scanline) * out.width);
+        const size_t at = size_t(info.output_scanline) * size_t(out.width);
+        out.pixels.resize(at + size_t(out.width));
+        JSAMPROW row = reinterpret_cast<JSAMPROW>(out.pixels.data() + at);
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
     return true;
 }
 
-bool decodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, std::string& error)
+bool decodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, std::string& error, int maxSide)
 {
     jpeg_decompress_struct info;
     JpegError err;
@@ -118,8 +139,8 @@ bool decodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, std::string
     std::memset(err.message, 0, sizeof err.message);
     info.err = jpeg_std_error(&err.manager);
     err.manager.error_exit = jpegErrorExit;
-    err.manager.emit_message = jpegSilence;
-    const bool ok = decodeJpegInto(info, err, data, size, out);
+    err.manager.emit_message = jpegWarning;
+    const bool ok = decodeJpegInto(info, err, data, size, out, maxSide);
     jpeg_destroy_decompress(&info);
     if (!ok)
     {
@@ -131,7 +152,7 @@ bool decodeJpeg(const uint8_t* data, size_t size, DecodedImage& out, std::string
 
 } // namespace
 
-bool DecodeImage(const uint8_t* data, size_t size, DecodedImage& out, std::string& error)
+bool DecodeImage(const uint8_t* data, size_t size, DecodedImage& out, std::string& error, int maxSide)
 {
     if (!data)
     {
@@ -139,9 +160,9 @@ bool DecodeImage(const uint8_t* data, size_t size, DecodedImage& out, std::strin
         return false;
     }
     if (isPng(data, size))
-        return decodePng(data, size, out, error);
+        return decodePng(data, size, out, error, maxSide);
     if (isJpeg(data, size))
-        return decodeJpeg(data, size, out, error);
+        return decodeJpeg(data, size, out, error, maxSide);
     error = "not a PNG or JPEG file";
     return false;
 }

@@ -148,8 +148,9 @@ std::unique_ptr<CSoundDecoder> CSoundDevice::openDecoder(const std::string& name
     return nullptr;
 }
 
-std::shared_ptr<const CSoundData> CSoundDevice::cachedData(const std::string& name, int& error)
+std::shared_ptr<const CSoundData> CSoundDevice::cachedData(const std::string& name, int& error, bool& tooLong)
 {
+    tooLong = false;
     {
         std::lock_guard guard(lock_);
         if (auto found = cache_.find(name); found != cache_.end())
@@ -157,11 +158,12 @@ std::shared_ptr<const CSoundData> CSoundDevice::cachedData(const std::string& na
     }
     // Decoded without the lock, so streams keep being fed meanwhile.
     auto decoder = openDecoder(name, error);
-    auto data = decoder ? CSoundData::Decode(*decoder) : nullptr;
+    auto data = decoder ? CSoundData::Decode(*decoder, tooLong) : nullptr;
     if (decoder && !data)
     {
         error = NotASound;
-        ReportLoadFailure(name, "its sound data could not be decoded");
+        if (!tooLong)
+            ReportLoadFailure(name, "its sound data could not be decoded");
     }
     if (!data) return nullptr;
     std::lock_guard guard(lock_);
@@ -188,21 +190,26 @@ int CSoundDevice::openSound(const char* name, int mode, uint32_t handle, int ins
     const bool streamed = mode == 1;
     const int count = streamed ? 1 : std::clamp(instanceCount, 1, MaxInstances);
     int error = 0;
-    std::unique_ptr<CSoundDecoder> decoder;
+    // Sound data decoded whole and shared by the instances, or one decoder per instance.
+    std::vector<std::unique_ptr<CSoundDecoder>> decoders;
     std::shared_ptr<const CSoundData> data;
-    if (streamed)
-        decoder = openDecoder(name, error);
-    else
-        data = cachedData(name, error);
-    if (!decoder && !data) return error;
+    bool tooLong = streamed;
+    if (!streamed)
+        data = cachedData(name, error, tooLong);
+    for (int i = 0; tooLong && i < count; ++i)
+    {
+        decoders.push_back(openDecoder(name, error));
+        if (!decoders.back()) return error;
+    }
+    if (decoders.empty() && !data) return error;
 
     Sound sound;
     sound.name = name;
-    sound.streamed = streamed;
+    sound.streamed = !decoders.empty();
     sound.positional = positional;
     std::lock_guard guard(lock_);
     output_.bind();
-    if (streamed)
+    for (auto& decoder : decoders)
         sound.voices.push_back(
             std::make_unique<CVoice>(std::make_unique<CStreamSource>(std::move(decoder)), positional));
     for (int i = 0; data && i < count; ++i)
@@ -225,6 +232,13 @@ int CSoundDevice::openSource(uint32_t handle, std::unique_ptr<ISampleSource> sou
     sounds_.erase(handle);
     sounds_.emplace(handle, std::move(sound));
     return 0;
+}
+
+bool CSoundDevice::isStreamed(uint32_t handle)
+{
+    std::lock_guard guard(lock_);
+    const Sound* sound = find(handle);
+    return sound && sound->streamed;
 }
 
 int CSoundDevice::releaseHandle(uint32_t handle)
@@ -501,7 +515,9 @@ int CSoundDevice::injectFile(const char* name)
 {
     if (!name) return BadHandle;
     int error = 0;
-    auto data = cachedData(name, error);
+    bool tooLong = false;
+    auto data = cachedData(name, error, tooLong);
+    if (tooLong) return 0; // opened, it is streamed
     if (!data) return error;
     std::lock_guard guard(lock_);
     injected_[name] = std::move(data);

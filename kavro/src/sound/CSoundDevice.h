@@ -45,6 +45,8 @@ public:
     // A streamed sound (one instance) over a source of the library's own, under a handle from
     // requestHandle; the handle's previous sound is released. 0, or -1 for a bad handle or no source.
     int openSource(uint32_t handle, std::unique_ptr<ISampleSource> source, const std::string& name);
+    // Whether the handle's instances decode as they play (asked for, or too long to decode whole).
+    bool isStreamed(uint32_t handle);
 
     int hasOutput() override;
     std::string getOutputFailure() override { return output_.playbackFailure(); }
@@ -100,7 +102,8 @@ private:
 
     int openSound(const char* name, int mode, uint32_t handle, int instanceCount, bool positional);
     std::unique_ptr<CSoundDecoder> openDecoder(const std::string& name, int& error);
-    std::shared_ptr<const CSoundData> cachedData(const std::string& name, int& error);
+    // Null with tooLong set for a sound too long to decode whole: it is streamed instead.
+    std::shared_ptr<const CSoundData> cachedData(const std::string& name, int& error, bool& tooLong);
     Sound* find(uint32_t handle);
     // The voices an instance argument names: one, or all for a negative index.
     template <typename Action> int forVoices(uint32_t handle, int instance, Action action);

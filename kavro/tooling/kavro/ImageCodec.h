@@ -18,10 +18,14 @@ struct DecodedImage
 
 // Largest width or height an image file may declare.
 inline constexpr int MaxImageSide = 16384;
+// Largest pixel count (64 MiB of pixels): a file of a few hundred bytes may declare a far larger image.
+inline constexpr int64_t MaxImagePixels = int64_t(4096) * 4096;
 
-// Decodes a PNG or JPEG file held in memory (recognised by its signature). On failure returns false and
+// Decodes a PNG or JPEG file held in memory (recognised by its signature). Sizes over maxSide or
+// MaxImagePixels are refused from the header, before anything is decoded. On failure returns false and
 // puts the reason into error.
-bool DecodeImage(const uint8_t* data, size_t size, DecodedImage& out, std::string& error);
+bool DecodeImage(const uint8_t* data, size_t size, DecodedImage& out, std::string& error,
+                 int maxSide = MaxImageSide);
 
 // The PNG file of 0xAARRGGBB pixels (rows top down); empty when it cannot be encoded.
 std::vector<uint8_t> EncodePng(int width, int height, const uint32_t* pixels);

@@ -290,3 +290,37 @@ TEST_F(ArchiveFileSystemTest, FifosAndDevicesAreRefusedWithoutBlocking)
     std::filesystem::create_directory(dir.path() / "folder");
     EXPECT_TRUE(open("folder"));
 }
+
+// Loading a one-piece entry whole takes memory as its bytes decode, never the size its index claims: an
+// entry claiming a gigabyte over two megabytes of anything fails to load; a sound one loads whole.
+TEST_F(ArchiveFileSystemTest, LoadingAOnePieceEntryTakesOnlyWhatDecodes)
+{
+    OrvaneTest::RawArchive claim;
+    claim.tail = 2 << 20;
+    Wpk2BlockRecord record;
+    record.offset = 32 + 80;
+    record.storedLength = 2 << 20;
+    record.packedLength = (2 << 20) - 16;
+    record.decodedLength = 1u << 30;
+    claim.entries.push_back({1, "claim.bin", 1u << 30, {record}});
+    dir.write("claim.wpk", claim.build());
+    auto writer = OrvaneTest::FixedWriter();
+    const std::vector<uint8_t> text = OrvaneTest::TextBytes(300000, 5);
+    writer.add("whole.txt", text, Wpk2Writer::OnePiece);
+    ASSERT_TRUE(writer.writeFile(dir.file("whole.wpk"), nullptr));
+    ASSERT_EQ(mount("claim.wpk"), 0);
+    ASSERT_EQ(mount("whole.wpk"), 0);
+
+    StreamPtr claimed = open("claim.bin");
+    ASSERT_TRUE(claimed);
+    EXPECT_EQ(claimed->load(), -1);
+    uint8_t four[4];
+    EXPECT_EQ(claimed->read(four, 4), 0u);
+
+    StreamPtr whole = open("whole.txt");
+    ASSERT_TRUE(whole);
+    ASSERT_EQ(whole->load(), 0);
+    ASSERT_EQ(whole->getFileSize(), text.size());
+    EXPECT_TRUE(std::equal(text.begin(), text.end(), whole->getLoadData()));
+    EXPECT_EQ(whole->getLoadData()[text.size()], 0) << "a zero byte after the data";
+}

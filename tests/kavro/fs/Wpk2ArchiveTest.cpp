@@ -267,3 +267,60 @@ TEST(Wpk2Archive, ArchiveTruncatedAfterLoadingFailsWithEight)
     EXPECT_EQ(archive.readBlock(file, archive.entries()[0], 0, out.data(), &length), Wpk2::Ok);
     EXPECT_EQ(archive.readBlock(file, archive.entries()[0], 1, out.data(), &length), Wpk2::ReadFailed);
 }
+
+// A header may claim gigabytes of index (a sparse file costs nothing on disk): the index is read no
+// further than its entries hold up, and a sound index of any length still loads whole.
+TEST(Wpk2Archive, AnIndexIsReadNoFurtherThanItsEntriesHoldUp)
+{
+    constexpr uint32_t Claimed = 16u << 20;
+    RawArchive many;
+    for (int i = 0; i < 6000; ++i)
+        many.entries.push_back({0, "file/number" + std::to_string(i) + ".txt", 5, {Record(32, 16, 5, 5)}});
+    const struct
+    {
+        const char* name;
+        RawArchive archive;
+        int expected;
+        uint64_t mostRead;
+    } cases[] = {
+        {"one entry, then zeros to the claimed length", Modified(WithEntry(small, Claimed), [](RawArchive& a) {
+             a.indexLength = Claimed;
+             a.entryCount = 2;
+         }),
+         Wpk2::BadFormat, 32 + 65536},
+        {"300,000 entries claimed over zeros", Modified(WithEntry(small, Claimed), [](RawArchive& a) {
+             a.indexLength = Claimed;
+             a.entryCount = 300000;
+         }),
+         Wpk2::BadFormat, 32 + 65536},
+        {"6,000 sound entries over several windows", many, Wpk2::Ok, UINT64_MAX},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Wpk2File file;
+        file.openMemory(c.archive.build());
+        Wpk2Archive archive;
+        EXPECT_EQ(archive.load(file, BuildArchiveKey()), c.expected);
+        EXPECT_LE(file.bytesRequested(), c.mostRead);
+        EXPECT_EQ(archive.entries().size(), c.expected == Wpk2::Ok ? c.archive.entries.size() : 0u);
+    }
+    Wpk2Archive archive;
+    ASSERT_EQ(LoadBytes(many.build(), archive), Wpk2::Ok);
+    EXPECT_NE(archive.find("file/number5999.txt"), nullptr);
+
+    // The case as it reached us: 4 GiB of sparse file behind a header claiming all of it as index.
+    OrvaneTest::TempDirectory dir;
+    std::vector<uint8_t> head = WithEntry(small).build();
+    for (int b = 0; b < 4; ++b)
+    {
+        head[24 + b] = b == 2 ? 0x10 : 0x00; // a million entries
+        head[28 + b] = 0xF0;                 // 4,042,322,160 bytes of index
+    }
+    dir.write("sparse.wpk", head);
+    std::filesystem::resize_file(dir.path() / "sparse.wpk", uint64_t(1) << 32);
+    Wpk2File sparse;
+    ASSERT_TRUE(sparse.open(dir.file("sparse.wpk")));
+    EXPECT_EQ(archive.load(sparse, BuildArchiveKey()), Wpk2::BadFormat);
+    EXPECT_LE(sparse.bytesRequested(), 32u + 65536u);
+}

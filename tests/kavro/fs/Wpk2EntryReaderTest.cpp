@@ -146,3 +146,70 @@ TEST_F(Wpk2EntryReaderTest, SequentialSmallReadsDecodeEachBlockOnce)
     ASSERT_EQ(reader.read(buffer.data(), buffer.size(), &copied), Wpk2::Ok);
     EXPECT_EQ(archive.blocksDecoded() - before, e.blocks.size());
 }
+
+// A one-piece entry is decoded only as far as the reads go: a read of a few bytes of a large entry, or of
+// one whose index claims a gigabyte over two megabytes of anything, reads one piece of the file.
+TEST(Wpk2EntryReaderOnePiece, DecodesOnlyAsFarAsTheReadsGo)
+{
+    auto writer = OrvaneTest::FixedWriter();
+    const std::vector<uint8_t> noise = OrvaneTest::NoiseBytes(2 << 20, 3);
+    const std::vector<uint8_t> text = OrvaneTest::TextBytes(2 << 20, 4);
+    writer.add("stored.bin", noise, Wpk2Writer::OnePiece);
+    writer.add("packed.txt", text, Wpk2Writer::OnePiece);
+    OrvaneTest::RawArchive claim;
+    claim.tail = 2 << 20;
+    Wpk2BlockRecord record;
+    record.offset = 32 + 80; // the index of this one entry fills 80 bytes
+    record.storedLength = 2 << 20;
+    record.packedLength = (2 << 20) - 16;
+    record.decodedLength = 1u << 30;
+    claim.entries.push_back({1, "claim.bin", 1u << 30, {record}});
+    const struct
+    {
+        const char* name;
+        std::vector<uint8_t> archive;
+        const std::vector<uint8_t>* content; // null: the data does not decode
+    } cases[] = {
+        {"stored", writer.build(), &noise},
+        {"deflated", writer.build(), &text},
+        {"a gigabyte claimed over two megabytes", claim.build(), nullptr},
+    };
+    const char* names[] = {"stored.bin", "packed.txt", "claim.bin"};
+    for (size_t i = 0; i < std::size(cases); ++i)
+    {
+        const auto& c = cases[i];
+        SCOPED_TRACE(c.name);
+        Wpk2File file;
+        file.openMemory(c.archive);
+        Wpk2Archive archive;
+        ASSERT_EQ(archive.load(file, BuildArchiveKey()), Wpk2::Ok);
+        const Wpk2Entry* entry = archive.find(names[i]);
+        ASSERT_NE(entry, nullptr);
+        ASSERT_TRUE(entry->onePiece);
+        const uint64_t before = file.bytesRequested();
+        Wpk2EntryReader reader(archive, *entry, file);
+        uint8_t four[4] = {};
+        uint64_t copied = 0;
+        const int code = reader.read(four, 4, &copied);
+        EXPECT_LE(file.bytesRequested() - before, 65536u);
+        if (!c.content)
+        {
+            EXPECT_EQ(code, Wpk2::InflateFailed);
+            continue;
+        }
+        ASSERT_EQ(code, Wpk2::Ok);
+        EXPECT_TRUE(std::equal(four, four + 4, c.content->begin()));
+        // Further on and back again: the bytes are those of the file.
+        std::vector<uint8_t> piece(1000);
+        for (uint64_t at : {uint64_t(1500000), uint64_t(10), uint64_t((2 << 20) - 1000)})
+        {
+            ASSERT_EQ(reader.seek(int64_t(at), Wpk2EntryReader::FromStart), Wpk2::Ok);
+            ASSERT_EQ(reader.read(piece.data(), piece.size(), &copied), Wpk2::Ok);
+            ASSERT_EQ(copied, piece.size());
+            EXPECT_TRUE(std::equal(piece.begin(), piece.end(), c.content->begin() + long(at))) << at;
+        }
+        std::vector<uint8_t> whole;
+        ASSERT_EQ(reader.takeOnePiece(whole), Wpk2::Ok);
+        EXPECT_EQ(whole, *c.content);
+    }
+}

@@ -1,6 +1,7 @@
 #include "SoundFixture.h"
 
 #include "Wpk2TestArchives.h"
+#include "sound/CSoundData.h"
 
 #include <sndfile.h>
 
@@ -470,4 +471,44 @@ TEST(SoundDeviceClock, WithoutOutputTheDeviceKeepsTime)
         EXPECT_GE(ended - started, std::chrono::milliseconds(180));
         device->release();
     }
+}
+
+// A file of a few hundred kilobytes can hold hours of silence: decoded whole it took gigabytes. A sound longer
+// than the decoding limit is streamed, one decoder per instance, and plays as a decoded one would.
+TEST_F(SoundTest, SoundsTooLongToDecodeWholeAreStreamed)
+{
+    const int64_t longFrames = Kavro::CSoundData::MaxSamples + Rate;
+    const auto toneThenSilence = [](int64_t frame, int) {
+        return frame < Rate / 2 ? float(0.5 * std::sin(2 * 3.14159265358979 * 441.0 * double(frame) / Rate)) : 0.0f;
+    };
+    WriteSound(path("hour.flac"), SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1, longFrames, toneThenSilence);
+    WriteSound(path("short.flac"), SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1, Rate, toneThenSilence);
+    ASSERT_LT(dir.read("hour.flac").size(), size_t(4) << 20);
+    const struct
+    {
+        const char* name;
+        int mode;
+        int instances;
+        bool streamed;
+        int duration;
+    } cases[] = {
+        {"short.flac", 0, 2, false, 1000},
+        {"short.flac", 1, 1, true, 1000},
+        {"hour.flac", 0, 2, true, int(longFrames * 1000 / Rate)},
+        {"hour.flac", 1, 1, true, int(longFrames * 1000 / Rate)},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c.name << " mode " << c.mode);
+        const uint32_t handle = openSound(c.name, c.mode, c.instances);
+        EXPECT_EQ(device->isStreamed(handle), c.streamed);
+        EXPECT_EQ(device->getDuration(handle), c.duration);
+        for (int instance = 0; instance < c.instances; ++instance)
+            device->play(handle, 1, 0, 0, instance);
+        const Stereo out = render(Rate / 4);
+        EXPECT_NEAR(out.peak(0, 0, out.frames()), 0.5 * Half * c.instances, 0.01);
+        EXPECT_NEAR(out.period(0, Rate / 20, out.frames()), 100.0, 0.1);
+        device->releaseHandle(handle);
+    }
+    EXPECT_EQ(device->injectFile(path("hour.flac").c_str()), 0);
 }
