@@ -119,10 +119,16 @@ int main(int argc, char** argv)
     // 1. Decoding.
     std::vector<Kavro::OggStreamSummary> streams;
     if (!Kavro::ScanOggPages(bytes->data(), bytes->size(), streams) || streams.empty())
+    {
+        std::fprintf(stderr, "the clip's pages do not scan (%zu streams)\n", streams.size());
         return 1;
+    }
     Kavro::CTheoraStream video(bytes, streams[0].serial);
     if (!video.open())
+    {
+        std::fprintf(stderr, "the clip's first stream does not open as Theora\n");
         return 1;
+    }
     Kavro::YuvFrame picture;
     int64_t index = 0;
     int decoded = 0;
@@ -147,7 +153,10 @@ int main(int argc, char** argv)
     Kavro::ITexture* texture = device->createTexture(Width, Height, 1, 0);
     auto* movie = new Kavro::CMovie(nullptr, nullptr);
     if (movie->openBytes(std::vector<uint8_t>(*bytes)) != 0)
+    {
+        std::fprintf(stderr, "the player does not open the clip\n");
         return 1;
+    }
     // The still picture: the movie's first frame.
     movie->waitForDecoder(5000);
     movie->updateFrame(texture);
