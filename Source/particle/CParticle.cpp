@@ -144,6 +144,8 @@ int CParticle::create()
     sceneParticles.assign(textures.size(), nullptr);
     sceneObjects.assign(textures.size(), nullptr);
     releaseSounds();
+    if (clampTextureCounts() < 0)
+        return failCreation(), -1;
     int32_t maxCount = 0;
     if (budget(maxCount) < 0)
         return failCreation(), -1;
@@ -271,14 +273,24 @@ void CParticle::loadAnimationFrames()
     }
 }
 
+int CParticle::clampTextureCounts()
+{
+    // A definition built from a table may count more names than it holds, or none in use: the queues
+    // and pickTexture rely on 1 <= texture_use_count <= texture_count <= names.
+    ParticleRecord& r = parameter.record;
+    if (parameter.textureNames.empty())
+        return -1;
+    r.texture_count = std::clamp<int32_t>(r.texture_count, 1, int32_t(parameter.textureNames.size()));
+    r.texture_use_count = std::clamp<int32_t>(r.texture_use_count, 1, r.texture_count);
+    return 0;
+}
+
 void CParticle::fillTextureQueues()
 {
     const ParticleRecord& r = parameter.record;
     texturesInUse.clear();
     texturePool.clear();
-    // A count beyond the names has no texture to show; the names bound it.
-    const int32_t count = std::clamp<int32_t>(r.texture_count, 0, int32_t(textures.size()));
-    for (int32_t i = 0; i < count; ++i)
+    for (int32_t i = 0; i < r.texture_count; ++i)
         texturePool.push_back(i);
     if (r.texture_use_count > 1 && !texturePool.empty())
     {

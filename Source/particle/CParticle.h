@@ -179,6 +179,7 @@ private:
     bool takeFont();
     int budget(int32_t& maxCount);
     void loadAnimationFrames();
+    int clampTextureCounts();
     void fillTextureQueues();
     int loadTexture(size_t index, int32_t maxCount);
     void releaseTexture(size_t index);

@@ -141,6 +141,42 @@ TEST_F(ParticleTest, ThreeTexturesTwoInUseRotateWhenTheOldestIsNoLongerShown)
     EXPECT_EQ(system->pickTexture(), 1);
 }
 
+TEST_F(ParticleTest, TextureCountsOutsideTheNamesAreClampedAndNoNamesFailCreation)
+{
+    struct Case
+    {
+        size_t names;
+        int32_t count;
+        int32_t useCount;
+        bool creates;
+        int32_t keptCount;
+        int32_t keptUseCount;
+    };
+    const Case cases[] = {
+        {0, 1, 1, false, 0, 0}, {2, 0, 0, true, 1, 1},   {2, -4, -1, true, 1, 1},
+        {2, 5, 2, true, 2, 2},  {3, 2, 9, true, 2, 2},   {3, 3, 0, true, 3, 1},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c.names << " names, count " << c.count << ", use " << c.useCount);
+        CParticleParameter d = definition(3);
+        d.textureNames.resize(c.names, "p.png");
+        d.record.texture_count = c.count;
+        d.record.texture_use_count = c.useCount;
+        CParticle* system = make(d);
+        ASSERT_EQ(system != nullptr, c.creates);
+        if (!system)
+            continue;
+        EXPECT_EQ(system->parameter.record.texture_count, c.keptCount);
+        EXPECT_EQ(system->parameter.record.texture_use_count, c.keptUseCount);
+        EXPECT_EQ(system->texturesInUse.size(), size_t(c.keptUseCount));
+        EXPECT_EQ(system->texturesInUse.size() + system->texturePool.size(), size_t(c.keptCount));
+        frames(system, 2);
+        for (const CParticleObject* particle : system->particles)
+            EXPECT_LT(particle->textureIndex, uint32_t(c.keptCount));
+    }
+}
+
 TEST_F(ParticleTest, OneTextureIsAlwaysPickedAndNeverRotatedWhileShown)
 {
     CParticle* system = make(definition(2));
@@ -187,7 +223,10 @@ TEST_F(ParticleTest, StepsOfOneParticleMatchClosedFormMotionColourAndSize)
     r.sprite.size.use_end = 1;
     r.sprite.size.end.x = 30.0f;
     r.sprite.size.end.y = 40.0f;
-    CParticle* system = make(d);
+    // Through the file, as a game's effect arrives.
+    writeDefinition("steps", d);
+    CParticle* system = make(Particle::loadParticleParameter("steps"));
+    ASSERT_NE(system, nullptr);
     CParticleObject& p = *system->particles.at(0);
     const int n = 30;
     frames(system, n);

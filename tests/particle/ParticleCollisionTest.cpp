@@ -104,6 +104,8 @@ TEST_F(ParticleCollisionTest, Table)
     CParticleParameter sphereVanishZero = sphereWrap;
     sphereVanishZero.record.move.sphere_range.radius = 0.0f;
     sphereVanishZero.record.move.sphere_range.touch_action = 0;
+    CParticleParameter sphereBounceZero = sphereBounce;
+    sphereBounceZero.record.move.sphere_range.radius = 0.0f;
     CParticleParameter groundOnlySound = ground(2, 1.0f);
     groundOnlySound.record.move.use_sphere_range = 1;
     groundOnlySound.record.move.sphere_range.touch_action = 0;
@@ -130,6 +132,8 @@ TEST_F(ParticleCollisionTest, Table)
          {{0, 10, 0}, {0, 8, 0}, {0, -3, 0}, {0, -1, 0}}},
         {"sphere bounce without movement", sphereBounce, {{0, 12, 0}, {0, 12, 0}, {0, 3, 0}, {}}, 0,
          {{0, 10, 0}, {0, 12, 0}, {0, -3, 0}, {}}},
+        {"sphere bounce at the centre has no side and changes nothing", sphereBounceZero,
+         {{0, 0, 0}, {0, 0, 0}, {0, 3, 0}, {0, 1, 0}}, 0, {{0, 0, 0}, {0, 0, 0}, {0, 3, 0}, {0, 1, 0}}},
     };
     for (const Case& c : cases)
     {

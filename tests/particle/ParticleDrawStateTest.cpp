@@ -5,6 +5,7 @@
 #include "core/CFile.h"
 #include "particle/CParticleObject.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -269,6 +270,35 @@ TEST_F(ParticleStateTest, ShortEndOffsetFailsWithoutSeeking)
     ASSERT_EQ(file.open("short.bin", 0, 0, 0), 0);
     EXPECT_EQ(system->loadState(file), 0);
     EXPECT_LE(file.getFilePosition(), 2);
+}
+
+TEST_F(ParticleStateTest, RestoredAnimationFrameBeyondTheCurrentListIsNotRead)
+{
+    std::filesystem::create_directories(dir.path() / "anim");
+    const auto list = [&](const char* name, const char* text) {
+        std::ofstream(dir.path() / "anim" / name, std::ios::binary) << text;
+    };
+    list("four.csv", "10,0,0,8,8\n10,8,0,8,8\n10,16,0,8,8\n1000,24,0,8,8\n");
+    list("one.csv", "1000,0,0,4,4\n");
+    CParticleParameter four = definition(1);
+    std::strcpy(four.record.animation_filename, "anim/four.csv");
+    CParticle* saved = make(four);
+    frames(saved, 4);
+    ASSERT_EQ(saved->particles[0]->anime.frame, 3u);
+    save(saved, "anim.bin");
+
+    // The same particle restored where the list holds one frame.
+    CParticleParameter one = definition(1);
+    std::strcpy(one.record.animation_filename, "anim/one.csv");
+    CParticle* restored = make(one);
+    ASSERT_EQ(restored->animationFrames.size(), 1u);
+    ASSERT_EQ(load(restored, "anim.bin"), std::make_pair(1, true));
+    const CParticleObject& p = *restored->particles[0];
+    ASSERT_EQ(p.anime.frame, 3u);
+    frames(restored, 2);
+    // The saved rectangle stays: frame 3 names nothing in this list.
+    EXPECT_EQ(p.anime.sourceRect[0], 24);
+    EXPECT_EQ(p.anime.sourceRect[2], 8);
 }
 
 TEST_F(ParticleStateTest, ChildCountMustMatch)

@@ -5,6 +5,7 @@
 #include "core/CTask.h"
 #include "particle/CParticleParameter.h"
 #include "particle/ParticleCaches.h"
+#include "particle/Squirrel/SQParticle.h"
 #include "render/RenderDeviceFactory.h"
 #include "support/FakeTaskObjects.h"
 #include "support/ParticleFileWriter.h"
@@ -176,12 +177,33 @@ TEST_F(ParticleRenderTest, BindingWithoutASystemDoesNothing)
               "");
     EXPECT_EQ(eval("::p.isActivle()"), "0");
     EXPECT_EQ(eval("::p.getParameterTable() == null"), "true");
-    // A missing definition is the empty one: a system without textures or particles.
-    EXPECT_EQ(eval("::p.create(\"missing\", 0)"), "0");
+    // A missing definition is the empty one, which names no texture: no system is made, and the
+    // binding's frame steps below run without one.
+    EXPECT_EQ(eval("::p.create(\"missing\", 0)"), "-1");
     EXPECT_EQ(eval("::p.isActivle()"), "0");
     drawFrame();
     EXPECT_EQ(at(160, 120), Grey);
     EXPECT_EQ(eval("::p.getFade()"), "0.5");
+}
+
+TEST_F(ParticleRenderTest, SurfaceAndCameraNamesMustNameTheirKind)
+{
+    ASSERT_EQ(runSnippet("::p <- SQParticle(\"fx\"); ::p.create(\"test_fx\", 0);"
+                         "::s <- SQSprite(\"s\"); ::s.createColor(4, 4, 1.0, 1.0, 1.0);"
+                         "::rt <- SQSpriteRenderTarget(\"rt\"); ::rt.create(64, 64, 0);"
+                         "::p.setCamera(\"s\", 1000.0, 30.0); ::p.setSurface(\"s\");"),
+              "");
+    auto* binding = dynamic_cast<Orvane::Squirrel::SQParticle*>(task->findTaskObject("fx"));
+    ASSERT_NE(binding, nullptr);
+    Orvane::CParticle* system = binding->getEngineObject();
+    ASSERT_NE(system, nullptr);
+    EXPECT_EQ(system->camera, nullptr);
+    EXPECT_EQ(system->getSurface(), nullptr);
+    EXPECT_FLOAT_EQ(system->pixelScale.y, 424.1547f / Height);
+    // A render target is a surface but no camera.
+    ASSERT_EQ(runSnippet("::p.setSurface(\"rt\"); ::p.setCamera(\"rt\", 1000.0, 30.0);"), "");
+    EXPECT_NE(system->getSurface(), nullptr);
+    EXPECT_EQ(system->camera, nullptr);
 }
 
 TEST_F(ParticleRenderTest, MoveFollowsTheSplineWhileItRuns)

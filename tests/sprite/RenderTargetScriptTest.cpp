@@ -330,4 +330,48 @@ TEST_F(RenderTargetScriptTest, SaveImageWritesTheTargetsPixels)
     }
 }
 
+// Screenshots and thumbnails go through a plain sprite's saveImage: the picture it shows comes back from
+// the file, at its own size and scaled down.
+TEST_F(RenderTargetScriptTest, SpriteSaveImageWritesThePictureItShows)
+{
+    const std::string same = dir.file("sprite.png"), half = dir.file("sprite-half.png");
+    ASSERT_EQ(runSnippet("::a <- SQSprite(\"a\"); ::a.create(\"image/gradient.png\", -1, 0, 0, 0);"
+                         "::none <- SQSprite(\"none\");"),
+              "");
+    EXPECT_EQ(eval("::a.saveImage(\"" + same + "\", 64, 64, 0) + \",\" + ::a.saveImage(\"" + half +
+                   "\", 32, 32, 0) + \",\" + ::none.saveImage(\"" + dir.file("none.png") + "\", 8, 8, 0)"),
+              "0,0,-1");
+    EXPECT_FALSE(std::ifstream(dir.file("none.png")).good());
+    const auto decode = [](const std::string& path, Kavro::DecodedImage& image) {
+        std::ifstream in(path, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string error;
+        return Kavro::DecodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image, error);
+    };
+    // The source picture at a position given in its own pixels (a scaled copy samples between them).
+    const auto source = [](float x, float y) {
+        return uint32_t(std::lround(64 + x * 3)) << 24 | uint32_t(std::lround(x * 4)) << 16 | 0x40u << 8 |
+               uint32_t(std::lround(y * 4));
+    };
+    Kavro::DecodedImage image;
+    ASSERT_TRUE(decode(same, image));
+    ASSERT_EQ(image.width, 64);
+    ASSERT_EQ(image.height, 64);
+    int worst = 0;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            worst = std::max(worst, channelDistance(image.pixels[size_t(y) * 64 + size_t(x)], source(x, y)));
+    EXPECT_LE(worst, 2);
+
+    ASSERT_TRUE(decode(half, image));
+    ASSERT_EQ(image.width, 32);
+    ASSERT_EQ(image.height, 32);
+    worst = 0;
+    for (int y = 1; y < 31; ++y)
+        for (int x = 1; x < 31; ++x)
+            worst = std::max(worst, channelDistance(image.pixels[size_t(y) * 32 + size_t(x)],
+                                                    source(2.0f * x + 0.5f, 2.0f * y + 0.5f)));
+    EXPECT_LE(worst, 4);
+}
+
 } // namespace

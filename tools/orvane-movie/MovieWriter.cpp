@@ -31,6 +31,15 @@ void takePage(const ogg_page& page, double time, int order, std::vector<Page>& p
     pages.push_back(std::move(out));
 }
 
+// A data page that ends no packet has no granule position (a large frame spans several pages): it keeps
+// the time of the stream's page before it, so that sorting by time never moves it ahead of that page.
+void takeDataPage(const ogg_page& page, double time, double& lastTime, std::vector<Page>& pages)
+{
+    if (ogg_page_granulepos(&page) >= 0)
+        lastTime = time;
+    takePage(page, lastTime, 3, pages);
+}
+
 // Limited-range BT.601.
 void toYuv(uint32_t rgb, double& y, double& cb, double& cr)
 {
@@ -94,6 +103,7 @@ bool writeVideo(const MovieSpec& spec, int serial, std::vector<Page>& pages)
         red(size_t(fw / 2) * size_t(fh / 2));
     std::vector<double> cbFull(size_t(fw) * size_t(fh)), crFull(size_t(fw) * size_t(fh));
     bool ok = true;
+    double lastTime = 0.0;
     for (int f = 0; f < spec.frames && ok; ++f)
     {
         for (int y = 0; y < fh; ++y)
@@ -128,11 +138,11 @@ bool writeVideo(const MovieSpec& spec, int serial, std::vector<Page>& pages)
         {
             ogg_stream_packetin(&stream, &packet);
             while (ogg_stream_pageout(&stream, &page))
-                takePage(page, th_granule_time(encoder, ogg_page_granulepos(&page)), 3, pages);
+                takeDataPage(page, th_granule_time(encoder, ogg_page_granulepos(&page)), lastTime, pages);
         }
     }
     while (ok && ogg_stream_flush(&stream, &page))
-        takePage(page, th_granule_time(encoder, ogg_page_granulepos(&page)), 3, pages);
+        takeDataPage(page, th_granule_time(encoder, ogg_page_granulepos(&page)), lastTime, pages);
     th_comment_clear(&comment);
     ogg_stream_clear(&stream);
     th_encode_free(encoder);
@@ -173,6 +183,7 @@ bool writeSound(const MovieSpec& spec, int serial, std::vector<Page>& pages)
                                : double(spec.frames) * spec.fpsDenominator / spec.fpsNumerator;
     const long total = long(std::lround(seconds * spec.soundRate));
     const long chunk = 1024;
+    double lastTime = 0.0;
     auto drain = [&] {
         ogg_packet packet;
         while (vorbis_analysis_blockout(&dsp, &block) == 1)
@@ -183,7 +194,7 @@ bool writeSound(const MovieSpec& spec, int serial, std::vector<Page>& pages)
             {
                 ogg_stream_packetin(&stream, &packet);
                 while (ogg_stream_pageout(&stream, &page))
-                    takePage(page, double(ogg_page_granulepos(&page)) / spec.soundRate, 3, pages);
+                    takeDataPage(page, double(ogg_page_granulepos(&page)) / spec.soundRate, lastTime, pages);
             }
         }
     };
@@ -204,7 +215,7 @@ bool writeSound(const MovieSpec& spec, int serial, std::vector<Page>& pages)
     vorbis_analysis_wrote(&dsp, 0);
     drain();
     while (ogg_stream_flush(&stream, &page))
-        takePage(page, double(ogg_page_granulepos(&page)) / spec.soundRate, 3, pages);
+        takeDataPage(page, double(ogg_page_granulepos(&page)) / spec.soundRate, lastTime, pages);
     ogg_stream_clear(&stream);
     vorbis_block_clear(&block);
     vorbis_dsp_clear(&dsp);

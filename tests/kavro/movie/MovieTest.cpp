@@ -333,6 +333,31 @@ TEST_F(MovieTest, DamagedFilesFailToOpenOrStopTheMovieCleanly)
     EXPECT_EQ(movie->updateFrame(texture_), 0);
 }
 
+// A noisy frame is larger than one Ogg page can hold, so its packet runs over pages that end no packet:
+// the written clip must keep them in order and open.
+TEST_F(MovieTest, GeneratedClipWithFramesOverSeveralPagesOpens)
+{
+    OrvaneTools::MovieSpec spec;
+    spec.width = 480;
+    spec.height = 272;
+    spec.fpsNumerator = 10;
+    spec.frames = 3;
+    spec.toneHertz = ToneHertz;
+    spec.pixel = [](int frame, int x, int y) { return uint32_t((x * 7919 + y * 104729 + frame * 31) * 2654435761u); };
+    const std::vector<uint8_t> bytes = OrvaneTools::WriteMovie(spec);
+    size_t continued = 0;
+    for (const PageSpan& page : pagesOf(bytes))
+        continued += page.startsPacket ? 0 : 1;
+    ASSERT_GT(continued, 0u) << "no frame spans pages: the case is not exercised";
+    std::vector<Kavro::OggStreamSummary> streams;
+    EXPECT_TRUE(Kavro::ScanOggPages(bytes.data(), bytes.size(), streams));
+    EXPECT_EQ(streams.size(), 2u);
+    auto* movie = new Kavro::CMovie(fileSystem_, nullptr, [this] { return now_; });
+    EXPECT_EQ(movie->openBytes(std::vector<uint8_t>(bytes)), 0);
+    EXPECT_EQ(movie->getWidth(), 480);
+    movie->release();
+}
+
 TEST_F(MovieTest, OpensThroughTheFileSystemAndWritesTheBoundTexture)
 {
     const std::vector<uint8_t> bytes = clip(false);
