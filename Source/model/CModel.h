@@ -15,10 +15,16 @@ class IInterface;
 class IModelAuxiliary;
 } // namespace Kavro
 
+namespace Kavro
+{
+struct ColorF;
+}
+
 namespace Orvane
 {
 
 class CModelMotionManager;
+struct MaterialRecord;
 class CModelTextureAnimationManager;
 
 // The engine's 3D model: loads a model through the render device, shows an instance of it in the 3D
@@ -104,6 +110,22 @@ public:
     virtual void setAnimationExtraUV(const std::string& firstName, const std::string& secondName,
                                      const Kavro::Vector2D& speed);
     virtual void setDiffuseColor(float r, float g, float b, int32_t flag);
+
+    // Material settings, each handed to the scene model and then to the resource. Empty mesh and material
+    // names mean all of them; an empty scope means the model's own meshes.
+    // A file shorter than a record gives -1 and changes nothing; a longer one gives its first record.
+    virtual int loadMaterial(const std::string& scope, const std::string& mesh, const std::string& material,
+                             const std::string& path);
+    virtual int setMaterialTable(const std::string& scope, const std::string& mesh, const std::string& material,
+                                 const MaterialRecord* record);
+    virtual int setMaterialVisible(const std::string& scope, const std::string& mesh, const std::string& material,
+                                   int32_t visible);
+    // 0 also when the resource reports failure.
+    virtual int getMaterialVisible(const std::string& scope, const std::string& mesh, const std::string& material);
+    virtual int setMaterialDiffuseColor(const std::string& scope, const std::string& mesh,
+                                        const std::string& material, const Kavro::ColorF& color, int32_t value);
+    // Resets every material of the resource and its UV scrolls, then shows a remade scene model.
+    virtual void clearMaterial();
     virtual void resetPhysics(int32_t ignored);
     virtual void resetPose();
 

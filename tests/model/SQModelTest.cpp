@@ -3,6 +3,7 @@
 #include "ScriptHostFixture.h"
 
 #include "core/CTask.h"
+#include "model/Squirrel/MaterialTable.h"
 #include "model/Squirrel/SQModel.h"
 #include "script/SquirrelVM.h"
 #include "script/TableReaders.h"
@@ -98,7 +99,7 @@ uint32_t word(const std::vector<uint8_t>& bytes, size_t at)
 TEST_F(SQModelTest, TheClassRegistersItsMethods)
 {
     ASSERT_EQ(runSnippet("::names <- 0; foreach (k, v in SQModel) if (typeof v == \"function\" && k != \"constructor\") ++::names;"), "");
-    EXPECT_EQ(eval("::names"), "93");
+    EXPECT_EQ(eval("::names"), "101");
     EXPECT_EQ(eval("SQModel(5)"), "error: Incorrect function argument");
 }
 
@@ -346,11 +347,15 @@ TEST_F(SQModelTest, QueriesBeforeAModelIsLoadedAnswerWithoutTheLibrary)
         {"::m.changeLayerActiveMotionFrameTime(0, 1.0, 0)", "-1"},
         {"::m.isMotionOver(3)", "1"},
         {"::m.getMotionMaxFrameTimeByName(\"a\")", "0"},
+        {"::m.getMaterialNum(\"\", \"body\")", "0"},
+        {"::m.getMaterialName(\"\", \"body\", 0)", "(null : 0x(nil))"},
+        {"::m.getMaterialVisible(\"\", \"body\", \"skin\")", "0"},
     };
     for (const auto& [expression, answer] : cases)
         EXPECT_EQ(eval(expression), answer) << expression;
     ASSERT_EQ(runSnippet("::m.setMoveTimer(5.0); ::m.enablePhysics(1); ::m.physicsKinematic(1); ::m.resetPhysics();"
-                         "::m.erasePhysicsObject(\"\"); ::m.setMotion(\"a\"); ::m.switchMotion(); ::m.waitMotion();"),
+                         "::m.erasePhysicsObject(\"\"); ::m.setMotion(\"a\"); ::m.switchMotion(); ::m.waitMotion();"
+                         "::m.clearMaterial();"),
               "");
     SQModel* b = binding("m");
     b->render();
@@ -433,4 +438,243 @@ TEST_F(SQModelTest, AClonedInstanceOwnsNothingAndItsMethodsFail)
     EXPECT_EQ(binding("m"), nullptr);
     EXPECT_EQ(eval("::c.getErase()"), "error: Invalid Instance Type");
     EXPECT_EQ(eval("::e.getErase()"), "error: Invalid Instance Type");
+}
+
+namespace
+{
+
+// A script table holding value under the dotted key path, written as script source.
+std::string nestedTable(const std::string& path, const std::string& value)
+{
+    const size_t dot = path.find('.');
+    if (dot == std::string::npos)
+        return Join({"{", path, " = ", value, "}"});
+    return Join({"{", path.substr(0, dot), " = ", nestedTable(path.substr(dot + 1), value), "}"});
+}
+
+} // namespace
+
+TEST_F(SQModelTest, EachMaterialKeyPathFillsItsOwnFieldAndNothingElse)
+{
+    enum Type
+    {
+        Int,
+        Float,
+        Name,
+        Color
+    };
+    // The record's layout as material files have it.
+    const struct
+    {
+        const char* path;
+        size_t offset;
+        Type type;
+    } keys[] = {
+        {"version", 0, Int},
+        {"visible", 4, Int},
+        {"blend_mode", 8, Int},
+        {"cull_mode", 12, Int},
+        {"alpha_test.enable", 16, Int},
+        {"alpha_test.boundary", 20, Int},
+        {"z_write_enable", 24, Int},
+        {"diffuse_map.enable", 28, Int},
+        {"diffuse_map.filename", 32, Name},
+        {"diffuse_map.uv_scroll.u", 544, Float},
+        {"diffuse_map.uv_scroll.v", 548, Float},
+        {"diffuse_map.multi_texture.enable", 552, Int},
+        {"diffuse_map.multi_texture.filename", 556, Name},
+        {"diffuse_map.multi_texture.power", 1068, Float},
+        {"specular_map.enable", 1072, Int},
+        {"specular_map.filename", 1076, Name},
+        {"normal_map.enable", 1588, Int},
+        {"normal_map.filename", 1592, Name},
+        {"normal_map.uv_scroll.u", 2104, Float},
+        {"normal_map.uv_scroll.v", 2108, Float},
+        {"reflection_map.enable", 2112, Int},
+        {"reflection_map.type", 2116, Int},
+        {"reflection_map.filename", 2120, Name},
+        {"reflection_map.power", 2632, Float},
+        {"diffuse_color", 2636, Color},
+        {"diffuse_color.power", 2648, Float},
+        {"ambient_color", 2656, Color},
+        {"ambient_color.power", 2668, Float},
+        {"emissive_color", 2672, Color},
+        {"emissive_color.power", 2684, Float},
+        {"specular_color", 2688, Color},
+        {"specular_color.power", 2700, Float},
+        {"specular_color.diffusion", 2704, Float},
+        {"specular_color.sharpness", 2708, Float},
+        {"specular_color.shininess", 2720, Float},
+        {"hemishere_light.enable", 2724, Int},
+        {"hemishere_light.up.x", 2728, Float},
+        {"hemishere_light.up.y", 2732, Float},
+        {"hemishere_light.up.z", 2736, Float},
+        {"hemishere_light.power", 2740, Float},
+        {"hemishere_light.sky_color", 2744, Color},
+        {"hemishere_light.sky_color.power", 2756, Float},
+        {"hemishere_light.ground_color", 2760, Color},
+        {"hemishere_light.ground_color.power", 2772, Float},
+        {"rim_light.enable", 2776, Int},
+        {"rim_light", 2780, Color},
+        {"rim_light.power", 2792, Float},
+        {"rim_light.range", 2796, Float},
+        {"rim_light.effective_light", 2800, Int},
+        {"shadow.is_caster", 2804, Int},
+        {"shadow.is_receiver", 2808, Int},
+        {"shadow.color", 2812, Color},
+        {"shadow.power", 2824, Float},
+        {"shadow.offset", 2828, Float},
+        {"toon.enable", 2856, Int},
+        {"toon.filename", 2860, Name},
+        {"toon.edge.color", 3372, Color},
+        {"toon.edge.power", 3384, Float},
+        {"toon.edge.filename", 3388, Name},
+        {"fog_enable", 3900, Int},
+        {"shadow.attribute", 3908, Int},
+        {"diffuse_map.addressing.u", 3912, Int},
+        {"diffuse_map.addressing.v", 3916, Int},
+        {"specular_map.uv_scroll.u", 3920, Float},
+        {"specular_map.uv_scroll.v", 3924, Float},
+        {"specular_map.addressing.u", 3928, Int},
+        {"specular_map.addressing.v", 3932, Int},
+        {"normal_map.addressing.u", 3936, Int},
+        {"normal_map.addressing.v", 3940, Int},
+    };
+    ASSERT_EQ(sizeof(Orvane::MaterialRecord), 3944u);
+    const SquirrelObject root = Orvane::SquirrelVM::GetRootTable();
+    for (const auto& key : keys)
+    {
+        const std::string value = key.type == Int     ? "-7"
+                                  : key.type == Float ? "2.5"
+                                  : key.type == Name  ? "\"tex.png\""
+                                                      : "{r = 0.25, g = 0.5, b = 0.75}";
+        ASSERT_EQ(runSnippet(Join({"::t <- ", nestedTable(key.path, value), ";"})), "") << key.path;
+        Orvane::MaterialRecord record;
+        std::memset(&record, 0, sizeof record);
+        EXPECT_EQ(Orvane::Squirrel::readMaterialTable(root.GetValue("t"), record), 0);
+
+        uint8_t expected[sizeof record] = {};
+        const auto put = [&](size_t at, const auto& v) { std::memcpy(expected + at, &v, sizeof v); };
+        switch (key.type)
+        {
+        case Int:
+            put(key.offset, int32_t(-7));
+            break;
+        case Float:
+            put(key.offset, 2.5f);
+            break;
+        case Name:
+            std::memcpy(expected + key.offset, "tex.png", 7);
+            break;
+        case Color:
+            put(key.offset, 0.25f);
+            put(key.offset + 4, 0.5f);
+            put(key.offset + 8, 0.75f);
+            break;
+        }
+        EXPECT_EQ(std::memcmp(&record, expected, sizeof record), 0) << key.path;
+    }
+}
+
+TEST_F(SQModelTest, TheMaterialReaderWritesOnlyWhatTheTableHolds)
+{
+    ASSERT_EQ(runSnippet("::t <- {diffuse_map = 5, specular_color = {power = 2, g = 0.5}, alpha_test = {enable = 3.9},"
+                         " rim_light = {r = 1.0, power = \"x\"}, toon = {filename = 12}, visible = true};"),
+              "");
+    Orvane::MaterialRecord record;
+    std::memset(&record, 0, sizeof record);
+    record.diffuseMapEnable = 9;
+    record.specularColor.r = 9.0f;
+    Orvane::Squirrel::readMaterialTable(Orvane::SquirrelVM::GetRootTable().GetValue("t"), record);
+    EXPECT_EQ(record.diffuseMapEnable, 9);      // diffuse_map is no table
+    EXPECT_EQ(record.specularPower, 2.0f);      // an integer taken as a float
+    EXPECT_EQ(record.specularColor.r, 9.0f);    // a missing colour key leaves its component
+    EXPECT_EQ(record.specularColor.g, 0.5f);
+    EXPECT_EQ(record.alphaTestEnable, 3);       // a float truncated
+    EXPECT_EQ(record.rimColor.r, 1.0f);         // the rim colour is the rim table's own
+    EXPECT_EQ(record.rimPower, 0.0f);           // not a number
+    EXPECT_EQ(record.toonFile[0], '\0');        // not a string
+    EXPECT_EQ(record.visible, 1);
+
+    // Not a table at all: nothing is written.
+    const Orvane::MaterialRecord before = record;
+    Orvane::Squirrel::readMaterialTable(SquirrelObject(), record);
+    EXPECT_EQ(std::memcmp(&before, &record, sizeof record), 0);
+}
+
+TEST_F(SQModelTest, ATableWithOnlyVisibleFalseResetsEverySettingOfTheMaterial)
+{
+    ASSERT_EQ(runSnippet("::m <- SQModel(\"m\"); ::m.loadModel(\"m.mdl\");"), "");
+    log3d.clear();
+    EXPECT_EQ(eval("::m.setMaterialTable(\"\", \"body\", \"\", {visible = false})"), "0");
+    const std::vector<std::pair<std::string, std::string>> steps = {
+        {"setMaterialVisible", "0"},
+        {"setMaterialZWrite", "0"},
+        {"setMaterialDiffuseMap", "{0 null 1 0 0 0 0 null 0 0 0 0}"},
+        {"setMaterialSpecularMap", "{0 null}"},
+        {"setMaterialNormalMap", "{0 null}"},
+        {"setMaterialReflectionMap", "{0 null 0 0}"},
+        {"setMaterialDiffuseColor", "{{0 0 0 0} 0}"},
+        {"setMaterialAmbientColor", "{{0 0 0 0}}"},
+        {"setMaterialEmissiveColor", "{{0 0 0 0}}"},
+        {"setMaterialSpecularColor", "{{0 0 0 0} 0 0 0 0 0}"},
+        {"setMaterialHemisphereLight", "{0 (0 0 0) 0 {0 0 0 0} {0 0 0 0}}"},
+        {"setMaterialRimLight", "{0 {0 0 0 0} 0 0}"},
+        {"setMaterialShadow", "{0 0 {0 0 0 1} 0 0 0 0 {0 0 0 1} 0 0 0}"},
+        {"setMaterialToon", "{0 null {0 0 0 1} 0 null}"},
+        {"setMaterialAlphaTest", "0"},
+        {"setMaterialBlendMode", "0"},
+        {"setMaterialCullMode", "0"},
+    };
+    Strings expected;
+    for (const auto& [op, value] : steps)
+        expected.push_back(Join({"sceneModel2.", op, "(\"body\", null, ", value, ")"}));
+    expected.insert(expected.begin() + 13, 3, "sceneModel2.setMeshMaterialFlag(\"body\", 1)");
+    Strings onScene;
+    for (const std::string& call : log3d.calls())
+        if (call.rfind("sceneModel2.", 0) == 0)
+            onScene.push_back(call);
+    EXPECT_EQ(onScene, expected);
+    EXPECT_EQ(log3d.calls().size(), 2 * expected.size()); // the resource got the same, nothing else ran
+    EXPECT_EQ(eval("::m.setMaterialTable(\"\", \"\", \"\", 5)"), "0"); // any value is a table argument
+    EXPECT_EQ(eval("::m.setMaterialTable(\"\", \"\", {})"), "error: Incorrect function argument");
+}
+
+TEST_F(SQModelTest, MaterialMethodsForwardTheirArgumentsAndClearMaterialRefreshesTheHolder)
+{
+    fake->models["m.mdl"].meshes = {{"body", {"skin", "cloth"}}, {"hair", {"h"}}};
+    ASSERT_EQ(runSnippet("::m <- SQModel(\"m\"); ::m.loadModel(\"m.mdl\");"), "");
+    log3d.clear();
+    EXPECT_EQ(eval("::m.setMaterialVisible(\"\", \"body\", \"skin\", 0)"), "0");
+    EXPECT_EQ(eval("::m.setMaterialDiffuseColor(\"x.mdl\", \"\", \"skin\", 1.0, 0.5, 0.25, 3)"), "0");
+    EXPECT_EQ(eval("::m.setMaterialDiffuseColor(\"\", \"\", \"skin\", 1, 0.5, 0.25, 3)"),
+              "error: Incorrect function argument");
+    EXPECT_EQ(eval("::m.getMaterialVisible(\"\", \"body\", \"skin\")"), "1");
+    EXPECT_EQ(log3d.calls(), (Strings{"sceneModel2.setMaterialVisible(\"body\", \"skin\", 0)",
+                                      "model1.setMaterialVisible(\"body\", \"skin\", 0)",
+                                      "sceneModel2.setMaterialDiffuseColorIn(\"x.mdl\", null, \"skin\", {{1 0.5 0.25 1} 3})",
+                                      "model1.setMaterialDiffuseColorIn(\"x.mdl\", null, \"skin\", {{1 0.5 0.25 1} 3})",
+                                      "model1.getMaterialVisible(null, \"body\", \"skin\")"}));
+
+    // The mesh file picks the resource's own meshes or those of a merged file.
+    EXPECT_EQ(eval("::m.getMaterialNum(\"\", \"body\")"), "2");
+    EXPECT_EQ(eval("::m.getMaterialName(\"\", \"body\", 1)"), "cloth");
+    EXPECT_EQ(eval("::m.getMaterialNum(\"hair.mdl\", \"hair\")"), "1");
+    EXPECT_EQ(eval("::m.getMaterialName(\"hair.mdl\", \"hair\", 0)"), "h");
+    EXPECT_EQ(eval("::m.getMaterialName(\"\", \"body\", 5)"), "");
+    EXPECT_EQ(logged({"getFileMaterialCount", "getFileMaterialName"}),
+              (Strings{"model1.getFileMaterialCount(\"hair.mdl\", \"hair\")",
+                       "model1.getFileMaterialName(\"hair.mdl\", \"hair\", 0)"}));
+
+    dir.write("short.mat", std::vector<uint8_t>(100, 0));
+    EXPECT_EQ(eval("::m.loadMaterial(\"\", \"\", \"\", \"short.mat\")"), "-1");
+    EXPECT_TRUE(log3d.calls().empty());
+
+    // The reset reaches the screen through a new scene model, which the holder now keeps.
+    ASSERT_EQ(runSnippet("::m.clearMaterial();"), "");
+    EXPECT_EQ(fake->sceneModels.size(), 3u);
+    EXPECT_EQ(binding("m")->sceneHolder.get(), fake->sceneModels[2]);
+    EXPECT_EQ(fake->sceneModels[1]->count(), 0);
+    EXPECT_EQ(fake->sceneModels[2]->count(), 2);
+    EXPECT_EQ(logged({"setMaterialCullMode"}), Strings{"model1.setMaterialCullMode(null, null, 1)"});
 }

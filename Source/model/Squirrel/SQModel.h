@@ -121,6 +121,18 @@ public:
     const char* checkSortHitCollisionLine(Kavro::Vector3D& hit, Kavro::Vector3D& from, Kavro::Vector3D& to);
     int checkHitCollisionPoint(const char* name, float x, float y, float z);
 
+    int loadMaterial(const char* scope, const char* mesh, const char* material, const char* file);
+    // A zeroed record filled from the table.
+    int setMaterialTable(const char* scope, const char* mesh, const char* material, SquirrelObject table);
+    int setMaterialVisible(const char* scope, const char* mesh, const char* material, int visible);
+    int getMaterialVisible(const char* scope, const char* mesh, const char* material);
+    int setMaterialDiffuseColor(const char* scope, const char* mesh, const char* material, float r, float g, float b,
+                                int value);
+    void clearMaterial();
+    // An empty meshFile asks the model's own meshes.
+    int getMaterialNum(const char* meshFile, const char* meshName);
+    const char* getMaterialName(const char* meshFile, const char* meshName, int index);
+
     void erasePhysicsObject(const char* group);
     void enablePhysics(int on);
     void physicsKinematic(int on);

@@ -92,6 +92,13 @@ template <typename M> void RegisterModelMethods(SquirrelObject& c)
     BindModelMethod<M>(c, &SQModel::setAnimationColorUV, "setAnimationColorUV");
     BindModelMethod<M>(c, &SQModel::setAnimationBumpUV, "setAnimationBumpUV");
     BindModelMethod<M>(c, &SQModel::setDiffuseColor, "setDiffuseColor");
+    BindModelMethod<M>(c, &SQModel::loadMaterial, "loadMaterial");
+    BindModelMethod<M>(c, &SQModel::setMaterialVisible, "setMaterialVisible");
+    BindModelMethod<M>(c, &SQModel::getMaterialVisible, "getMaterialVisible");
+    BindModelMethod<M>(c, &SQModel::setMaterialDiffuseColor, "setMaterialDiffuseColor");
+    BindModelMethod<M>(c, &SQModel::clearMaterial, "clearMaterial");
+    BindModelMethod<M>(c, &SQModel::getMaterialNum, "getMaterialNum");
+    BindModelMethod<M>(c, &SQModel::getMaterialName, "getMaterialName");
     BindModelMethod<M>(c, &SQModel::checkHitCollisionLine, "checkHitCollisionLine");
     BindModelMethod<M>(c, &SQModel::checkSortHitCollisionLine, "checkSortHitCollisionLine");
     BindModelMethod<M>(c, &SQModel::checkHitCollisionPoint, "checkHitCollisionPoint");

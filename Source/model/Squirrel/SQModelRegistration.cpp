@@ -14,6 +14,7 @@ void SQModel::registerClass()
     RegisterModelMethods<M>(c);
     // Not offered by the character.
     SqPlus::RegisterInstance(c, &M::link, "link");
+    SqPlus::RegisterInstance(c, &M::setMaterialTable, "setMaterialTable");
     SqPlus::RegisterInstance(c, &M::setMorph, "setMorph");
     SqPlus::RegisterInstance(c, &M::setMorphWeight, "setMorphWeight");
 }
