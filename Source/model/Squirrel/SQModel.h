@@ -121,6 +121,9 @@ public:
     const char* checkSortHitCollisionLine(Kavro::Vector3D& hit, Kavro::Vector3D& from, Kavro::Vector3D& to);
     int checkHitCollisionPoint(const char* name, float x, float y, float z);
 
+    int exportPhysicsSetting(const char* rootFrameName, const char* path);
+    // An empty group is none.
+    int importPhysicsSetting(const char* path, const char* group, int worldId);
     void erasePhysicsObject(const char* group);
     void enablePhysics(int on);
     void physicsKinematic(int on);
