@@ -1,14 +1,21 @@
 #include "model/CModelBase.h"
 
+#include "core/CFile.h"
 #include "core/SharedFunctions.h"
+#include "scene/CJoint.h"
+#include "scene/CRigidBody.h"
+#include "scene/PhysicsRecords.h"
 #include "sprite/CEffectRandomShake.h"
 #include "sprite/CEffectShake.h"
 
 #include <kavro/IModelResource.h>
+#include <kavro/IPhysicsRigidBody.h>
 #include <kavro/ISceneFrame.h>
 #include <kavro/ISceneModel.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 namespace Orvane
 {
@@ -240,10 +247,16 @@ void CModelBase::setShakeTimer(float ms)
 
 void CModelBase::removePhysicsObject(std::map<std::string, PhysicsObject>::iterator entry)
 {
-    if (entry->second.frame)
-        entry->second.frame->attachRigidBody(nullptr, 0, 0, 0);
-    if (entry->second.body)
-        entry->second.body->release();
+    Kavro::ISceneFrame* frame = entry->second.frame;
+    CRigidBody* body = entry->second.body;
+    // A frame that has since taken another body keeps it.
+    Kavro::IPhysicsRigidBody* attached = frame->getRigidBody();
+    if (attached == body->getBody())
+        frame->attachRigidBody(nullptr, 0, 0, 0);
+    if (attached)
+        attached->release();
+    body->release();
+    frame->release();
     physicsObjects.erase(entry);
 }
 
@@ -251,12 +264,195 @@ void CModelBase::erasePhysicsObject(const char* groupName)
 {
     for (auto it = physicsObjects.begin(); it != physicsObjects.end();)
     {
-        const std::string& group = it->second.group;
+        const std::string& group = it->second.body->getGroupName();
         const auto next = std::next(it);
         if (!groupName || (!group.empty() && group == groupName))
             removePhysicsObject(it);
         it = next;
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The physics-setting file
+
+namespace
+{
+
+// The records are written and read as they lie in memory.
+static_assert(std::endian::native == std::endian::little);
+
+constexpr char PhysicsMagic[4] = {'P', 'H', 'Y', 'S'};
+constexpr size_t PhysicsVersionSize = 32;
+
+template <class Record> void zeroFill(Record& record)
+{
+    std::memset(static_cast<void*>(&record), 0, sizeof record);
+}
+
+template <class T> void append(std::vector<uint8_t>& bytes, const T& value)
+{
+    const auto* first = reinterpret_cast<const uint8_t*>(&value);
+    bytes.insert(bytes.end(), first, first + sizeof value);
+}
+
+template <class T> bool readWhole(CFile& file, T& value)
+{
+    return file.read(&value, uint32_t(sizeof value)) == sizeof value;
+}
+
+} // namespace
+
+int CModelBase::collectPhysicsObjects(Kavro::ISceneFrame* frame, PhysicsCollection& collection)
+{
+    // Depth first without recursion: a frame chain from a file can be deep.
+    std::vector<Kavro::ISceneFrame*> pending;
+    if (frame)
+        pending.push_back(frame);
+    while (!pending.empty())
+    {
+        Kavro::ISceneFrame* current = pending.back();
+        pending.pop_back();
+        if (Kavro::IPhysicsRigidBody* physics = current->getRigidBody())
+        {
+            // Every user pointer the engine sets on a library body is the CRigidBody that made it.
+            if (auto* body = static_cast<CRigidBody*>(physics->getUserPointer()))
+            {
+                collection.bodies.emplace_back(current, body);
+                const std::vector<CJoint*> joints = body->getJointList();
+                collection.joints.insert(collection.joints.end(), joints.begin(), joints.end());
+            }
+            physics->release();
+        }
+        for (int child = current->getChildCount() - 1; child >= 0; --child)
+            if (Kavro::ISceneFrame* next = current->getChild(child))
+                pending.push_back(next);
+    }
+    return 0;
+}
+
+int CModelBase::exportPhysicsSetting(const char* rootFrameName, const char* path)
+{
+    if (!rootFrameName || !path || !modelResource)
+        return -1;
+    Kavro::ISceneFrame* root = modelResource->findFrame(rootFrameName);
+    const Vector3D s = scale.value;
+    // Sizes and positions are stored divided by the scale.
+    if (!root || s.x == 0.0f || s.y == 0.0f || s.z == 0.0f)
+        return -1;
+    PhysicsCollection collection;
+    collectPhysicsObjects(root, collection);
+
+    std::vector<uint8_t> bytes(PhysicsMagic, PhysicsMagic + 4);
+    const char version[PhysicsVersionSize] = "1.00";
+    append(bytes, version);
+    append(bytes, uint32_t(collection.bodies.size()));
+    for (const auto& [frame, body] : collection.bodies)
+    {
+        RigidBodyRecord record;
+        zeroFill(record);
+        body->exportSetting(frame, s, record);
+        append(bytes, record);
+    }
+    append(bytes, uint32_t(collection.joints.size()));
+    for (CJoint* joint : collection.joints)
+    {
+        JointRecord record;
+        zeroFill(record);
+        joint->exportSetting(s, record);
+        append(bytes, record);
+    }
+
+    CFile file;
+    if (file.open(path, 0, 1, 0) < 0)
+        return -3;
+    // A failed write makes the close refuse to replace the old file.
+    const bool written = file.write(bytes.data(), uint32_t(bytes.size())) == bytes.size();
+    return file.close() < 0 || !written ? -3 : 0;
+}
+
+void CModelBase::importBody(const RigidBodyRecord& record, const char* groupName, int32_t worldId)
+{
+    Kavro::ISceneFrame* frame = modelResource->findFrame(getRecordName(record.frameName).c_str());
+    if (!frame)
+        return;
+    const Vector3D s = scale.value;
+    Matrix4x4 matrix = Matrix4x4::GetScaling(s.x, s.y, s.z) * record.matrix;
+    matrix._41 *= s.x;
+    matrix._42 *= s.y;
+    matrix._43 *= s.z;
+
+    const std::string name = getRecordName(record.name);
+    auto* body = new CRigidBody(name);
+    // Without a library body there is nothing to attach (attaching null would detach what the frame holds).
+    if (body->importSetting(s, record, worldId) < 0 || !body->getBody())
+    {
+        body->release();
+        return;
+    }
+    body->setGroupName(groupName ? groupName : "");
+    Kavro::IPhysicsRigidBody* physics = body->getBody();
+    physics->setFrictionalCoefficient(record.friction);
+    physics->setRestitutionCoefficient(record.restitution);
+    physics->setEnableGravity(int(record.gravity));
+    physics->setLinearDamping(record.linearDamping);
+    physics->setAngularDamping(record.angularDamping);
+
+    if (const auto old = physicsObjects.find(name); old != physicsObjects.end())
+        removePhysicsObject(old);
+    frame->attachRigidBodyWithMatrix(physics, matrix, int(record.attachFlag1), int(record.attachFlag2),
+                                     int(record.attachFlag3));
+    frame->addRef();
+    physicsObjects[name] = {frame, body};
+}
+
+void CModelBase::importJoint(const JointRecord& record)
+{
+    const auto a = physicsObjects.find(getRecordName(record.bodyAName));
+    const auto b = physicsObjects.find(getRecordName(record.bodyBName));
+    if (a == physicsObjects.end() || b == physicsObjects.end())
+        return;
+    a->second.body->importJointSetting(b->second.body, scale.value, record);
+}
+
+int CModelBase::importPhysicsSetting(const char* path, const char* groupName, const int32_t& worldId)
+{
+    if (!modelResource)
+        return -1;
+    CFile file;
+    if (!path || file.open(path, 0, 0, 0) < 0)
+        return -3;
+    char magic[4] = {};
+    if (!readWhole(file, magic) || std::memcmp(magic, PhysicsMagic, 4) != 0)
+    {
+        file.close();
+        return -2;
+    }
+    // The counts come from the file: records are read one at a time until either count or the file ends,
+    // each built as it is read, so a cut file keeps everything whole before the cut.
+    char version[PhysicsVersionSize];
+    uint32_t count = 0;
+    bool whole = readWhole(file, version) && readWhole(file, count);
+    for (uint32_t i = 0; whole && i < count; ++i)
+    {
+        RigidBodyRecord record;
+        if ((whole = readWhole(file, record)))
+            importBody(record, groupName, worldId);
+    }
+    whole = whole && readWhole(file, count);
+    for (uint32_t i = 0; whole && i < count; ++i)
+    {
+        JointRecord record;
+        if ((whole = readWhole(file, record)))
+            importJoint(record);
+    }
+    file.close();
+
+    if (sceneModel)
+        sceneModel->applyTransform(1);
+    for (auto& [name, object] : physicsObjects)
+        if (Kavro::IPhysicsRigidBody* physics = object.body->getBody())
+            physics->setEnableCollision(1);
+    return 0;
 }
 
 } // namespace Orvane

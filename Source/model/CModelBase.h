@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace Kavro
 {
@@ -23,6 +25,10 @@ namespace Orvane
 
 class CEffectShake;
 class CFile;
+class CJoint;
+class CRigidBody;
+struct JointRecord;
+struct RigidBodyRecord;
 
 // A drawable 3D model's placement and its two library handles (the loaded resource and its scene
 // instance, both filled by CModel). Scale, rotation and position are interpolators, the position can
@@ -30,13 +36,18 @@ class CFile;
 class CModelBase : public CRenderingTaskObject
 {
 public:
-    // A body that a physics-setting file hung on one of the model's frames; the entry holds one reference.
+    // A body that a physics-setting file hung on one of the model's frames. The entry holds one reference of
+    // each: the frame belongs to a resource that a later load may let go.
     struct PhysicsObject
     {
         Kavro::ISceneFrame* frame = nullptr;
-        CObject* body = nullptr;
-        // The import group the body came in with; empty for none.
-        std::string group;
+        CRigidBody* body = nullptr;
+    };
+    // What a physics-setting export writes: the bodies under a frame with their frames, and their joints.
+    struct PhysicsCollection
+    {
+        std::vector<std::pair<Kavro::ISceneFrame*, CRigidBody*>> bodies;
+        std::vector<CJoint*> joints;
     };
 
     explicit CModelBase(const std::string& name);
@@ -72,6 +83,17 @@ public:
     void setShakeTimer(float ms);
     // Removes the bodies of that import group (null: every body).
     void erasePhysicsObject(const char* groupName);
+    // The bodies attached to frame and the frames below it, depth first (a frame before its children), whose
+    // library body leads to an engine body, each with its joints in table order; nothing is counted. 0.
+    int collectPhysicsObjects(Kavro::ISceneFrame* frame, PhysicsCollection& collection);
+    // Writes the bodies under the named frame and their joints as a physics-setting file, sizes and positions
+    // without the model's scale: 0; -1 for a null argument, no resource, an unknown frame or a zero scale
+    // component; -3 when the file cannot be written whole (a file it replaces stays as it was).
+    int exportPhysicsSetting(const char* rootFrameName, const char* path);
+    // Builds the bodies and joints of a physics-setting file on the model's frames, at the model's scale, in the
+    // world of that id, under the import group (null: none): 0, also for a file that ends early; -1 without a
+    // resource; -2 for a file that is not a physics-setting file; -3 when it cannot be opened.
+    int importPhysicsSetting(const char* path, const char* groupName, const int32_t& worldId);
 
     Kavro::IModelResource* getResource() const { return modelResource; }
     CEffectShake* getShake() const { return shakeEffect; }
@@ -90,6 +112,9 @@ protected:
     void replaceShake(CEffectShake* effect, const Kavro::Vector3D& start, const Kavro::Vector3D& end,
                       uint32_t period, uint32_t mode, uint32_t duration, int32_t easing, int32_t swingEasing);
     void removePhysicsObject(std::map<std::string, PhysicsObject>::iterator entry);
+    // One record of an import, built as it is read.
+    void importBody(const RigidBodyRecord& record, const char* groupName, int32_t worldId);
+    void importJoint(const JointRecord& record);
 
     CEffectShake* shakeEffect = nullptr;
     Kavro::IModelResource* modelResource = nullptr;

@@ -3,8 +3,10 @@
 #include "ModelFixture.h"
 
 #include "model/CModelMotionManager.h"
+#include "scene/CRigidBody.h"
 #include "sprite/CEffectShake.h"
 
+#include <kavro/ISceneFrame.h>
 #include <kavro/Matrix4x4.h>
 
 using namespace OrvaneTest;
@@ -425,15 +427,21 @@ TEST_F(ModelTest, ErasingPhysicsObjectsDetachesAndReleasesByImportGroup)
 {
     fake.models["m.mdl"].frames = {{"hip", {}, {}, {}, {}}, {"arm", {}, {}, {}, {}}};
     CModel* model = loaded();
-    struct Body : Orvane::CObject
+    struct Body : Orvane::CRigidBody
     {
-        explicit Body(int& alive) : alive(alive) { ++alive; }
+        Body(int& alive, const std::string& group) : CRigidBody("body"), alive(alive)
+        {
+            ++alive;
+            setGroupName(group);
+        }
         ~Body() override { --alive; }
         int& alive;
     };
     int alive = 0;
     const auto attach = [&](const std::string& name, const char* frame, const std::string& group) {
-        model->physicsObjects[name] = {model->findFrame(frame), new Body(alive), group};
+        Kavro::ISceneFrame* held = model->findFrame(frame);
+        held->addRef(); // an entry holds its frame
+        model->physicsObjects[name] = {held, new Body(alive, group)};
     };
     attach("a", "hip", "g1");
     attach("b", "arm", "g2");

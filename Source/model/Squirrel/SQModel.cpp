@@ -604,6 +604,16 @@ int SQModel::checkHitCollisionPoint(const char*, float, float, float)
 
 // ---- Physics
 
+int SQModel::exportPhysicsSetting(const char* rootFrameName, const char* path)
+{
+    return engine->exportPhysicsSetting(rootFrameName, path);
+}
+
+int SQModel::importPhysicsSetting(const char* path, const char* group, int worldId)
+{
+    return engine->importPhysicsSetting(path, nullWhenEmpty(group), worldId);
+}
+
 void SQModel::erasePhysicsObject(const char* group)
 {
     engine->erasePhysicsObject(nullWhenEmpty(group));

@@ -133,6 +133,9 @@ public:
     int getMaterialNum(const char* meshFile, const char* meshName);
     const char* getMaterialName(const char* meshFile, const char* meshName, int index);
 
+    int exportPhysicsSetting(const char* rootFrameName, const char* path);
+    // An empty group is none.
+    int importPhysicsSetting(const char* path, const char* group, int worldId);
     void erasePhysicsObject(const char* group);
     void enablePhysics(int on);
     void physicsKinematic(int on);

@@ -103,6 +103,8 @@ template <typename M> void RegisterModelMethods(SquirrelObject& c)
     BindModelMethod<M>(c, &SQModel::checkSortHitCollisionLine, "checkSortHitCollisionLine");
     BindModelMethod<M>(c, &SQModel::checkHitCollisionPoint, "checkHitCollisionPoint");
 
+    BindModelMethod<M>(c, &SQModel::exportPhysicsSetting, "exportPhysicsSetting");
+    BindModelMethod<M>(c, &SQModel::importPhysicsSetting, "importPhysicsSetting");
     BindModelMethod<M>(c, &SQModel::erasePhysicsObject, "erasePhysicsObject");
     BindModelMethod<M>(c, &SQModel::enablePhysics, "enablePhysics");
     BindModelMethod<M>(c, &SQModel::physicsKinematic, "physicsKinematic");

@@ -1,5 +1,6 @@
 #include "scene/Squirrel/SQSceneRegistration.h"
 
+#include "scene/Squirrel/SQBone.h"
 #include "scene/Squirrel/SQCamera.h"
 #include "scene/Squirrel/SQJoint.h"
 #include "scene/Squirrel/SQNull3D.h"
@@ -16,6 +17,7 @@ void RegisterSceneClasses()
 {
     SQCamera::registerClass();
     SQNull3D::registerClass();
+    SQBone::registerClass();
     SQPhysics::registerClass();
     SQRigidBody::registerClass();
     SQJoint::registerClass();
