@@ -173,7 +173,7 @@ TEST(Program, DemoRunsFromItsPackedArchivesAndLoadsTheSavedSceneBack)
         for (int frame : {savedFrame + k, loadedFrame + k})
             captures += std::to_string(frame) + ":" + framePath(frame) + ";";
     OrvaneTest::TempDirectory runtime;
-    const auto result = runProgram(game.path(), runtime.path().string(), 300,
+    const auto result = runProgram(game.path(), runtime.path().string(), 600,
                                    {"KAVRO_FIXED_CLOCK=1", "ORVANE_CAPTURE_FRAMES=" + captures});
     EXPECT_EQ(result.exitCode, 0);
     const auto save = game.directory().path() / "dev/Save";
