@@ -196,17 +196,22 @@ std::string Release(bool reverse)
     app->taskStack.push_back(task);
     std::vector<Orvane::CSprite*> sprites;
     const int32_t rect[4] = {0, 0, 16, 16};
+    const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < Count; ++i)
         sprites.push_back(new Orvane::CSprite(nullptr, {float(i % 100), float(i / 100)}, rect));
     if (reverse)
         std::reverse(sprites.begin(), sprites.end());
+    const auto created = std::chrono::steady_clock::now();
     for (Orvane::CSprite* sprite : sprites)
         sprite->release();
+    const auto released = std::chrono::steady_clock::now();
     app->taskStack.clear();
     task->release();
     Orvane::CApp::set(nullptr);
     app->release();
-    return std::to_string(Count) + " sprites created and released" + (reverse ? " newest first" : " oldest first");
+    const auto ms = [](auto d) { return std::to_string(int(std::chrono::duration<double, std::milli>(d).count())); };
+    return std::to_string(Count) + " sprites created (" + ms(created - start) + " ms) and released" +
+           (reverse ? " newest first (" : " oldest first (") + ms(released - created) + " ms)";
 }
 
 // Runs one case in a child; prints its time and the child's peak memory.
