@@ -4,6 +4,7 @@
 // enough to rehash while being copied.
 class Animal { function speak() { return "..." } function legs() { return 4 } }
 class Built { n = 0; constructor(x) { n = x } function get() { return n } }
+class Varargs { s = ""; constructor(a, ...) { s = a + vargc } function get() { return s } }
 class NativeCtor { function get() { return "native" } }
 NativeCtor.constructor <- ::getroottable
 
@@ -45,6 +46,27 @@ local cases = [
     local C = ::NativeCtor
     local c = C()
     return typeof c + " " + c.get()
+  }],
+  ["class in a local, returned by a tail call", function() {
+    local make = function(x) { local C = Built; return C(x) }
+    local many = function() { local C = Varargs; return C("a", 1, 2) }
+    return make(4).get() + " " + many().get()
+  }],
+  ["class in a local, instance passed on at once", function() {
+    local C = Built
+    local seen = []
+    for (local i = 0; i < 3; i++) seen.append(C(i))
+    return C(C(3).get() + 1).get() + " " + seen[0].get() + seen[2].get()
+  }],
+  ["class in a local, constructor calls the base constructor", function() {
+    local D = class extends Built { constructor(x) { Built.constructor(x * 10) } }
+    local d = D(2)
+    return d.get() + " " + (d instanceof Built)
+  }],
+  ["class as an outer value", function() {
+    local C = Built
+    local f = function() : (C) { return C(9).get() }
+    return f()
   }],
   ["constructor result dropped, call as statement", function() {
     local C = Built
@@ -137,4 +159,9 @@ local cases = [
   }],
 ]
 
-foreach (row in cases) print(row[0] + ": " + row[1]() + "\n")
+// A failing row prints its error and the table goes on.
+foreach (row in cases) {
+  local result
+  try { result = row[1]() } catch (e) { result = "error: " + e }
+  print(row[0] + ": " + result + "\n")
+}

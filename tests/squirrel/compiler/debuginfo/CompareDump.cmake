@@ -1,0 +1,32 @@
+# Compiles one script with `sq -d -c` (bytecode with debug information) and compares the file
+# byte for byte with the expected dump (hex, any layout). Inputs: SQ, SRC_DIR, WORK_DIR, NAME.
+set(compiled ${WORK_DIR}/${NAME}.debug.cnut)
+file(REMOVE ${compiled})
+execute_process(COMMAND ${SQ} -d -c -o ${compiled} ${NAME}.nut
+  WORKING_DIRECTORY ${SRC_DIR} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0 OR err MATCHES "Sanitizer|runtime error:")
+  message(FATAL_ERROR "sq -d -c failed (${rc}):\n${out}${err}")
+endif()
+file(READ ${compiled} actual HEX)
+file(READ ${SRC_DIR}/${NAME}.dump expected)
+string(REGEX REPLACE "[ \t\r\n]" "" expected "${expected}")
+string(TOLOWER "${expected}" expected)
+if(NOT actual STREQUAL expected)
+  # Name the first differing byte; the two files are left for a disassembler.
+  string(LENGTH "${actual}" la)
+  string(LENGTH "${expected}" le)
+  set(i 0)
+  while(i LESS la AND i LESS le)
+    string(SUBSTRING "${actual}" ${i} 2 a)
+    string(SUBSTRING "${expected}" ${i} 2 e)
+    if(NOT a STREQUAL e)
+      break()
+    endif()
+    math(EXPR i "${i} + 2")
+  endwhile()
+  math(EXPR offset "${i} / 2")
+  math(EXPR na "${la} / 2")
+  math(EXPR ne "${le} / 2")
+  message(FATAL_ERROR "${NAME}.nut compiled with -d differs from ${NAME}.dump at byte ${offset} "
+    "(${na} bytes written, ${ne} expected); output in ${compiled}")
+endif()
