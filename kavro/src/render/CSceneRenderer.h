@@ -54,6 +54,26 @@ public:
         float nearAttenuation = 0.0f, farAttenuation = 1.0f;
     };
 
+    // The scene's fog; a material with its fog flag set fades toward the colour from near to far (distance
+    // from the eye).
+    struct Fog
+    {
+        bool enabled = false;
+        float nearDistance = 1000.0f, farDistance = 2000.0f;
+        Vector3D colour{1.0f, 1.0f, 1.0f};
+    };
+
+    // The scene's shadow map: drawn from the directional light (turned by offsetDegrees, RotationZXY) over the
+    // casting and receiving meshes.
+    struct Shadow
+    {
+        bool enabled = false;
+        int size = 512;
+        Vector3D offsetDegrees;
+        // Whether meshes that cast also receive.
+        bool selfShadow = false;
+    };
+
     // Null when the shaders do not compile or link (the reason goes to stderr).
     static std::unique_ptr<CSceneRenderer> create(CRenderDevice* device);
     ~CSceneRenderer();
@@ -63,6 +83,8 @@ public:
     // The directional light: it shines from position towards target.
     void setDirectionalLight(const Vector3D& position, const Vector3D& target, const Vector3D& colour);
     void addPointLight(const PointLight& light);
+    void setFog(const Fog& fog);
+    void setShadow(const Shadow& shadow);
     void addMesh(const PosedMesh& mesh);
     void addSprite(SpriteQuads quads);
     // Draws what was collected into target (a render texture) and forgets it. False when the target cannot
@@ -79,6 +101,7 @@ private:
         Matrix4x4 world;
         std::vector<Matrix4x4> palette;
         std::vector<std::pair<int, float>> morphs; // target, weight; nonzero weights only
+        Vector3D corners[8]; // the bounding box where it stands
     };
     struct SubsetDraw
     {
@@ -100,6 +123,20 @@ private:
     void dropStaleMeshes();
     void setFrameUniforms();
     void drawSubset(const SubsetDraw& draw);
+    // The material's shading switches, maps and colours (null: a plain white unlit-capable material).
+    void setMaterialUniforms(const MaterialState* material);
+    // Binds texture (a texture of the device, else none) to the unit and sets the flag uniform to match.
+    // scene: the copy of the target instead ("SCENE" maps).
+    void bindMap(int unit, const char* flag, ITexture* texture, bool scene = false);
+    // Copies the target's picture when a queued material shows it; false when none does.
+    bool copyScene(CTexture* target);
+    // Draws the casters' depth from the light; false when nothing casts on a receiver or the map cannot be made.
+    bool drawShadowMap();
+    static bool casts(const MaterialState& m) { return m.shadow.caster || m.shadow.caster2; }
+    bool receives(const MaterialState& m) const
+    {
+        return (m.shadow.receiver || m.shadow.receiver2) && (shadow_.selfShadow || !casts(m));
+    }
     void drawSprite(const SpriteQuads& quads);
     // Blend mode and the fragment output it needs.
     void setBlend(int mode);
@@ -110,6 +147,8 @@ private:
     GLuint framebuffer_ = 0;
     GLuint depthBuffer_ = 0;
     int depthSize_[2] = {0, 0};
+    GLuint sceneCopy_ = 0, sceneCopyFramebuffer_ = 0;
+    int sceneCopySize_[2] = {0, 0};
     GLuint bonesBuffer_ = 0, bonesTexture_ = 0;
     GLuint spriteArray_ = 0, spriteBuffer_ = 0, spriteIndices_ = 0;
     size_t spriteIndexQuads_ = 0;
@@ -121,6 +160,12 @@ private:
     Vector3D lightDirection_{0.0f, -1.0f, 0.0f}; // towards the light
     Vector3D lightColour_{1.0f, 1.0f, 1.0f};
     std::vector<PointLight> pointLights_;
+    Fog fog_;
+    Shadow shadow_;
+    GLuint shadowFramebuffer_ = 0, shadowTexture_ = 0;
+    int shadowSize_ = 0;
+    Matrix4x4 shadowViewProjection_;
+    bool shadowDrawn_ = false;
     std::vector<MeshDraw> meshDraws_;
     std::vector<SubsetDraw> subsets_;
     std::vector<SpriteQuads> sprites_;

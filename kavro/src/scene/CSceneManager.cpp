@@ -82,6 +82,13 @@ int CSceneManager::renderScene()
     const CCamera* camera = viewCamera();
     renderer->begin(camera->view(), camera->projection(), state_.pointLightNum);
     renderer->setDirectionalLight(lightPosition_, lightTarget_, lightColour_);
+    renderer->setFog(fog_);
+    CSceneRenderer::Shadow shadow;
+    shadow.enabled = state_.shadowMode != 0;
+    shadow.size = state_.shadowMapSize;
+    shadow.offsetDegrees = shadowOffset_;
+    shadow.selfShadow = state_.selfShadow != 0;
+    renderer->setShadow(shadow);
     for (SceneDrawable* node : nodes)
         node->submit(*renderer);
     const bool drawn = renderer->draw(target);
@@ -166,6 +173,34 @@ Vector3D CSceneManager::transformFromScreenToWorld(const Vector3D& screenPoint)
     if (p.w == 0.0f)
         return {};
     return {p.x / p.w, p.y / p.w, p.z / p.w};
+}
+
+int CSceneManager::setShadowMapOffsetRotate(const float& x, const float& y, const float& z)
+{
+    shadowOffset_ = {x, y, z};
+    return 0;
+}
+
+int CSceneManager::setProjectionShadowOffsetRotate(const float& x, const float& y, const float& z)
+{
+    projectionShadowOffset_ = {x, y, z};
+    return 0;
+}
+
+int CSceneManager::setFogEnable(const int& enable)
+{
+    fog_.enabled = enable != 0;
+    return 0;
+}
+
+int CSceneManager::setFogParameter(const float& nearDistance, const float& farDistance, Vector4D colour)
+{
+    if (!std::isfinite(nearDistance) || !std::isfinite(farDistance))
+        return -1;
+    fog_.nearDistance = nearDistance;
+    fog_.farDistance = farDistance;
+    fog_.colour = {colour.x, colour.y, colour.z};
+    return 0;
 }
 
 int CSceneManager::setLightColor(const Vector4D& colour)

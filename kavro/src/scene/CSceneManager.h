@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/CSceneRenderer.h"
 #include "scene/CCamera.h"
 
 #include <kavro/ISceneManager.h>
@@ -51,9 +52,12 @@ public:
     int setLightColor(const Vector4D& colour) override;
     int setLightPosition(const Vector4D& position) override;
     int setLightLookAt(const Vector4D& target) override;
-    int setShadowMapOffsetRotate(const float&, const float&, const float&) override { return -1; }
-    int setProjectionShadowOffsetRotate(const float&, const float&, const float&) override { return -1; }
-    int setSceneStateShadow(int, int, int) override { return -1; }
+    // Turns the shadow map's view away from the light's direction (degrees, RotationZXY).
+    int setShadowMapOffsetRotate(const float& x, const float& y, const float& z) override;
+    // Projection shadows share the shadow map: this offset is kept only.
+    int setProjectionShadowOffsetRotate(const float& x, const float& y, const float& z) override;
+    // Kept only: the shadow mode, map size and self shadow of the scene state decide.
+    int setSceneStateShadow(int, int, int) override { return 0; }
     int setKeepSubstanceRenderingResult(int) override { return -1; }
     int setHDRBloomEnable(int) override { return -1; }
     int setHDRParameter(float, float) override { return -1; }
@@ -64,8 +68,9 @@ public:
     int setToneMappingParameter(float, float, float) override { return -1; }
     int setSoftFocusEnable(int) override { return -1; }
     int setSoftFocusParameter(float, float) override { return -1; }
-    int setFogEnable(const int&) override { return -1; }
-    int setFogParameter(const float&, const float&, Vector4D) override { return -1; }
+    // The fog materials with their fog flag take: colour and distances from the eye.
+    int setFogEnable(const int& enable) override;
+    int setFogParameter(const float& nearDistance, const float& farDistance, Vector4D colour) override;
     int setRadialBlurParameter(const Vector2D&, float) override { return -1; }
     int setSoftParticleLength(const float&) override { return -1; }
     IParticleSceneObject* createParticleObject(ISceneParticle* particle) override;
@@ -90,6 +95,8 @@ private:
     Vector3D lightPosition_{0.0f, 20.0f, 1.0f};
     Vector3D lightTarget_{0.0f, 0.0f, 1.0f};
     Vector3D lightColour_{1.0f, 1.0f, 1.0f};
+    CSceneRenderer::Fog fog_;
+    Vector3D shadowOffset_, projectionShadowOffset_;
     CSceneStateDesc state_;
     CSceneStateDesc pending_;
 };

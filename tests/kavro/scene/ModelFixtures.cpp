@@ -1,5 +1,7 @@
 #include "ModelFixtures.h"
 
+#include <cmath>
+
 namespace OrvaneTest
 {
 
@@ -144,6 +146,51 @@ ModelFixture BoxFixture(const ColorF& colour, float h)
             const Vector3D& v = axes[(axis + 2) % 3];
             AddFace(mesh, axes[axis] * side - u - v, u * 2.0f, v * 2.0f, axes[axis] * (side / h));
         }
+    f.meshes = {mesh};
+    FixtureMaterial material;
+    material.name = "paint";
+    material.baseColor = colour;
+    f.materials = {material};
+    return f;
+}
+
+ModelFixture SphereFixture(const ColorF& colour, float r, int rings, int segments)
+{
+    FixtureMesh mesh;
+    mesh.name = "sphere";
+    for (int ring = 0; ring <= rings; ++ring)
+    {
+        const float theta = 3.14159265f * float(ring) / float(rings);
+        for (int s = 0; s <= segments; ++s)
+        {
+            const float phi = 6.28318531f * float(s) / float(segments);
+            FixtureVertex v;
+            v.normal = {std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi)};
+            v.position = v.normal * r;
+            v.u = float(s) / float(segments);
+            v.v = float(ring) / float(rings);
+            mesh.vertices.push_back(v);
+        }
+    }
+    const uint32_t row = uint32_t(segments + 1);
+    const auto triangle = [&](uint32_t a, uint32_t b, uint32_t c) {
+        const Vector3D& pa = mesh.vertices[a].position;
+        const Vector3D outward = pa + mesh.vertices[b].position + mesh.vertices[c].position;
+        if ((mesh.vertices[b].position - pa).Cross(mesh.vertices[c].position - pa).Dot(outward) < 0.0f)
+            std::swap(b, c);
+        mesh.indices.insert(mesh.indices.end(), {a, b, c});
+    };
+    for (uint32_t ring = 0; ring < uint32_t(rings); ++ring)
+        for (uint32_t s = 0; s < uint32_t(segments); ++s)
+        {
+            const uint32_t a = ring * row + s;
+            if (ring > 0)
+                triangle(a, a + 1, a + row + 1);
+            if (ring + 1 < uint32_t(rings))
+                triangle(a, a + row + 1, a + row);
+        }
+    ModelFixture f;
+    f.name = "sphere";
     f.meshes = {mesh};
     FixtureMaterial material;
     material.name = "paint";

@@ -22,6 +22,9 @@ void AddFace(Kavro::FixtureMesh& mesh, const Kavro::Vector3D& corner, const Kavr
 // A cube of half edge h around the origin in one material "paint" of colour.
 Kavro::ModelFixture BoxFixture(const Kavro::ColorF& colour, float h = 1.0f);
 
+// A sphere of radius r around the origin (rings x segments quads, smooth normals) in material "paint" of colour.
+Kavro::ModelFixture SphereFixture(const Kavro::ColorF& colour, float r = 1.0f, int rings = 32, int segments = 48);
+
 // A square in the plane z facing -z, from (x0, y0) to (x1, y1).
 Kavro::FixtureMesh Square(const std::string& name, float x0, float y0, float x1, float y1, float z = 0.0f);
 

@@ -121,9 +121,13 @@ protected:
     }
     // Clears the screen, hands in the nodes, captures and reads back (saved as a PNG when
     // ORVANE_SCENE_PNG_DIR names a folder).
-    void capture(const std::vector<ISceneNode*>& nodes, uint32_t background = Background)
+    // paint, when given, draws the 2D layers under the scene after the clear.
+    void capture(const std::vector<ISceneNode*>& nodes, uint32_t background = Background,
+                 const std::function<void()>& paint = {})
     {
         device_->clear(1, &background);
+        if (paint)
+            paint();
         for (ISceneNode* node : nodes)
             ASSERT_EQ(scene_->addSceneNode(node), 0);
         ASSERT_EQ(scene_->renderScene(), 0);
@@ -681,6 +685,381 @@ TEST_F(SceneRenderTest, SceneDrawsOverTheTargetAndOnlyItsOwnNodes)
     EXPECT_EQ(scene_->renderScene(), 0);
     readBack();
     EXPECT_EQ(Hex(pixel(160, 120)), Hex(Background));
+}
+
+// Material shading: each feature of the material blocks, measured on a plain square or sphere.
+
+TEST_F(SceneRenderTest, AmbientEmissiveAndHemisphereLightAddToTheLight)
+{
+    // A white square facing -z, the directional light behind it (no direct light).
+    scene_->setLightPosition({0.0f, 0.0f, 100.0f, 1.0f});
+    struct Case
+    {
+        const char* what;
+        std::function<void(ISceneModel*)> set;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        {"nothing", [](ISceneModel*) {}, 0xFF000000u},
+        {"ambient", [](ISceneModel* m) {
+             AmbientColorParam p;
+             p.color = {0.2f, 0.4f, 0.0f, 1.0f};
+             m->setMaterialAmbientColor(nullptr, nullptr, &p);
+         }, Argb(255, 51, 102, 0)},
+        {"emissive", [](ISceneModel* m) {
+             EmissiveColorParam p;
+             p.color = {0.0f, 0.0f, 0.5f, 1.0f};
+             m->setMaterialEmissiveColor(nullptr, nullptr, &p);
+         }, Argb(255, 0, 0, 128)},
+        // Sky where the normal points up, ground where it points down, halfway across.
+        {"hemisphere across", [](ISceneModel* m) {
+             HemisphereLightParam p;
+             p.enable = 1;
+             p.up = {0.0f, 1.0f, 0.0f};
+             p.power = 0.8f;
+             p.skyColor = {1.0f, 0.0f, 0.0f, 1.0f};
+             p.groundColor = {0.0f, 0.0f, 1.0f, 1.0f};
+             m->setMaterialHemisphereLight(nullptr, nullptr, &p);
+         }, Argb(255, 102, 0, 102)},
+        {"hemisphere facing the sky", [](ISceneModel* m) {
+             HemisphereLightParam p;
+             p.enable = 1;
+             p.up = {0.0f, 0.0f, -2.0f};
+             p.power = 0.8f;
+             p.skyColor = {1.0f, 0.0f, 0.0f, 1.0f};
+             p.groundColor = {0.0f, 0.0f, 1.0f, 1.0f};
+             m->setMaterialHemisphereLight(nullptr, nullptr, &p);
+         }, Argb(255, 204, 0, 0)},
+    };
+    for (const Case& c : cases)
+    {
+        ModelFixture f;
+        f.meshes = {Square("card", -2, -2, 2, 2)};
+        ISceneModel* card = load(f);
+        ASSERT_NE(card, nullptr);
+        c.set(card);
+        capture({card->getSceneNode()});
+        EXPECT_LE(ChannelDistance(pixel(160, 120), c.expected), 3) << c.what << ": " << Hex(pixel(160, 120));
+    }
+}
+
+TEST_F(SceneRenderTest, SpecularHighlightSitsWhereTheReflectionPutsIt)
+{
+    // A wide plane z = 0 seen from (0, 0, -5), lit from 20 degrees right of its normal: the view ray that
+    // reflects into the light meets the plane at x = 5 tan 20 degrees.
+    ModelFixture f;
+    f.meshes = {Square("plane", -20, -20, 20, 20)};
+    FixtureMaterial grey;
+    grey.name = "grey";
+    grey.baseColor = {0.2f, 0.2f, 0.2f, 1.0f};
+    f.materials = {grey};
+    ISceneModel* plane = load(f);
+    ASSERT_NE(plane, nullptr);
+    const float a = 20.0f * 0.0174532924f;
+    scene_->setLightPosition({std::sin(a) * 100.0f, 0.0f, -std::cos(a) * 100.0f, 1.0f});
+    SpecularColorParam specular;
+    specular.color = {0.0f, 0.8f, 0.0f, 1.0f};
+    specular.shininess = 200.0f;
+    ASSERT_EQ(plane->setMaterialSpecularColor(nullptr, nullptr, &specular), 0);
+    capture({plane->getSceneNode()});
+    int peak = 0;
+    for (int x = 0; x < ScreenWidth; ++x)
+        if (green(pixel(x, 120)) > green(pixel(peak, 120)))
+            peak = x;
+    const Vector2D expected = project({5.0f * std::tan(a), 0.0f, 0.0f});
+    EXPECT_NEAR(float(peak) + 0.5f, expected.x, 2.0f);
+    EXPECT_GT(green(pixel(peak, 120)) - red(pixel(peak, 120)), 150) << Hex(pixel(peak, 120));
+    // Far from it only the diffuse grey shows.
+    EXPECT_LE(ChannelDistance(pixel(20, 120), Argb(255, 48, 48, 48)), 3) << Hex(pixel(20, 120));
+
+    // A black specular map takes the highlight away.
+    writePng("black.png", 2, 2, std::vector<uint32_t>(4, 0xFF000000u));
+    ITexture* black = device_->loadTexture("black.png", 0, 0);
+    ASSERT_NE(black, nullptr);
+    SpecularMapParam map;
+    map.enable = 1;
+    map.texture = black;
+    ASSERT_EQ(plane->setMaterialSpecularMap(nullptr, nullptr, &map), 0);
+    black->release();
+    capture({plane->getSceneNode()});
+    EXPECT_LE(ChannelDistance(pixel(peak, 120), Argb(255, 48, 48, 48)), 3) << Hex(pixel(peak, 120));
+}
+
+TEST_F(SceneRenderTest, ToonRampOfThreeBandsGivesThreeTones)
+{
+    ISceneModel* ball = load(SphereFixture({1.0f, 1.0f, 1.0f, 1.0f}));
+    ASSERT_NE(ball, nullptr);
+    // Lit from the side, so the visible half runs through every band.
+    scene_->setLightPosition({100.0f, 0.0f, 0.0f, 1.0f});
+    const uint8_t tones[3] = {60, 150, 240};
+    std::vector<uint32_t> ramp;
+    for (int i = 0; i < 48; ++i)
+        ramp.push_back(Argb(255, tones[i / 16], tones[i / 16], tones[i / 16]));
+    writePng("ramp.png", 48, 1, ramp);
+    ITexture* texture = device_->loadTexture("ramp.png", 0, 0);
+    ASSERT_NE(texture, nullptr);
+    ToonParam toon;
+    toon.enable = 1;
+    toon.texture = texture;
+    ASSERT_EQ(ball->setMaterialToon(nullptr, nullptr, &toon), 0);
+    texture->release();
+    capture({ball->getSceneNode()});
+
+    int counts[3] = {}, covered = 0, banded = 0;
+    for (int y = 0; y < ScreenHeight; ++y)
+        for (int x = 0; x < ScreenWidth; ++x)
+        {
+            if (pixel(x, y) == Background)
+                continue;
+            ++covered;
+            for (int t = 0; t < 3; ++t)
+                if (ChannelDistance(pixel(x, y), Argb(255, tones[t], tones[t], tones[t])) <= 4)
+                    ++counts[t], ++banded;
+        }
+    ASSERT_GT(covered, 5000);
+    for (int t = 0; t < 3; ++t)
+        EXPECT_GT(counts[t], covered / 10) << "tone " << int(tones[t]);
+    // Only the seams between bands (filtered) lie between the tones.
+    EXPECT_GT(banded, covered * 9 / 10);
+}
+
+TEST_F(SceneRenderTest, RimLightBrightensTheSilhouetteEdgeNotItsMiddle)
+{
+    ISceneModel* ball = load(SphereFixture({1.0f, 1.0f, 1.0f, 1.0f}, 1.5f));
+    ASSERT_NE(ball, nullptr);
+    scene_->setLightColor({0.0f, 0.0f, 0.0f, 1.0f});
+    RimLightParam rim;
+    rim.enable = 1;
+    rim.color = {1.0f, 0.5f, 0.0f, 1.0f};
+    rim.range = 0.6f;
+    ASSERT_EQ(ball->setMaterialRimLight(nullptr, nullptr, &rim), 0);
+    capture({ball->getSceneNode()});
+    EXPECT_LE(ChannelDistance(pixel(160, 120), 0xFF000000u), 3) << Hex(pixel(160, 120));
+    // Just inside the left edge of the silhouette.
+    int edge = 0;
+    while (edge < 160 && pixel(edge, 120) == Background)
+        ++edge;
+    ASSERT_LT(edge, 150);
+    EXPECT_GT(red(pixel(edge + 1, 120)), 100) << Hex(pixel(edge + 1, 120));
+    EXPECT_GT(red(pixel(edge + 1, 120)), green(pixel(edge + 1, 120)));
+    // With the light's colour as its own (mode 1) and the light black, the rim goes out.
+    rim.effectiveLight = 1;
+    ball->setMaterialRimLight(nullptr, nullptr, &rim);
+    capture({ball->getSceneNode()});
+    EXPECT_LE(red(pixel(edge + 1, 120)), 3) << Hex(pixel(edge + 1, 120));
+}
+
+TEST_F(SceneRenderTest, ColourUvOffsetMovesTheTextureByThatFraction)
+{
+    // Four texels across the square: red, green, blue, white.
+    ModelFixture f;
+    f.meshes = {Square("card", -2, -2, 2, 2)};
+    f.textures = {{"strip.png", 4, 1, {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu}}};
+    f.materials = {{"strip", {1, 1, 1, 1}, 0}};
+    ISceneModel* card = load(f);
+    ASSERT_NE(card, nullptr);
+    const uint32_t texels[4] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu};
+    for (float offset : {0.0f, 0.25f, 0.5f})
+    {
+        const float uv[2] = {offset, 0.0f};
+        ASSERT_EQ(card->setColorUVOffset(nullptr, nullptr, uv), 0);
+        capture({card->getSceneNode()});
+        for (int k = 0; k < 4; ++k)
+        {
+            const Vector2D at = project({-2.0f + 4.0f * (float(k) + 0.5f) / 4.0f, 0.0f, 0.0f});
+            const uint32_t want = texels[(k + int(offset * 4.0f)) % 4];
+            EXPECT_LE(ChannelDistance(pixel(int(at.x), int(at.y)), want), 3)
+                << "offset " << offset << " texel " << k << ": " << Hex(pixel(int(at.x), int(at.y)));
+        }
+    }
+}
+
+TEST_F(SceneRenderTest, FogOfTheSceneColourGrowsWithDistance)
+{
+    // White squares at three depths, seen flat from z = -10; fog from 20 to 300 toward blue.
+    ModelFixture f;
+    f.meshes = {Square("a", -150, -20, -60, 20, 0.0f), Square("b", -40, -20, 40, 20, 150.0f),
+                Square("c", 60, -20, 150, 20, 280.0f)};
+    ISceneModel* model = load(f);
+    ASSERT_NE(model, nullptr);
+    camera_->setOrtho(float(ScreenWidth), float(ScreenHeight), 0.5f, 1000.0f);
+    camera_->setLookAt({0.0f, 0.0f, -10.0f}, {0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f});
+    camera_->update();
+    scene_->setFogEnable(1);
+    scene_->setFogParameter(20.0f, 300.0f, {0.0f, 0.0f, 1.0f, 1.0f});
+    ASSERT_EQ(model->setMaterialFog(nullptr, nullptr, 1), 0);
+    capture({model->getSceneNode()});
+    for (int x : {20, 60, 90, 140, 180, 240, 280, 300})
+    {
+        const Vector3D world(float(x) + 0.5f - 160.0f, -0.5f, x < 110 ? 0.0f : x < 210 ? 150.0f : 280.0f);
+        const float d = (world - Vector3D(0.0f, 0.0f, -10.0f)).Length();
+        const float fog = std::clamp((d - 20.0f) / 280.0f, 0.0f, 1.0f);
+        const uint8_t white = uint8_t(std::lround(255.0f * (1.0f - fog)));
+        EXPECT_LE(ChannelDistance(pixel(x, 120), Argb(255, white, white, 255)), 3) << x << ": " << Hex(pixel(x, 120));
+    }
+    // A material without the fog flag, and the scene's fog switched off, show no fog.
+    model->setMaterialFog("a", nullptr, 0);
+    capture({model->getSceneNode()});
+    EXPECT_EQ(Hex(pixel(20, 120)), Hex(0xFFFFFFFFu));
+    scene_->setFogEnable(0);
+    capture({model->getSceneNode()});
+    EXPECT_EQ(Hex(pixel(300, 120)), Hex(0xFFFFFFFFu));
+}
+
+TEST_F(SceneRenderTest, SceneMapShowsThe2DPictureBeneath)
+{
+    // The 2D layer: left half red, right half green; a square right of the middle, over green, shows the
+    // whole picture as its texture.
+    ModelFixture f;
+    f.meshes = {Square("screen", 0, -1, 2, 1)};
+    ISceneModel* card = load(f);
+    ASSERT_NE(card, nullptr);
+    DiffuseMapParam map;
+    map.enable = 1;
+    map.sceneFlag = 1;
+    ASSERT_EQ(card->setMaterialDiffuseMap(nullptr, nullptr, &map), 0);
+    capture({card->getSceneNode()}, Background, [this] {
+        drawQuad(nullptr, 0.0f, 0.0f, 160.0f, 240.0f, Rgba(255, 0, 0));
+        drawQuad(nullptr, 160.0f, 0.0f, 160.0f, 240.0f, Rgba(0, 255, 0));
+    });
+    const Vector2D left = project({0.5f, 0.0f, 0.0f}), right = project({1.5f, 0.0f, 0.0f});
+    EXPECT_GT(left.x, 165.0f);
+    EXPECT_EQ(Hex(pixel(int(left.x), int(left.y))), Hex(0xFFFF0000u));
+    EXPECT_EQ(Hex(pixel(int(right.x), int(right.y))), Hex(0xFF00FF00u));
+}
+
+TEST_F(SceneRenderTest, ToonEdgeRingsTheSilhouetteInItsColour)
+{
+    ISceneModel* ball = load(SphereFixture({1.0f, 1.0f, 1.0f, 1.0f}, 1.5f));
+    ASSERT_NE(ball, nullptr);
+    ToonParam toon;
+    toon.enable = 1;
+    toon.edgeColor = {1.0f, 0.0f, 0.0f, 1.0f};
+    toon.edgePower = 3.0f;
+    ASSERT_EQ(ball->setMaterialToon(nullptr, nullptr, &toon), 0);
+    capture({ball->getSceneNode()});
+    // The sphere's outline seen from 5 away: a circle of tan(asin(1.5 / 5)) / tan(30 degrees) x 120 pixels.
+    const float radius = std::tan(std::asin(0.3f)) / std::tan(30.0f * 0.0174532924f) * 120.0f;
+    for (int side : {-1, 1})
+    {
+        const int ring = int(std::lround(160.0f + side * (radius + 1.5f)));
+        const int beyond = int(std::lround(160.0f + side * (radius + 6.0f)));
+        const int inside = int(std::lround(160.0f + side * (radius - 4.0f)));
+        EXPECT_EQ(Hex(pixel(ring, 120)), Hex(0xFFFF0000u)) << "ring at " << ring;
+        EXPECT_EQ(Hex(pixel(beyond, 120)), Hex(Background)) << "beyond at " << beyond;
+        EXPECT_EQ(red(pixel(inside, 120)), green(pixel(inside, 120))) << "inside at " << inside << ": " << Hex(pixel(inside, 120));
+        // Up and down as well: the ring goes all round.
+        const int vertical = int(std::lround(120.0f + side * (radius + 1.5f)));
+        EXPECT_EQ(Hex(pixel(160, vertical)), Hex(0xFFFF0000u)) << "ring at row " << vertical;
+    }
+    EXPECT_LE(ChannelDistance(pixel(160, 120), 0xFFFFFFFFu), 2) << Hex(pixel(160, 120));
+}
+
+TEST_F(SceneRenderTest, NormalMapChangesTheShadingOfAFlatFace)
+{
+    // A map whose every texel tilts the normal 30 degrees toward growing u (+x on the square): a light 30
+    // degrees to the right of the face meets it head on, one 30 degrees to the left at 60 degrees.
+    writePng("tilt.png", 2, 2, std::vector<uint32_t>(4, Argb(255, 191, 128, 238)));
+    ITexture* tilt = device_->loadTexture("tilt.png", 0, 0);
+    ASSERT_NE(tilt, nullptr);
+    ModelFixture f;
+    f.meshes = {Square("card", -2, -2, 2, 2)};
+    ISceneModel* card = load(f);
+    ASSERT_NE(card, nullptr);
+    struct Case
+    {
+        bool mapped;
+        float degrees;
+        int level;
+    };
+    for (const Case& c : {Case{false, 30.0f, 221}, Case{true, 30.0f, 255}, Case{true, -30.0f, 128}, Case{false, -30.0f, 221}})
+    {
+        NormalMapParam map;
+        map.enable = c.mapped ? 1 : 0;
+        map.texture = tilt;
+        ASSERT_EQ(card->setMaterialNormalMap(nullptr, nullptr, &map), 0);
+        const float a = c.degrees * 0.0174532924f;
+        scene_->setLightPosition({std::sin(a) * 100.0f, 0.0f, -std::cos(a) * 100.0f, 1.0f});
+        capture({card->getSceneNode()});
+        EXPECT_NEAR(red(pixel(160, 120)), c.level, 4) << (c.mapped ? "mapped " : "plain ") << c.degrees;
+    }
+    tilt->release();
+}
+
+TEST_F(SceneRenderTest, BoxCastsItsShadowOnThePlaneBelowIt)
+{
+    // A box of edge 1 floating at height 1.5 over a white floor, the light straight above: the shadow is the
+    // square |x|, |z| <= 0.5 of the floor.
+    ISceneModel* box = load(BoxFixture({1.0f, 0.0f, 0.0f, 1.0f}, 0.5f), Matrix4x4::GetTranslation(0.0f, 1.5f, 0.0f));
+    ModelFixture floorFixture;
+    FixtureMesh floorMesh;
+    floorMesh.name = "floor";
+    AddFace(floorMesh, {-5, 0, -5}, {10, 0, 0}, {0, 0, 10}, {0, 1, 0});
+    floorFixture.meshes = {floorMesh};
+    ISceneModel* floor = load(floorFixture);
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(floor, nullptr);
+    look({0.0f, 6.0f, -6.0f}, {0.0f, 0.0f, 0.0f});
+    scene_->setLightPosition({0.0f, 20.0f, 0.0f, 1.0f});
+    scene_->setLightLookAt({0.0f, 0.0f, 0.0f, 1.0f});
+    CSceneStateDesc state;
+    scene_->getSceneStateDesc(state);
+    state.shadowMode = 2;
+    state.shadowMapSize = 1024;
+    scene_->setSceneStateDesc(state);
+    ASSERT_EQ(scene_->commitSceneStateDesc(), 0);
+    ShadowParam caster;
+    caster.caster = 1;
+    ASSERT_EQ(box->setMaterialShadow(nullptr, nullptr, &caster), 0);
+    ShadowParam receiver;
+    receiver.receiver = 1;
+    receiver.color = {0.0f, 0.0f, 0.0f, 1.0f};
+    receiver.strength = 0.75f;
+    receiver.offset = 0.01f;
+    ASSERT_EQ(floor->setMaterialShadow(nullptr, nullptr, &receiver), 0);
+
+    const auto level = [&](const Vector3D& p) {
+        const Vector2D s = project(p);
+        return red(pixel(int(s.x), int(s.y)));
+    };
+    const Vector3D shaded[] = {{0, 0, 0}, {0.35f, 0, 0.35f}, {-0.35f, 0, -0.35f}, {0.35f, 0, -0.35f}};
+    // (Behind the box, seen from the camera, the box itself stands in the way.)
+    const Vector3D lit[] = {{0.7f, 0, 0}, {-0.7f, 0, 0}, {0, 0, -1.2f}, {2, 0, 2}};
+    capture({box->getSceneNode(), floor->getSceneNode()});
+    for (const Vector3D& p : shaded)
+        EXPECT_NEAR(level(p), 64, 3) << "shadow at " << p.x << ", " << p.z;
+    for (const Vector3D& p : lit)
+        EXPECT_GE(level(p), 252) << "light at " << p.x << ", " << p.z;
+
+    // Each of these takes the shadow away.
+    struct Case
+    {
+        const char* what;
+        std::function<void()> change, undo;
+    };
+    const Case cases[] = {
+        {"no receiver", [&] { ShadowParam none; floor->setMaterialShadow(nullptr, nullptr, &none); },
+         [&] { floor->setMaterialShadow(nullptr, nullptr, &receiver); }},
+        {"no caster", [&] { ShadowParam none; box->setMaterialShadow(nullptr, nullptr, &none); },
+         [&] { box->setMaterialShadow(nullptr, nullptr, &caster); }},
+        {"shadow mode 0", [&] { state.shadowMode = 0; scene_->setSceneStateDesc(state); scene_->commitSceneStateDesc(); },
+         [&] { state.shadowMode = 2; scene_->setSceneStateDesc(state); scene_->commitSceneStateDesc(); }},
+    };
+    for (const Case& c : cases)
+    {
+        c.change();
+        capture({box->getSceneNode(), floor->getSceneNode()});
+        EXPECT_GE(level({0, 0, 0}), 252) << c.what;
+        c.undo();
+    }
+    // The offset rotation turns the shadow camera: 30 degrees about z slides the shadow 1.5 tan 30 along x.
+    scene_->setShadowMapOffsetRotate(0.0f, 0.0f, 30.0f);
+    capture({box->getSceneNode(), floor->getSceneNode()});
+    const float shift = 1.5f * std::tan(30.0f * 0.0174532924f);
+    EXPECT_GE(level({0.0f, 0, 0}), 252);
+    EXPECT_NEAR(std::min(level({shift, 0, 0}), level({-shift, 0, 0})), 64, 3);
+    EXPECT_GE(std::max(level({shift, 0, 0}), level({-shift, 0, 0})), 252);
+    scene_->setShadowMapOffsetRotate(0.0f, 0.0f, 0.0f);
 }
 
 } // namespace
