@@ -103,7 +103,8 @@ protected:
         auto* crate = new CRigidBody("crate");
         ASSERT_EQ(crate->createBox(1.0f, {0, 3, 0}, {1, 2, 3}, 1), 0);
         crate->getBody()->setEnableGravity(0);
-        bodies = {ball, crate};
+        bodies.push_back(ball);
+        bodies.push_back(crate);
         m->findFrame("hip")->attachRigidBodyWithMatrix(ball->getBody(), Matrix4x4::GetTranslation(0, 1, 0), 1, 0, 1);
         m->findFrame("arm")->attachRigidBodyWithMatrix(crate->getBody(), placed(Matrix4x4::GetRotationY(90), {0, 0, 2}),
                                                        1, 1, 0);
@@ -179,8 +180,10 @@ TEST_F(PhysicsSettingTest, ExportWritesEveryFieldWhereTheFileHasIt)
     e.text(joint, "hinge");
     e.text(joint + 128, "ball");
     e.text(joint + 256, "crate");
-    e.matrix(joint + 384, Matrix4x4::GetTranslation(0, 2, 0));
-    e.matrix(joint + 448, Matrix4x4::GetTranslation(0, 2, 0));
+    // The joint's frame as the engine builds it: RotationZXY of (0, 0, 0) (one -0.0 in it), placed.
+    const Matrix4x4 hingeFrame = placed(Matrix4x4::GetRotationZXY(0, 0, 0), {0, 2, 0});
+    e.matrix(joint + 384, hingeFrame);
+    e.matrix(joint + 448, hingeFrame);
     e.u32(joint + 512, 1);
     e.f32(joint + 516, 0.2f);
     e.f32(joint + 524, 3.4e38f);
@@ -189,7 +192,9 @@ TEST_F(PhysicsSettingTest, ExportWritesEveryFieldWhereTheFileHasIt)
     e.u32(joint + 556, 1);
     e.u32(joint + 564, 1);
     e.vector(joint + 604, {1, 2, 3});
-    EXPECT_EQ(file, e.bytes);
+    ASSERT_EQ(file.size(), e.bytes.size());
+    for (size_t at = 0; at < file.size(); ++at)
+        EXPECT_EQ(file[at], e.bytes[at]) << "offset " << at;
 }
 
 TEST_F(PhysicsSettingTest, ExportRefusesWhatItCannotWrite)
