@@ -46,6 +46,12 @@ TEST(MessageBoxProgram, ScriptErrorBoxShowsItsJapaneseTextUnderTheCUtf8Locale)
                             {"LANG=C.UTF-8", "LC_ALL=C.UTF-8", "LSAN_OPTIONS=detect_leaks=0"}, server.name());
     });
 
+    // What the library draws for the text, with the same face, pixel for pixel.
+    const Kavro::Ref<Kavro::IFontFace> face = Kavro::Ref<Kavro::IFontFace>::adopt(Kavro::MessageBoxFace());
+    const Kavro::MessageBoxLayout layout = Kavro::LayOutMessageBox(*face.get(), BoxText, Kavro::MB_ICONERROR);
+    std::vector<uint32_t> expected;
+    Kavro::DrawMessageBox(*face.get(), layout, -1, expected);
+
     OrvaneTest::X11Windows windows(server.name());
     ASSERT_TRUE(windows.connected());
     // The launcher first: Start Game, clicked again until the box has come (a click can come before the
@@ -61,20 +67,19 @@ TEST(MessageBoxProgram, ScriptErrorBoxShowsItsJapaneseTextUnderTheCUtf8Locale)
     if (box)
     {
         // Away from the buttons, so that none is drawn hovered; the first picture may still be on its way.
+        // A busy machine can take seconds to draw it, so the picture is read until it settles.
         server.xdotool("mousemove 0 0");
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        windows.readPixels(box, width, height, shown);
+        for (int look = 0; look < 50 && shown != expected; ++look)
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            windows.readPixels(box, width, height, shown);
+        }
         server.xdotool("windowfocus --sync " + std::to_string(box) + " key Return", 10);
     }
     program.join();
     ASSERT_NE(box, 0ul) << "no window titled " << Caption << "\n" << result.output;
     EXPECT_EQ(result.exitCode, 0) << result.output;
 
-    // What the library draws for the Part's text, with the same face, pixel for pixel.
-    const Kavro::Ref<Kavro::IFontFace> face = Kavro::Ref<Kavro::IFontFace>::adopt(Kavro::MessageBoxFace());
-    const Kavro::MessageBoxLayout layout = Kavro::LayOutMessageBox(*face.get(), BoxText, Kavro::MB_ICONERROR);
-    std::vector<uint32_t> expected;
-    Kavro::DrawMessageBox(*face.get(), layout, -1, expected);
     ASSERT_EQ(width, layout.width);
     ASSERT_EQ(height, layout.height);
     if (const char* keep = std::getenv("ORVANE_BOX_PNG"))
