@@ -2,6 +2,7 @@
 
 #include "render/BlendMode.h"
 #include "render/GLErrors.h"
+#include "render/GLProgram.h"
 
 #include <algorithm>
 #include <cmath>
@@ -261,25 +262,6 @@ constexpr int ShadeUnit = 5;
 
 constexpr float DegreesToRadians = 0.017453292f;
 
-GLuint compile(GLenum kind, const std::string& header, const char* source)
-{
-    GLuint shader = glCreateShader(kind);
-    const char* parts[] = {header.c_str(), source};
-    glShaderSource(shader, 2, parts, nullptr);
-    glCompileShader(shader);
-    GLint ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok)
-    {
-        char log[1024] = {};
-        glGetShaderInfoLog(shader, sizeof log - 1, nullptr, log);
-        std::fprintf(stderr, "kavro: shader does not compile: %s\n", log);
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
 } // namespace
 
 bool QuadDrawState::operator==(const QuadDrawState& o) const
@@ -309,30 +291,10 @@ bool CQuadRenderer::buildProgram(int index)
                                "\n#define ADJUSTED " + std::to_string(variant > 0 ? 1 : 0) +
                                "\n#define EFFECTS " + std::to_string(variant == 2 ? 1 : 0) +
                                "\n#define MASKED " + std::to_string(index / 9) + "\n";
-    GLuint vertex = compile(GL_VERTEX_SHADER, header, vertexSource);
-    GLuint fragment = compile(GL_FRAGMENT_SHADER, header, fragmentSource);
-    if (!vertex || !fragment)
-    {
-        glDeleteShader(vertex);
-        glDeleteShader(fragment);
-        return false;
-    }
     Program& program = programs_[index];
-    program.id = glCreateProgram();
-    glAttachShader(program.id, vertex);
-    glAttachShader(program.id, fragment);
-    glLinkProgram(program.id);
-    glDeleteShader(vertex);
-    glDeleteShader(fragment);
-    GLint ok = 0;
-    glGetProgramiv(program.id, GL_LINK_STATUS, &ok);
-    if (!ok)
-    {
-        char log[1024] = {};
-        glGetProgramInfoLog(program.id, sizeof log - 1, nullptr, log);
-        std::fprintf(stderr, "kavro: quad shader does not link: %s\n", log);
+    program.id = BuildGLProgram("quad", header.c_str(), vertexSource, fragmentSource);
+    if (!program.id)
         return false;
-    }
     program.colour = glGetUniformLocation(program.id, "uColour");
     program.offset = glGetUniformLocation(program.id, "uOffset");
     program.uvOffset = glGetUniformLocation(program.id, "uUvOffset");

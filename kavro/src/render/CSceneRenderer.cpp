@@ -4,6 +4,7 @@
 #include "render/CRenderDevice.h"
 #include "render/CTexture.h"
 #include "render/GLErrors.h"
+#include "render/GLProgram.h"
 
 #include <algorithm>
 #include <cmath>
@@ -266,24 +267,6 @@ void main()
 }
 )";
 
-GLuint compile(GLenum kind, const char* source)
-{
-    GLuint shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok)
-    {
-        char log[1024] = {};
-        glGetShaderInfoLog(shader, sizeof log - 1, nullptr, log);
-        std::fprintf(stderr, "kavro: scene shader does not compile: %s\n", log);
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
 void setAttributes()
 {
     const auto at = [](size_t offset) { return reinterpret_cast<const void*>(offset); };
@@ -423,29 +406,9 @@ void CSceneRenderer::reset()
 
 bool CSceneRenderer::build()
 {
-    GLuint vertex = compile(GL_VERTEX_SHADER, vertexSource);
-    GLuint fragment = compile(GL_FRAGMENT_SHADER, fragmentSource);
-    if (!vertex || !fragment)
-    {
-        glDeleteShader(vertex);
-        glDeleteShader(fragment);
+    program_.id = BuildGLProgram("scene", "", vertexSource, fragmentSource);
+    if (!program_.id)
         return false;
-    }
-    program_.id = glCreateProgram();
-    glAttachShader(program_.id, vertex);
-    glAttachShader(program_.id, fragment);
-    glLinkProgram(program_.id);
-    glDeleteShader(vertex);
-    glDeleteShader(fragment);
-    GLint ok = 0;
-    glGetProgramiv(program_.id, GL_LINK_STATUS, &ok);
-    if (!ok)
-    {
-        char log[1024] = {};
-        glGetProgramInfoLog(program_.id, sizeof log - 1, nullptr, log);
-        std::fprintf(stderr, "kavro: scene shader does not link: %s\n", log);
-        return false;
-    }
     GLint count = 0;
     glGetProgramiv(program_.id, GL_ACTIVE_UNIFORMS, &count);
     for (GLint i = 0; i < count; ++i)

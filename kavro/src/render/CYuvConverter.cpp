@@ -1,6 +1,7 @@
 #include "render/CYuvConverter.h"
 
 #include "render/GLErrors.h"
+#include "render/GLProgram.h"
 
 #include <cstdio>
 #include <string>
@@ -40,24 +41,6 @@ void main()
 }
 )";
 
-GLuint compile(GLenum kind, const char* source)
-{
-    GLuint shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint ok = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok)
-    {
-        char log[1024] = {};
-        glGetShaderInfoLog(shader, sizeof log - 1, nullptr, log);
-        std::fprintf(stderr, "kavro: movie shader does not compile: %s\n", log);
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
 } // namespace
 
 std::unique_ptr<CYuvConverter> CYuvConverter::create()
@@ -86,23 +69,8 @@ void CYuvConverter::abandon()
 
 bool CYuvConverter::build()
 {
-    GLuint vertex = compile(GL_VERTEX_SHADER, vertexSource);
-    GLuint fragment = compile(GL_FRAGMENT_SHADER, fragmentSource);
-    if (!vertex || !fragment)
-    {
-        glDeleteShader(vertex);
-        glDeleteShader(fragment);
-        return false;
-    }
-    program_ = glCreateProgram();
-    glAttachShader(program_, vertex);
-    glAttachShader(program_, fragment);
-    glLinkProgram(program_);
-    glDeleteShader(vertex);
-    glDeleteShader(fragment);
-    GLint ok = 0;
-    glGetProgramiv(program_, GL_LINK_STATUS, &ok);
-    if (!ok)
+    program_ = BuildGLProgram("movie", "", vertexSource, fragmentSource);
+    if (!program_)
         return false;
     glUseProgram(program_);
     glUniform1i(glGetUniformLocation(program_, "lumaPlane"), 0);
